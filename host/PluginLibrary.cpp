@@ -1,0 +1,32 @@
+#include "host/PluginLibrary.h"
+
+#include <fstream>
+
+namespace Tork::Host {
+
+PluginLibrary::PluginLibrary(const std::string& path) : library_(path) {
+    if (!library_.loaded()) {
+        error_ = DynamicLibrary::lastError();
+        if (error_.empty()) error_ = "cannot load " + path;
+        return;
+    }
+    entry_ = reinterpret_cast<Entry>(library_.symbol("_getPlugin"));
+    if (!entry_) error_ = path + " has no _getPlugin";
+}
+
+Plugin* PluginLibrary::create(PluginHost* host, std::int32_t* result) const {
+    Plugin* plugin = nullptr;
+    const std::int32_t code = entry_ ? entry_(host, &plugin) : -1;
+    if (result) *result = code;
+    return plugin;
+}
+
+std::string PluginLibrary::besideProgram(const std::string& file) {
+    const std::string folder = DynamicLibrary::programFolder();
+    for (const std::string& candidate : {folder + "../lib/" + file, folder + file}) {
+        if (std::ifstream(candidate).good()) return candidate;
+    }
+    return folder + "../lib/" + file;
+}
+
+}  // namespace Tork::Host

@@ -1,0 +1,38 @@
+// Loads a plug-in library and makes components from it, as a player does.
+#pragma once
+
+#include "platform/DynamicLibrary.h"
+
+#include <cstdint>
+#include <string>
+
+namespace Tork {
+class Plugin;
+class PluginHost;
+}  // namespace Tork
+
+namespace Tork::Host {
+
+class PluginLibrary {
+public:
+    /// Loads `path`; loaded() is false, and error() says why, when it cannot be loaded or
+    /// has no _getPlugin.
+    explicit PluginLibrary(const std::string& path);
+
+    bool loaded() const { return entry_ != nullptr; }
+    const std::string& error() const { return error_; }
+
+    /// A new component holding one reference, or null when the plug-in made none.
+    Plugin* create(PluginHost* host, std::int32_t* result = nullptr) const;
+
+    /// The plug-in beside the running program: "<its folder>/../lib/<file>" or the same folder.
+    static std::string besideProgram(const std::string& file);
+
+private:
+    using Entry = std::int32_t (*)(PluginHost*, Plugin**);
+    DynamicLibrary library_;
+    Entry entry_ = nullptr;
+    std::string error_;
+};
+
+}  // namespace Tork::Host

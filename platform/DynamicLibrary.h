@@ -1,0 +1,42 @@
+// Loading shared libraries at run time.
+#pragma once
+
+#include <string>
+
+namespace Tork {
+
+/// Owns one reference to a loaded library and drops it on destruction.
+class DynamicLibrary {
+public:
+    DynamicLibrary() = default;
+    /// Loads `path` (UTF-8; a bare name uses the system's search order), binding every
+    /// symbol now and keeping them out of the global namespace. The result is not loaded()
+    /// when the library could not be loaded.
+    explicit DynamicLibrary(const std::string& path);
+    DynamicLibrary(DynamicLibrary&& other) noexcept;
+    DynamicLibrary& operator=(DynamicLibrary&& other) noexcept;
+    DynamicLibrary(const DynamicLibrary&) = delete;
+    DynamicLibrary& operator=(const DynamicLibrary&) = delete;
+    ~DynamicLibrary() { close(); }
+
+    bool loaded() const { return handle_ != nullptr; }
+    /// The address of `name`, or null when the library is not loaded or lacks it.
+    void* symbol(const char* name) const;
+    /// Drops the reference; the library may be unmapped.
+    void close() noexcept;
+
+    /// Whether `path` is loaded in this process now (never loads it).
+    static bool isLoaded(const std::string& path);
+    /// The folder (with a trailing separator) of the loaded file that holds `address`,
+    /// or empty when it cannot be told.
+    static std::string folderOf(const void* address);
+    /// The folder (with a trailing separator) of the running program, or empty.
+    static std::string programFolder();
+    /// The last loading failure on this thread, for diagnostics; may be empty.
+    static std::string lastError();
+
+private:
+    void* handle_ = nullptr;
+};
+
+}  // namespace Tork
