@@ -1,0 +1,79 @@
+#include "microdvd/FrameRate.h"
+
+#include "microdvd/LineScanner.h"
+
+#include <limits>
+
+namespace Tork {
+namespace {
+
+__extension__ using Uint128 = unsigned __int128;
+
+using Kind = FrameRateDeclaration::Kind;
+
+FrameRateDeclaration rate(std::int64_t numerator, std::int64_t denominator) {
+    if (numerator == 0) return {Kind::Unusable, {}};  // would divide by zero later
+    // Values read with %d widen with their sign, as the file's rate always has.
+    return {Kind::Rate,
+            {static_cast<std::uint64_t>(numerator), static_cast<std::uint64_t>(denominator)}};
+}
+
+// The digits of `text` without its decimal point, over 10 to the number after it.
+FrameRateDeclaration decimalRate(std::string_view text, std::size_t point) {
+    const std::size_t fractionDigits = text.size() - point - 1;
+    const std::size_t digits = text.size() - 1;
+    if (digits == 0) return {Kind::Unusable, {}};
+    constexpr auto max = std::numeric_limits<std::int64_t>::max();
+    std::int64_t value = 0;
+    for (char c : text) {
+        if (c == '.' || c == ',') continue;
+        if (value > (max - (c - '0')) / 10) return {Kind::Unusable, {}};
+        value = value * 10 + (c - '0');
+    }
+    std::int64_t scale = 1;
+    for (std::size_t i = 0; i < fractionDigits; ++i) {
+        if (scale > max / 10) return {Kind::Unusable, {}};
+        scale *= 10;
+    }
+    return rate(value, scale);
+}
+
+FrameRateDeclaration fractionRate(std::string_view text) {
+    std::int32_t numerator = 0, denominator = 0;
+    if (!scanInt32(text, numerator)) return {Kind::Unusable, {}};
+    if (text.empty() || (text.front() != '/' && text.front() != '\\')) return {Kind::Unusable, {}};
+    text.remove_prefix(1);
+    if (!scanInt32(text, denominator)) return {Kind::Unusable, {}};
+    return rate(numerator, denominator);
+}
+
+}  // namespace
+
+std::uint32_t FrameRate::toMilliseconds(std::int32_t frame) const {
+    const auto product =
+        static_cast<Uint128>(static_cast<std::uint32_t>(frame)) * denominator * 1000u;
+    return static_cast<std::uint32_t>(product / numerator);
+}
+
+FrameRateDeclaration parseFrameRateDeclaration(std::string_view text) {
+    std::size_t separator = std::string_view::npos;
+    bool fraction = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c >= '0' && c <= '9') continue;
+        const bool point = c == '.' || c == ',';
+        const bool bar = c == '/' || c == '\\';
+        if ((!point && !bar) || separator != std::string_view::npos) return {};
+        separator = i;
+        fraction = bar;
+    }
+    if (text.empty()) return {};
+    if (separator == std::string_view::npos) {
+        std::int32_t value = 0;
+        if (!scanInt32(text, value)) return {Kind::Unusable, {}};
+        return rate(value, 1);
+    }
+    return fraction ? fractionRate(text) : decimalRate(text, separator);
+}
+
+}  // namespace Tork

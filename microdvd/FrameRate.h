@@ -1,0 +1,37 @@
+// Frame rates of MicroDVD files: the declaration line and frame-to-time conversion.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace Tork {
+
+/// numerator / denominator frames per second. The numerator is never 0.
+struct FrameRate {
+    std::uint64_t numerator = 24000;
+    std::uint64_t denominator = 1001;
+
+    /// frame × denominator × 1000 / numerator, exact, then its low 32 bits. The frame
+    /// is read as an unsigned 32-bit value.
+    std::uint32_t toMilliseconds(std::int32_t frame) const;
+
+    bool operator==(const FrameRate&) const = default;
+};
+
+/// What a {1}{1} line's text says about the rate.
+struct FrameRateDeclaration {
+    enum class Kind {
+        NotDeclaration,  // an ordinary subtitle
+        Unusable,        // declaration syntax, but no usable rate: the line is dropped
+        Rate,
+    };
+    Kind kind = Kind::NotDeclaration;
+    FrameRate rate;
+};
+
+/// Reads "25", "23.976", "29,97", "30000/1001" or "30000\1001". A rate whose numerator
+/// would be 0, or whose digits or power of ten exceed 64 bits, is Unusable.
+FrameRateDeclaration parseFrameRateDeclaration(std::string_view text);
+
+}  // namespace Tork

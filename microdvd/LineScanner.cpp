@@ -1,0 +1,73 @@
+#include "microdvd/LineScanner.h"
+
+#include <limits>
+
+namespace Tork {
+namespace {
+
+bool isScanSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Where the line ends for the scan: its length, or its first zero byte.
+std::string_view untilZero(std::string_view line) {
+    const auto zero = line.find('\0');
+    return zero == std::string_view::npos ? line : line.substr(0, zero);
+}
+
+}  // namespace
+
+bool scanInt32(std::string_view& text, std::int32_t& value) {
+    std::size_t i = 0;
+    while (i < text.size() && isScanSpace(text[i])) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    if (i == text.size() || !isDigit(text[i])) return false;
+    // Accumulate towards the limit of the sign's side, then clamp.
+    const std::int64_t limit = negative ? -std::int64_t{std::numeric_limits<std::int32_t>::min()}
+                                        : std::int64_t{std::numeric_limits<std::int32_t>::max()};
+    std::int64_t magnitude = 0;
+    for (; i < text.size() && isDigit(text[i]); ++i) {
+        if (magnitude <= limit) magnitude = magnitude * 10 + (text[i] - '0');
+    }
+    if (magnitude > limit) magnitude = limit;
+    value = static_cast<std::int32_t>(negative ? -magnitude : magnitude);
+    text.remove_prefix(i);
+    return true;
+}
+
+ScannedLine scanLine(std::string_view line) {
+    ScannedLine result;
+    std::string_view rest = untilZero(line);
+    // Each group: '{' must stand right here, then a number, then '}'.
+    for (std::int32_t* target : {&result.start, &result.end}) {
+        if (rest.empty()) {
+            if (result.conversions == 0) result.conversions = -1;
+            return result;
+        }
+        if (rest.front() != '{') return result;
+        rest.remove_prefix(1);
+        std::string_view afterSpace = rest;
+        while (!afterSpace.empty() && isScanSpace(afterSpace.front())) afterSpace.remove_prefix(1);
+        if (afterSpace.empty()) {
+            if (result.conversions == 0) result.conversions = -1;
+            return result;
+        }
+        if (!scanInt32(rest, *target)) return result;
+        ++result.conversions;
+        if (rest.empty() || rest.front() != '}') return result;
+        rest.remove_prefix(1);
+    }
+    if (rest.empty()) return result;
+    // The line holds no CR or LF, so the text conversion takes all that is left.
+    const auto stop = rest.find_first_of("\r\n");
+    result.text = rest.substr(0, stop);
+    if (!result.text.empty()) ++result.conversions;
+    return result;
+}
+
+}  // namespace Tork

@@ -1,0 +1,28 @@
+// Reads the two frame groups at the start of a MicroDVD line.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace Tork {
+
+struct ScannedLine {
+    /// What sscanf(line, "{%d}{%d}%[^\r\n]\n", ...) would answer: -1 when the line ends
+    /// before the first conversion, else the number of conversions (0 to 3).
+    int conversions = 0;
+    std::int32_t start = 0;
+    std::int32_t end = 0;
+    std::string_view text;  // the rest of the line when conversions is 3
+};
+
+/// Scans `line` (which holds no CR or LF; a zero byte ends it) exactly as the scan format
+/// "{%d}{%d}%[^\r\n]\n" does: white space and a sign may precede each number, nothing may
+/// stand between the groups. Numbers beyond the 32-bit range saturate at its limits.
+ScannedLine scanLine(std::string_view line);
+
+/// Reads a decimal integer at `text` as "%d" does (leading white space, a sign, at least
+/// one digit), saturating at the 32-bit limits. Advances `text` past it; false, with
+/// `text` unchanged, when there is no number.
+[[nodiscard]] bool scanInt32(std::string_view& text, std::int32_t& value);
+
+}  // namespace Tork

@@ -1,0 +1,47 @@
+#include "microdvd/FormattingCode.h"
+
+#include <gtest/gtest.h>
+
+namespace Tork {
+namespace {
+
+struct CodeCase {
+    const char* text;
+    const char* expected;
+};
+
+TEST(FormattingCode, TranslatesOnlyTheLeadingCode) {
+    const CodeCase cases[] = {
+        {"/Hi", "<i>Hi</i>"},
+        {"\\Hi", "<i>Hi</i>"},
+        {"/", "<i></i>"},
+        {"{y:ib}Hi", "<b><i>Hi</i></B>"},  // later letters wrap outside earlier ones
+        {"{Y:I}Hi", "<i>Hi</i>"},
+        {"{y:u}Hi", "Hi"},
+        {"{y:}Hi", "Hi"},
+        {"{y:u}", ""},
+        {"{y:ibu}Hi", "{y:ibu}Hi"},  // its brace is at position 6
+        {"{y:i}{c:$0000FF}Hi", "<i>{c:$0000FF}Hi</i>"},
+        // Colours are written blue, green, red; the tag says red, green, blue.
+        {"{c:$0000FF}Hi", "<font color=\"#FF0000\">Hi</font>"},
+        {"{C:#FF0000}Hi", "<font color=\"#0000FF\">Hi</font>"},
+        {"{c:$123456}", "<font color=\"#563412\"></font>"},
+        {"{c:$zzYYxx}Hi", "<font color=\"#xxYYzz\">Hi</font>"},  // bytes are not checked
+        {"{c:$FF}Hi", "{c:$FF}Hi"},
+        {"{c:%0000FF}Hi", "{c:%0000FF}Hi"},
+        {"{c:$0000FFF}Hi", "{c:$0000FFF}Hi"},
+        {"{", "{"},
+        {"{y", "{y"},
+        {"{y:i", "{y:i"},
+        {"Hi\n/there", "Hi\n/there"},
+        {"{s:10}Hi", "{s:10}Hi"},
+        {"", ""},
+    };
+    for (const CodeCase& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(translateFormattingCode(c.text), c.expected);
+    }
+}
+
+}  // namespace
+}  // namespace Tork

@@ -1,0 +1,161 @@
+#include "microdvd/LineScanner.h"
+#include "microdvd/LineSplitter.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace Tork {
+namespace {
+
+struct ScanCase {
+    const char* line;
+    int conversions;
+    std::int32_t start;
+    std::int32_t end;
+    const char* text;
+};
+
+TEST(ScanLine, ReadsTheTwoGroupsLikeTheScanFormat) {
+    const ScanCase cases[] = {
+        {"{0}{24}Hi", 3, 0, 24, "Hi"},
+        {"{10}{20}", 2, 10, 20, ""},            // no text: skipped by the parser
+        {"{ 10}{\t+20} Hi", 3, 10, 20, " Hi"},  // space and sign inside the braces
+        {"{-5}{2}x", 3, -5, 2, "x"},
+        {"{10}{}Hi", 1, 10, 0, ""},
+        {"{10} {20}Hi", 1, 10, 0, ""},  // nothing may stand between the groups
+        {"{10 }{20}Hi", 1, 10, 0, ""},
+        {" {10}{20}Hi", 0, 0, 0, ""},  // a leading space
+        {"1", 0, 0, 0, ""},            // an SRT counter line
+        {"{", -1, 0, 0, ""},           // ends before the first number
+        {"{5}{", 1, 5, 0, ""},
+        {"{1}{1}23.976", 3, 1, 1, "23.976"},
+        {"{99999999999}{-99999999999}x", 3, INT32_MAX, INT32_MIN, "x"},  // saturates
+        {"{2147483648}{-2147483649}x", 3, INT32_MAX, INT32_MIN, "x"},
+    };
+    for (const ScanCase& c : cases) {
+        SCOPED_TRACE(c.line);
+        const ScannedLine scanned = scanLine(c.line);
+        EXPECT_EQ(scanned.conversions, c.conversions);
+        if (scanned.conversions >= 1) {
+            EXPECT_EQ(scanned.start, c.start);
+        }
+        if (scanned.conversions >= 2) {
+            EXPECT_EQ(scanned.end, c.end);
+        }
+        if (scanned.conversions == 3) {
+            EXPECT_EQ(scanned.text, c.text);
+        }
+    }
+}
+
+TEST(ScanLine, StopsAtAZeroByte) {
+    const std::string line("{1}{2}a\0b", 9);
+    EXPECT_EQ(scanLine(line).text, "a");
+    EXPECT_EQ(scanLine(std::string("{1}{2}\0b", 8)).conversions, 2);
+}
+
+// Whether every run of digits, with a minus sign before it, is a 32-bit value.
+bool numbersFit(const std::string& line) {
+    for (std::size_t i = 0; i < line.size();) {
+        if (line[i] < '0' || line[i] > '9') {
+            ++i;
+            continue;
+        }
+        const std::size_t first = i;
+        while (i < line.size() && line[i] >= '0' && line[i] <= '9') ++i;
+        const std::string digits = line.substr(first, i - first);
+        const bool negative = first > 0 && line[first - 1] == '-';
+        const std::string limit = negative ? "2147483648" : "2147483647";
+        const std::string trimmed =
+            digits.substr(std::min(digits.find_first_not_of('0'), digits.size()));
+        if (trimmed.size() > limit.size() || (trimmed.size() == limit.size() && trimmed > limit)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Generates lines near the format's edges and checks the scanner against sscanf itself.
+TEST(ScanLine, AgreesWithSscanfOnRandomLines) {
+    std::mt19937 random(20261208);
+    const std::vector<std::string> pieces = {
+        "{",  "}", "{", "}", " ",     "\t", "\v",  "+",        "-",           "0",          "7",
+        "42", "x", "|", "/", "{y:i}", "",   "a b", "\xC3\xA9", "-2147483648", "2147483647", "\f",
+    };
+    auto number = [&] {
+        std::uniform_int_distribution<std::int64_t> any(INT32_MIN, INT32_MAX);
+        return std::to_string(any(random));
+    };
+    auto pick = [&] { return pieces[random() % pieces.size()]; };
+    for (int round = 0; round < 200000; ++round) {
+        std::string line;
+        // Mostly well-formed groups, with a few pieces mixed in anywhere.
+        const int parts = static_cast<int>(random() % 9);
+        for (int i = 0; i < parts; ++i) {
+            switch (random() % 4) {
+                case 0:
+                    line += "{" + number() + "}";
+                    break;
+                case 1:
+                    line += "{" + pick() + number() + pick() + "}";
+                    break;
+                default:
+                    line += pick();
+                    break;
+            }
+        }
+        if (!numbersFit(line)) continue;  // sscanf leaves overflow undefined
+        std::int32_t start = 0, end = 0;
+        std::vector<char> text(line.size() + 2, '\0');
+        const int expected =
+            std::sscanf(line.c_str(), "{%d}{%d}%[^\r\n]\n", &start, &end, text.data());
+        const ScannedLine scanned = scanLine(line);
+        ASSERT_EQ(scanned.conversions, expected) << '"' << line << '"';
+        if (expected >= 1) {
+            ASSERT_EQ(scanned.start, start) << line;
+        }
+        if (expected >= 2) {
+            ASSERT_EQ(scanned.end, end) << line;
+        }
+        if (expected == 3) {
+            ASSERT_EQ(scanned.text, text.data()) << line;
+        }
+    }
+}
+
+struct SplitCase {
+    const char* description;
+    std::string text;
+    std::vector<std::string> lines;
+};
+
+TEST(LineSplitter, RunsOfCrAndLfAreOneSeparator) {
+    const SplitCase cases[] = {
+        {"LF", "a\nb\n", {"a", "b"}},
+        {"CRLF", "a\r\nb\r\n", {"a", "b"}},
+        {"CR only", "a\rb", {"a", "b"}},
+        {"blank lines", "\n\r\n\na\n\n\nb", {"a", "b"}},
+        {"no final separator", "a\nlast", {"a", "last"}},
+        {"zero byte ends the text", std::string("a\nb\0c\nd", 7), {"a", "b"}},
+        {"only separators", "\r\n\r\n", {}},
+        {"empty", "", {}},
+    };
+    for (const SplitCase& c : cases) {
+        SCOPED_TRACE(c.description);
+        std::string text = c.text;
+        LineSplitter splitter(text.data(), text.size());
+        std::vector<std::string> lines;
+        while (auto line = splitter.next()) {
+            EXPECT_EQ(line->start[line->length], '\0');  // terminated in place
+            lines.emplace_back(line->view());
+        }
+        EXPECT_EQ(lines, c.lines);
+    }
+}
+
+}  // namespace
+}  // namespace Tork
