@@ -1,0 +1,138 @@
+#include "microdvd/MicroDVDParser.h"
+
+#include "framework/MediaBuffer.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace Tork {
+namespace {
+
+struct Entry {
+    std::uint32_t start;
+    std::int32_t duration;
+    std::string text;
+    bool operator==(const Entry&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Entry& e) {
+    return out << "{" << e.start << ", " << e.duration << ", \"" << e.text << "\"}";
+}
+
+struct Parsed {
+    bool ok;
+    std::vector<Entry> entries;
+};
+
+Parsed parse(std::string text, FrameRate rate = {}) {
+    MediaBufferAllocator allocator;
+    std::vector<MediaChunk*> chunks;
+    const bool ok = parseMicroDVD(text.data(), text.size(), rate, allocator, chunks);
+    Parsed parsed{ok, {}};
+    for (MediaChunk* chunk : chunks) {
+        const unsigned char* data = chunk->lockData();
+        EXPECT_EQ(chunk->sizeField(), chunk->getCapacity());
+        const auto size = static_cast<std::size_t>(chunk->sizeField());
+        if (data) {
+            EXPECT_EQ(data[size], 0);  // zero-terminated copy
+        }
+        parsed.entries.push_back({chunk->timestamp, chunk->duration,
+                                  std::string(reinterpret_cast<const char*>(data), size)});
+        chunk->unlockData();
+        chunk->release();
+    }
+    return parsed;
+}
+
+struct FileCase {
+    const char* description;
+    std::string text;
+    FrameRate rate;
+    bool ok;
+    std::vector<Entry> entries;
+};
+
+TEST(ParseMicroDVD, Files) {
+    const FrameRate ntsc{24000, 1001}, pal{25, 1};
+    const FileCase cases[] = {
+        {"default rate", "{0}{24}Hi", ntsc, true, {{0, 1001, "Hi"}}},
+        {"host ratio 1/25", "{0}{24}Hi", pal, true, {{0, 960, "Hi"}}},
+        {"declaration applies to later lines",
+         "{0}{24}Before\n{1}{1}25\n{25}{50}Hi\n",
+         ntsc,
+         true,
+         {{0, 1001, "Before"}, {1000, 1000, "Hi"}}},
+        {"declaration may repeat",
+         "{1}{1}25\n{25}{25}a\n{1}{1}50\n{25}{25}b",
+         ntsc,
+         true,
+         {{1000, 0, "a"}, {500, 0, "b"}}},
+        {"unusable declarations are dropped",
+         "{1}{1}0\n{1}{1}25/\n{1}{1}.\n{24}{48}x",
+         ntsc,
+         true,
+         {{1001, 1001, "x"}}},
+        {"{1}{1} text that is no rate",
+         "{1}{1}Hello\n{1}{1}1,5 km",
+         pal,
+         true,
+         {{40, 0, "Hello"}, {40, 0, "1,5 km"}}},
+        {"long {1}{1} text is a subtitle",
+         "{1}{1}" + std::string(100, '5'),
+         pal,
+         true,
+         {{40, 0, std::string(100, '5')}}},
+        {"lines without text are skipped", "{10}{20}\n{25}{50}x", pal, true, {{1000, 1000, "x"}}},
+        {"negative duration stored as computed", "{5}{2}Hi", pal, true, {{200, -120, "Hi"}}},
+        {"bars become line feeds before the code",
+         "{0}{1}/Hi|there\n{0}{1}Hi|/there",
+         pal,
+         true,
+         {{0, 40, "<i>Hi\nthere</i>"}, {0, 40, "Hi\n/there"}}},
+        {"a style code alone leaves an empty entry", "{0}{25}{y:u}", pal, true, {{0, 1000, ""}}},
+        {"colour code",
+         "{0}{25}{c:$0000FF}Red",
+         pal,
+         true,
+         {{0, 1000, "<font color=\"#FF0000\">Red</font>"}}},
+        {"CR only and CRLF",
+         "{0}{25}a\r{25}{50}b\r\n\r\n{50}{75}c",
+         pal,
+         true,
+         {{0, 1000, "a"}, {1000, 1000, "b"}, {2000, 1000, "c"}}},
+        {"a zero byte ends the text",
+         std::string("{0}{25}a\n{25}{50}b\0{50}{75}c", 28),
+         pal,
+         true,
+         {{0, 1000, "a"}, {1000, 1000, "b"}}},
+        {"only declarations", "{1}{1}25\n", ntsc, true, {}},
+        {"empty braces fail", "{10}{}Hi", pal, false, {}},
+        {"space between the groups fails", "{10} {20}Hi", pal, false, {}},
+        {"leading space fails", " {10}{20}Hi", pal, false, {}},
+        {"a bad line after good ones keeps what was made",
+         "{0}{25}a\n1\n{25}{50}b",
+         pal,
+         false,
+         {{0, 1000, "a"}}},
+        {"a signature left in the text fails", "\xEF\xBB\xBF{0}{25}a", pal, false, {}},
+        {"denominator 0 gives time 0", "{1}{1}25/0\n{100}{200}x", ntsc, true, {{0, 0, "x"}}},
+    };
+    for (const FileCase& c : cases) {
+        SCOPED_TRACE(c.description);
+        const Parsed parsed = parse(c.text, c.rate);
+        EXPECT_EQ(parsed.ok, c.ok);
+        EXPECT_EQ(parsed.entries, c.entries);
+    }
+}
+
+TEST(ParseMicroDVD, LongLinesAreParsedWhole) {
+    const std::string text(5000, 'x');
+    const Parsed parsed = parse("{0}{25}" + text, {25, 1});
+    ASSERT_EQ(parsed.entries.size(), 1u);
+    EXPECT_EQ(parsed.entries[0].text, text);
+}
+
+}  // namespace
+}  // namespace Tork
