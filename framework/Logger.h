@@ -2,6 +2,8 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace Tork {
 
@@ -12,13 +14,22 @@ class LoggerImpl;
 /// at once.
 class Logger {
 public:
-    Logger() = default;
+    constexpr Logger() = default;
+    /// A logger over `impl`; null makes it off.
+    explicit Logger(std::unique_ptr<LoggerImpl> impl);
     Logger(const Logger&) = delete;
     Logger& operator=(const Logger&) = delete;
+    /// Closes the library's log when bound.
     virtual ~Logger();
 
-    /// The process-wide logger, bound on first call. Null only if it could not be made.
+    /// The process-wide logger, bound on first call. Never null: should memory run out
+    /// before it exists, an off logger answers and a later call tries again.
     static Logger* instance();
+
+    /// Makes the process-wide logger from `candidates` instead of the usual places. False
+    /// when it exists already (left as it is) or none of them could be bound (then it stays
+    /// off for the life of the process).
+    static bool install(const std::vector<std::string>& candidates);
 
     /// Passes the unformatted message to the library when it is bound and enabled.
     void write(const char* category, const char* function, int line, const char* format, ...)
