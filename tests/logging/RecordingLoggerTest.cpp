@@ -82,6 +82,10 @@ const MessageCase messageCases[] = {
      "got subtitle start: 41708 duration: 2002 '<i>Hello</i>\nworld'"},
 };
 
+void PrintTo(const MessageCase& c, std::ostream* out) {
+    *out << c.description;
+}
+
 class RecordingLoggerMessages : public RecordingLogger,
                                 public ::testing::WithParamInterface<MessageCase> {};
 
