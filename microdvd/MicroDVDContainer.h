@@ -7,11 +7,15 @@
 
 #include <cstdint>
 #include <map>
+#include <string_view>
 
 namespace Tork {
 
 class MicroDVDContainer : public Plugin, public SubtitleParserTemplate<MicroDVDContainer> {
 public:
+    /// How the stream's log lines name this format.
+    static constexpr std::string_view qualifiedName = "Tork::MicroDVDContainer";
+
     explicit MicroDVDContainer(PluginHost* host);
     ~MicroDVDContainer() override;
 

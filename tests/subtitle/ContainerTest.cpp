@@ -1,0 +1,198 @@
+// The subtitle container: entry order, program, stream selection by language, close.
+#include "subtitle/LanguageCodeTable.h"
+#include "subtitle/SubtitleParserTemplate.h"
+#include "tests/subtitle/TestContainer.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace Tork::Testing {
+namespace {
+
+constexpr std::uint64_t noProgram = TestContainer::noProgram;
+
+std::vector<std::uint32_t> timestampsRead(StreamInterface& stream) {
+    std::vector<std::uint32_t> times;
+    MediaChunk* chunk = nullptr;
+    while (stream.readStream(&chunk) == Result::Ok && chunk) {
+        times.push_back(chunk->timestamp);
+        chunk->release();
+    }
+    return times;
+}
+
+TEST(SubtitleContainer, SortsEntriesByUnsignedTimestampKeepingEveryOne) {
+    const struct {
+        std::vector<EntrySpec> entries;
+        std::vector<std::uint32_t> order;
+    } cases[] = {
+        {{{2000, 1}, {1000, 1}, {500, 1}, {1000, 1}}, {500, 1000, 1000, 2000}},
+        {{{0x80000000u, 1}, {0x7FFFFFFFu, 1}, {0, 1}}, {0, 0x7FFFFFFFu, 0x80000000u}},
+        {{{7, 1}, {7, 1}, {7, 1}}, {7, 7, 7}},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.order.size());
+        Harness harness;
+        StreamInterface* stream = harness.stream(row.entries);
+        Host::ManualClock clock(0x7FFFFFFF);
+        stream->setClock(&clock);
+        EXPECT_EQ(timestampsRead(*stream), row.order);
+    }
+}
+
+TEST(SubtitleContainer, HasOneProgramWhoseIdIsAskedForOnce) {
+    TestContainer alone;
+    const List<std::uint64_t> unassigned = alone.getProgramIds();
+    ASSERT_EQ(unassigned.count, 1);
+    EXPECT_EQ(unassigned.head->value, noProgram);  // no context to ask
+
+    Harness harness;
+    EXPECT_EQ(harness.container.selectProgram(noProgram), Result::Ok);  // before any id
+    const std::uint64_t issued = harness.context.idsIssued();
+    const List<std::uint64_t> first = harness.container.getProgramIds();
+    const List<std::uint64_t> second = harness.container.getProgramIds();
+    ASSERT_EQ(first.count, 1);
+    ASSERT_EQ(second.count, 1);
+    EXPECT_EQ(first.head->value, second.head->value);
+    EXPECT_EQ(harness.context.idsIssued(), issued + 1);
+
+    ASSERT_TRUE(harness.container.load(xyz));
+    EXPECT_EQ(harness.container.selectProgram(noProgram), Result::Failure);
+    EXPECT_EQ(harness.container.selectProgram(first.head->value + 1), Result::Failure);
+    EXPECT_TRUE(harness.context.streamsAdded().empty());
+    EXPECT_EQ(harness.container.selectProgram(first.head->value), Result::Ok);
+    EXPECT_EQ(harness.context.streamsAdded().size(), 1u);
+}
+
+struct LanguageCase {
+    const char* description;
+    std::vector<std::pair<const char*, const char*>> streams;  // language, region
+    const char* preferred;
+    std::size_t chosen;
+};
+
+TEST(SubtitleContainer, SelectsTheStreamForThePreferredLanguage) {
+    const LanguageCase cases[] = {
+        {"region decides", {{"eng", "US"}, {"eng", "GB"}}, "en-GB", 1},
+        {"language alone: the first", {{"eng", "US"}, {"eng", "GB"}}, "en", 0},
+        {"the last of several region matches",
+         {{"eng", "GB"}, {"eng", "US"}, {"eng", "GB"}},
+         "eng-GB",
+         2},
+        {"two-letter code stored", {{"fre", ""}, {"de", ""}}, "ger", 1},
+        {"no match: the smallest id", {{"fre", ""}, {"spa", ""}}, "de-AT", 0},
+        {"unknown code matches an empty language", {{"fre", ""}, {"", ""}}, "xx", 1},
+        {"case matters", {{"fre", ""}, {"eng", ""}}, "EN", 0},
+        {"no preference", {{"fre", ""}, {"eng", ""}}, "", 0},
+        {"one stream: language not consulted", {{"fre", ""}}, "en", 0},
+    };
+    for (const LanguageCase& row : cases) {
+        SCOPED_TRACE(row.description);
+        Harness harness;
+        for (const auto& [language, region] : row.streams) {
+            ASSERT_TRUE(harness.container.load(xyz, language, region));
+        }
+        harness.context.setPreferredLanguage(row.preferred);
+        const std::uint64_t program = harness.container.getProgramIds().head->value;
+        ASSERT_EQ(harness.container.selectProgram(program), Result::Ok);
+        const auto added = harness.context.streamsAdded();
+        ASSERT_EQ(added.size(), row.streams.size());
+        EXPECT_TRUE(std::is_sorted(added.begin(), added.end(),
+                                   [](auto* a, auto* b) { return a->id() < b->id(); }));
+        const auto selected = harness.context.streamsSelected();
+        ASSERT_EQ(selected.size(), 1u);
+        EXPECT_EQ(selected[0].first, added[row.chosen]->id());
+        EXPECT_EQ(selected[0].second, 1);
+    }
+}
+
+TEST(SubtitleContainer, SelectingWithoutStreamsSelectsNothing) {
+    Harness harness;
+    harness.context.setPreferredLanguage("en");
+    EXPECT_EQ(harness.container.selectProgram(noProgram), Result::Ok);
+    EXPECT_TRUE(harness.context.streamsAdded().empty());
+    EXPECT_TRUE(harness.context.streamsSelected().empty());
+}
+
+TEST(SubtitleContainer, RefusesWhatNeedsAContextWithoutOne) {
+    TestContainer container;
+    EXPECT_FALSE(container.load(xyz));  // entries stay the caller's: load releases them
+    EXPECT_EQ(container.selectProgram(noProgram), Result::Failure);
+    EXPECT_EQ(container.close(false), Result::Ok);
+}
+
+TEST(SubtitleContainer, CloseReleasesEntriesButKeepsTheStreams) {
+    Harness harness;
+    StreamInterface* first = harness.stream(xyz);
+    StreamInterface* second = harness.stream({{1, 1}});
+    Host::ManualClock clock(100000);
+    first->setClock(&clock);
+
+    EXPECT_EQ(harness.container.close(true), Result::Ok);
+    EXPECT_TRUE(harness.context.streamsRemoved().empty());
+    EXPECT_EQ(timestampsRead(*first).size(), 3u);
+
+    EXPECT_EQ(harness.container.close(false), Result::Ok);
+    const std::vector<std::uint64_t> removed = {first->id(), second->id()};
+    EXPECT_EQ(harness.context.streamsRemoved(), removed);
+    // The host may still hold the streams: they answer as streams without entries.
+    std::uint32_t result = 0;
+    EXPECT_EQ(first->seekStream(1234, &result, 0), Result::Ok);
+    EXPECT_EQ(result, 1234u);
+    EXPECT_TRUE(timestampsRead(*first).empty());
+    EXPECT_EQ(harness.container.close(false), Result::Ok);
+    EXPECT_EQ(harness.context.streamsRemoved(), removed);
+    // A closed container announces nothing more.
+    EXPECT_EQ(harness.container.selectProgram(harness.container.getProgramIds().head->value),
+              Result::Ok);
+    EXPECT_EQ(harness.context.streamsAdded().size(), 3u);  // only the two earlier selections
+}
+
+// Nothing to assert here: the leak checker of the sanitizer build fails the run if the
+// destructor forgets entries, streams or a chunk's text.
+TEST(SubtitleContainer, ReleasesEverythingWhenDestroyedWithoutClose) {
+    Harness harness;
+    StreamInterface* stream = harness.stream(xyz);
+    ASSERT_TRUE(harness.container.load({{5, 5, "replaced"}}));
+    Host::ManualClock clock(100000);
+    stream->setClock(&clock);
+    MediaChunk* chunk = nullptr;
+    ASSERT_EQ(stream->readStream(&chunk), Result::Ok);
+    chunk->release();
+}
+
+TEST(SubtitleContainer, AnswersForItsLocation) {
+    Harness harness;
+    std::uint64_t size = 77;
+    EXPECT_EQ(harness.container.getFileSize(nullptr), Result::Failure);
+    EXPECT_EQ(harness.container.getFileSize(&size), Result::Failure);  // no location
+    EXPECT_EQ(size, 77u);
+    EXPECT_TRUE(harness.container.getLocation().empty());
+    harness.container.recordLocation("/no/such/dir/movie.sub");
+    EXPECT_EQ(harness.container.getLocation().text(), "/no/such/dir/movie.sub");
+    EXPECT_EQ(harness.container.getFileSize(&size), Result::Failure);
+    EXPECT_EQ(size, 77u);
+    EXPECT_EQ(harness.container.getStatus(), 0);
+    EXPECT_TRUE(harness.container.getProgramName(42).empty());
+    EXPECT_FALSE(harness.container.supportsFeature(1));
+}
+
+TEST(LanguageCodeTable, MapsEachCodeToItsPartner) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"ger", "de"}, {"de", "ger"}, {"eng", "en"}, {"en", "eng"},
+        {"fre", "fr"}, {"my", "mya"},  // the later pair wins
+        {"bur", "my"}, {"mya", "my"}, {"aar", "aa"}, {"zu", "zul"},
+        {"GER", ""},   {"xx", ""},    {"", ""},      {"en-GB", ""},
+    };
+    for (const auto& [code, partner] : rows) {
+        SCOPED_TRACE(code);
+        EXPECT_EQ(mapLanguageCode(code), partner);
+    }
+    EXPECT_EQ(LanguageCodeTable::instance().size(), 371u);  // 186 pairs, "my" twice
+}
+
+}  // namespace
+}  // namespace Tork::Testing

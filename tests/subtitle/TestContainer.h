@@ -1,0 +1,99 @@
+// A minimal format over the subtitle container, and entry helpers, for the subtitle tests.
+#pragma once
+
+#include "framework/MediaBuffer.h"
+#include "framework/ResultCode.h"
+#include "framework/StreamInterface.h"
+#include "host/ManualClock.h"
+#include "host/SettingsContext.h"
+#include "subtitle/SubtitleParserTemplate.h"
+
+#include <cstdint>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace Tork::Testing {
+
+struct EntrySpec {
+    std::uint32_t timestamp;
+    std::int32_t duration;
+    std::string text = "text";
+};
+
+/// Entries as a parser makes them: the text without terminator, no block for an empty one.
+inline EntryList makeEntries(MediaBufferAllocator& allocator, const std::vector<EntrySpec>& specs) {
+    EntryList entries;
+    for (const EntrySpec& spec : specs) {
+        const auto length = static_cast<std::int32_t>(spec.text.size());
+        unsigned char* block = length ? new unsigned char[spec.text.size()] : nullptr;
+        if (length) std::memcpy(block, spec.text.data(), spec.text.size());
+        MediaChunk* entry = allocator.create(block, length);
+        entry->sizeField() = length;
+        entry->timestamp = spec.timestamp;
+        entry->duration = spec.duration;
+        entries.push_back(entry);
+    }
+    return entries;
+}
+
+inline std::string textOf(MediaChunk& chunk) {
+    const auto* data = chunk.lockData();
+    std::string text(reinterpret_cast<const char*>(data), data ? chunk.getCapacity() : 0);
+    chunk.unlockData();
+    return text;
+}
+
+class TestContainer : public SubtitleParserTemplate<TestContainer> {
+public:
+    static constexpr std::string_view qualifiedName = "Tork::Testing::TestContainer";
+
+    bool probe(const Location*, std::uint64_t, std::vector<StreamFormat>*) override {
+        return false;
+    }
+    void notify(std::uint32_t) override {}
+    std::int32_t request(std::uint32_t) override { return Result::Failure; }
+    std::int32_t open(const Location*) override { return Result::Failure; }
+    std::int32_t findMimeType(const String&) override { return -1; }
+    std::int32_t getMimeTypeCount() override { return 0; }
+    String getMimeType(std::uint32_t) override { return String(); }
+    std::int32_t getMimeTypePriority(std::uint32_t) override { return 0; }
+    void fillStreamFormat(StreamFormat* format) override { std::memcpy(format->code, "UTF8", 5); }
+
+    /// Adds a stream as open does; false (entries released) when addStream refuses.
+    bool load(const std::vector<EntrySpec>& specs, const char* language = "",
+              const char* region = "", const char* name = "") {
+        std::lock_guard guard(lock_);
+        EntryList entries = makeEntries(*allocator_, specs);
+        if (addStream(entries, String(name), String(language), String(region))) return true;
+        for (MediaChunk* entry : entries) allocator_->release(entry);
+        return false;
+    }
+    void recordLocation(const std::string& path) { setLocation(String(path)); }
+};
+
+/// A container with a context, as a host sets it up.
+struct Harness {
+    static constexpr std::uint64_t containerId = 0x0000000700000003ull;
+
+    Harness() { container.initialize(&context, containerId); }
+
+    /// Loads one stream and has the host select it: the stream the host was handed.
+    StreamInterface* stream(const std::vector<EntrySpec>& specs, const char* language = "",
+                            const char* region = "", const char* name = "") {
+        if (!container.load(specs, language, region, name)) return nullptr;
+        const std::uint64_t program = container.getProgramIds().head->value;
+        if (container.selectProgram(program) != Result::Ok) return nullptr;
+        return context.streamsAdded().back();  // ids ascend, so the newest is last
+    }
+
+    Host::SettingsContext context;
+    TestContainer container;
+};
+
+/// The subtitles X, Y and Z: ends 3000, 6000, 9500.
+inline const std::vector<EntrySpec> xyz = {{1000, 2000, "X"}, {5000, 1000, "Y"}, {9000, 500, "Z"}};
+
+}  // namespace Tork::Testing
