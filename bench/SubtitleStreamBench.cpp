@@ -1,0 +1,123 @@
+// Seeks, key-time queries and reads of an overlay stream over 1,000,000 overlapping subtitles.
+#include "framework/MediaBuffer.h"
+#include "host/ManualClock.h"
+#include "host/SettingsContext.h"
+#include "subtitle/SubtitleParserTemplate.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <mutex>
+#include <random>
+#include <vector>
+
+namespace Tork {
+namespace {
+
+constexpr std::uint32_t entryCount = 1'000'000;
+
+class BenchContainer : public SubtitleParserTemplate<BenchContainer> {
+public:
+    static constexpr std::string_view qualifiedName = "Tork::BenchContainer";
+
+    bool probe(const Location*, std::uint64_t, std::vector<StreamFormat>*) override {
+        return false;
+    }
+    void notify(std::uint32_t) override {}
+    std::int32_t request(std::uint32_t) override { return Result::Failure; }
+    std::int32_t open(const Location*) override { return Result::Failure; }
+    std::int32_t findMimeType(const String&) override { return -1; }
+    std::int32_t getMimeTypeCount() override { return 0; }
+    String getMimeType(std::uint32_t) override { return String(); }
+    std::int32_t getMimeTypePriority(std::uint32_t) override { return 0; }
+    void fillStreamFormat(StreamFormat* format) override { std::memcpy(format->code, "UTF8", 5); }
+
+    // Subtitles every 2 s, shown 1.5 to 4 s, every hundredth for a minute; in file order
+    // shuffled a little, as real files are.
+    void load(std::mt19937& random) {
+        std::lock_guard guard(lock_);
+        EntryList entries;
+        entries.reserve(entryCount);
+        std::uniform_int_distribution<std::int32_t> shown(1500, 4000);
+        for (std::uint32_t i = 0; i < entryCount; ++i) {
+            auto* text = new unsigned char[24];
+            std::memset(text, 'x', 24);
+            MediaChunk* entry = allocator_->create(text, 24);
+            entry->sizeField() = 24;
+            entry->timestamp = i * 2000 + static_cast<std::uint32_t>(random() % 700);
+            entry->duration = i % 100 == 0 ? 60000 : shown(random);
+            entries.push_back(entry);
+        }
+        if (!addStream(entries, String("bench.sub"), String(), String())) std::abort();
+    }
+};
+
+struct Loaded {
+    Loaded() {
+        std::mt19937 random(1);
+        container.initialize(&context, 1);
+        container.load(random);
+        container.selectProgram(container.getProgramIds().head->value);
+        stream = context.streamsAdded().at(0);
+        stream->setClock(&clock);
+        std::uniform_int_distribution<std::uint32_t> time(0, entryCount * 2000);
+        for (std::uint32_t& t : times) t = time(random);
+    }
+
+    Host::SettingsContext context;
+    BenchContainer container;
+    Host::ManualClock clock{0x7FFFFFFF};
+    StreamInterface* stream;
+    std::uint32_t times[4096];
+};
+
+Loaded& loaded() {
+    static Loaded bench;
+    return bench;
+}
+
+void BM_SeekStream(benchmark::State& state) {
+    Loaded& bench = loaded();
+    bench.stream->setRate(static_cast<std::int32_t>(state.range(0)));
+    std::uint32_t result = 0;
+    std::size_t i = 0;
+    for (auto _ : state) {
+        bench.stream->seekStream(bench.times[i++ % std::size(bench.times)], &result, 0);
+        benchmark::DoNotOptimize(result);
+    }
+}
+BENCHMARK(BM_SeekStream)->Arg(1000)->Arg(-1000);
+
+void BM_FindKeyTime(benchmark::State& state) {
+    Loaded& bench = loaded();
+    bench.stream->setRate(static_cast<std::int32_t>(state.range(0)));
+    std::uint32_t result = 0;
+    std::size_t i = 0;
+    for (auto _ : state) {
+        bench.stream->findKeyTime(0, bench.times[i++ % std::size(bench.times)], &result);
+        benchmark::DoNotOptimize(result);
+    }
+}
+BENCHMARK(BM_FindKeyTime)->Arg(1000)->Arg(-1000);
+
+// One chunk handed out and released per iteration; a seek back to the start every
+// 1,000,000 reads.
+void BM_ReadStream(benchmark::State& state) {
+    Loaded& bench = loaded();
+    bench.stream->setRate(1000);
+    std::uint32_t result = 0;
+    bench.stream->seekStream(0, &result, 0);
+    for (auto _ : state) {
+        MediaChunk* chunk = nullptr;
+        bench.stream->readStream(&chunk);
+        if (!chunk) {
+            bench.stream->seekStream(0, &result, 0);
+            continue;
+        }
+        chunk->release();
+    }
+}
+BENCHMARK(BM_ReadStream);
+
+}  // namespace
+}  // namespace Tork

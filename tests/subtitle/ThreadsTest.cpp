@@ -1,0 +1,107 @@
+// Host threads on one stream while the container closes, and containers side by side.
+#include "tests/subtitle/TestContainer.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <set>
+#include <thread>
+#include <vector>
+
+namespace Tork::Testing {
+namespace {
+
+std::vector<EntrySpec> manyEntries(std::uint32_t count) {
+    std::vector<EntrySpec> specs;
+    for (std::uint32_t i = 0; i < count; ++i) specs.push_back({(count - i) * 10, 15, "line"});
+    return specs;
+}
+
+TEST(SubtitleThreads, StreamOperationsRaceWithClose) {
+    Harness harness;
+    StreamInterface* stream = harness.stream(manyEntries(300));
+    Host::ManualClock clock(100000);
+    stream->setClock(&clock);
+    std::atomic<int> calls{0};
+    std::vector<std::thread> hosts;
+    for (int t = 0; t < 4; ++t) {
+        hosts.emplace_back([&, t] {
+            for (int i = 0; i < 3000; ++i, ++calls) {
+                std::uint32_t time = static_cast<std::uint32_t>((i * 37 + t) % 3500);
+                switch ((i + t) % 6) {
+                    case 0:
+                    case 1: {
+                        MediaChunk* chunk = nullptr;
+                        if (stream->readStream(&chunk) == Result::Ok && chunk) chunk->release();
+                        break;
+                    }
+                    case 2:
+                        stream->seekStream(time, &time, 0);
+                        break;
+                    case 3:
+                        stream->setRate(i % 4 < 2 ? 1000 : -1000);
+                        break;
+                    case 4:
+                        stream->findKeyTime(0, time, &time);
+                        break;
+                    case 5:
+                        stream->reset();
+                        break;
+                }
+            }
+        });
+    }
+    std::thread closer([&] {
+        while (calls < 2000) std::this_thread::yield();
+        EXPECT_EQ(harness.container.close(false), Result::Ok);
+    });
+    for (std::thread& host : hosts) host.join();
+    closer.join();
+    std::uint32_t result = 0;
+    EXPECT_EQ(stream->seekStream(1234, &result, 0), Result::Ok);
+    EXPECT_EQ(result, 1234u);  // no entries left
+    EXPECT_EQ(harness.context.streamsRemoved().size(), 1u);
+}
+
+TEST(SubtitleThreads, ContainersWorkSideBySide) {
+    std::vector<std::thread> hosts;
+    for (int t = 0; t < 4; ++t) {
+        hosts.emplace_back([] {
+            Harness harness;
+            ASSERT_TRUE(harness.container.load(manyEntries(50), "eng", "US"));
+            ASSERT_TRUE(harness.container.load(manyEntries(100), "eng", "GB"));
+            harness.context.setPreferredLanguage("en-GB");  // the language table's first use
+            ASSERT_EQ(
+                harness.container.selectProgram(harness.container.getProgramIds().head->value),
+                Result::Ok);
+            StreamInterface* chosen = harness.context.streamsAdded().at(1);
+            ASSERT_EQ(harness.context.streamsSelected().at(0).first, chosen->id());
+            Host::ManualClock clock(100000);
+            chosen->setClock(&clock);
+            int read = 0;
+            MediaChunk* chunk = nullptr;
+            while (chosen->readStream(&chunk) == Result::Ok && chunk) {
+                chunk->release();
+                ++read;
+            }
+            EXPECT_EQ(read, 100);
+            EXPECT_EQ(harness.container.close(false), Result::Ok);
+        });
+    }
+    for (std::thread& host : hosts) host.join();
+}
+
+TEST(SubtitleThreads, ThreadsAskingTogetherGetOneProgramId) {
+    Harness harness;
+    std::vector<std::uint64_t> ids(4);
+    std::vector<std::thread> hosts;
+    for (std::size_t t = 0; t < ids.size(); ++t) {
+        hosts.emplace_back([&, t] { ids[t] = harness.container.getProgramIds().head->value; });
+    }
+    for (std::thread& host : hosts) host.join();
+    EXPECT_EQ(std::set<std::uint64_t>(ids.begin(), ids.end()).size(), 1u);
+    EXPECT_EQ(harness.context.idsIssued(), 1u);
+}
+
+}  // namespace
+}  // namespace Tork::Testing
