@@ -1,0 +1,52 @@
+// A file opened by path, behind the operating system's descriptors.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace Tork {
+
+enum class FileAccess : std::uint8_t { Read, Write, ReadWrite };
+
+/// What opening does when the file exists and when it does not.
+enum class FileCreation : std::uint8_t {
+    OpenExisting,  // the file must exist
+    CreateAlways,  // create, truncating an existing file
+    CreateNew,     // create; fail when it exists
+    OpenAlways,    // open when it exists, else create
+};
+
+enum class SeekOrigin : std::uint8_t { Start, Current, End };
+
+/// Owns one open regular file and closes it on destruction.
+class FileHandle {
+public:
+    FileHandle() = default;
+    FileHandle(FileHandle&& other) noexcept;
+    FileHandle& operator=(FileHandle&& other) noexcept;
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    ~FileHandle() { close(); }
+
+    /// Opens `path` (UTF-8 bytes). The result is not isOpen() when the system refuses, when
+    /// the path holds a zero byte, or when it names anything but a regular file; a FIFO
+    /// without a writer is refused at once rather than waited for.
+    [[nodiscard]] static FileHandle open(const std::string& path, FileAccess access,
+                                         FileCreation creation) noexcept;
+
+    bool isOpen() const noexcept { return descriptor_ >= 0; }
+    /// The new position counted from the start, or -1 when it cannot be moved there.
+    [[nodiscard]] std::int64_t seek(std::int64_t offset, SeekOrigin origin) noexcept;
+    /// Reads until `count` bytes, the end of the file or an error. Answers the count read,
+    /// or -1 when the system reported an error.
+    [[nodiscard]] std::int64_t read(void* buffer, std::size_t count) noexcept;
+    void close() noexcept;
+
+private:
+    explicit FileHandle(int descriptor) noexcept : descriptor_(descriptor) {}
+
+    int descriptor_ = -1;
+};
+
+}  // namespace Tork

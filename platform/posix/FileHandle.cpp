@@ -1,0 +1,89 @@
+// Only POSIX calls: open, fstat, lseek, read and close.
+#include "platform/FileHandle.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+namespace Tork {
+namespace {
+
+int openFlags(FileAccess access, FileCreation creation) {
+    int flags = access == FileAccess::Read    ? O_RDONLY
+                : access == FileAccess::Write ? O_WRONLY
+                                              : O_RDWR;
+    switch (creation) {
+        case FileCreation::OpenExisting:
+            break;
+        case FileCreation::CreateAlways:
+            flags |= O_CREAT | O_TRUNC;
+            break;
+        case FileCreation::CreateNew:
+            flags |= O_CREAT | O_EXCL;
+            break;
+        case FileCreation::OpenAlways:
+            flags |= O_CREAT;
+            break;
+    }
+    // O_NONBLOCK keeps a FIFO from stalling the host's thread in open(); it changes
+    // nothing for the regular files that are kept.
+    return flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+}
+
+}  // namespace
+
+FileHandle::FileHandle(FileHandle&& other) noexcept
+    : descriptor_(std::exchange(other.descriptor_, -1)) {}
+
+FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {
+    if (this != &other) {
+        close();
+        descriptor_ = std::exchange(other.descriptor_, -1);
+    }
+    return *this;
+}
+
+FileHandle FileHandle::open(const std::string& path, FileAccess access,
+                            FileCreation creation) noexcept {
+    if (path.find('\0') != std::string::npos) return {};
+    int descriptor;
+    do {
+        descriptor = ::open(path.c_str(), openFlags(access, creation), 0666);
+    } while (descriptor < 0 && errno == EINTR);
+    FileHandle file(descriptor);
+    struct stat status;
+    if (!file.isOpen() || ::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) return {};
+    return file;
+}
+
+std::int64_t FileHandle::seek(std::int64_t offset, SeekOrigin origin) noexcept {
+    if (!isOpen()) return -1;
+    const int whence = origin == SeekOrigin::Start     ? SEEK_SET
+                       : origin == SeekOrigin::Current ? SEEK_CUR
+                                                       : SEEK_END;
+    return ::lseek(descriptor_, static_cast<off_t>(offset), whence);
+}
+
+std::int64_t FileHandle::read(void* buffer, std::size_t count) noexcept {
+    if (!isOpen()) return -1;
+    // One read() may stop short (signals, Linux's 2 GiB cap per call); keep going.
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t got = ::read(descriptor_, static_cast<char*>(buffer) + done, count - done);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return -1;
+        if (got == 0) break;
+        done += static_cast<std::size_t>(got);
+    }
+    return static_cast<std::int64_t>(done);
+}
+
+void FileHandle::close() noexcept {
+    if (descriptor_ >= 0) ::close(std::exchange(descriptor_, -1));
+}
+
+}  // namespace Tork

@@ -1,0 +1,97 @@
+// A stand-in for the ICU common library: Latin-1 and UTF-8 converters that count what is
+// opened. Built several times with other function-name suffixes or a function left out.
+#include <cstdint>
+#include <cstring>
+
+#define FAKE_ICU_JOIN2(name, suffix) name##suffix
+#define FAKE_ICU_JOIN(name, suffix) FAKE_ICU_JOIN2(name, suffix)
+#define FAKE_ICU(name) FAKE_ICU_JOIN(name, FAKE_ICU_SUFFIX)
+#define FAKE_ICU_EXPORT extern "C" __attribute__((visibility("default")))
+
+namespace {
+
+struct Converter {
+    bool utf8;
+};
+
+Converter latin1{false};
+Converter utf8{true};
+int openConverters = 0;
+int openCalls = 0;
+int nullNames = 0;
+
+}  // namespace
+
+FAKE_ICU_EXPORT int fakeIcuOpenConverters() {
+    return openConverters;
+}
+FAKE_ICU_EXPORT int fakeIcuOpenCalls() {
+    return openCalls;
+}
+FAKE_ICU_EXPORT int fakeIcuNullNames() {
+    return nullNames;
+}
+
+// "fake-latin1" opens cleanly, "fake-warning" with a warning, "fake-error" hands out a
+// converter together with an error; "utf8" is the target of every chained conversion.
+FAKE_ICU_EXPORT Converter* FAKE_ICU(ucnv_open)(const char* name, std::int32_t* status) {
+    ++openCalls;
+    if (*status > 0) return nullptr;
+    if (!name) ++nullNames;
+    Converter* converter = nullptr;
+    if (name && std::strcmp(name, "fake-latin1") == 0) {
+        converter = &latin1;
+    } else if (name && std::strcmp(name, "fake-warning") == 0) {
+        converter = &latin1;
+        *status = -128;
+    } else if (name && std::strcmp(name, "fake-error") == 0) {
+        converter = &latin1;
+        *status = 2;
+    } else if (name && std::strcmp(name, "utf8") == 0) {
+        converter = &utf8;
+    } else {
+        *status = 4;
+    }
+    if (converter) ++openConverters;
+    return converter;
+}
+
+FAKE_ICU_EXPORT void FAKE_ICU(ucnv_close)(Converter* converter) {
+    if (converter) --openConverters;
+}
+
+FAKE_ICU_EXPORT void FAKE_ICU(ucnv_toUnicode)(Converter*, char16_t** target,
+                                              const char16_t* targetLimit, const char** source,
+                                              const char* sourceLimit, std::int32_t*, std::int8_t,
+                                              std::int32_t* status) {
+    while (*source < sourceLimit && *target < targetLimit)
+        *(*target)++ = static_cast<unsigned char>(*(*source)++);
+    if (*source < sourceLimit) *status = 15;  // buffer overflow
+}
+
+#ifndef FAKE_ICU_WITHOUT_FROM_UNICODE
+FAKE_ICU_EXPORT void FAKE_ICU(ucnv_fromUnicode)(Converter* converter, char** target,
+                                                const char* targetLimit, const char16_t** source,
+                                                const char16_t* sourceLimit, std::int32_t*,
+                                                std::int8_t, std::int32_t* status) {
+    while (*source < sourceLimit) {
+        const char16_t unit = **source;
+        const int length = !converter->utf8 || unit < 0x80 ? 1 : unit < 0x800 ? 2 : 3;
+        if (targetLimit - *target < length) {
+            *status = 15;
+            return;
+        }
+        if (length == 1) {
+            *(*target)++ = static_cast<char>(unit);
+        } else if (length == 2) {
+            *(*target)++ = static_cast<char>(0xC0 | (unit >> 6));
+            *(*target)++ = static_cast<char>(0x80 | (unit & 0x3F));
+        } else {
+            *(*target)++ = static_cast<char>(0xE0 | (unit >> 12));
+            *(*target)++ = static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
+            *(*target)++ = static_cast<char>(0x80 | (unit & 0x3F));
+        }
+        ++*source;
+    }
+}
+#endif

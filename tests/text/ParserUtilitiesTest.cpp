@@ -1,0 +1,274 @@
+// Reading text files: encoding decisions, sizes, and what is not a regular file.
+#include "text/ParserUtilities.h"
+
+#include "host/SettingsContext.h"
+#include "tests/platform/TempFolder.h"
+#include "text/UCNVLibrary.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <limits>
+#include <optional>
+#include <thread>
+#include <vector>
+
+namespace Tork::ParserUtilities {
+namespace {
+
+using namespace std::string_literals;
+using Host::SettingsContext;
+using Setting = std::optional<SettingsContext::Value>;
+
+const std::string kOverride = "CodePage/OverrideEmbedded";
+const std::string kName = "CodePage/Name";
+
+const UCNVLibrary* absentIcu() {
+    static const UCNVLibrary library(std::vector<std::string>{});
+    return &library;
+}
+
+// What readTextFile hands out, or nullopt when it fails; a failure must leave `out` alone.
+std::optional<std::string> read(const std::string& path, ContainerContext* settings,
+                                std::int32_t size = kWholeFile, ReadSize mode = ReadSize::Exact,
+                                const UCNVLibrary* icu = UCNVLibrary::instance()) {
+    String out("untouched");
+    if (!readTextFile(String(path), settings, &out, size, mode, icu)) {
+        EXPECT_EQ(out.text(), "untouched");
+        return std::nullopt;
+    }
+    EXPECT_EQ(out.allocator(), byteAllocator());
+    EXPECT_EQ(out.data()[out.length()], 0);
+    return std::string(out.bytes());
+}
+
+enum class Icu { Present, Absent };
+
+struct EncodingCase {
+    const char* description;
+    std::string file;
+    Setting overrideEmbedded;
+    Setting name;
+    Icu icu;
+    std::optional<std::string> expected;
+    std::vector<std::string> queries;
+};
+
+class Encoding : public testing::TestWithParam<EncodingCase> {};
+
+TEST_P(Encoding, FollowsSignatureAndSettings) {
+    const EncodingCase& row = GetParam();
+    const Testing::TempFolder folder;
+    SettingsContext settings;
+    if (row.overrideEmbedded)
+        settings.setSetting("CodePage", "OverrideEmbedded", *row.overrideEmbedded);
+    if (row.name) settings.setSetting("CodePage", "Name", *row.name);
+    EXPECT_EQ(read(folder.write("f.sub", row.file), &settings, kWholeFile, ReadSize::Exact,
+                   row.icu == Icu::Present ? UCNVLibrary::instance() : absentIcu()),
+              row.expected);
+    EXPECT_EQ(settings.queries(), row.queries);
+}
+
+const EncodingCase encodingCases[] = {
+    {"Utf8SignatureRemoved", "\xEF\xBB\xBFhi", false, {}, Icu::Present, "hi", {kOverride}},
+    {"Utf8SignatureKeptWhenOverridden",
+     "\xEF\xBB\xBFhi",
+     true,
+     {},
+     Icu::Present,
+     "\xEF\xBB\xBFhi",
+     {kOverride, kName}},
+    {"Utf16LeSignature",
+     "\xFF\xFE"
+     "A\0B\0"s,
+     false,
+     {},
+     Icu::Present,
+     "AB",
+     {kOverride}},
+    {"Utf16LeWithoutIcu",
+     "\xFF\xFE"
+     "A\0B\0"s,
+     false,
+     {},
+     Icu::Absent,
+     {},
+     {kOverride}},
+    {"SignatureBeatsName",
+     "\xFF\xFE"
+     "A\0B\0"s,
+     false,
+     "ISO-8859-1"s,
+     Icu::Present,
+     "AB",
+     {kOverride}},
+    {"ConvertedTextEndsAtAZero",
+     "\xFF\xFE"
+     "A\0B\0\0\0C\0"s,
+     false,
+     {},
+     Icu::Present,
+     "AB",
+     {kOverride}},
+    {"Latin1Unnamed", "\xE9t\xE9", {}, {}, Icu::Present, {}, {kOverride, kName}},
+    {"Latin1Named",
+     "\xE9t\xE9",
+     false,
+     "ISO-8859-1"s,
+     Icu::Present,
+     "\xC3\xA9t\xC3\xA9",
+     {kOverride, kName}},
+    {"Latin1NamedWithoutIcu",
+     "\xE9t\xE9",
+     false,
+     "ISO-8859-1"s,
+     Icu::Absent,
+     {},
+     {kOverride, kName}},
+    {"Windows1250",
+     "\x8A"
+     "a",
+     true,
+     "windows-1250"s,
+     Icu::Present,
+     "\xC5\xA0"
+     "a",
+     {kOverride, kName}},
+    // No boolean answer: the signature goes to the converter with the text.
+    {"OverrideNotABoolean",
+     "\xEF\xBB\xBFhi",
+     "no"s,
+     "UTF-8"s,
+     Icu::Present,
+     "\xEF\xBB\xBFhi",
+     {kOverride, kName}},
+    {"NameNotAString", "hi", false, true, Icu::Present, "hi", {kOverride, kName}},
+    {"UnknownConverter", "hi", false, "no-such-encoding"s, Icu::Present, {}, {kOverride, kName}},
+    {"OnlyASignature", "\xEF\xBB\xBF", false, {}, Icu::Present, {}, {kOverride}},
+    {"UnchangedTextKeepsZeros", "a\0\0b"s, {}, {}, Icu::Present, "a\0\0b"s, {kOverride, kName}},
+    {"IllFormedTailReplaced",
+     "{1}\xE9t\xE9\xE2\x82"s,
+     {},
+     {},
+     Icu::Absent,
+     "{1}\xEF\xBF\xBDt\xEF\xBF\xBD\xEF\xBF\xBD",
+     {kOverride, kName}},
+    {"Utf8Unchanged",
+     "\xC3\xA9t\xC3\xA9",
+     {},
+     {},
+     Icu::Absent,
+     "\xC3\xA9t\xC3\xA9",
+     {kOverride, kName}},
+};
+INSTANTIATE_TEST_SUITE_P(ReadTextFile, Encoding, testing::ValuesIn(encodingCases),
+                         [](const auto& info) { return std::string(info.param.description); });
+
+struct SizeCase {
+    const char* description;
+    std::string file;
+    std::int32_t size;
+    ReadSize mode;
+    std::optional<std::string> expected;
+};
+
+class Size : public testing::TestWithParam<SizeCase> {};
+
+TEST_P(Size, ReadsWhatIsAsked) {
+    const SizeCase& row = GetParam();
+    const Testing::TempFolder folder;
+    EXPECT_EQ(read(folder.write("f.sub", row.file), nullptr, row.size, row.mode), row.expected);
+}
+
+const SizeCase sizeCases[] = {
+    {"WholeFile", "0123456789", kWholeFile, ReadSize::Exact, "0123456789"},
+    {"ExactPrefix", "0123456789", 4, ReadSize::Exact, "0123"},
+    {"ExactAll", "0123456789", 10, ReadSize::Exact, "0123456789"},
+    {"ExactBeyondTheEnd", "0123456789", 20, ReadSize::Exact, {}},
+    {"ExactNothing", "0123456789", 0, ReadSize::Exact, {}},
+    {"AtMostPrefix", "0123456789", 4, ReadSize::AtMost, "0123"},
+    {"AtMostBeyondTheEnd", "0123456789", 1024, ReadSize::AtMost, "0123456789"},
+    {"AtMostWholeFile", "0123456789", kWholeFile, ReadSize::AtMost, "0123456789"},
+    {"NegativeSize", "0123456789", -2, ReadSize::Exact, {}},
+    {"NegativeAtMost", "0123456789", -2, ReadSize::AtMost, {}},
+    {"SizePlusOneOverflows",
+     "0123456789",
+     std::numeric_limits<std::int32_t>::max(),
+     ReadSize::Exact,
+     {}},
+    {"EmptyFile", "", kWholeFile, ReadSize::Exact, {}},
+    {"OneByte", "a", kWholeFile, ReadSize::Exact, {}},
+    {"TwoBytes", "ab", kWholeFile, ReadSize::Exact, "ab"},
+    {"OneCharacterOnly", "\xE2\x82\xAC", kWholeFile, ReadSize::Exact, {}},
+    {"OneCharacterAndAByte", "\xE2\x82\xAC!", kWholeFile, ReadSize::Exact, "\xE2\x82\xAC!"},
+    {"IllFormedStart",
+     "\x80"
+     "abc",
+     kWholeFile,
+     ReadSize::Exact,
+     {}},
+};
+INSTANTIATE_TEST_SUITE_P(ReadTextFile, Size, testing::ValuesIn(sizeCases),
+                         [](const auto& info) { return std::string(info.param.description); });
+
+TEST(ReadTextFile, RefusesWhatIsNotARegularFile) {
+    const Testing::TempFolder folder;
+    const std::string fifo = folder.path("fifo.sub");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+
+    // Should the reader wait for a writer, this thread frees it and the test fails.
+    std::atomic<bool> done{false}, rescued{false};
+    std::thread rescuer([&] {
+        const auto patience = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+        while (!done) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            if (std::chrono::steady_clock::now() < patience) continue;
+            const int writer = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+            if (writer >= 0) {
+                rescued = true;
+                ::close(writer);
+            }
+        }
+    });
+    for (const std::string& path : {folder.path(), fifo, "/dev/null"s, "/dev/zero"s}) {
+        SCOPED_TRACE(path);
+        EXPECT_EQ(read(path, nullptr), std::nullopt);
+        EXPECT_EQ(read(path, nullptr, 1024, ReadSize::AtMost), std::nullopt);
+    }
+    done = true;
+    rescuer.join();
+    EXPECT_FALSE(rescued) << "the reader waited on a FIFO";
+}
+
+TEST(ReadTextFile, RefusesAFileTooLongForItsSize) {
+    const Testing::TempFolder folder;
+    // Sparse files: nothing of them is read or allocated.
+    const std::string huge = folder.write("huge.sub", "{1}{1}25\n");
+    std::filesystem::resize_file(huge, std::uintmax_t{3} << 30);
+    const std::string limit = folder.write("limit.sub", "{1}{1}25\n");
+    std::filesystem::resize_file(limit, std::numeric_limits<std::int32_t>::max());
+
+    EXPECT_EQ(read(huge, nullptr), std::nullopt);
+    EXPECT_EQ(read(limit, nullptr), std::nullopt);
+    // The probe's read still works on it.
+    const auto start = read(huge, nullptr, 16, ReadSize::AtMost);
+    EXPECT_EQ(start, "{1}{1}25\n\0\0\0\0\0\0\0"s);
+}
+
+TEST(ReadTextFile, NeedsAWellFormedPathAndAnOut) {
+    const Testing::TempFolder folder;
+    const std::string illFormed = folder.write("bad\xFF.sub", "{1}{1}25\n");
+    EXPECT_EQ(read(illFormed, nullptr), std::nullopt);
+    const std::string named = folder.write("\xC3\xA9t\xC3\xA9.sub", "{1}{1}25\n");
+    EXPECT_EQ(read(named, nullptr), "{1}{1}25\n");
+    EXPECT_FALSE(readTextFile(String(named), nullptr, nullptr));
+}
+
+}  // namespace
+}  // namespace Tork::ParserUtilities

@@ -1,0 +1,181 @@
+// The run-time ICU binding against stand-in libraries and the system's ICU.
+#include "text/Conversion.h"
+#include "text/UCNVLibrary.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <limits>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace Tork {
+namespace {
+
+using namespace std::string_literals;
+
+// Counters of one stand-in library, reached through the same loaded copy.
+struct FakeIcu {
+    explicit FakeIcu(const char* path) : library(path) {}
+    int call(const char* name) const {
+        auto function = reinterpret_cast<int (*)()>(library.symbol(name));
+        return function ? function() : -1;
+    }
+    int openConverters() const { return call("fakeIcuOpenConverters"); }
+    int openCalls() const { return call("fakeIcuOpenCalls"); }
+    int nullNames() const { return call("fakeIcuNullNames"); }
+    DynamicLibrary library;
+};
+
+struct BindingCase {
+    const char* description;
+    std::vector<std::string> candidates;
+    const char* boundTo;  // null: nothing usable
+};
+
+class Binding : public testing::TestWithParam<BindingCase> {};
+
+TEST_P(Binding, TakesTheFirstCompleteLibrary) {
+    const BindingCase& row = GetParam();
+    const UCNVLibrary library(row.candidates);
+    ASSERT_EQ(library.usable(), row.boundTo != nullptr);
+    std::int32_t status = 0;
+    IcuConverter* converter = library.open("fake-latin1", &status);
+    if (!row.boundTo) {
+        EXPECT_EQ(converter, nullptr);
+        EXPECT_EQ(status, UCNVLibrary::kUnusable);
+        for (auto* convert :
+             {+[](const UCNVLibrary&l, std::int32_t*s) {
+                  l.toUnicode(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, true, s);
+              },
+              +[](const UCNVLibrary&l, std::int32_t*s) {
+                  l.fromUnicode(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, true, s);
+              }}) {
+            status = 0;
+            convert(library, &status);
+            EXPECT_EQ(status, UCNVLibrary::kUnusable);
+        }
+        EXPECT_EQ(convertToUTF8("fake-latin1", "abc", &library), "");
+        return;
+    }
+    const FakeIcu bound(row.boundTo);
+    ASSERT_NE(converter, nullptr);
+    EXPECT_EQ(bound.openConverters(), 1);
+    library.close(converter);
+    EXPECT_EQ(bound.openConverters(), 0);
+}
+
+const BindingCase bindingCases[] = {
+    {"NothingLoadable", {"libtork-no-such-icu.so.72", "/nonexistent/libicuuc.so"}, nullptr},
+    {"AFunctionMissingCountsAsAbsent", {FAKE_ICU_PARTIAL}, nullptr},
+    {"AnIncompleteLibraryIsPassedOver", {FAKE_ICU_PARTIAL, FAKE_ICU_SUFFIXED}, FAKE_ICU_SUFFIXED},
+    {"SuffixFromTheFileName", {"libtork-no-such-icu.so.72", FAKE_ICU_SUFFIXED}, FAKE_ICU_SUFFIXED},
+    {"PlainNamesAfterTheSuffixed", {FAKE_ICU_PLAIN}, FAKE_ICU_PLAIN},
+    {"BareFileNameTriesEveryVersion", {FAKE_ICU_UNVERSIONED}, FAKE_ICU_UNVERSIONED},
+};
+INSTANTIATE_TEST_SUITE_P(UCNVLibrary, Binding, testing::ValuesIn(bindingCases),
+                         [](const auto& info) { return std::string(info.param.description); });
+
+struct StatusCase {
+    const char* description;
+    const char* converterName;
+    std::string expected;  // empty: the conversion fails
+};
+
+class OpenStatus : public testing::TestWithParam<StatusCase> {};
+
+// Converts "café" from Latin-1 through the stand-in; every converter must be closed again.
+TEST_P(OpenStatus, OnlyAPositiveStatusFails) {
+    const StatusCase& row = GetParam();
+    const std::vector<std::string> candidates{FAKE_ICU_SUFFIXED};
+    const UCNVLibrary library(candidates);
+    const FakeIcu fake(FAKE_ICU_SUFFIXED);
+    EXPECT_EQ(convertToUTF8(row.converterName, "caf\xE9", &library), row.expected);
+    EXPECT_EQ(fake.openConverters(), 0);
+    EXPECT_EQ(fake.nullNames(), 0);
+}
+
+const StatusCase statusCases[] = {
+    {"Clean", "fake-latin1", "caf\xC3\xA9"},
+    {"Warning", "fake-warning", "caf\xC3\xA9"},
+    {"ErrorWithAConverter", "fake-error", ""},
+    {"UnknownName", "no-such-encoding", ""},
+    {"EmptyName", "", ""},
+    {"NullName", nullptr, ""},
+};
+INSTANTIATE_TEST_SUITE_P(UCNVLibrary, OpenStatus, testing::ValuesIn(statusCases),
+                         [](const auto& info) { return std::string(info.param.description); });
+
+TEST(UCNVLibrary, NeverOpensAConverterForNothingToConvert) {
+    const std::vector<std::string> candidates{FAKE_ICU_SUFFIXED};
+    const UCNVLibrary library(candidates);
+    const FakeIcu fake(FAKE_ICU_SUFFIXED);
+    const int before = fake.openCalls();
+    EXPECT_EQ(convertToUTF8("fake-latin1", "", &library), "");
+    EXPECT_EQ(convertToUTF8("fake-latin1", std::string_view(), &library), "");
+    // Too long to size a buffer for: refused before a byte is read.
+    const char byte = 'a';
+    EXPECT_EQ(convertToUTF8("fake-latin1", std::string_view(&byte, std::size_t{1} << 40), &library),
+              "");
+    EXPECT_EQ(fake.openCalls(), before);
+}
+
+TEST(SystemIcu, IsFoundAndOpensEverySignatureEncoding) {
+    const UCNVLibrary* library = UCNVLibrary::instance();
+    ASSERT_NE(library, nullptr);
+    ASSERT_TRUE(library->usable()) << "the tests need the system's ICU (Debian: libicu72)";
+    for (const char* name : {"UTF32-BE", "UTF32-LE", "UTF16-BE", "UTF16-LE", "UTF8", "UTF7", "SCSU",
+                             "BOCU-1", "GB-18030", "windows-1250"}) {
+        SCOPED_TRACE(name);
+        std::int32_t status = 0;
+        IcuConverter* converter = library->open(name, &status);
+        EXPECT_NE(converter, nullptr);
+        EXPECT_LE(status, 0);
+        library->close(converter);
+    }
+}
+
+struct ConversionCase {
+    const char* description;
+    const char* converterName;
+    std::string input;
+    std::string expected;
+};
+
+class SystemConversion : public testing::TestWithParam<ConversionCase> {};
+
+TEST_P(SystemConversion, GivesUtf8) {
+    const ConversionCase& row = GetParam();
+    EXPECT_EQ(convertToUTF8(row.converterName, row.input), row.expected);
+}
+
+const ConversionCase conversionCases[] = {
+    {"Utf16Le", "UTF16-LE", "A\0B\0"s, "AB"},
+    {"Utf16Be", "UTF16-BE", "\0A\0B"s, "AB"},
+    {"Utf32Le", "UTF32-LE", "A\0\0\0"s, "A"},
+    {"Latin1", "ISO-8859-1", "\xE9t\xE9", "\xC3\xA9t\xC3\xA9"},
+    {"Windows1250OpensWithAWarning", "windows-1250", "\x8A", "\xC5\xA0"},
+    {"ZerosKept", "UTF16-LE", "A\0\0\0B\0"s, "A\0B"s},
+    {"UnknownConverter", "no-such-encoding", "abc", ""},
+    {"NothingToConvert", "UTF16-LE", "", ""},
+};
+INSTANTIATE_TEST_SUITE_P(UCNVLibrary, SystemConversion, testing::ValuesIn(conversionCases),
+                         [](const auto& info) { return std::string(info.param.description); });
+
+TEST(SystemIcu, IsBoundOnceWhenThreadsRaceToIt) {
+    std::vector<std::thread> threads;
+    std::vector<const UCNVLibrary*> seen(8);
+    std::atomic<int> converted{0};
+    for (std::size_t i = 0; i < seen.size(); ++i)
+        threads.emplace_back([&, i] {
+            seen[i] = UCNVLibrary::instance();
+            if (convertToUTF8("UTF16-LE", "h\0i\0"s) == "hi") ++converted;
+        });
+    for (auto& thread : threads) thread.join();
+    for (const UCNVLibrary* library : seen) EXPECT_EQ(library, seen[0]);
+    EXPECT_EQ(converted, 8);
+}
+
+}  // namespace
+}  // namespace Tork

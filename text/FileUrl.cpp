@@ -1,0 +1,68 @@
+#include "text/FileUrl.h"
+
+#include "text/Utf.h"
+
+namespace Tork {
+namespace {
+
+bool equalsIgnoringCase(std::string_view text, std::string_view lowerCase) {
+    if (text.size() != lowerCase.size()) return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i] >= 'A' && text[i] <= 'Z' ? static_cast<char>(text[i] + 32) : text[i];
+        if (c != lowerCase[i]) return false;
+    }
+    return true;
+}
+
+int hexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+std::optional<std::string> percentDecoded(std::string_view text) {
+    std::string decoded;
+    decoded.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '%') {
+            decoded += text[i];
+            continue;
+        }
+        if (text.size() - i < 3) return std::nullopt;
+        const int high = hexValue(text[i + 1]), low = hexValue(text[i + 2]);
+        // %00 would end the path early wherever it is handed on as a C string.
+        if (high < 0 || low < 0 || (high | low) == 0) return std::nullopt;
+        decoded += static_cast<char>(high * 16 + low);
+        i += 2;
+    }
+    return decoded;
+}
+
+}  // namespace
+
+std::optional<std::string> filePathFromUrl(std::string_view url) {
+    if (url.starts_with("\xEF\xBB\xBF")) url.remove_prefix(3);
+    if (!isWellFormedUtf8(url)) return std::nullopt;
+
+    constexpr std::string_view scheme = "file:";
+    if (!equalsIgnoringCase(url.substr(0, scheme.size()), scheme)) return std::nullopt;
+    std::string_view rest = url.substr(scheme.size());
+    rest = rest.substr(0, rest.find_first_of("?#"));
+
+    if (rest.starts_with("//")) {
+        rest.remove_prefix(2);
+        const auto slash = rest.find('/');
+        const std::string_view host = rest.substr(0, slash);
+        if (!host.empty() && !equalsIgnoringCase(host, "localhost")) return std::nullopt;
+        if (slash == std::string_view::npos) return std::nullopt;
+        rest.remove_prefix(slash);
+    }
+    if (!rest.starts_with('/')) return std::nullopt;
+
+    auto path = percentDecoded(rest);
+    if (!path || !isWellFormedUtf8(*path)) return std::nullopt;
+    return path;
+}
+
+}  // namespace Tork

@@ -1,0 +1,17 @@
+// Local paths from file: URLs.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace Tork {
+
+/// The local path (UTF-8) that a file: URL names: file:///p, file://localhost/p or file:/p,
+/// the scheme and host in any letter case, percent escapes decoded, any query or fragment
+/// dropped, a leading UTF-8 signature ignored. Nullopt for another scheme or host, a path
+/// that is not absolute, a bad or %00 escape, or text (before or after decoding) that is
+/// not well-formed UTF-8.
+[[nodiscard]] std::optional<std::string> filePathFromUrl(std::string_view url);
+
+}  // namespace Tork

@@ -1,0 +1,157 @@
+#include "text/ParserUtilities.h"
+
+#include "framework/Logger.h"
+#include "framework/Setting.h"
+#include "platform/FileHandle.h"
+#include "text/Conversion.h"
+#include "text/EncodingSignature.h"
+#include "text/FileUrl.h"
+#include "text/MemoryBuffer.h"
+#include "text/UCNVLibrary.h"
+#include "text/Utf.h"
+
+#include <algorithm>
+#include <limits>
+#include <new>
+#include <string>
+#include <string_view>
+
+namespace Tork::ParserUtilities {
+namespace {
+
+constexpr const char* kCategory = "Utilities";
+constexpr const char* kFunction = "Tork::ParserUtilities::readTextFile";
+
+// The largest count whose buffer, with its terminating zero, still fits the signed 32-bit
+// size that callers pass.
+constexpr std::int64_t kMaxCount = std::numeric_limits<std::int32_t>::max() - 1;
+
+// Reads the requested bytes of the file into `buffer`, one zero byte after them. False,
+// after logging why, when the file cannot be opened, sized or read.
+bool readRawBytes(const String& path, std::int32_t size, ReadSize mode, MemoryBuffer<char>& buffer,
+                  std::uint32_t& count) {
+    // Paths stay UTF-8 bytes for the system; they must be well-formed all the same.
+    FileHandle file;
+    if (isWellFormedUtf8(path.text()))
+        file = FileHandle::open(std::string(path.text()), FileAccess::Read,
+                                FileCreation::OpenExisting);
+    if (!file.isOpen()) {
+        Logger::instance()->write(kCategory, kFunction, __LINE__, "Failed to open file %s\n",
+                                  path.c_str());
+        return false;
+    }
+
+    std::int64_t wanted = size;
+    if (size == kWholeFile || mode == ReadSize::AtMost) {
+        const std::int64_t length = file.seek(0, SeekOrigin::End);
+        if (length < 0 || file.seek(0, SeekOrigin::Start) != 0) {
+            Logger::instance()->write(kCategory, kFunction, __LINE__,
+                                      "Couldn't allocate %ld bytes\n", 0L);
+            return false;
+        }
+        wanted = size == kWholeFile ? length : std::min<std::int64_t>(length, size);
+    }
+    if (wanted < 0 || wanted > kMaxCount) {
+        const long asked = wanted == std::numeric_limits<std::int64_t>::max()
+                               ? std::numeric_limits<long>::max()
+                               : static_cast<long>(wanted + 1);
+        Logger::instance()->write(kCategory, kFunction, __LINE__, "Couldn't allocate %ld bytes\n",
+                                  asked);
+        return false;
+    }
+
+    buffer.resize(static_cast<std::uint32_t>(wanted + 1), ZeroFill::Yes);
+    if (!buffer.data()) {
+        Logger::instance()->write(kCategory, kFunction, __LINE__, "Couldn't allocate %ld bytes\n",
+                                  static_cast<long>(wanted + 1));
+        return false;
+    }
+    const std::int64_t got = file.read(buffer.data(), static_cast<std::size_t>(wanted));
+    file.close();
+    if (got != wanted) {
+        Logger::instance()->write(kCategory, kFunction, __LINE__,
+                                  "Tried to read %ld bytes, got %ld\n", static_cast<long>(wanted),
+                                  static_cast<long>(got));
+        buffer.resize(0, ZeroFill::No);
+        return false;
+    }
+    count = static_cast<std::uint32_t>(wanted);
+    return true;
+}
+
+// The text must open with one well-formed character and hold at least one more byte.
+bool beginsLikeUtf8(std::string_view text) {
+    if (text.empty()) return false;
+    const auto* first = reinterpret_cast<const unsigned char*>(text.data());
+    return isWellFormedUtf8Sequence(first, first + text.size() - 1);
+}
+
+bool decodeText(const unsigned char* bytes, std::uint32_t count, ContainerContext* settings,
+                String& out, const UCNVLibrary* converters) {
+    String name(charAllocator());
+    const auto overrideEmbedded = querySettingBoolean(settings, "CodePage", "OverrideEmbedded");
+    if (overrideEmbedded.has_value() && !*overrideEmbedded) {
+        const auto skipped =
+            static_cast<std::uint32_t>(detectEncodingSignature(bytes, count, name));
+        bytes += skipped;
+        count -= skipped;
+    }
+    if (name.empty()) {
+        if (auto named = querySettingText(settings, "CodePage", "Name")) name = *named;
+    }
+
+    const std::string_view raw(reinterpret_cast<const char*>(bytes), count);
+    if (!name.empty()) {
+        std::string converted = convertToUTF8(name.c_str(), raw, converters);
+        converted.resize(std::min(converted.find('\0'), converted.size()));
+        if (!beginsLikeUtf8(converted) || converted.size() >= UINT32_MAX) return false;
+        out.assign(converted.data(), static_cast<std::uint32_t>(converted.size()));
+        return true;
+    }
+
+    // Taken as it is, but the host is told it is UTF-8: anything ill-formed past the first
+    // character becomes U+FFFD.
+    if (!beginsLikeUtf8(raw)) return false;
+    if (isWellFormedUtf8(raw)) {
+        out.assign(raw.data(), count);
+        return true;
+    }
+    const std::string repaired = replaceIllFormedUtf8(raw);
+    if (repaired.size() >= UINT32_MAX) return false;
+    out.assign(repaired.data(), static_cast<std::uint32_t>(repaired.size()));
+    return true;
+}
+
+}  // namespace
+
+bool readTextFile(const String& path, ContainerContext* settings, String* out, std::int32_t size,
+                  ReadSize mode) noexcept {
+    return readTextFile(path, settings, out, size, mode, UCNVLibrary::instance());
+}
+
+bool readTextFile(const String& path, ContainerContext* settings, String* out, std::int32_t size,
+                  ReadSize mode, const UCNVLibrary* converters) noexcept {
+    if (!out) return false;
+    try {
+        MemoryBuffer<char> buffer;
+        std::uint32_t count = 0;
+        if (!readRawBytes(path, size, mode, buffer, count)) return false;
+        return decodeText(reinterpret_cast<const unsigned char*>(buffer.data()), count, settings,
+                          *out, converters);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+ResultCode pathFromUrl(const String& location, String& pathOut) noexcept {
+    try {
+        const auto path = filePathFromUrl(location.text());
+        if (!path || path->size() >= UINT32_MAX) return Result::NotFileUrl;
+        pathOut.assign(path->data(), static_cast<std::uint32_t>(path->size()));
+        return Result::Ok;
+    } catch (const std::bad_alloc&) {
+        return Result::NotFileUrl;
+    }
+}
+
+}  // namespace Tork::ParserUtilities

@@ -1,0 +1,47 @@
+// Helpers that format parsers share: file URLs to paths, and whole text files as UTF-8.
+#pragma once
+
+#include "framework/ResultCode.h"
+#include "framework/String.h"
+
+#include <cstdint>
+
+namespace Tork {
+
+class ContainerContext;
+class UCNVLibrary;
+
+namespace ParserUtilities {
+
+/// How readTextFile takes an explicit size.
+enum class ReadSize : std::uint8_t {
+    Exact,   // exactly that many bytes; a shorter file fails
+    AtMost,  // that many bytes, or the whole file when it is shorter
+};
+
+/// readTextFile's size for the whole file.
+inline constexpr std::int32_t kWholeFile = -1;
+
+/// Reads the file at `path` (UTF-8) whole or its first `size` bytes, settles its encoding
+/// from its signature or from the "CodePage" settings of `settings` (may be null) and
+/// hands it out in `out` as UTF-8 without a signature. False, with `out` untouched, when
+/// `out` is null, the file is no regular file or cannot be read, the size does not fit,
+/// conversion fails, the text does not begin with a well-formed UTF-8 character followed
+/// by at least one more byte, or memory runs out. The failures to open, allocate and read
+/// are logged.
+[[nodiscard]] bool readTextFile(const String& path, ContainerContext* settings, String* out,
+                                std::int32_t size = kWholeFile,
+                                ReadSize mode = ReadSize::Exact) noexcept;
+
+/// As above, converting named encodings through `converters` (null: none are available).
+[[nodiscard]] bool readTextFile(const String& path, ContainerContext* settings, String* out,
+                                std::int32_t size, ReadSize mode,
+                                const UCNVLibrary* converters) noexcept;
+
+/// Sets `pathOut` (keeping its allocator) to the local path that the file: URL in
+/// `location` (its text up to the first zero) names. Answers Result::NotFileUrl, with
+/// `pathOut` untouched, when the URL is refused (see filePathFromUrl) or memory runs out.
+[[nodiscard]] ResultCode pathFromUrl(const String& location, String& pathOut) noexcept;
+
+}  // namespace ParserUtilities
+}  // namespace Tork

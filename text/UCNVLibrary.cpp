@@ -1,0 +1,133 @@
+#include "text/UCNVLibrary.h"
+
+#include <optional>
+#include <string_view>
+
+namespace Tork {
+namespace {
+
+// ICU versions whose common library is looked for; wide enough for releases to come.
+constexpr int kNewestVersion = 120;
+constexpr int kOldestVersion = 44;
+
+// The major version in a file name such as libicuuc.so.72 or libicuuc.so.72.1.
+std::optional<int> versionOf(std::string_view candidate) {
+    const auto slash = candidate.rfind('/');
+    if (slash != std::string_view::npos) candidate.remove_prefix(slash + 1);
+    const auto so = candidate.find(".so.");
+    if (so == std::string_view::npos) return std::nullopt;
+    int version = 0;
+    std::size_t digits = 0;
+    for (char c : candidate.substr(so + 4)) {
+        if (c < '0' || c > '9' || digits == 4) break;
+        version = version * 10 + (c - '0');
+        ++digits;
+    }
+    if (digits == 0) return std::nullopt;
+    return version;
+}
+
+// ICU renames its functions with its major version (ucnv_open_72). The file name tells
+// which; a bare file name could be any version, so every one is tried after none.
+std::vector<std::string> suffixesFor(std::string_view candidate) {
+    if (const auto version = versionOf(candidate))
+        return {"_" + std::to_string(*version), std::string()};
+    std::vector<std::string> suffixes{std::string()};
+    for (int version = kNewestVersion; version >= kOldestVersion; --version)
+        suffixes.push_back("_" + std::to_string(version));
+    return suffixes;
+}
+
+}  // namespace
+
+UCNVLibrary::UCNVLibrary(std::span<const std::string> candidates) {
+    for (const std::string& candidate : candidates)
+        if (bind(candidate)) return;
+}
+
+bool UCNVLibrary::bind(const std::string& candidate) {
+    DynamicLibrary library(candidate);
+    if (!library.loaded()) return false;
+    for (const std::string& suffix : suffixesFor(candidate)) {
+        const auto find = [&](const char* name) { return library.symbol((name + suffix).c_str()); };
+        void* const open = find("ucnv_open");
+        void* const close = find("ucnv_close");
+        void* const toUnicode = find("ucnv_toUnicode");
+        void* const fromUnicode = find("ucnv_fromUnicode");
+        if (!open || !close || !toUnicode || !fromUnicode) continue;
+        module_ = std::move(library);
+        openFunction_ = reinterpret_cast<OpenFunction>(open);
+        closeFunction_ = reinterpret_cast<CloseFunction>(close);
+        toUnicodeFunction_ = reinterpret_cast<ToUnicodeFunction>(toUnicode);
+        fromUnicodeFunction_ = reinterpret_cast<FromUnicodeFunction>(fromUnicode);
+        return true;
+    }
+    return false;
+}
+
+const UCNVLibrary* UCNVLibrary::instance() noexcept {
+    try {
+        // Deliberately never deleted: converters may still be in use while the process
+        // ends, and unloading ICU then would pull the code from under them.
+        static const UCNVLibrary* const library = new UCNVLibrary(systemCandidates());
+        return library;
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+std::vector<std::string> UCNVLibrary::systemCandidates() {
+    std::vector<std::string> names;
+    for (int version = kNewestVersion; version >= kOldestVersion; --version)
+        names.push_back("libicuuc.so." + std::to_string(version));
+    names.push_back("libicuuc.so");
+    return names;
+}
+
+IcuConverter* UCNVLibrary::open(const char* name, std::int32_t* status) const noexcept {
+    std::int32_t ignored = 0;
+    if (!status) status = &ignored;
+    if (!usable()) {
+        *status = kUnusable;
+        return nullptr;
+    }
+    // ICU opens its default converter for a null name; never let that happen.
+    if (!name || !*name) {
+        *status = kNoName;
+        return nullptr;
+    }
+    return openFunction_(name, status);
+}
+
+void UCNVLibrary::close(IcuConverter* converter) const noexcept {
+    if (usable() && converter) closeFunction_(converter);
+}
+
+void UCNVLibrary::toUnicode(IcuConverter* converter, char16_t** target, const char16_t* targetLimit,
+                            const char** source, const char* sourceLimit, std::int32_t* offsets,
+                            bool flush, std::int32_t* status) const noexcept {
+    std::int32_t ignored = 0;
+    if (!status) status = &ignored;
+    if (!usable()) {
+        *status = kUnusable;
+        return;
+    }
+    toUnicodeFunction_(converter, target, targetLimit, source, sourceLimit, offsets, flush ? 1 : 0,
+                       status);
+}
+
+void UCNVLibrary::fromUnicode(IcuConverter* converter, char** target, const char* targetLimit,
+                              const char16_t** source, const char16_t* sourceLimit,
+                              std::int32_t* offsets, bool flush,
+                              std::int32_t* status) const noexcept {
+    std::int32_t ignored = 0;
+    if (!status) status = &ignored;
+    if (!usable()) {
+        *status = kUnusable;
+        return;
+    }
+    fromUnicodeFunction_(converter, target, targetLimit, source, sourceLimit, offsets,
+                         flush ? 1 : 0, status);
+}
+
+}  // namespace Tork
