@@ -215,6 +215,7 @@ bool SubtitleParserTemplate<Format>::addStream(EntryList& entries, const String&
                                                const String& language, const String& region) {
     if (!context_) return false;
     return SubtitleDetail::orOnException(false, [&] {
+        std::erase(entries, nullptr);  // a slot the parser never filled is no entry
         std::sort(entries.begin(), entries.end(), [](const MediaChunk* a, const MediaChunk* b) {
             return a->timestamp < b->timestamp;
         });

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -41,6 +43,19 @@ TEST(SubtitleContainer, SortsEntriesByUnsignedTimestampKeepingEveryOne) {
         stream->setClock(&clock);
         EXPECT_EQ(timestampsRead(*stream), row.order);
     }
+}
+
+TEST(SubtitleContainer, SkipsEmptySlotsInTheEntryList) {
+    Harness harness;
+    EntryList entries = makeEntries(harness.container.entryAllocator(), {{20, 1}, {10, 1}});
+    entries.insert(entries.begin() + 1, nullptr);
+    ASSERT_TRUE(harness.container.load(entries));
+    ASSERT_EQ(harness.container.selectProgram(noProgram), Result::Ok);
+    StreamInterface* stream = harness.context.streamsAdded().at(0);
+    Host::ManualClock clock(100);
+    stream->setClock(&clock);
+    const std::vector<std::uint32_t> expected = {10, 20};
+    EXPECT_EQ(timestampsRead(*stream), expected);
 }
 
 TEST(SubtitleContainer, HasOneProgramWhoseIdIsAskedForOnce) {
@@ -164,20 +179,34 @@ TEST(SubtitleContainer, ReleasesEverythingWhenDestroyedWithoutClose) {
     chunk->release();
 }
 
-TEST(SubtitleContainer, AnswersForItsLocation) {
-    Harness harness;
-    std::uint64_t size = 77;
-    EXPECT_EQ(harness.container.getFileSize(nullptr), Result::Failure);
-    EXPECT_EQ(harness.container.getFileSize(&size), Result::Failure);  // no location
-    EXPECT_EQ(size, 77u);
-    EXPECT_TRUE(harness.container.getLocation().empty());
-    harness.container.recordLocation("/no/such/dir/movie.sub");
-    EXPECT_EQ(harness.container.getLocation().text(), "/no/such/dir/movie.sub");
-    EXPECT_EQ(harness.container.getFileSize(&size), Result::Failure);
-    EXPECT_EQ(size, 77u);
-    EXPECT_EQ(harness.container.getStatus(), 0);
-    EXPECT_TRUE(harness.container.getProgramName(42).empty());
-    EXPECT_FALSE(harness.container.supportsFeature(1));
+TEST(SubtitleContainer, AnswersTheSizeOfTheFileAtItsLocation) {
+    const std::string folder = testing::TempDir() + "subtitle-container-size";
+    std::filesystem::create_directories(folder);
+    const std::string file = folder + "/movie \xC3\xA9.sub";  // a non-ASCII name
+    std::ofstream(file, std::ios::binary) << std::string(1234, 'x');
+    const struct {
+        const char* description;
+        std::string location;
+        std::int32_t answer;
+        std::uint64_t size;
+    } cases[] = {
+        {"no location", "", Result::Failure, 77},
+        {"a file", file, Result::Ok, 1234},
+        {"no such file", folder + "/none.sub", Result::Failure, 77},
+        {"a folder", folder, Result::Failure, 77},
+        {"a URL is no path", "file://" + file, Result::Failure, 77},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.description);
+        Harness harness;
+        if (!row.location.empty()) harness.container.recordLocation(row.location);
+        EXPECT_EQ(harness.container.getLocation().text(), row.location);
+        std::uint64_t size = 77;
+        EXPECT_EQ(harness.container.getFileSize(&size), row.answer);
+        EXPECT_EQ(size, row.size);
+        EXPECT_EQ(harness.container.getFileSize(nullptr), Result::Failure);
+    }
+    std::filesystem::remove_all(folder);
 }
 
 TEST(LanguageCodeTable, MapsEachCodeToItsPartner) {

@@ -85,7 +85,7 @@ TEST(EntryTimeline, SearchesEqualLinearScans) {
     MediaBufferAllocator allocator;
     for (const Profile& profile : profiles) {
         SCOPED_TRACE(profile.description);
-        for (int round = 0; round < 1500; ++round) {
+        for (int round = 0; round < 800; ++round) {
             const EntryList entries =
                 makeEntries(allocator, randomSpecs(random, profile, /*distinctStarts*/ false));
             const EntryTimeline timeline(entries);

@@ -66,11 +66,16 @@ public:
     bool load(const std::vector<EntrySpec>& specs, const char* language = "",
               const char* region = "", const char* name = "") {
         std::lock_guard guard(lock_);
-        EntryList entries = makeEntries(*allocator_, specs);
+        return load(makeEntries(*allocator_, specs), language, region, name);
+    }
+    bool load(EntryList entries, const char* language = "", const char* region = "",
+              const char* name = "") {
+        std::lock_guard guard(lock_);
         if (addStream(entries, String(name), String(language), String(region))) return true;
         for (MediaChunk* entry : entries) allocator_->release(entry);
         return false;
     }
+    MediaBufferAllocator& entryAllocator() { return *allocator_; }
     void recordLocation(const std::string& path) { setLocation(String(path)); }
 };
 
