@@ -22,13 +22,13 @@ enum class ReadSize : std::uint8_t {
 /// readTextFile's size for the whole file.
 inline constexpr std::int32_t kWholeFile = -1;
 
-/// Reads the file at `path` (UTF-8) whole or its first `size` bytes, settles its encoding
-/// from its signature or from the "CodePage" settings of `settings` (may be null) and
-/// hands it out in `out` as UTF-8 without a signature. False, with `out` untouched, when
-/// `out` is null, the file is no regular file or cannot be read, the size does not fit,
-/// conversion fails, the text does not begin with a well-formed UTF-8 character followed
-/// by at least one more byte, or memory runs out. The failures to open, allocate and read
-/// are logged.
+/// Reads the file at `path` (UTF-8) whole (kWholeFile) or its first `size` bytes, settles
+/// its encoding from its signature or from the "CodePage" settings of `settings` (may be
+/// null) and hands it out in `out` as UTF-8. False, with `out` untouched, when `out` is
+/// null, the file is no regular file or cannot be read, `size` is otherwise negative, the
+/// length does not fit a 32-bit size, an Exact read finds fewer bytes, conversion fails,
+/// the text does not begin with a well-formed UTF-8 character followed by at least one
+/// more byte, or memory runs out. The failures to open, size and read are logged.
 [[nodiscard]] bool readTextFile(const String& path, ContainerContext* settings, String* out,
                                 std::int32_t size = kWholeFile,
                                 ReadSize mode = ReadSize::Exact) noexcept;

@@ -1,6 +1,7 @@
 #include "text/Utf.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
 namespace Tork {
@@ -104,6 +105,15 @@ bool isWellFormedUtf8Sequence(const unsigned char* start, const unsigned char* e
 bool isWellFormedUtf8(std::string_view text) noexcept {
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     for (std::size_t i = 0; i < text.size();) {
+        // Subtitle text is mostly ASCII: pass it eight bytes at a time.
+        std::uint64_t eight;
+        if (text.size() - i >= sizeof eight) {
+            std::memcpy(&eight, p + i, sizeof eight);
+            if ((eight & 0x8080808080808080u) == 0) {
+                i += sizeof eight;
+                continue;
+            }
+        }
         const int length = measureSequence(p + i, text.size() - i);
         if (length < 0) return false;
         i += static_cast<std::size_t>(length);

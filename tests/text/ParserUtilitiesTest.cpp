@@ -64,6 +64,8 @@ class Encoding : public testing::TestWithParam<EncodingCase> {};
 
 TEST_P(Encoding, FollowsSignatureAndSettings) {
     const EncodingCase& row = GetParam();
+    if (row.icu == Icu::Present && !UCNVLibrary::instance()->usable())
+        GTEST_SKIP() << "no ICU on this system";
     const Testing::TempFolder folder;
     SettingsContext settings;
     if (row.overrideEmbedded)

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -167,6 +168,23 @@ TEST(WideStrings, StopAtTheFirstZeroAndDropTheSignature) {
     EXPECT_EQ(utf8ToWide("a\0b"s), u"a");
     EXPECT_EQ(utf8ToWide("a\xFF"), u"");
     EXPECT_EQ(utf8ToWide("\xF0\x9F\x98\x80"), u"\xD83D\xDE00");
+}
+
+TEST(IsWellFormedUtf8, FindsABadByteAnywhereInALongText) {
+    const std::string ascii(20, 'a');
+    EXPECT_TRUE(isWellFormedUtf8(ascii));
+    for (std::size_t at = 0; at < ascii.size(); ++at) {
+        SCOPED_TRACE(at);
+        for (const std::string bad : {"\xFF", "\xE2\x82", "\xED\xA0\x80", "\x80"}) {
+            std::string text = ascii;
+            text.replace(at, bad.size(), bad);
+            EXPECT_FALSE(isWellFormedUtf8(text.substr(0, std::min(text.size(), at + bad.size()))));
+            EXPECT_FALSE(isWellFormedUtf8(text));
+        }
+        std::string good = ascii;
+        good.replace(at, 1, "\xF0\x9F\x98\x80");
+        EXPECT_TRUE(isWellFormedUtf8(good));
+    }
 }
 
 TEST(ReplaceIllFormedUtf8, ReplacesEachMaximalIllFormedPart) {

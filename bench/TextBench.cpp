@@ -1,0 +1,92 @@
+// Whole-file reads (as they are, repaired, converted) and the one-time search for ICU.
+#include "host/SettingsContext.h"
+#include "text/ParserUtilities.h"
+#include "text/UCNVLibrary.h"
+#include "text/Utf.h"
+
+#include <benchmark/benchmark.h>
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <string>
+
+namespace Tork {
+namespace {
+
+// About 1 MiB of MicroDVD lines; `accent` goes into every line.
+std::string subtitleFile(const std::string& accent) {
+    std::string text;
+    for (int frame = 0; text.size() < (1u << 20); frame += 50)
+        text += "{" + std::to_string(frame) + "}{" + std::to_string(frame + 40) + "}{y:i}Caf" +
+                accent + " au lait|pour deux\r\n";
+    return text;
+}
+
+class TempFile {
+public:
+    explicit TempFile(const std::string& contents) {
+        char pattern[] = "/tmp/tork-bench-XXXXXX";
+        const int descriptor = ::mkstemp(pattern);
+        ::close(descriptor);
+        path_ = pattern;
+        std::ofstream(path_, std::ios::binary).write(contents.data(), contents.size());
+    }
+    ~TempFile() { ::unlink(path_.c_str()); }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+void readFile(benchmark::State& state, const std::string& contents, const char* codePage) {
+    const TempFile file(contents);
+    Host::SettingsContext settings;
+    if (codePage) settings.setSetting("CodePage", "Name", std::string(codePage));
+    const String path(file.path());
+    for (auto _ : state) {
+        String out;
+        if (!ParserUtilities::readTextFile(path, &settings, &out)) state.SkipWithError("refused");
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * contents.size()));
+}
+
+void BM_ReadUtf8AsItIs(benchmark::State& state) {
+    readFile(state, subtitleFile("\xC3\xA9"), nullptr);
+}
+void BM_ReadLatin1Repaired(benchmark::State& state) {
+    readFile(state, subtitleFile("\xE9"), nullptr);
+}
+void BM_ReadWindows1252Converted(benchmark::State& state) {
+    readFile(state, subtitleFile("\xE9"), "windows-1252");
+}
+BENCHMARK(BM_ReadUtf8AsItIs);
+BENCHMARK(BM_ReadLatin1Repaired);
+BENCHMARK(BM_ReadWindows1252Converted);
+
+void BM_StrictUtf8Check(benchmark::State& state) {
+    const std::string text = subtitleFile("\xC3\xA9");
+    for (auto _ : state) benchmark::DoNotOptimize(isWellFormedUtf8(text));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_StrictUtf8Check);
+
+// What the first conversion in a process pays; the system's ICU stays loaded meanwhile, as
+// the process-wide binding holds it.
+void BM_FindSystemIcu(benchmark::State& state) {
+    (void)UCNVLibrary::instance();
+    const auto candidates = UCNVLibrary::systemCandidates();
+    for (auto _ : state) benchmark::DoNotOptimize(UCNVLibrary(candidates).usable());
+}
+void BM_FindNoIcu(benchmark::State& state) {
+    std::vector<std::string> candidates;
+    for (const auto& name : UCNVLibrary::systemCandidates()) candidates.push_back(name + ".absent");
+    for (auto _ : state) benchmark::DoNotOptimize(UCNVLibrary(candidates).usable());
+}
+BENCHMARK(BM_FindSystemIcu)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FindNoIcu)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace Tork
