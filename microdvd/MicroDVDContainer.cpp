@@ -1,11 +1,21 @@
 #include "microdvd/MicroDVDContainer.h"
 
 #include "framework/InterfaceId.h"
+#include "framework/Location.h"
+#include "framework/PluginHost.h"
+#include "framework/Setting.h"
+#include "microdvd/LineScanner.h"
+#include "microdvd/LineSplitter.h"
+#include "microdvd/MicroDVDParser.h"
+#include "text/ParserUtilities.h"
 
 #include <boost/assign/list_of.hpp>
 
 #include <cstring>
+#include <exception>
 #include <iterator>
+#include <mutex>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -27,11 +37,84 @@ std::int32_t MicroDVDContainer::queryInterface(const String& id, void** out) {
     return Result::Ok;
 }
 
-bool MicroDVDContainer::probe(const Location*, std::uint64_t, std::vector<StreamFormat>*) {
-    return false;
+namespace {
+
+constexpr std::int32_t kProbeBytes = 1024;
+
+const String* urlOf(const Location* location) {
+    return location && location->url && !location->url->empty() ? location->url : nullptr;
 }
 
-std::int32_t MicroDVDContainer::open(const Location*) {
+// Only these two, exactly: the extension is the URL from its last dot on.
+bool hasSubtitleExtension(std::string_view url) {
+    const auto dot = url.rfind('.');
+    if (dot == std::string_view::npos) return false;
+    const std::string_view extension = url.substr(dot);
+    return extension == ".sub" || extension == ".txt";
+}
+
+// The host's "FrameRate"/"Ratio" is (denominator, numerator); a zero in either is unusable.
+FrameRate initialFrameRate(ContainerContext* context) {
+    const auto ratio = querySettingRatio(context, "FrameRate", "Ratio");
+    if (!ratio || ratio->first == 0 || ratio->second == 0) return FrameRate{};
+    return FrameRate{ratio->second, ratio->first};
+}
+
+std::string_view streamName(std::string_view url) {
+    const auto slash = url.rfind('/');
+    return slash == std::string_view::npos ? std::string_view() : url.substr(slash + 1);
+}
+
+}  // namespace
+
+bool MicroDVDContainer::probe(const Location* location, std::uint64_t,
+                              std::vector<StreamFormat>* formats) {
+    try {
+        const String* url = urlOf(location);
+        String path;
+        if (!url || ParserUtilities::pathFromUrl(*url, path) != Result::Ok) return false;
+        String text;
+        if (!ParserUtilities::readTextFile(path, context_, &text, kProbeBytes,
+                                           ParserUtilities::ReadSize::AtMost)) {
+            return false;
+        }
+        LineSplitter lines(reinterpret_cast<char*>(text.data()), text.length());
+        const auto first = lines.next();
+        if (!first || scanLine(first->view()).conversions < 2) return false;
+        const bool accepted = getHost()->checkFormat(String("UTF8"));
+        if (!accepted && formats) {
+            StreamFormat format;
+            fillStreamFormat(&format);
+            formats->push_back(format);
+        }
+        return accepted;
+    } catch (const std::exception&) {
+        return false;  // out of memory: no answer but no
+    }
+}
+
+std::int32_t MicroDVDContainer::open(const Location* location) {
+    EntryList entries;
+    try {
+        std::lock_guard guard(lock_);
+        const String* url = urlOf(location);
+        if (!url || !hasSubtitleExtension(url->text())) return Result::Failure;
+        String path;
+        if (ParserUtilities::pathFromUrl(*url, path) != Result::Ok) return Result::Failure;
+        String text;
+        if (!ParserUtilities::readTextFile(path, context_, &text) || text.empty())
+            return Result::Failure;
+        if (parseMicroDVD(reinterpret_cast<char*>(text.data()), text.length(),
+                          initialFrameRate(context_), *allocator_, entries) &&
+            addStream(entries, String(streamName(url->text())), String(), String())) {
+            entries.clear();  // the stream holds them now
+            setLocation(path);
+            return Result::Ok;
+        }
+    } catch (const std::exception&) {
+        // Out of memory or lock resources: fail like a bad file.
+    }
+    for (MediaChunk* entry : entries) allocator_->release(entry);
     return Result::Failure;
 }
 

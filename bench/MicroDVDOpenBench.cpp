@@ -1,0 +1,141 @@
+// How fast open reads, converts, parses and sorts a MicroDVD file, and what each entry costs
+// in memory. Run: build/bin/microdvd_bench
+#include "bench/MicroDVDFiles.h"
+#include "host/RecordingPluginHost.h"
+#include "host/SettingsContext.h"
+#include "host/UrlLocation.h"
+#include "microdvd/MicroDVDContainer.h"
+
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <new>
+#include <string>
+
+namespace {
+
+// Every heap request of the process is counted, so a container's cost shows whole.
+std::atomic<std::int64_t> liveBytes{0};
+std::atomic<std::int64_t> peakBytes{0};
+std::atomic<std::int64_t> liveBlocks{0};
+
+void* counted(std::size_t size) {
+    auto* block = static_cast<std::size_t*>(std::malloc(size + 16));
+    if (!block) throw std::bad_alloc();
+    *block = size;
+    const std::int64_t live = liveBytes += static_cast<std::int64_t>(size);
+    ++liveBlocks;
+    for (std::int64_t peak = peakBytes;
+         live > peak && !peakBytes.compare_exchange_weak(peak, live);) {
+    }
+    return reinterpret_cast<char*>(block) + 16;
+}
+
+void uncounted(void* pointer) {
+    if (!pointer) return;
+    auto* block = reinterpret_cast<std::size_t*>(static_cast<char*>(pointer) - 16);
+    liveBytes -= static_cast<std::int64_t>(*block);
+    --liveBlocks;
+    std::free(block);
+}
+
+enum class Encoding { Utf8, Utf16 };
+
+// UTF-16 little-endian with its signature, from UTF-8 that is ASCII but for two letters.
+std::string toUtf16(const std::string& utf8) {
+    std::u16string units = u"\uFEFF";
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(utf8[i]);
+        if (byte < 0x80) {
+            units += static_cast<char16_t>(byte);
+        } else {  // two-byte sequences only in the generator
+            units += static_cast<char16_t>(((byte & 0x1F) << 6) | (utf8[++i] & 0x3F));
+        }
+    }
+    return std::string(reinterpret_cast<const char*>(units.data()), units.size() * 2);
+}
+
+const std::string& sampleFile(std::size_t lines, Encoding encoding) {
+    static std::map<std::pair<std::size_t, Encoding>, std::string> files;
+    std::string& path = files[{lines, encoding}];
+    if (path.empty()) {
+        path = (std::filesystem::temp_directory_path() /
+                ("tork-bench-" + std::to_string(lines) +
+                 (encoding == Encoding::Utf8 ? "-utf8.sub" : "-utf16.sub")))
+                   .string();
+        const std::string text = Tork::Bench::makeMicroDVD(lines);
+        std::ofstream(path, std::ios::binary)
+            << (encoding == Encoding::Utf8 ? text : toUtf16(text));
+    }
+    return path;
+}
+
+void openFile(benchmark::State& state, Encoding encoding) {
+    const auto lines = static_cast<std::size_t>(state.range(0));
+    const std::string& path = sampleFile(lines, encoding);
+    const Tork::Host::UrlLocation location("file://" + path);
+    const auto bytes = static_cast<std::int64_t>(std::filesystem::file_size(path));
+    Tork::Host::RecordingPluginHost host;
+    Tork::Host::SettingsContext context;
+    context.setSetting("CodePage", "OverrideEmbedded", false);
+    std::int64_t peak = 0, retained = 0, blocks = 0, textBytes = 0;
+    for (auto _ : state) {
+        auto container = std::make_unique<Tork::MicroDVDContainer>(&host);
+        container->initialize(&context, 1);
+        const std::int64_t before = liveBytes, blocksBefore = liveBlocks;
+        peakBytes = before;
+        if (container->open(location.get()) != 0) state.SkipWithError("open failed");
+        state.PauseTiming();
+        peak = peakBytes - before;
+        retained = liveBytes - before;
+        blocks = liveBlocks - blocksBefore;
+        container->close(false);
+        container.reset();
+        state.ResumeTiming();
+    }
+    // The text of each entry is roughly what the file holds per line past its braces.
+    textBytes = static_cast<std::int64_t>(Tork::Bench::makeMicroDVD(lines).size()) -
+                static_cast<std::int64_t>(lines) * 14;
+    const auto entries = static_cast<double>(lines);
+    state.SetBytesProcessed(state.iterations() * bytes);
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(lines));
+    state.counters["peak_B_per_entry"] = static_cast<double>(peak) / entries;
+    state.counters["kept_B_per_entry"] = static_cast<double>(retained) / entries;
+    state.counters["kept_beyond_text_B"] =
+        static_cast<double>(retained - textBytes) / entries + 16.0 * blocks / entries;
+}
+
+void BM_OpenUtf8(benchmark::State& state) {
+    openFile(state, Encoding::Utf8);
+}
+void BM_OpenUtf16(benchmark::State& state) {
+    openFile(state, Encoding::Utf16);
+}
+
+BENCHMARK(BM_OpenUtf8)->Arg(10000)->Arg(200000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenUtf16)->Arg(10000)->Arg(200000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+void* operator new(std::size_t size) {
+    return counted(size);
+}
+void* operator new[](std::size_t size) {
+    return counted(size);
+}
+void operator delete(void* pointer) noexcept {
+    uncounted(pointer);
+}
+void operator delete[](void* pointer) noexcept {
+    uncounted(pointer);
+}
+void operator delete(void* pointer, std::size_t) noexcept {
+    uncounted(pointer);
+}
+void operator delete[](void* pointer, std::size_t) noexcept {
+    uncounted(pointer);
+}

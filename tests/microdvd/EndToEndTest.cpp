@@ -1,0 +1,383 @@
+// The plug-in as a player uses it: loaded with dlopen from a folder of its own, beside a
+// recording logging library, and driven through a container's whole life.
+#include "framework/ContainerInterface.h"
+#include "framework/InterfaceId.h"
+#include "framework/MediaBuffer.h"
+#include "framework/Plugin.h"
+#include "framework/StreamFormat.h"
+#include "framework/StreamInterface.h"
+#include "host/ManualClock.h"
+#include "host/PluginLibrary.h"
+#include "host/RecordingPluginHost.h"
+#include "host/SettingsContext.h"
+#include "host/UrlLocation.h"
+#include "tests/platform/TempFolder.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace Tork {
+namespace {
+
+using Host::RecordingPluginHost;
+using Host::SettingsContext;
+using ::testing::ElementsAre;
+using Testing::TempFolder;
+
+struct Logged {
+    std::string category, function, format, text;
+};
+
+// One installation of the plug-in: its own folder, with the recording library under the
+// logging library's name, so the plug-in binds it as it would the real one.
+class Installation {
+public:
+    Installation() {
+        namespace fs = std::filesystem;
+        fs::copy_file(TORK_PLUGIN_PATH, folder_.path("libtork_microdvd.so"));
+        fs::copy_file(TORK_RECORDING_LIBRARY_PATH, folder_.path("libTork_Logging.so"));
+        library_ = std::make_unique<Host::PluginLibrary>(folder_.path("libtork_microdvd.so"));
+        logging_ = std::make_unique<DynamicLibrary>(folder_.path("libTork_Logging.so"));
+    }
+
+    const Host::PluginLibrary& library() const { return *library_; }
+    const TempFolder& files() const { return files_; }
+
+    std::vector<Logged> logs() const {
+        using Visitor =
+            void (*)(void*, const char*, const char*, std::int32_t, const char*, const char*);
+        auto forEach = reinterpret_cast<void (*)(Visitor, void*)>(
+            logging_->symbol("TorkLogRecording_forEach"));
+        std::vector<Logged> logs;
+        if (!forEach) return logs;
+        forEach(
+            [](void* out, const char* category, const char* function, std::int32_t,
+               const char* format, const char* text) {
+                static_cast<std::vector<Logged>*>(out)->push_back(
+                    {category, function, format, text});
+            },
+            &logs);
+        return logs;
+    }
+
+    void clearLogs() const {
+        if (auto clear = reinterpret_cast<void (*)()>(logging_->symbol("TorkLogRecording_clear")))
+            clear();
+    }
+
+private:
+    TempFolder folder_;
+    TempFolder files_;
+    std::unique_ptr<Host::PluginLibrary> library_;
+    std::unique_ptr<DynamicLibrary> logging_;
+};
+
+const Installation& installation() {
+    static const Installation shared;
+    return shared;
+}
+
+struct Entry {
+    std::uint32_t start;
+    std::int32_t duration;
+    std::string text;
+    bool operator==(const Entry&) const = default;
+};
+
+void PrintTo(const Entry& e, std::ostream* out) {
+    *out << "{" << e.start << ", " << e.duration << ", \"" << e.text << "\"}";
+}
+
+// A component made by the loaded plug-in, initialised with a host context.
+class Session {
+public:
+    Session() {
+        plugin_ = installation().library().create(&host_);
+        if (!plugin_) return;
+        void* face = nullptr;
+        if (plugin_->queryInterface(InterfaceId::container, &face) == 0)
+            container_ = static_cast<ContainerInterface*>(face);
+        if (container_) container_->initialize(&context_, 0x0000000200000003ull);
+    }
+    ~Session() { release(); }
+
+    /// Releases the component (once).
+    void release() {
+        if (plugin_) plugin_->release();
+        plugin_ = nullptr;
+        container_ = nullptr;
+    }
+
+    ContainerInterface* container() const { return container_; }
+    SettingsContext& context() { return context_; }
+    RecordingPluginHost& host() { return host_; }
+    Plugin* plugin() const { return plugin_; }
+
+    /// Opens `url`, selects the program and answers the selected stream, or null.
+    StreamInterface* open(const std::string& url) {
+        const Host::UrlLocation location(url);
+        if (container_->open(location.get()) != 0) return nullptr;
+        const List<std::uint64_t> programs = container_->getProgramIds();
+        if (programs.count != 1 || container_->selectProgram(programs.head->value) != 0)
+            return nullptr;
+        const auto added = context_.streamsAdded();
+        return added.empty() ? nullptr : added.back();
+    }
+
+    /// Reads every entry due at the clock's time, in reading order.
+    static std::vector<Entry> readAll(StreamInterface* stream) {
+        std::vector<Entry> entries;
+        for (;;) {
+            MediaChunk* chunk = nullptr;
+            const std::int32_t result = stream->readStream(&chunk);
+            if (result != 0 || !chunk) break;
+            const unsigned char* data = chunk->lockData();
+            entries.push_back({chunk->timestamp, chunk->duration,
+                               std::string(reinterpret_cast<const char*>(data),
+                                           static_cast<std::size_t>(chunk->sizeField()))});
+            chunk->unlockData();
+            chunk->release();
+        }
+        return entries;
+    }
+
+    /// Opens a file of `contents` and reads it whole; nothing when the open fails.
+    std::optional<std::vector<Entry>> readFile(const std::string& name, std::string_view contents) {
+        const std::string path = installation().files().write(name, contents);
+        StreamInterface* stream = open("file://" + path);
+        if (!stream) return std::nullopt;
+        stream->setClock(&clock_);
+        clock_.set(0x7FFFFFFF);
+        return readAll(stream);
+    }
+
+    Host::ManualClock& clock() { return clock_; }
+
+private:
+    RecordingPluginHost host_;
+    SettingsContext context_;
+    Host::ManualClock clock_;
+    Plugin* plugin_ = nullptr;
+    ContainerInterface* container_ = nullptr;
+};
+
+const std::string kSample =
+    "{1}{1}25\r\n"
+    "{25}{75}/Hello|world\r\n"
+    "{100}{150}{y:b}Bold\r\n"
+    "{50}{60}Early\r\n";
+
+TEST(EndToEnd, PlaysAFileThroughTheWholeLife) {
+    installation().clearLogs();
+    const std::string path = installation().files().write("life.sub", kSample);
+    const std::string url = "file://" + path;
+    Session session;
+    ASSERT_NE(session.container(), nullptr);
+    Plugin* plugin = session.plugin();
+    ContainerInterface& container = *session.container();
+    {
+        const Host::UrlLocation location(url);
+        std::vector<StreamFormat> formats;
+        EXPECT_TRUE(container.probe(location.get(), 0, &formats));
+        EXPECT_TRUE(formats.empty());
+        EXPECT_THAT(session.host().formatsChecked(), ElementsAre("UTF8"));
+
+        StreamInterface* stream = session.open(url);
+        ASSERT_NE(stream, nullptr);
+        const std::uint64_t streamId = stream->id();
+        EXPECT_THAT(session.context().streamsSelected(), ElementsAre(std::make_pair(streamId, 1)));
+        EXPECT_EQ(std::string(stream->getFormat()->code, 8), std::string("UTF8\0\0\0\0", 8));
+        String name;
+        EXPECT_TRUE(stream->getInfo(&name, nullptr, nullptr, 0));
+        EXPECT_EQ(name.text(), "life.sub");
+        EXPECT_EQ(container.getLocation().text(), path);
+        std::uint64_t size = 0;
+        EXPECT_EQ(container.getFileSize(&size), 0);
+        EXPECT_EQ(size, kSample.size());
+
+        EXPECT_EQ(stream->readStream(nullptr), static_cast<std::int32_t>(0x80100001u));
+        MediaChunk* chunk = nullptr;
+        EXPECT_EQ(stream->readStream(&chunk), -1);  // no clock yet
+        ASSERT_EQ(stream->setClock(&session.clock()), 0);
+        session.clock().set(400);
+        EXPECT_EQ(stream->readStream(&chunk), -1);  // first entry at 1000 ms is not due
+        session.clock().set(100000);
+        const std::vector<Entry> forwards = Session::readAll(stream);
+        EXPECT_THAT(forwards,
+                    ElementsAre(Entry{1000, 2000, "<i>Hello\nworld</i>"}, Entry{2000, 400, "Early"},
+                                Entry{4000, 2000, "<b>Bold</B>"}));
+
+        EXPECT_TRUE(stream->setRate(-1000));
+        EXPECT_EQ(stream->reset(), 0);
+        const std::vector<Entry> backwards = Session::readAll(stream);
+        EXPECT_EQ(backwards, std::vector<Entry>(forwards.rbegin(), forwards.rend()));
+
+        std::uint32_t sought = 0;
+        EXPECT_TRUE(stream->setRate(1000));
+        EXPECT_EQ(stream->seekStream(3001, &sought, 0), 0);  // the first entry not ended by then
+        EXPECT_EQ(sought, 4000u);
+        EXPECT_EQ(Session::readAll(stream).size(), 1u);
+
+        EXPECT_EQ(container.close(false), 0);
+        EXPECT_THAT(session.context().streamsRemoved(), ElementsAre(streamId));
+        EXPECT_EQ(Session::readAll(stream).size(), 0u);  // the stream outlives close
+        const auto logs = installation().logs();
+        std::vector<std::string> opened;
+        for (const Logged& log : logs) {
+            if (log.function == "Tork::MicroDVDContainer::open") {
+                EXPECT_EQ(log.category, "Container");
+                EXPECT_EQ(log.format, "got subtitle start: %d duration: %d '%s'");
+                opened.push_back(log.text);
+            }
+        }
+        EXPECT_THAT(opened,
+                    ElementsAre("got subtitle start: 1000 duration: 2000 '<i>Hello\nworld</i>'",
+                                "got subtitle start: 4000 duration: 2000 '<b>Bold</B>'",
+                                "got subtitle start: 2000 duration: 400 'Early'"));
+        const std::string readTag =
+            "Tork::SubtitleParserTemplate<class "
+            "Tork::MicroDVDContainer>::OverlayStream::readStream";
+        const auto reads = std::count_if(logs.begin(), logs.end(), [&](const Logged& log) {
+            return log.function == readTag && log.category == "Subtitle";
+        });
+        EXPECT_EQ(reads, 7);
+        EXPECT_TRUE(session.host().records().empty());
+    }
+    session.release();
+    const auto records = session.host().records();
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0].event, RecordingPluginHost::Event::Destroying);
+    EXPECT_EQ(records[1].event, RecordingPluginHost::Event::Destroyed);
+    EXPECT_EQ(records[1].plugin, plugin);
+}
+
+struct EncodingCase {
+    const char* description;
+    std::string bytes;
+    const char* codePage;  // the host's "CodePage"/"Name", or null
+    const char* text;      // the entry's UTF-8 text
+};
+
+std::string utf16(std::u16string_view units, bool bigEndian) {
+    std::string out;
+    for (char16_t unit : units) {
+        const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+        out += bigEndian ? high : low;
+        out += bigEndian ? low : high;
+    }
+    return out;
+}
+
+std::string utf32(std::u32string_view units, bool bigEndian) {
+    std::string out;
+    for (char32_t unit : units) {
+        for (int i = 0; i < 4; ++i) {
+            const int shift = bigEndian ? 24 - 8 * i : 8 * i;
+            out += static_cast<char>((unit >> shift) & 0xFF);
+        }
+    }
+    return out;
+}
+
+TEST(EndToEnd, ReadsEveryEncodingAsUtf8) {
+    const EncodingCase cases[] = {
+        {"UTF-8", "{0}{25}Žluťoučký kůň", nullptr, "Žluťoučký kůň"},
+        {"UTF-8 with signature", "\xEF\xBB\xBF{0}{25}Žluťoučký", nullptr, "Žluťoučký"},
+        {"UTF-16 LE", utf16(u"\uFEFF{0}{25}Žluťoučký", false), nullptr, "Žluťoučký"},
+        {"UTF-16 BE", utf16(u"\uFEFF{0}{25}Žluťoučký", true), nullptr, "Žluťoučký"},
+        {"UTF-32 LE", utf32(U"\uFEFF{0}{25}Žluťoučký \U0001F600", false), nullptr,
+         "Žluťoučký \U0001F600"},
+        {"UTF-32 BE", utf32(U"\uFEFF{0}{25}Žluťoučký", true), nullptr, "Žluťoučký"},
+        {"windows-1250 named by the host", "{0}{25}\x8Elu\x9Do\x9A", "windows-1250", "Žluťoš"},
+        {"the signature wins over the host's name", utf16(u"\uFEFF{0}{25}Ž", false), "windows-1250",
+         "Ž"},
+    };
+    for (const EncodingCase& c : cases) {
+        SCOPED_TRACE(c.description);
+        Session session;
+        session.context().setSetting("CodePage", "OverrideEmbedded", false);
+        session.context().setSetting("FrameRate", "Ratio", SettingsContext::Ratio{1, 25});
+        if (c.codePage) session.context().setSetting("CodePage", "Name", std::string(c.codePage));
+        const auto entries = session.readFile("encoding.sub", c.bytes);
+        ASSERT_TRUE(entries.has_value());
+        EXPECT_THAT(*entries, ElementsAre(Entry{0, 1000, c.text}));
+    }
+}
+
+struct OpenFailure {
+    const char* description;
+    const char* name;
+    std::string contents;
+};
+
+TEST(EndToEnd, RefusesWhatItCannotServe) {
+    const OpenFailure cases[] = {
+        {"upper-case extension", "movie.SUB", "{0}{25}Hi"},
+        {"another extension", "movie.srt", "{0}{25}Hi"},
+        {"a bad line", "bad.sub", "{0}{25}Hi\n{10} {20}Hi"},
+        {"an empty file", "empty.sub", ""},
+        {"one byte", "one.txt", "{"},
+    };
+    for (const OpenFailure& c : cases) {
+        SCOPED_TRACE(c.description);
+        Session session;
+        EXPECT_FALSE(session.readFile(c.name, c.contents).has_value());
+        EXPECT_TRUE(session.context().streamsAdded().empty());
+        std::uint64_t size = 12345;
+        EXPECT_NE(session.container()->getFileSize(&size), 0);
+        EXPECT_EQ(size, 12345u);
+    }
+    Session session;
+    const Host::UrlLocation missing("file:///nonexistent/folder/movie.sub");
+    EXPECT_NE(session.container()->open(missing.get()), 0);
+    const Host::UrlLocation other("http://example.invalid/movie.sub");
+    EXPECT_NE(session.container()->open(other.get()), 0);
+}
+
+struct ProbeCase {
+    const char* description;
+    const char* name;
+    std::string contents;
+    bool hostAccepts;
+    bool answer;
+    std::size_t formats;
+};
+
+TEST(EndToEnd, ProbeLooksAtTheFirstLineAndRelaysTheHost) {
+    const ProbeCase cases[] = {
+        {"short file, host accepts", "a.sub", "{0}{25}Hello\n", true, true, 0},
+        {"host refuses: one format record", "a.sub", "{0}{25}Hello\n", false, false, 1},
+        {"a declaration first", "a.sub", "{1}{1}23.976\n", true, true, 0},
+        {"blank lines first", "a.sub", "\r\n\r\n\n{0}{25}Hello", true, true, 0},
+        {"no extension check", "a.srt", "{0}{25}Hello", true, true, 0},
+        {"long file", "a.sub", "{0}{25}" + std::string(5000, 'x'), true, true, 0},
+        {"SRT", "a.srt", "1\n00:00:01,000 --> 00:00:02,000\nHi\n", true, false, 0},
+        {"leading space", "a.sub", " {0}{25}Hello", true, false, 0},
+        {"empty", "a.sub", "", true, false, 0},
+    };
+    for (const ProbeCase& c : cases) {
+        SCOPED_TRACE(c.description);
+        Session session;
+        session.host().setAcceptFormats(c.hostAccepts);
+        const std::string path = installation().files().write(c.name, c.contents);
+        const Host::UrlLocation location("file://" + path);
+        std::vector<StreamFormat> formats;
+        EXPECT_EQ(session.container()->probe(location.get(), 0, &formats), c.answer);
+        ASSERT_EQ(formats.size(), c.formats);
+        if (!formats.empty()) {
+            EXPECT_EQ(std::string(formats[0].code, 8), std::string("UTF8\0\0\0\0", 8));
+            EXPECT_EQ(formats[0].size, 20u);
+            EXPECT_EQ(formats[0].fourth, 4u);
+            EXPECT_EQ(formats[0].fifth, 0u);
+        }
+        EXPECT_FALSE(session.container()->probe(location.get(), 0, nullptr) && !c.hostAccepts);
+    }
+}
+
+}  // namespace
+}  // namespace Tork
