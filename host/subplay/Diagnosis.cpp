@@ -1,0 +1,35 @@
+#include "host/subplay/Diagnosis.h"
+
+#include "host/subplay/FileUrl.h"
+
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+namespace Tork::Subplay {
+
+std::string explainFailure(const std::string& url, Attempt attempt) {
+    if (!isFileUrl(url)) return "not a file: URL";
+    if (attempt == Attempt::Open) {
+        const std::string_view extension = urlExtension(url);
+        if (extension != ".sub" && extension != ".txt") {
+            return "the MicroDVD plug-in opens only names ending in .sub or .txt (lower case)";
+        }
+    }
+    const auto path = pathFromFileUrl(url);
+    if (!path) return "not a file: URL of a local file";
+    std::error_code error;
+    const auto status = std::filesystem::status(*path, error);
+    if (status.type() == std::filesystem::file_type::not_found) return "no such file";
+    if (status.type() == std::filesystem::file_type::directory) return "is a folder";
+    if (!std::ifstream(*path, std::ios::binary).is_open()) return "cannot be read";
+    const auto size = std::filesystem::file_size(*path, error);
+    if (!error && size == 0) return "the file is empty";
+    if (attempt == Attempt::Probe) {
+        return "its first line does not begin with {start}{end}, or its encoding is unknown";
+    }
+    return "a line does not begin with {start}{end}, or the encoding is not one the plug-in "
+           "can tell by itself (see --encoding)";
+}
+
+}  // namespace Tork::Subplay

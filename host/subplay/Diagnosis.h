@@ -1,0 +1,15 @@
+// Why a location could not be opened, as far as the host can tell on its own.
+#pragma once
+
+#include <string>
+
+namespace Tork::Subplay {
+
+enum class Attempt { Probe, Open };
+
+/// A short reason for the failure of `attempt` on `url`: not a file: URL, an extension
+/// the plug-in refuses (open only), a missing, unreadable or empty file, or, when the
+/// host sees nothing wrong, what the plug-in must have disliked about the content.
+std::string explainFailure(const std::string& url, Attempt attempt);
+
+}  // namespace Tork::Subplay

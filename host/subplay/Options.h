@@ -1,0 +1,55 @@
+// subplay's command line: what to read, how to present it, and the host settings.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace Tork::Subplay {
+
+enum class OutputFormat { Json, Srt, Vtt, Text };
+enum class Mode { Default, Format, Play, Probe, Help, Version };
+
+/// A frame rate as the host's "FrameRate"/"Ratio" answer puts it: denominator first.
+struct FrameRatio {
+    std::uint32_t denominator;
+    std::uint32_t numerator;
+    bool operator==(const FrameRatio&) const = default;
+};
+
+struct Options {
+    Mode mode = Mode::Default;
+    OutputFormat format = OutputFormat::Text;
+    double speed = 1.0;
+    std::optional<FrameRatio> frameRate;
+    std::optional<std::string> encoding;
+    bool ignoreSignature = false;
+    std::optional<std::string> language;
+    bool reverse = false;
+    std::optional<std::uint32_t> seek;
+    bool log = false;
+    std::optional<std::string> plugin;
+    std::string input;  // FILE or URL, as given
+};
+
+struct UsageError {
+    std::string message;
+};
+
+/// The options, or what is wrong with the command line. --help and --version end the
+/// parse at once and need no FILE.
+std::variant<Options, UsageError> parseOptions(const std::vector<std::string_view>& arguments);
+
+/// "25" → (1, 25), "23.976" or "23,976" → (1000, 23976), "30000/1001" → (1001, 30000);
+/// nothing for a zero, a sign, a term that does not fit 32 bits or any other text.
+std::optional<FrameRatio> parseFrameRate(std::string_view text);
+
+/// The synopsis and the option list, ending in a line feed.
+std::string usageText();
+/// The synopsis and where to find the options, for a command line that went wrong.
+std::string shortUsageText();
+
+}  // namespace Tork::Subplay

@@ -1,0 +1,63 @@
+// Real-time playback: each subtitle shown when due and cleared when it ends.
+#pragma once
+
+#include "host/subplay/PlaybackClock.h"
+#include "host/subplay/Session.h"
+#include "host/subplay/Writers.h"
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <ostream>
+
+namespace Tork {
+class StreamInterface;
+}
+
+namespace Tork::Subplay {
+
+/// Where the player gets its entries: normally a stream read against the player's clock.
+class EntrySource {
+public:
+    virtual ~EntrySource() = default;
+    virtual ReadOutcome read(Entry& entry) = 0;
+    /// Going backwards: continue with the last entry that starts at or before `time`.
+    virtual void stepBackTo(std::uint32_t time) = 0;
+};
+
+class StreamSource : public EntrySource {
+public:
+    explicit StreamSource(StreamInterface& stream) : stream_(stream) {}
+    ReadOutcome read(Entry& entry) override;
+    void stepBackTo(std::uint32_t time) override;
+
+private:
+    StreamInterface& stream_;
+};
+
+struct PlayerSettings {
+    /// Draw the subtitles and a status line in place; otherwise print one line per event.
+    bool terminal = false;
+    /// The terminal's width; 0 when unknown.
+    int columns = 0;
+    /// The end of the last entry, for the progress shown in the status line.
+    std::optional<std::uint32_t> lastEnd;
+    std::function<void(std::chrono::steady_clock::duration)> sleep;
+};
+
+struct PlaySummary {
+    std::uint64_t shown = 0;
+    /// Reading stopped at entries that start later than any clock time can reach.
+    bool unreachable = false;
+};
+
+/// Plays `source` against `clock` until every entry has been shown and cleared.
+PlaySummary play(EntrySource& source, PlaybackClock& clock, const PlayerSettings& settings,
+                 std::ostream& out);
+
+/// `text` without control characters a terminal would act on (escape sequences from the
+/// file must not drive the terminal); line feeds stay.
+std::string safeForTerminal(std::string_view text);
+
+}  // namespace Tork::Subplay

@@ -1,0 +1,32 @@
+#include "host/subplay/PluginLog.h"
+
+#include "logging/TorkLog.h"
+
+namespace Tork::Subplay {
+
+std::string PluginLog::libraryBeside(const std::string& pluginPath) {
+    constexpr const char* file = "libTork_Logging.so";
+    const auto slash = pluginPath.rfind('/');
+    return slash == std::string::npos ? file : pluginPath.substr(0, slash + 1) + file;
+}
+
+PluginLog::PluginLog(const std::string& pluginPath) : library_(libraryBeside(pluginPath)) {
+    const std::string path = libraryBeside(pluginPath);
+    if (!library_.loaded()) {
+        error_ = "cannot load " + path;
+        return;
+    }
+    using Configure = decltype(&TorkLog_configure);
+    const auto configure = reinterpret_cast<Configure>(library_.symbol("TorkLog_configure"));
+    if (!configure) {
+        error_ = path + " has no TorkLog_configure";
+        return;
+    }
+    if (configure(/*enabled*/ true, /*path: standard error*/ nullptr) != TORKLOG_OK) {
+        error_ = path + " refused to log to standard error";
+        return;
+    }
+    enabled_ = true;
+}
+
+}  // namespace Tork::Subplay

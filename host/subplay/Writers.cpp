@@ -1,0 +1,209 @@
+#include "host/subplay/Writers.h"
+
+#include "host/subplay/Markup.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <limits>
+#include <vector>
+
+namespace Tork::Subplay {
+
+namespace {
+
+/// Length of the well-formed UTF-8 sequence at the start of `bytes`, or 0.
+std::size_t sequenceLength(std::string_view bytes) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    const unsigned char lead = byte(0);
+    if (lead < 0x80) return 1;
+    std::size_t length = 0;
+    unsigned char low = 0x80, high = 0xBF;  // range of the second byte
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0) low = 0xA0;
+        if (lead == 0xED) high = 0x9F;  // no surrogates
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;
+    } else {
+        return 0;
+    }
+    if (bytes.size() < length || byte(1) < low || byte(1) > high) return 0;
+    for (std::size_t i = 2; i < length; ++i) {
+        if (byte(i) < 0x80 || byte(i) > 0xBF) return 0;
+    }
+    return length;
+}
+
+/// The text's lines for a cue: blank lines would end the cue early, so they go.
+std::vector<std::string> cueLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t from = 0;
+    while (from <= text.size()) {
+        const auto to = std::min(text.find('\n', from), text.size());
+        std::string line = text.substr(from, to - from);
+        if (line.find_first_not_of(" \t\r") != std::string::npos) lines.push_back(line);
+        from = to + 1;
+    }
+    return lines;
+}
+
+class JsonWriter : public EntryWriter {
+public:
+    explicit JsonWriter(std::ostream& out) : out_(out) {}
+    void begin(const StreamDescription& stream) override {
+        out_ << "{\"stream\": {\"name\": " << jsonString(validUtf8(stream.name))
+             << ", \"format\": " << jsonString(validUtf8(stream.format))
+             << ", \"type\": " << stream.type << "}, \"entries\": [";
+    }
+    void write(const Entry& entry) override {
+        out_ << (first_ ? "\n" : ",\n") << "{\"start\": " << entry.start
+             << ", \"duration\": " << entry.duration
+             << ", \"text\": " << jsonString(validUtf8(entry.text)) << '}';
+        first_ = false;
+    }
+    void end() override { out_ << "\n]}\n"; }
+
+private:
+    std::ostream& out_;
+    bool first_ = true;
+};
+
+class SrtWriter : public EntryWriter {
+public:
+    explicit SrtWriter(std::ostream& out) : out_(out) {}
+    void begin(const StreamDescription&) override {}
+    void write(const Entry& entry) override {
+        out_ << ++number_ << '\n'
+             << formatTime(entry.start, ',') << " --> "
+             << formatTime(cueEnd(entry.start, entry.duration), ',') << '\n';
+        for (const std::string& line : cueLines(toSrtMarkup(validUtf8(entry.text)))) {
+            out_ << line << '\n';
+        }
+        out_ << '\n';
+    }
+    void end() override {}
+
+private:
+    std::ostream& out_;
+    std::uint64_t number_ = 0;
+};
+
+class VttWriter : public EntryWriter {
+public:
+    explicit VttWriter(std::ostream& out) : out_(out) {}
+    void begin(const StreamDescription&) override { out_ << "WEBVTT\n\n"; }
+    void write(const Entry& entry) override {
+        out_ << ++number_ << '\n'
+             << formatTime(entry.start) << " --> "
+             << formatTime(cueEnd(entry.start, entry.duration)) << '\n';
+        for (const std::string& line : cueLines(toVttMarkup(validUtf8(entry.text)))) {
+            out_ << line << '\n';
+        }
+        out_ << '\n';
+    }
+    void end() override {}
+
+private:
+    std::ostream& out_;
+    std::uint64_t number_ = 0;
+};
+
+class TextWriter : public EntryWriter {
+public:
+    explicit TextWriter(std::ostream& out) : out_(out) {}
+    void begin(const StreamDescription&) override {}
+    void write(const Entry& entry) override {
+        out_ << formatTime(entry.start) << " --> "
+             << formatTime(cueEnd(entry.start, entry.duration)) << ' ' << validUtf8(entry.text)
+             << '\n';
+    }
+    void end() override {}
+
+private:
+    std::ostream& out_;
+};
+
+}  // namespace
+
+std::unique_ptr<EntryWriter> makeWriter(OutputFormat format, std::ostream& out) {
+    switch (format) {
+        case OutputFormat::Json:
+            return std::make_unique<JsonWriter>(out);
+        case OutputFormat::Srt:
+            return std::make_unique<SrtWriter>(out);
+        case OutputFormat::Vtt:
+            return std::make_unique<VttWriter>(out);
+        case OutputFormat::Text:
+            break;
+    }
+    return std::make_unique<TextWriter>(out);
+}
+
+std::uint32_t cueEnd(std::uint32_t start, std::int32_t duration) {
+    if (duration < 0) return start;
+    const std::uint64_t end = std::uint64_t{start} + static_cast<std::uint64_t>(duration);
+    return static_cast<std::uint32_t>(
+        std::min<std::uint64_t>(end, std::numeric_limits<std::uint32_t>::max()));
+}
+
+std::string formatTime(std::uint32_t milliseconds, char separator) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%02u:%02u:%02u%c%03u", milliseconds / 3600000u,
+                  milliseconds / 60000u % 60u, milliseconds / 1000u % 60u, separator,
+                  milliseconds % 1000u);
+    return text;
+}
+
+std::string validUtf8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    while (!bytes.empty()) {
+        const std::size_t length = sequenceLength(bytes);
+        if (length == 0) {
+            out += "\xEF\xBF\xBD";
+            bytes.remove_prefix(1);
+        } else {
+            out += bytes.substr(0, length);
+            bytes.remove_prefix(length);
+        }
+    }
+    return out;
+}
+
+std::string jsonString(std::string_view text) {
+    std::string out = "\"";
+    for (const char c : text) {
+        switch (c) {
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            default:
+                if (static_cast<unsigned char>(c) < 0x20) {
+                    char escape[8];
+                    std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c));
+                    out += escape;
+                } else {
+                    out += c;
+                }
+        }
+    }
+    return out + '"';
+}
+
+}  // namespace Tork::Subplay

@@ -1,0 +1,52 @@
+// Writers that print a stream's entries as JSON, SubRip, WebVTT or plain text.
+#pragma once
+
+#include "host/subplay/Options.h"
+
+#include <cstdint>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <string_view>
+
+namespace Tork::Subplay {
+
+/// One chunk as the stream handed it out.
+struct Entry {
+    std::uint32_t start = 0;    // ms
+    std::int32_t duration = 0;  // ms; may be negative
+    std::string text;           // UTF-8 with the plug-in's mark-up; "\n" between lines
+};
+
+struct StreamDescription {
+    std::string name;
+    std::string format;
+    std::int32_t type = 0;
+};
+
+/// Receives a stream's description, then its entries in reading order, then the end.
+class EntryWriter {
+public:
+    virtual ~EntryWriter() = default;
+    virtual void begin(const StreamDescription& stream) = 0;
+    virtual void write(const Entry& entry) = 0;
+    virtual void end() = 0;
+};
+
+/// A writer of `format` that prints to `out`.
+std::unique_ptr<EntryWriter> makeWriter(OutputFormat format, std::ostream& out);
+
+/// Where a cue ends: start + duration, but a negative duration ends it where it starts
+/// and a sum beyond 32 bits stops at the last millisecond rather than wrapping.
+std::uint32_t cueEnd(std::uint32_t start, std::int32_t duration);
+
+/// "HH:MM:SS<separator>mmm"; hours take more digits when they need them.
+std::string formatTime(std::uint32_t milliseconds, char separator = '.');
+
+/// `bytes` with every ill-formed UTF-8 sequence replaced by U+FFFD.
+std::string validUtf8(std::string_view bytes);
+
+/// `text` as a JSON string literal, quotes included.
+std::string jsonString(std::string_view text);
+
+}  // namespace Tork::Subplay

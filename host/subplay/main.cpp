@@ -1,0 +1,148 @@
+// subplay: plays or converts a MicroDVD file through the plug-in, loaded as a player loads it.
+#include "framework/StreamInterface.h"
+#include "host/ManualClock.h"
+#include "host/PluginLibrary.h"
+#include "host/subplay/Diagnosis.h"
+#include "host/subplay/FileUrl.h"
+#include "host/subplay/Options.h"
+#include "host/subplay/PlaybackClock.h"
+#include "host/subplay/Player.h"
+#include "host/subplay/PluginLog.h"
+#include "host/subplay/Session.h"
+#include "host/subplay/Writers.h"
+#include "platform/Terminal.h"
+
+#include <algorithm>
+#include <exception>
+#include <filesystem>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+namespace {
+
+using namespace Tork;
+using namespace Tork::Subplay;
+
+constexpr int exitSuccess = 0;
+constexpr int exitCannotOpen = 1;
+constexpr int exitUsage = 2;
+
+int fail(const std::string& message) {
+    std::cerr << "subplay: " << message << '\n';
+    return exitCannotOpen;
+}
+
+void warnUnreachable() {
+    std::cerr << "subplay: entries that start after " << formatTime(latestReachableStart)
+              << " cannot be read through the stream's clock and were left out\n";
+}
+
+std::string workingFolder() {
+    std::error_code error;
+    const auto folder = std::filesystem::current_path(error);
+    return error ? std::string("/") : folder.string();
+}
+
+int convert(StreamInterface& stream, const StreamDescription& description, const Options& options) {
+    Host::ManualClock clock;
+    positionStream(stream, {options.reverse, options.seek});
+    const auto writer = makeWriter(options.format, std::cout);
+    const ReadSummary summary = readAll(stream, clock, description, *writer);
+    if (summary.unreachable) warnUnreachable();
+    return exitSuccess;
+}
+
+int playInRealTime(StreamInterface& stream, const Options& options) {
+    const std::optional<std::uint32_t> lastEnd = lastEntryEnd(stream);
+    positionStream(stream, {options.reverse, options.seek});
+    double origin = 0;
+    if (options.seek) {
+        origin = *options.seek;
+    } else if (options.reverse && lastEnd) {
+        origin = std::min<double>(*lastEnd, latestClockTime);
+    }
+    PlaybackClock clock(origin, options.speed, options.reverse);
+    stream.setClock(&clock);
+    PlayerSettings settings;
+    settings.terminal = isTerminal(StandardStream::Output);
+    settings.columns = terminalColumns(StandardStream::Output);
+    settings.lastEnd = lastEnd;
+    StreamSource source(stream);
+    const PlaySummary summary = play(source, clock, settings, std::cout);
+    if (summary.unreachable) warnUnreachable();
+    // The stream keeps the clock it was given; leave it one that outlives this call.
+    static Host::ManualClock stopped(0);
+    stream.setClock(&stopped);
+    return exitSuccess;
+}
+
+int run(const std::vector<std::string_view>& arguments) {
+    const auto parsed = parseOptions(arguments);
+    if (const auto* error = std::get_if<UsageError>(&parsed)) {
+        std::cerr << "subplay: " << error->message << '\n' << shortUsageText();
+        return exitUsage;
+    }
+    Options options = std::get<Options>(parsed);
+    if (options.mode == Mode::Help) {
+        std::cout << usageText();
+        return exitSuccess;
+    }
+    if (options.mode == Mode::Version) {
+        std::cout << "subplay " << TORK_VERSION << '\n';
+        return exitSuccess;
+    }
+    if (options.mode == Mode::Default) {
+        options.mode = isTerminal(StandardStream::Output) ? Mode::Play : Mode::Format;
+    }
+
+    const std::string pluginPath = options.plugin
+                                       ? *options.plugin
+                                       : Host::PluginLibrary::besideProgram("libtork_microdvd.so");
+    // Loaded before the plug-in logs anything, so it binds the configured library.
+    std::optional<PluginLog> log;
+    if (options.log) {
+        log.emplace(pluginPath);
+        if (!log->enabled()) std::cerr << "subplay: --log: " << log->error() << '\n';
+    }
+    const std::string url = locationFor(options.input, workingFolder());
+    const HostSettings settings{options.frameRate, options.encoding, options.ignoreSignature,
+                                options.language};
+    Session session(pluginPath, settings);
+    if (!session.ready()) return fail(session.error());
+
+    if (options.mode == Mode::Probe) {
+        if (session.probe(url)) return exitSuccess;
+        return fail(options.input +
+                    ": not recognised as MicroDVD: " + explainFailure(url, Attempt::Probe));
+    }
+    switch (session.open(url)) {
+        case Session::OpenOutcome::Opened:
+            break;
+        case Session::OpenOutcome::Refused:
+            return fail(options.input + ": cannot open: " + explainFailure(url, Attempt::Open));
+        case Session::OpenOutcome::NoStream:
+            return fail(options.input + ": " + session.error());
+    }
+    StreamInterface& stream = *session.stream();
+    const int status = options.mode == Mode::Play
+                           ? playInRealTime(stream, options)
+                           : convert(stream, session.describeStream(), options);
+    std::cout.flush();
+    if (!std::cout) return fail("cannot write to standard output");
+    return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return run(std::vector<std::string_view>(argv + 1, argv + argc));
+    } catch (const std::exception& error) {
+        std::cerr << "subplay: " << error.what() << '\n';
+        return exitCannotOpen;
+    }
+}

@@ -1,0 +1,141 @@
+// subplay's command line: modes, values, host settings and the mistakes it refuses.
+#include "host/subplay/Options.h"
+
+#include <gtest/gtest.h>
+
+namespace Tork::Subplay {
+namespace {
+
+Options parse(std::vector<std::string_view> arguments) {
+    auto parsed = parseOptions(arguments);
+    if (auto* error = std::get_if<UsageError>(&parsed)) {
+        ADD_FAILURE() << error->message;
+        return {};
+    }
+    return std::get<Options>(parsed);
+}
+
+TEST(Options, ModesFollowTheFlags) {
+    struct Row {
+        std::vector<std::string_view> arguments;
+        std::optional<Mode> mode;  // nothing: a usage error
+    };
+    const Row rows[] = {
+        {{"a.sub"}, Mode::Default},
+        {{"--format", "srt", "a.sub"}, Mode::Format},
+        {{"--play", "a.sub"}, Mode::Play},
+        {{"--probe", "a.sub"}, Mode::Probe},
+        {{"--probe", "--fps", "25", "a.sub"}, Mode::Probe},
+        {{"--help"}, Mode::Help},
+        {{"a.sub", "b.sub", "--version"}, Mode::Version},    // ends the parse at once
+        {{"--format", "nonsense", "--help"}, std::nullopt},  // refused before --help is seen
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(row.arguments));
+        const auto parsed = parseOptions(row.arguments);
+        if (!row.mode) {
+            EXPECT_TRUE(std::holds_alternative<UsageError>(parsed));
+            continue;
+        }
+        ASSERT_TRUE(std::holds_alternative<Options>(parsed));
+        EXPECT_EQ(std::get<Options>(parsed).mode, *row.mode);
+    }
+}
+
+TEST(Options, ValuesReachTheirFields) {
+    const Options options =
+        parse({"--format=json", "--fps", "23.976", "--encoding", "windows-1250",
+               "--ignore-signature", "--language", "en-GB", "--reverse", "--seek", "4294967295",
+               "--log", "--plugin=/opt/p.so", "--speed", "2.5", "--", "--odd name.sub"});
+    EXPECT_EQ(options.format, OutputFormat::Json);
+    EXPECT_EQ(options.frameRate, (FrameRatio{1000, 23976}));
+    EXPECT_EQ(options.encoding, "windows-1250");
+    EXPECT_TRUE(options.ignoreSignature);
+    EXPECT_EQ(options.language, "en-GB");
+    EXPECT_TRUE(options.reverse);
+    EXPECT_EQ(options.seek, 4294967295u);
+    EXPECT_TRUE(options.log);
+    EXPECT_EQ(options.plugin, "/opt/p.so");
+    EXPECT_DOUBLE_EQ(options.speed, 2.5);
+    EXPECT_EQ(options.input, "--odd name.sub");
+
+    const Options plain = parse({"-"});  // a lone dash is a name, not an option
+    EXPECT_EQ(plain.input, "-");
+    EXPECT_FALSE(plain.ignoreSignature);
+    EXPECT_FALSE(plain.frameRate);
+    EXPECT_DOUBLE_EQ(plain.speed, 1.0);
+}
+
+TEST(Options, RefusesBadCommandLines) {
+    struct Row {
+        std::vector<std::string_view> arguments;
+        const char* complaint;
+    };
+    const Row rows[] = {
+        {{}, "no FILE"},
+        {{"a.sub", "b.sub"}, "more than one"},
+        {{"--format", "ass", "a.sub"}, "--format"},
+        {{"--format"}, "needs a value"},
+        {{"--play", "--format", "srt", "a.sub"}, "exclude"},
+        {{"--probe", "--play", "a.sub"}, "--probe"},
+        {{"--speed", "0", "a.sub"}, "--speed"},
+        {{"--speed", "-2", "a.sub"}, "--speed"},
+        {{"--speed", "inf", "a.sub"}, "--speed"},
+        {{"--speed", "2x", "a.sub"}, "--speed"},
+        {{"--seek", "-1", "a.sub"}, "--seek"},
+        {{"--seek", "4294967296", "a.sub"}, "--seek"},  // past 32 bits
+        {{"--fps", "25/0", "a.sub"}, "--fps"},
+        {{"--encoding=", "a.sub"}, "--encoding"},
+        {{"--reverse=yes", "a.sub"}, "takes no value"},
+        {{"-r", "a.sub"}, "unknown option"},
+        {{"--frobnicate", "a.sub"}, "unknown option"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(row.arguments));
+        const auto parsed = parseOptions(row.arguments);
+        ASSERT_TRUE(std::holds_alternative<UsageError>(parsed));
+        EXPECT_NE(std::get<UsageError>(parsed).message.find(row.complaint), std::string::npos)
+            << std::get<UsageError>(parsed).message;
+    }
+}
+
+TEST(Options, FrameRatesBecomeDenominatorThenNumerator) {
+    struct Row {
+        std::string_view text;
+        std::optional<FrameRatio> ratio;
+    };
+    const Row rows[] = {
+        {"25", FrameRatio{1, 25}},
+        {"23.976", FrameRatio{1000, 23976}},
+        {"29,97", FrameRatio{100, 2997}},
+        {"25.", FrameRatio{1, 25}},
+        {"30000/1001", FrameRatio{1001, 30000}},
+        {"4294967295", FrameRatio{1, 4294967295u}},
+        {"0.000000001", FrameRatio{1000000000, 1}},
+        // Refused: zero, signs, blanks, terms past 32 bits, malformed numbers.
+        {"0", std::nullopt},
+        {"0/5", std::nullopt},
+        {"0.0", std::nullopt},
+        {"25/0", std::nullopt},
+        {"-25", std::nullopt},
+        {"+25", std::nullopt},
+        {" 25", std::nullopt},
+        {"4294967296", std::nullopt},
+        {"42949672.96", std::nullopt},   // numerator 4294967296
+        {"1.0000000001", std::nullopt},  // denominator 10^10
+        {".5", std::nullopt},
+        {"25/", std::nullopt},
+        {"/25", std::nullopt},
+        {"1.2.3", std::nullopt},
+        {"1/2/3", std::nullopt},
+        {"", std::nullopt},
+        {"pal", std::nullopt},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text);
+        EXPECT_EQ(parseFrameRate(row.text), row.ratio);
+    }
+}
+
+}  // namespace
+}  // namespace Tork::Subplay

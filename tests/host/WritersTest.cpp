@@ -1,0 +1,127 @@
+// The four output formats on synthetic entries, and the helpers under them.
+#include "host/subplay/Writers.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace Tork::Subplay {
+namespace {
+
+const StreamDescription stream{"film \"cut\".sub", "UTF8", 320};
+
+// Start, duration and text, chosen for what each format must get right.
+const Entry entries[] = {
+    {1000, 2500, "<i>Hello</i>"},
+    {3723004, -40, "Back\nto <b>front</B>"},  // negative duration
+    {4294967000u, 1000, "<font color=\"#FF0000\">Late</font> & \"quoted\"\ttab"},
+    {5000, 100, "Gap\n\n  \nbelow"},  // blank lines would end a cue
+    {6000, 0, ""},
+};
+
+std::string written(OutputFormat format) {
+    std::ostringstream out;
+    const auto writer = makeWriter(format, out);
+    writer->begin(stream);
+    for (const Entry& entry : entries) writer->write(entry);
+    writer->end();
+    return out.str();
+}
+
+TEST(Writers, Json) {
+    EXPECT_EQ(written(OutputFormat::Json),
+              "{\"stream\": {\"name\": \"film \\\"cut\\\".sub\", \"format\": \"UTF8\", \"type\": "
+              "320}, \"entries\": [\n"
+              "{\"start\": 1000, \"duration\": 2500, \"text\": \"<i>Hello</i>\"},\n"
+              "{\"start\": 3723004, \"duration\": -40, \"text\": \"Back\\nto <b>front</B>\"},\n"
+              "{\"start\": 4294967000, \"duration\": 1000, \"text\": \"<font color=\\\"#FF0000\\\">"
+              "Late</font> & \\\"quoted\\\"\\ttab\"},\n"
+              "{\"start\": 5000, \"duration\": 100, \"text\": \"Gap\\n\\n  \\nbelow\"},\n"
+              "{\"start\": 6000, \"duration\": 0, \"text\": \"\"}\n"
+              "]}\n");
+
+    std::ostringstream out;
+    const auto writer = makeWriter(OutputFormat::Json, out);
+    writer->begin(stream);
+    writer->end();
+    EXPECT_EQ(out.str(),
+              "{\"stream\": {\"name\": \"film \\\"cut\\\".sub\", \"format\": \"UTF8\", \"type\": "
+              "320}, \"entries\": [\n]}\n");
+}
+
+TEST(Writers, Srt) {
+    EXPECT_EQ(written(OutputFormat::Srt),
+              "1\n00:00:01,000 --> 00:00:03,500\n<i>Hello</i>\n\n"
+              "2\n01:02:03,004 --> 01:02:03,004\nBack\nto <b>front</b>\n\n"
+              "3\n1193:02:47,000 --> 1193:02:47,295\n<font color=\"#FF0000\">Late</font> & "
+              "\"quoted\"\ttab\n\n"
+              "4\n00:00:05,000 --> 00:00:05,100\nGap\nbelow\n\n"
+              "5\n00:00:06,000 --> 00:00:06,000\n\n");
+}
+
+TEST(Writers, Vtt) {
+    EXPECT_EQ(written(OutputFormat::Vtt),
+              "WEBVTT\n\n"
+              "1\n00:00:01.000 --> 00:00:03.500\n<i>Hello</i>\n\n"
+              "2\n01:02:03.004 --> 01:02:03.004\nBack\nto <b>front</b>\n\n"
+              "3\n1193:02:47.000 --> 1193:02:47.295\nLate &amp; \"quoted\"\ttab\n\n"
+              "4\n00:00:05.000 --> 00:00:05.100\nGap\nbelow\n\n"
+              "5\n00:00:06.000 --> 00:00:06.000\n\n");
+}
+
+TEST(Writers, Text) {
+    EXPECT_EQ(written(OutputFormat::Text),
+              "00:00:01.000 --> 00:00:03.500 <i>Hello</i>\n"
+              "01:02:03.004 --> 01:02:03.004 Back\nto <b>front</B>\n"
+              "1193:02:47.000 --> 1193:02:47.295 <font color=\"#FF0000\">Late</font> & "
+              "\"quoted\"\ttab\n"
+              "00:00:05.000 --> 00:00:05.100 Gap\n\n  \nbelow\n"
+              "00:00:06.000 --> 00:00:06.000 \n");
+}
+
+TEST(Writers, CueEndsNeverBeforeTheStartNorWrap) {
+    struct Row {
+        std::uint32_t start;
+        std::int32_t duration;
+        std::uint32_t end;
+    };
+    const Row rows[] = {
+        {1000, 2000, 3000},
+        {1000, 0, 1000},
+        {1000, -1, 1000},
+        {0, INT32_MIN, 0},
+        {0xFFFFFF00u, 0xFF, 0xFFFFFFFFu},
+        {0xFFFFFF00u, 0x100, 0xFFFFFFFFu},  // would wrap to 0
+        {0x80000000u, INT32_MAX, 0xFFFFFFFFu},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.start << " + " << row.duration);
+        EXPECT_EQ(cueEnd(row.start, row.duration), row.end);
+    }
+}
+
+TEST(Writers, IllFormedUtf8IsReplaced) {
+    struct Row {
+        std::string_view bytes;
+        std::string_view text;
+    };
+    const Row rows[] = {
+        {"plain", "plain"},
+        {"\xC5\xBDlu\xC5\xA5", "\xC5\xBDlu\xC5\xA5"},
+        {"\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80"},
+        {"caf\xE9!", "caf\xEF\xBF\xBD!"},                                          // Latin-1 byte
+        {"\xC0\xAF", "\xEF\xBF\xBD\xEF\xBF\xBD"},                                  // overlong
+        {"\xED\xA0\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},                  // surrogate
+        {"\xF4\x90\x80\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},  // > U+10FFFF
+        {"end\xE2\x82", "end\xEF\xBF\xBD\xEF\xBF\xBD"},                            // cut short
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(std::string(row.bytes)));
+        EXPECT_EQ(validUtf8(row.bytes), row.text);
+    }
+    EXPECT_EQ(jsonString(std::string_view("\x01\x1f\x7f", 3)), "\"\\u0001\\u001f\x7f\"");
+    EXPECT_EQ(jsonString(std::string_view("a\0b", 3)), "\"a\\u0000b\"");
+}
+
+}  // namespace
+}  // namespace Tork::Subplay
