@@ -87,7 +87,8 @@ public:
 
 protected:
     /// Sorts `entries` in place by timestamp (unsigned) and makes a stream that holds them
-    /// from then on; the caller keeps only its list storage. The caller holds `lock_`.
+    /// from then on; the caller keeps only its list storage. Null slots are dropped. The
+    /// caller holds `lock_`.
     /// False without a context or when memory ran out: nothing is made and the entries are
     /// still the caller's to release.
     [[nodiscard]] bool addStream(EntryList& entries, const String& name, const String& language,

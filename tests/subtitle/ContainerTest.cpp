@@ -28,7 +28,7 @@ std::vector<std::uint32_t> timestampsRead(StreamInterface& stream) {
 
 TEST(SubtitleContainer, SortsEntriesByUnsignedTimestampKeepingEveryOne) {
     const struct {
-        std::vector<EntrySpec> entries;
+        std::vector<EntryRow> entries;
         std::vector<std::uint32_t> order;
     } cases[] = {
         {{{2000, 1}, {1000, 1}, {500, 1}, {1000, 1}}, {500, 1000, 1000, 2000}},

@@ -30,26 +30,26 @@ const Profile profiles[] = {
     {"anything", 0, 0xFFFFFFFFu, INT32_MIN, INT32_MAX},
 };
 
-std::vector<EntrySpec> randomSpecs(std::mt19937& random, const Profile& profile,
-                                   bool distinctStarts) {
+std::vector<EntryRow> randomRows(std::mt19937& random, const Profile& profile,
+                                 bool distinctStarts) {
     std::uniform_int_distribution<std::uint32_t> start(0, profile.startSpan);
     std::uniform_int_distribution<std::int32_t> duration(profile.shortest, profile.longest);
     const std::size_t count = std::uniform_int_distribution<std::size_t>(0, 30)(random);
-    std::vector<EntrySpec> specs;
+    std::vector<EntryRow> rows;
     for (std::size_t i = 0; i < count; ++i) {
-        specs.push_back({profile.firstStart + start(random), duration(random)});
+        rows.push_back({profile.firstStart + start(random), duration(random)});
     }
-    const auto byStart = [](const EntrySpec& a, const EntrySpec& b) {
+    const auto byStart = [](const EntryRow& a, const EntryRow& b) {
         return a.timestamp < b.timestamp;
     };
-    std::sort(specs.begin(), specs.end(), byStart);
+    std::sort(rows.begin(), rows.end(), byStart);
     if (distinctStarts) {
-        specs.erase(std::unique(specs.begin(), specs.end(),
-                                [](auto& a, auto& b) { return a.timestamp == b.timestamp; }),
-                    specs.end());
+        rows.erase(std::unique(rows.begin(), rows.end(),
+                               [](auto& a, auto& b) { return a.timestamp == b.timestamp; }),
+                   rows.end());
     }
-    for (std::size_t i = 0; i < specs.size(); ++i) specs[i].text = std::to_string(i);
-    return specs;
+    for (std::size_t i = 0; i < rows.size(); ++i) rows[i].text = std::to_string(i);
+    return rows;
 }
 
 // Every start and end with its neighbours, the extremes and a few random times.
@@ -87,7 +87,7 @@ TEST(EntryTimeline, SearchesEqualLinearScans) {
         SCOPED_TRACE(profile.description);
         for (int round = 0; round < 800; ++round) {
             const EntryList entries =
-                makeEntries(allocator, randomSpecs(random, profile, /*distinctStarts*/ false));
+                makeEntries(allocator, randomRows(random, profile, /*distinctStarts*/ false));
             const EntryTimeline timeline(entries);
             const std::size_t n = entries.size();
             for (const std::uint32_t t : probeTimes(random, entries)) {
@@ -115,7 +115,7 @@ struct Answer {
     std::optional<std::size_t> cursor;  // none: past the last entry
 };
 
-Answer linearSeek(const std::vector<EntrySpec>& e, std::int32_t rate, std::uint32_t t) {
+Answer linearSeek(const std::vector<EntryRow>& e, std::int32_t rate, std::uint32_t t) {
     const std::size_t n = e.size();
     const auto end = [&](std::size_t i) { return e[i].timestamp + std::uint32_t(e[i].duration); };
     if (rate > 0) {
@@ -130,7 +130,7 @@ Answer linearSeek(const std::vector<EntrySpec>& e, std::int32_t rate, std::uint3
     return {0, 0};
 }
 
-std::uint32_t linearKeyTime(const std::vector<EntrySpec>& e, std::int32_t rate, std::uint32_t t) {
+std::uint32_t linearKeyTime(const std::vector<EntryRow>& e, std::int32_t rate, std::uint32_t t) {
     const std::size_t n = e.size();
     const auto end = [&](std::size_t i) { return e[i].timestamp + std::uint32_t(e[i].duration); };
     if (rate > 0) {
@@ -152,22 +152,22 @@ TEST(EntryTimeline, StreamSeeksAndKeyTimesEqualLinearScans) {
         SCOPED_TRACE(profile.description);
         for (int round = 0; round < 150; ++round) {
             // Distinct starts, so that the order after the container's sort is known.
-            const std::vector<EntrySpec> specs = randomSpecs(random, profile, true);
-            if (specs.empty()) continue;
+            const std::vector<EntryRow> rows = randomRows(random, profile, true);
+            if (rows.empty()) continue;
             Harness harness;
-            StreamInterface* stream = harness.stream(specs);
+            StreamInterface* stream = harness.stream(rows);
             Host::ManualClock clock(clockTime);
             stream->setClock(&clock);
             for (const std::int32_t rate : {1000, -1000}) {
                 stream->setRate(rate);
                 for (const std::uint32_t t :
-                     {0u, 0xFFFFFFFFu, specs[0].timestamp, specs.back().timestamp + 1,
+                     {0u, 0xFFFFFFFFu, rows[0].timestamp, rows.back().timestamp + 1,
                       static_cast<std::uint32_t>(random())}) {
                     SCOPED_TRACE(testing::Message() << "rate " << rate << " time " << t);
                     std::uint32_t key = 0;
                     ASSERT_EQ(stream->findKeyTime(0, t, &key), Result::Ok);
-                    EXPECT_EQ(key, linearKeyTime(specs, rate, t));
-                    const Answer expected = linearSeek(specs, rate, t);
+                    EXPECT_EQ(key, linearKeyTime(rows, rate, t));
+                    const Answer expected = linearSeek(rows, rate, t);
                     std::uint32_t result = 0;
                     ASSERT_EQ(stream->seekStream(t, &result, 0), Result::Ok);
                     EXPECT_EQ(result, expected.time);
@@ -177,7 +177,7 @@ TEST(EntryTimeline, StreamSeeksAndKeyTimesEqualLinearScans) {
                     if (!expected.cursor) {
                         EXPECT_EQ(read, Result::Ok);
                         EXPECT_EQ(chunk, nullptr);
-                    } else if (std::uint32_t(clockTime) + 500 < specs[*expected.cursor].timestamp) {
+                    } else if (std::uint32_t(clockTime) + 500 < rows[*expected.cursor].timestamp) {
                         EXPECT_EQ(read, Result::NotYet);
                     } else {
                         ASSERT_NE(chunk, nullptr);

@@ -22,9 +22,9 @@ const auto* const environment = ::testing::AddGlobalTestEnvironment(new Recordin
 class LoadedMicroDVD : public MicroDVDContainer {
 public:
     using MicroDVDContainer::MicroDVDContainer;
-    bool load(const std::vector<EntrySpec>& specs) {
+    bool load(const std::vector<EntryRow>& rows) {
         std::lock_guard guard(lock_);
-        EntryList entries = makeEntries(*allocator_, specs);
+        EntryList entries = makeEntries(*allocator_, rows);
         return addStream(entries, String("movie.sub"), String(), String());
     }
 };

@@ -17,23 +17,23 @@
 
 namespace Tork::Testing {
 
-struct EntrySpec {
+struct EntryRow {
     std::uint32_t timestamp;
     std::int32_t duration;
     std::string text = "text";
 };
 
 /// Entries as a parser makes them: the text without terminator, no block for an empty one.
-inline EntryList makeEntries(MediaBufferAllocator& allocator, const std::vector<EntrySpec>& specs) {
+inline EntryList makeEntries(MediaBufferAllocator& allocator, const std::vector<EntryRow>& rows) {
     EntryList entries;
-    for (const EntrySpec& spec : specs) {
-        const auto length = static_cast<std::int32_t>(spec.text.size());
-        unsigned char* block = length ? new unsigned char[spec.text.size()] : nullptr;
-        if (length) std::memcpy(block, spec.text.data(), spec.text.size());
+    for (const EntryRow& row : rows) {
+        const auto length = static_cast<std::int32_t>(row.text.size());
+        unsigned char* block = length ? new unsigned char[row.text.size()] : nullptr;
+        if (length) std::memcpy(block, row.text.data(), row.text.size());
         MediaChunk* entry = allocator.create(block, length);
         entry->sizeField() = length;
-        entry->timestamp = spec.timestamp;
-        entry->duration = spec.duration;
+        entry->timestamp = row.timestamp;
+        entry->duration = row.duration;
         entries.push_back(entry);
     }
     return entries;
@@ -63,10 +63,10 @@ public:
     void fillStreamFormat(StreamFormat* format) override { std::memcpy(format->code, "UTF8", 5); }
 
     /// Adds a stream as open does; false (entries released) when addStream refuses.
-    bool load(const std::vector<EntrySpec>& specs, const char* language = "",
-              const char* region = "", const char* name = "") {
+    bool load(const std::vector<EntryRow>& rows, const char* language = "", const char* region = "",
+              const char* name = "") {
         std::lock_guard guard(lock_);
-        return load(makeEntries(*allocator_, specs), language, region, name);
+        return load(makeEntries(*allocator_, rows), language, region, name);
     }
     bool load(EntryList entries, const char* language = "", const char* region = "",
               const char* name = "") {
@@ -86,9 +86,9 @@ struct Harness {
     Harness() { container.initialize(&context, containerId); }
 
     /// Loads one stream and has the host select it: the stream the host was handed.
-    StreamInterface* stream(const std::vector<EntrySpec>& specs, const char* language = "",
+    StreamInterface* stream(const std::vector<EntryRow>& rows, const char* language = "",
                             const char* region = "", const char* name = "") {
-        if (!container.load(specs, language, region, name)) return nullptr;
+        if (!container.load(rows, language, region, name)) return nullptr;
         const std::uint64_t program = container.getProgramIds().head->value;
         if (container.selectProgram(program) != Result::Ok) return nullptr;
         return context.streamsAdded().back();  // ids ascend, so the newest is last
@@ -99,6 +99,6 @@ struct Harness {
 };
 
 /// The subtitles X, Y and Z: ends 3000, 6000, 9500.
-inline const std::vector<EntrySpec> xyz = {{1000, 2000, "X"}, {5000, 1000, "Y"}, {9000, 500, "Z"}};
+inline const std::vector<EntryRow> xyz = {{1000, 2000, "X"}, {5000, 1000, "Y"}, {9000, 500, "Z"}};
 
 }  // namespace Tork::Testing

@@ -11,10 +11,10 @@
 namespace Tork::Testing {
 namespace {
 
-std::vector<EntrySpec> manyEntries(std::uint32_t count) {
-    std::vector<EntrySpec> specs;
-    for (std::uint32_t i = 0; i < count; ++i) specs.push_back({(count - i) * 10, 15, "line"});
-    return specs;
+std::vector<EntryRow> manyEntries(std::uint32_t count) {
+    std::vector<EntryRow> rows;
+    for (std::uint32_t i = 0; i < count; ++i) rows.push_back({(count - i) * 10, 15, "line"});
+    return rows;
 }
 
 TEST(SubtitleThreads, StreamOperationsRaceWithClose) {
