@@ -6,11 +6,6 @@
 namespace Tork {
 namespace {
 
-// ICU versions whose common library is looked for, wide enough for a decade of releases to
-// come. Each version that is not there costs a library search (about 0.3 ms).
-constexpr int kNewestVersion = 99;
-constexpr int kOldestVersion = 44;
-
 // The major version in a file name such as libicuuc.so.72 or libicuuc.so.72.1.
 std::optional<int> versionOf(std::string_view candidate) {
     const auto slash = candidate.rfind('/');
@@ -34,7 +29,8 @@ std::vector<std::string> suffixesFor(std::string_view candidate) {
     if (const auto version = versionOf(candidate))
         return {"_" + std::to_string(*version), std::string()};
     std::vector<std::string> suffixes{std::string()};
-    for (int version = kNewestVersion; version >= kOldestVersion; --version)
+    for (int version = UCNVLibrary::kNewestVersion; version >= UCNVLibrary::kOldestVersion;
+         --version)
         suffixes.push_back("_" + std::to_string(version));
     return suffixes;
 }
@@ -75,14 +71,6 @@ const UCNVLibrary* UCNVLibrary::instance() noexcept {
     } catch (...) {
         return nullptr;
     }
-}
-
-std::vector<std::string> UCNVLibrary::systemCandidates() {
-    std::vector<std::string> names;
-    for (int version = kNewestVersion; version >= kOldestVersion; --version)
-        names.push_back("libicuuc.so." + std::to_string(version));
-    names.push_back("libicuuc.so");
-    return names;
 }
 
 IcuConverter* UCNVLibrary::open(const char* name, std::int32_t* status) const noexcept {

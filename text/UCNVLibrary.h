@@ -45,7 +45,13 @@ public:
     /// only when memory ran out; the next call then tries again.
     static const UCNVLibrary* instance() noexcept;
     /// The system's ICU common library names, newest version first, the bare name last.
+    /// Defined in a file of its own, so a build can bind another set.
     static std::vector<std::string> systemCandidates();
+
+    /// ICU versions whose common library is looked for, wide enough for a decade of
+    /// releases to come. Each version that is not there costs a library search (~0.3 ms).
+    static constexpr int kNewestVersion = 99;
+    static constexpr int kOldestVersion = 44;
 
     bool usable() const noexcept { return openFunction_ != nullptr; }
 

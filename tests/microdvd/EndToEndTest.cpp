@@ -37,9 +37,9 @@ struct Logged {
 // logging library's name, so the plug-in binds it as it would the real one.
 class Installation {
 public:
-    Installation() {
+    explicit Installation(const char* plugin) {
         namespace fs = std::filesystem;
-        fs::copy_file(TORK_PLUGIN_PATH, folder_.path("libtork_microdvd.so"));
+        fs::copy_file(plugin, folder_.path("libtork_microdvd.so"));
         fs::copy_file(TORK_RECORDING_LIBRARY_PATH, folder_.path("libTork_Logging.so"));
         library_ = std::make_unique<Host::PluginLibrary>(folder_.path("libtork_microdvd.so"));
         logging_ = std::make_unique<DynamicLibrary>(folder_.path("libTork_Logging.so"));
@@ -78,7 +78,13 @@ private:
 };
 
 const Installation& installation() {
-    static const Installation shared;
+    static const Installation shared(TORK_PLUGIN_PATH);
+    return shared;
+}
+
+// The same plug-in built to find no ICU, as on a machine without it.
+const Installation& installationWithoutIcu() {
+    static const Installation shared(TORK_PLUGIN_WITHOUT_ICU_PATH);
     return shared;
 }
 
@@ -96,8 +102,9 @@ void PrintTo(const Entry& e, std::ostream* out) {
 // A component made by the loaded plug-in, initialised with a host context.
 class Session {
 public:
-    Session() {
-        plugin_ = installation().library().create(&host_);
+    explicit Session(const Installation& installation = Tork::installation())
+        : installation_(installation) {
+        plugin_ = installation.library().create(&host_);
         if (!plugin_) return;
         void* face = nullptr;
         if (plugin_->queryInterface(InterfaceId::container, &face) == 0)
@@ -148,7 +155,7 @@ public:
 
     /// Opens a file of `contents` and reads it whole; nothing when the open fails.
     std::optional<std::vector<Entry>> readFile(const std::string& name, std::string_view contents) {
-        const std::string path = installation().files().write(name, contents);
+        const std::string path = installation_.files().write(name, contents);
         StreamInterface* stream = open("file://" + path);
         if (!stream) return std::nullopt;
         stream->setClock(&clock_);
@@ -159,6 +166,7 @@ public:
     Host::ManualClock& clock() { return clock_; }
 
 private:
+    const Installation& installation_;
     RecordingPluginHost host_;
     SettingsContext context_;
     Host::ManualClock clock_;
@@ -304,6 +312,29 @@ TEST(EndToEnd, ReadsEveryEncodingAsUtf8) {
         session.context().setSetting("FrameRate", "Ratio", SettingsContext::Ratio{1, 25});
         if (c.codePage) session.context().setSetting("CodePage", "Name", std::string(c.codePage));
         const auto entries = session.readFile("encoding.sub", c.bytes);
+        ASSERT_TRUE(entries.has_value());
+        EXPECT_THAT(*entries, ElementsAre(Entry{0, 1000, c.text}));
+    }
+}
+
+TEST(EndToEnd, WithoutIcuOnlyUnconvertedTextOpens) {
+    const EncodingCase cases[] = {
+        {"UTF-8", "{0}{25}Žluťoučký kůň", nullptr, "Žluťoučký kůň"},
+        {"UTF-8 with signature", "\xEF\xBB\xBF{0}{25}Žluťoučký", nullptr, nullptr},
+        {"UTF-16 LE", utf16(u"\uFEFF{0}{25}Žluťoučký", false), nullptr, nullptr},
+        {"windows-1250 named by the host", "{0}{25}\x8Elu\x9Do\x9A", "windows-1250", nullptr},
+    };
+    for (const EncodingCase& c : cases) {
+        SCOPED_TRACE(c.description);
+        Session session(installationWithoutIcu());
+        session.context().setSetting("CodePage", "OverrideEmbedded", false);
+        session.context().setSetting("FrameRate", "Ratio", SettingsContext::Ratio{1, 25});
+        if (c.codePage) session.context().setSetting("CodePage", "Name", std::string(c.codePage));
+        const auto entries = session.readFile("no-icu.sub", c.bytes);
+        if (!c.text) {
+            EXPECT_FALSE(entries.has_value());
+            continue;
+        }
         ASSERT_TRUE(entries.has_value());
         EXPECT_THAT(*entries, ElementsAre(Entry{0, 1000, c.text}));
     }
