@@ -22,7 +22,8 @@ public:
         : now_(std::move(now)),
           started_(now_()),
           origin_(origin),
-          rate_(reverse ? -speed : speed) {}
+          rate_(reverse ? -speed : speed),
+          handled_(origin) {}
 
     /// Unbounded media time in ms; it goes below 0 and past 32 bits.
     double mediaTime() const {
@@ -30,9 +31,15 @@ public:
         return origin_ + elapsed.count() * rate_;
     }
 
+    /// The player has dealt with everything up to `time`. Going backwards the stream is
+    /// shown no earlier time than that: an entry becomes due by the clock, and one the
+    /// wall clock has already run past while the player slept must still be handed out.
+    void setHandledTime(double time) { handled_ = time; }
+
     /// What the stream sees: the media time held between 0 and the largest 32-bit time.
     std::int32_t currentTime() override {
-        const double time = mediaTime();
+        double time = mediaTime();
+        if (rate_ < 0 && time < handled_) time = handled_;
         if (time <= 0) return 0;
         if (time >= 2147483647.0) return 2147483647;
         return static_cast<std::int32_t>(time);
@@ -47,6 +54,7 @@ private:
     std::chrono::steady_clock::time_point started_;
     double origin_;
     double rate_;
+    double handled_;
 };
 
 }  // namespace Tork::Subplay

@@ -131,12 +131,14 @@ private:
                 out_ << formatTime(clearTime(clearing->entry)) << " clear " << clearing->number
                      << '\n';
             }
+            clock_.setHandledTime(clearTime(clearing->entry));
             active_.erase(clearing);
             return true;
         }
         if (!showing) return false;
         Shown shown{++shownCount_, std::move(*pending_)};
         pending_.reset();
+        clock_.setHandledTime(showTime(shown.entry));
         if (!settings_.terminal) {
             out_ << formatTime(showTime(shown.entry)) << " show " << shown.number << '\n';
             const std::string text = toPlainText(validUtf8(shown.entry.text));

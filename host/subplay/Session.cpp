@@ -25,10 +25,9 @@ using OwnedChunk = std::unique_ptr<MediaChunk, ChunkRelease>;
 
 }  // namespace
 
-Session::Session(const std::string& pluginPath, const HostSettings& settings)
-    : library_(pluginPath) {
-    if (!library_.loaded()) {
-        error_ = library_.error();
+Session::Session(const Host::PluginLibrary& library, const HostSettings& settings) {
+    if (!library.loaded()) {
+        error_ = library.error();
         return;
     }
     // Encoding signatures are honoured unless the user says otherwise, so always answer.
@@ -41,14 +40,14 @@ Session::Session(const std::string& pluginPath, const HostSettings& settings)
     }
     if (settings.language) context_.setPreferredLanguage(*settings.language);
 
-    plugin_ = library_.create(&host_);
+    plugin_ = library.create(&host_);
     if (!plugin_) {
-        error_ = pluginPath + " made no component";
+        error_ = "the plug-in made no component";
         return;
     }
     void* face = nullptr;
     if (plugin_->queryInterface(InterfaceId::container, &face) != Result::Ok || !face) {
-        error_ = pluginPath + " has no container interface";
+        error_ = "the plug-in has no container interface";
         return;
     }
     container_ = static_cast<ContainerInterface*>(face);

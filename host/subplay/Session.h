@@ -29,13 +29,14 @@ struct HostSettings {
     std::optional<std::string> language;
 };
 
-/// Loads the plug-in, makes one component and takes it from initialize to open, program
-/// selection and the stream; the destructor closes the container and releases it.
+/// Makes one component of a loaded plug-in and takes it from initialize to open, program
+/// selection and the stream; the destructor closes the container and releases it. The
+/// library must stay loaded for as long as the session lives.
 class Session {
 public:
-    /// ready() is false, and error() says why, when the plug-in cannot be loaded, makes no
+    /// ready() is false, and error() says why, when the plug-in is not loaded, makes no
     /// component or has no container interface.
-    Session(const std::string& pluginPath, const HostSettings& settings);
+    Session(const Host::PluginLibrary& library, const HostSettings& settings);
     ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -56,7 +57,6 @@ public:
     StreamDescription describeStream() const;
 
 private:
-    Host::PluginLibrary library_;
     Host::RecordingPluginHost host_;
     Host::SettingsContext context_;
     Plugin* plugin_ = nullptr;

@@ -111,7 +111,10 @@ int run(const std::vector<std::string_view>& arguments) {
     const std::string url = locationFor(options.input, workingFolder());
     const HostSettings settings{options.frameRate, options.encoding, options.ignoreSignature,
                                 options.language};
-    Session session(pluginPath, settings);
+    // The plug-in keeps process-wide objects (its logger, its converter binding) until it
+    // is unloaded and does not free them then, so, like a player, subplay never unloads it.
+    static const Host::PluginLibrary* const library = new Host::PluginLibrary(pluginPath);
+    Session session(*library, settings);
     if (!session.ready()) return fail(session.error());
 
     if (options.mode == Mode::Probe) {
