@@ -82,6 +82,15 @@ void String::assign(const void* bytes, std::uint32_t length) {
     length_ = length;
 }
 
+void String::resizeForOverwrite(std::uint32_t length) {
+    if (length == std::numeric_limits<std::uint32_t>::max()) throw std::bad_alloc();
+    unsigned char* block = allocateBytes(allocator_, std::size_t{length} + 1);
+    block[length] = 0;
+    clear();
+    data_ = block;
+    length_ = length;
+}
+
 void String::clear() noexcept {
     if (data_) deallocateBytes(allocator_, data_);
     data_ = nullptr;

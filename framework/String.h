@@ -41,6 +41,10 @@ public:
 
     /// Replaces the content with a copy of `bytes`; the allocator stays.
     void assign(const void* bytes, std::uint32_t length);
+    /// Replaces the content with `length` bytes left for the caller to write (the terminator
+    /// is set); the allocator stays. Spares a copy when the bytes come from elsewhere, such
+    /// as a file.
+    void resizeForOverwrite(std::uint32_t length);
     /// Releases the bytes: data() becomes null and length() 0.
     void clear() noexcept;
 

@@ -6,7 +6,6 @@
 #include "text/Conversion.h"
 #include "text/EncodingSignature.h"
 #include "text/FileUrl.h"
-#include "text/MemoryBuffer.h"
 #include "text/UCNVLibrary.h"
 #include "text/Utf.h"
 
@@ -28,8 +27,7 @@ constexpr std::int64_t kMaxCount = std::numeric_limits<std::int32_t>::max() - 1;
 
 // Reads the requested bytes of the file into `buffer`, one zero byte after them. False,
 // after logging why, when the file cannot be opened, sized or read.
-bool readRawBytes(const String& path, std::int32_t size, ReadSize mode, MemoryBuffer<char>& buffer,
-                  std::uint32_t& count) {
+bool readRawBytes(const String& path, std::int32_t size, ReadSize mode, String& buffer) {
     // Paths stay UTF-8 bytes for the system; they must be well-formed all the same.
     FileHandle file;
     if (isWellFormedUtf8(path.text()))
@@ -60,8 +58,11 @@ bool readRawBytes(const String& path, std::int32_t size, ReadSize mode, MemoryBu
         return false;
     }
 
-    buffer.resize(static_cast<std::uint32_t>(wanted + 1), ZeroFill::Yes);
-    if (!buffer.data()) {
+    // Read straight into the text's own block: a copy of a large file costs as much again
+    // in page faults as the read itself. Only the terminator needs a value beforehand.
+    try {
+        buffer.resizeForOverwrite(static_cast<std::uint32_t>(wanted));
+    } catch (const std::bad_alloc&) {
         Logger::instance()->write(kCategory, kFunction, __LINE__, "Couldn't allocate %ld bytes\n",
                                   static_cast<long>(wanted + 1));
         return false;
@@ -72,10 +73,8 @@ bool readRawBytes(const String& path, std::int32_t size, ReadSize mode, MemoryBu
         Logger::instance()->write(kCategory, kFunction, __LINE__,
                                   "Tried to read %ld bytes, got %ld\n", static_cast<long>(wanted),
                                   static_cast<long>(got));
-        buffer.resize(0, ZeroFill::No);
         return false;
     }
-    count = static_cast<std::uint32_t>(wanted);
     return true;
 }
 
@@ -86,8 +85,10 @@ bool beginsLikeUtf8(std::string_view text) {
     return isWellFormedUtf8Sequence(first, first + text.size() - 1);
 }
 
-bool decodeText(const unsigned char* bytes, std::uint32_t count, ContainerContext* settings,
-                String& out, const UCNVLibrary* converters) {
+bool decodeText(String& buffer, ContainerContext* settings, String& out,
+                const UCNVLibrary* converters) {
+    const unsigned char* bytes = buffer.data();
+    std::uint32_t count = buffer.length();
     String name(charAllocator());
     const auto overrideEmbedded = querySettingBoolean(settings, "CodePage", "OverrideEmbedded");
     if (overrideEmbedded.has_value() && !*overrideEmbedded) {
@@ -113,7 +114,7 @@ bool decodeText(const unsigned char* bytes, std::uint32_t count, ContainerContex
     // character becomes U+FFFD.
     if (!beginsLikeUtf8(raw)) return false;
     if (isWellFormedUtf8(raw)) {
-        out.assign(raw.data(), count);
+        out = std::move(buffer);  // no signature was skipped, so the text is the whole block
         return true;
     }
     const std::string repaired = replaceIllFormedUtf8(raw);
@@ -133,11 +134,9 @@ bool readTextFile(const String& path, ContainerContext* settings, String* out, s
                   ReadSize mode, const UCNVLibrary* converters) noexcept {
     if (!out) return false;
     try {
-        MemoryBuffer<char> buffer;
-        std::uint32_t count = 0;
-        if (!readRawBytes(path, size, mode, buffer, count)) return false;
-        return decodeText(reinterpret_cast<const unsigned char*>(buffer.data()), count, settings,
-                          *out, converters);
+        String buffer(out->allocator());
+        if (!readRawBytes(path, size, mode, buffer)) return false;
+        return decodeText(buffer, settings, *out, converters);
     } catch (const std::bad_alloc&) {
         return false;
     }

@@ -62,6 +62,17 @@ TEST(String, SelfAssignmentKeepsTheContent) {
     EXPECT_EQ(s.text(), "am");
 }
 
+TEST(String, ResizeForOverwriteKeepsTheAllocatorAndTerminates) {
+    String s("old", charAllocator());
+    s.resizeForOverwrite(4);
+    ASSERT_EQ(s.length(), 4u);
+    EXPECT_EQ(s.data()[4], 0);
+    EXPECT_EQ(s.allocator(), charAllocator());
+    s.resizeForOverwrite(0);
+    ASSERT_NE(s.data(), nullptr);  // an empty text with storage
+    EXPECT_EQ(s.data()[0], 0);
+}
+
 TEST(String, TextOrderIsBytewiseUnsigned) {
     const TextOrder less;
     EXPECT_TRUE(less(String("text/plain"), String("text/x-sub")));
