@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# The main job: builds the plug-in and the command-line host, then shows what the
-# plug-in answers when a player loads it.
+# The main job: builds the plug-in and subplay, the command-line host that loads it as a
+# player does, and converts the sample MicroDVD file (timed in frames) to SubRip through it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
 scripts/deps.sh "${TEST_PACKAGES[@]}"
 cmake --preset default >/dev/null
-cmake --build --preset default --target plugin-info tork_microdvd >/dev/null
-exec build/bin/plugin-info
+cmake --build --preset default --target subplay >/dev/null
+exec build/bin/subplay --format srt examples/lighthouse.sub
