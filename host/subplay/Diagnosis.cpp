@@ -8,7 +8,7 @@
 
 namespace Tork::Subplay {
 
-std::string explainFailure(const std::string& url, Attempt attempt) {
+std::string explainFailure(const std::string& url, Attempt attempt, bool probeAccepted) {
     if (!isFileUrl(url)) return "not a file: URL";
     if (attempt == Attempt::Open) {
         const std::string_view extension = urlExtension(url);
@@ -25,11 +25,12 @@ std::string explainFailure(const std::string& url, Attempt attempt) {
     if (!std::ifstream(*path, std::ios::binary).is_open()) return "cannot be read";
     const auto size = std::filesystem::file_size(*path, error);
     if (!error && size == 0) return "the file is empty";
+    if (probeAccepted) return "a line after the first does not begin with {start}{end}";
     if (attempt == Attempt::Probe) {
         return "its first line does not begin with {start}{end}, or its encoding is unknown";
     }
-    return "a line does not begin with {start}{end}, or the encoding is not one the plug-in "
-           "can tell by itself (see --encoding)";
+    return "its first line does not begin with {start}{end}, or the encoding is not one the "
+           "plug-in can tell by itself (see --encoding)";
 }
 
 }  // namespace Tork::Subplay

@@ -117,16 +117,19 @@ int run(const std::vector<std::string_view>& arguments) {
     Session session(*library, settings);
     if (!session.ready()) return fail(session.error());
 
+    // A player probes before it opens; the answer also says which line the plug-in disliked.
+    const bool recognised = session.probe(url);
     if (options.mode == Mode::Probe) {
-        if (session.probe(url)) return exitSuccess;
-        return fail(options.input +
-                    ": not recognised as MicroDVD: " + explainFailure(url, Attempt::Probe));
+        if (recognised) return exitSuccess;
+        return fail(options.input + ": not recognised as MicroDVD: " +
+                    explainFailure(url, Attempt::Probe, recognised));
     }
     switch (session.open(url)) {
         case Session::OpenOutcome::Opened:
             break;
         case Session::OpenOutcome::Refused:
-            return fail(options.input + ": cannot open: " + explainFailure(url, Attempt::Open));
+            return fail(options.input +
+                        ": cannot open: " + explainFailure(url, Attempt::Open, recognised));
         case Session::OpenOutcome::NoStream:
             return fail(options.input + ": " + session.error());
     }
