@@ -67,7 +67,8 @@ public:
             }
             const bool finished = readingDone_ && !pending_ && active_.empty();
             if (settings_.terminal) {
-                draw(now);
+                // The last frame shows where playback ended, not how far the clock overran.
+                draw(finished && lastEvent_ ? *lastEvent_ : now);
             } else if (changed) {
                 out_.flush();
             }
@@ -131,14 +132,14 @@ private:
                 out_ << formatTime(clearTime(clearing->entry)) << " clear " << clearing->number
                      << '\n';
             }
-            clock_.setHandledTime(clearTime(clearing->entry));
+            handled(clearTime(clearing->entry));
             active_.erase(clearing);
             return true;
         }
         if (!showing) return false;
         Shown shown{++shownCount_, std::move(*pending_)};
         pending_.reset();
-        clock_.setHandledTime(showTime(shown.entry));
+        handled(showTime(shown.entry));
         if (!settings_.terminal) {
             out_ << formatTime(showTime(shown.entry)) << " show " << shown.number << '\n';
             const std::string text = toPlainText(validUtf8(shown.entry.text));
@@ -148,6 +149,11 @@ private:
         }
         active_.push_back(std::move(shown));
         return true;
+    }
+
+    void handled(std::uint32_t time) {
+        lastEvent_ = time;
+        clock_.setHandledTime(time);
     }
 
     void wait(double now) {
@@ -223,6 +229,7 @@ private:
     bool unreachable_ = false;
     std::uint64_t shownCount_ = 0;
     std::size_t rowsDrawn_ = 0;
+    std::optional<double> lastEvent_;
 };
 
 }  // namespace

@@ -47,8 +47,15 @@ std::string workingFolder() {
     return error ? std::string("/") : folder.string();
 }
 
-int convert(StreamInterface& stream, const StreamDescription& description, const Options& options) {
-    Host::ManualClock clock;
+/// The stream keeps the clock it is given until the container is released, so the clocks
+/// are made before the session and outlive it.
+struct Clocks {
+    Host::ManualClock farAhead;
+    std::optional<PlaybackClock> playback;
+};
+
+int convert(StreamInterface& stream, const StreamDescription& description, const Options& options,
+            Host::ManualClock& clock) {
     positionStream(stream, {options.reverse, options.seek});
     const auto writer = makeWriter(options.format, std::cout);
     const ReadSummary summary = readAll(stream, clock, description, *writer);
@@ -56,7 +63,8 @@ int convert(StreamInterface& stream, const StreamDescription& description, const
     return exitSuccess;
 }
 
-int playInRealTime(StreamInterface& stream, const Options& options) {
+int playInRealTime(StreamInterface& stream, const Options& options,
+                   std::optional<PlaybackClock>& clock) {
     const std::optional<std::uint32_t> lastEnd = lastEntryEnd(stream);
     positionStream(stream, {options.reverse, options.seek});
     double origin = 0;
@@ -65,18 +73,15 @@ int playInRealTime(StreamInterface& stream, const Options& options) {
     } else if (options.reverse && lastEnd) {
         origin = std::min<double>(*lastEnd, latestClockTime);
     }
-    PlaybackClock clock(origin, options.speed, options.reverse);
-    stream.setClock(&clock);
+    clock.emplace(origin, options.speed, options.reverse);
+    stream.setClock(&*clock);
     PlayerSettings settings;
     settings.terminal = isTerminal(StandardStream::Output);
     settings.columns = terminalColumns(StandardStream::Output);
     settings.lastEnd = lastEnd;
     StreamSource source(stream);
-    const PlaySummary summary = play(source, clock, settings, std::cout);
+    const PlaySummary summary = play(source, *clock, settings, std::cout);
     if (summary.unreachable) warnUnreachable();
-    // The stream keeps the clock it was given; leave it one that outlives this call.
-    static Host::ManualClock stopped(0);
-    stream.setClock(&stopped);
     return exitSuccess;
 }
 
@@ -114,6 +119,7 @@ int run(const std::vector<std::string_view>& arguments) {
     // The plug-in keeps process-wide objects (its logger, its converter binding) until it
     // is unloaded and does not free them then, so, like a player, subplay never unloads it.
     static const Host::PluginLibrary* const library = new Host::PluginLibrary(pluginPath);
+    Clocks clocks;
     Session session(*library, settings);
     if (!session.ready()) return fail(session.error());
 
@@ -135,8 +141,8 @@ int run(const std::vector<std::string_view>& arguments) {
     }
     StreamInterface& stream = *session.stream();
     const int status = options.mode == Mode::Play
-                           ? playInRealTime(stream, options)
-                           : convert(stream, session.describeStream(), options);
+                           ? playInRealTime(stream, options, clocks.playback)
+                           : convert(stream, session.describeStream(), options, clocks.farAhead);
     std::cout.flush();
     if (!std::cout) return fail("cannot write to standard output");
     return status;
