@@ -13,12 +13,6 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-// Where the line ends for the scan: its length, or its first zero byte.
-std::string_view untilZero(std::string_view line) {
-    const auto zero = line.find('\0');
-    return zero == std::string_view::npos ? line : line.substr(0, zero);
-}
-
 }  // namespace
 
 bool scanInt32(std::string_view& text, std::int32_t& value) {
@@ -40,9 +34,9 @@ bool scanInt32(std::string_view& text, std::int32_t& value) {
     return true;
 }
 
-ScannedLine scanLine(std::string_view line) {
+ScannedLine scanSplitLine(std::string_view line) {
     ScannedLine result;
-    std::string_view rest = untilZero(line);
+    std::string_view rest = line;
     // Each group: '{' must stand right here, then a number, then '}'.
     for (std::int32_t* target : {&result.start, &result.end}) {
         if (rest.empty()) {
@@ -62,11 +56,17 @@ ScannedLine scanLine(std::string_view line) {
         if (rest.empty() || rest.front() != '}') return result;
         rest.remove_prefix(1);
     }
-    if (rest.empty()) return result;
-    // The line holds no CR or LF, so the text conversion takes all that is left.
-    const auto stop = rest.find_first_of("\r\n");
-    result.text = rest.substr(0, stop);
+    result.text = rest;
     if (!result.text.empty()) ++result.conversions;
+    return result;
+}
+
+ScannedLine scanLine(std::string_view line) {
+    ScannedLine result = scanSplitLine(line.substr(0, line.find('\0')));
+    if (result.conversions == 3) {
+        result.text = result.text.substr(0, result.text.find_first_of("\r\n"));
+        if (result.text.empty()) result.conversions = 2;
+    }
     return result;
 }
 

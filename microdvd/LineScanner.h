@@ -15,10 +15,14 @@ struct ScannedLine {
     std::string_view text;  // the rest of the line when conversions is 3
 };
 
-/// Scans `line` (which holds no CR or LF; a zero byte ends it) exactly as the scan format
+/// Scans `line` (a zero byte ends it) exactly as the scan format
 /// "{%d}{%d}%[^\r\n]\n" does: white space and a sign may precede each number, nothing may
 /// stand between the groups. Numbers beyond the 32-bit range saturate at its limits.
 ScannedLine scanLine(std::string_view line);
+
+/// The same for a line known to hold no zero byte, CR or LF, as the line splitter hands
+/// them out: nothing is searched for them.
+ScannedLine scanSplitLine(std::string_view line);
 
 /// Reads a decimal integer at `text` as "%d" does (leading white space, a sign, at least
 /// one digit), saturating at the 32-bit limits. Advances `text` past it; false, with

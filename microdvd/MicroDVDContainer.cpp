@@ -80,7 +80,7 @@ bool MicroDVDContainer::probe(const Location* location, std::uint64_t,
         }
         LineSplitter lines(reinterpret_cast<char*>(text.data()), text.length());
         const auto first = lines.next();
-        if (!first || scanLine(first->view()).conversions < 2) return false;
+        if (!first || scanSplitLine(first->view()).conversions < 2) return false;
         const bool accepted = getHost()->checkFormat(String("UTF8"));
         if (!accepted && formats) {
             StreamFormat format;

@@ -54,7 +54,7 @@ bool parseMicroDVD(char* text, std::size_t length, FrameRate rate, MediaBufferAl
     LineSplitter lines(text, length);
     std::string translated;
     while (const auto line = lines.next()) {
-        const ScannedLine scanned = scanLine(line->view());
+        const ScannedLine scanned = scanSplitLine(line->view());
         if (scanned.conversions == 2) continue;
         if (scanned.conversions < 2) return false;
         if (scanned.start == 1 && scanned.end == 1 && scanned.text.size() < kMaxDeclarationLength) {
@@ -67,7 +67,7 @@ bool parseMicroDVD(char* text, std::size_t length, FrameRate rate, MediaBufferAl
         std::replace(body, body + scanned.text.size(), '|', '\n');
         std::string_view final = scanned.text;
         if (startsWithCode(final)) {
-            translated = translateFormattingCode(final);
+            translateFormattingCode(final, translated);
             final = translated;
         }
         // The slot first, so a chunk is never made without a place to keep it.

@@ -217,9 +217,13 @@ bool SubtitleParserTemplate<Format>::addStream(EntryList& entries, const String&
     if (!context_) return false;
     return SubtitleDetail::orOnException(false, [&] {
         std::erase(entries, nullptr);  // a slot the parser never filled is no entry
-        std::sort(entries.begin(), entries.end(), [](const MediaChunk* a, const MediaChunk* b) {
+        const auto earlier = [](const MediaChunk* a, const MediaChunk* b) {
             return a->timestamp < b->timestamp;
-        });
+        };
+        // Files are nearly always in time order already; checking is one pass, sorting
+        // pointers chases every one of them many times over.
+        if (!std::is_sorted(entries.begin(), entries.end(), earlier))
+            std::sort(entries.begin(), entries.end(), earlier);
         const std::uint64_t id = context_->newId();
         // Everything that can fail comes before the stream takes the entries over.
         made_.reserve(made_.size() + 1);

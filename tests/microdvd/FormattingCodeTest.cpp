@@ -37,9 +37,11 @@ TEST(FormattingCode, TranslatesOnlyTheLeadingCode) {
         {"{s:10}Hi", "{s:10}Hi"},
         {"", ""},
     };
+    std::string out = "left from an earlier line";
     for (const CodeCase& c : cases) {
         SCOPED_TRACE(c.text);
-        EXPECT_EQ(translateFormattingCode(c.text), c.expected);
+        translateFormattingCode(c.text, out);
+        EXPECT_EQ(out, c.expected);
     }
 }
 

@@ -115,6 +115,9 @@ TEST(ScanLine, AgreesWithSscanfOnRandomLines) {
             std::sscanf(line.c_str(), "{%d}{%d}%[^\r\n]\n", &start, &end, text.data());
         const ScannedLine scanned = scanLine(line);
         ASSERT_EQ(scanned.conversions, expected) << '"' << line << '"';
+        if (line.find_first_of("\r\n") == std::string::npos) {
+            ASSERT_EQ(scanSplitLine(line).conversions, expected) << line;
+        }
         if (expected >= 1) {
             ASSERT_EQ(scanned.start, start) << line;
         }

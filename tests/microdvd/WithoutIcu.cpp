@@ -4,6 +4,8 @@
 
 namespace Tork {
 
-std::vector<std::string> UCNVLibrary::systemCandidates() { return {}; }
+std::vector<std::string> UCNVLibrary::systemCandidates() {
+    return {};
+}
 
 }  // namespace Tork
