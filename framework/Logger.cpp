@@ -26,13 +26,24 @@ Made makeProcessLogger(const std::vector<std::string>* candidates) noexcept {
     try {
         auto impl = bindLoggingLibrary(candidates ? *candidates : loggingLibraryCandidates());
         const bool bound = impl != nullptr;
-        // Never deleted: the library stays loaded and its log open until the process ends.
+        // Lives until the plug-in is unloaded (see ProcessLoggerRelease).
         processLogger.store(new Logger(std::move(impl)), std::memory_order_release);
         return bound ? Made::Bound : Made::Off;
     } catch (const std::bad_alloc&) {
         return Made::NoMemory;
     }
 }
+
+// Frees the process-wide logger when the plug-in is unloaded, so a host that loads and
+// unloads it leaks nothing. The log is not closed: the host may still be writing to it.
+struct ProcessLoggerRelease {
+    ~ProcessLoggerRelease() {
+        if (Logger* logger = processLogger.exchange(nullptr)) {
+            logger->unbind();
+            delete logger;
+        }
+    }
+} processLoggerRelease;
 
 }  // namespace
 
@@ -47,6 +58,10 @@ Logger* Logger::instance() {
     makeProcessLogger(nullptr);
     Logger* logger = processLogger.load(std::memory_order_acquire);
     return logger ? logger : &offLogger;
+}
+
+void Logger::unbind() noexcept {
+    impl_.reset();
 }
 
 bool Logger::install(const std::vector<std::string>& candidates) {

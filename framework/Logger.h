@@ -38,6 +38,9 @@ public:
     /// Null when logging is off.
     LoggerImpl* impl() const { return impl_.get(); }
 
+    /// Drops the binding without closing the library's log; logging is off afterwards.
+    void unbind() noexcept;
+
 private:
     std::unique_ptr<LoggerImpl> impl_;
 };

@@ -24,6 +24,9 @@ public:
     void* symbol(const char* name) const;
     /// Drops the reference; the library may be unmapped.
     void close() noexcept;
+    /// Gives up the reference without dropping it: the library stays loaded for the rest of
+    /// the process.
+    void keepLoaded() noexcept { handle_ = nullptr; }
 
     /// Whether `path` is loaded in this process now (never loads it).
     static bool isLoaded(const std::string& path);

@@ -1,5 +1,6 @@
 #include "text/UCNVLibrary.h"
 
+#include <memory>
 #include <optional>
 #include <string_view>
 
@@ -64,10 +65,11 @@ bool UCNVLibrary::bind(const std::string& candidate) {
 
 const UCNVLibrary* UCNVLibrary::instance() noexcept {
     try {
-        // Deliberately never deleted: converters may still be in use while the process
-        // ends, and unloading ICU then would pull the code from under them.
-        static const UCNVLibrary* const library = new UCNVLibrary(systemCandidates());
-        return library;
+        // Made once and kept while the plug-in is loaded; freed when it is unloaded, when no
+        // conversion can still be running. A failed attempt is tried again next time.
+        static const std::unique_ptr<const UCNVLibrary> library =
+            std::make_unique<const UCNVLibrary>(systemCandidates());
+        return library.get();
     } catch (...) {
         return nullptr;
     }

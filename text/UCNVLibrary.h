@@ -39,10 +39,11 @@ public:
     explicit UCNVLibrary(std::span<const std::string> candidates);
     UCNVLibrary(const UCNVLibrary&) = delete;
     UCNVLibrary& operator=(const UCNVLibrary&) = delete;
-    virtual ~UCNVLibrary() = default;
+    /// Leaves ICU loaded: it keeps caches of its own that unloading would orphan.
+    virtual ~UCNVLibrary() { module_.keepLoaded(); }
 
-    /// The process-wide binding to the system's ICU, made once and never unloaded. Null
-    /// only when memory ran out; the next call then tries again.
+    /// The process-wide binding to the system's ICU, made once and kept until the plug-in
+    /// is unloaded. Null only when memory ran out; the next call then tries again.
     static const UCNVLibrary* instance() noexcept;
     /// The system's ICU common library names, newest version first, the bare name last.
     /// Defined in a file of its own, so a build can bind another set.
