@@ -3,6 +3,7 @@
 #include "host/ManualClock.h"
 #include "host/SettingsContext.h"
 #include "subtitle/SubtitleParserTemplate.h"
+#include "tests/subtitle/TestContainer.h"
 
 #include <benchmark/benchmark.h>
 
@@ -16,47 +17,29 @@ namespace {
 
 constexpr std::uint32_t entryCount = 1'000'000;
 
-class BenchContainer : public SubtitleParserTemplate<BenchContainer> {
-public:
-    static constexpr std::string_view qualifiedName = "Tork::BenchContainer";
-
-    bool probe(const Location*, std::uint64_t, std::vector<StreamFormat>*) override {
-        return false;
+// Subtitles every 2 s, shown 1.5 to 4 s, every hundredth for a minute; in file order
+// shuffled a little, as real files are.
+EntryList makeEntries(MediaBufferAllocator& allocator, std::mt19937& random) {
+    EntryList entries;
+    entries.reserve(entryCount);
+    std::uniform_int_distribution<std::int32_t> shown(1500, 4000);
+    for (std::uint32_t i = 0; i < entryCount; ++i) {
+        auto* text = new unsigned char[24];
+        std::memset(text, 'x', 24);
+        MediaChunk* entry = allocator.create(text, 24);
+        entry->sizeField() = 24;
+        entry->timestamp = i * 2000 + static_cast<std::uint32_t>(random() % 700);
+        entry->duration = i % 100 == 0 ? 60000 : shown(random);
+        entries.push_back(entry);
     }
-    void notify(std::uint32_t) override {}
-    std::int32_t request(std::uint32_t) override { return Result::Failure; }
-    std::int32_t open(const Location*) override { return Result::Failure; }
-    std::int32_t findMimeType(const String&) override { return -1; }
-    std::int32_t getMimeTypeCount() override { return 0; }
-    String getMimeType(std::uint32_t) override { return String(); }
-    std::int32_t getMimeTypePriority(std::uint32_t) override { return 0; }
-    void fillStreamFormat(StreamFormat* format) override { std::memcpy(format->code, "UTF8", 5); }
-
-    // Subtitles every 2 s, shown 1.5 to 4 s, every hundredth for a minute; in file order
-    // shuffled a little, as real files are.
-    void load(std::mt19937& random) {
-        std::lock_guard guard(lock_);
-        EntryList entries;
-        entries.reserve(entryCount);
-        std::uniform_int_distribution<std::int32_t> shown(1500, 4000);
-        for (std::uint32_t i = 0; i < entryCount; ++i) {
-            auto* text = new unsigned char[24];
-            std::memset(text, 'x', 24);
-            MediaChunk* entry = allocator_->create(text, 24);
-            entry->sizeField() = 24;
-            entry->timestamp = i * 2000 + static_cast<std::uint32_t>(random() % 700);
-            entry->duration = i % 100 == 0 ? 60000 : shown(random);
-            entries.push_back(entry);
-        }
-        if (!addStream(entries, String("bench.sub"), String(), String())) std::abort();
-    }
-};
+    return entries;
+}
 
 struct Loaded {
     Loaded() {
         std::mt19937 random(1);
         container.initialize(&context, 1);
-        container.load(random);
+        if (!container.load(makeEntries(container.entryAllocator(), random))) std::abort();
         container.selectProgram(container.getProgramIds().head->value);
         stream = context.streamsAdded().at(0);
         stream->setClock(&clock);
@@ -65,7 +48,7 @@ struct Loaded {
     }
 
     Host::SettingsContext context;
-    BenchContainer container;
+    Testing::TestContainer container;
     Host::ManualClock clock{0x7FFFFFFF};
     StreamInterface* stream;
     std::uint32_t times[4096];

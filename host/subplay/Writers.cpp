@@ -72,15 +72,19 @@ private:
     bool first_ = true;
 };
 
-class SrtWriter : public EntryWriter {
+// Numbered cues; SubRip and WebVTT differ only in their header, the time stamps' decimal
+// separator and the mark-up they keep.
+class CueWriter : public EntryWriter {
 public:
-    explicit SrtWriter(std::ostream& out) : out_(out) {}
-    void begin(const StreamDescription&) override {}
+    using Markup = std::string (*)(std::string_view);
+    CueWriter(std::ostream& out, const char* header, char separator, Markup markup)
+        : out_(out), header_(header), separator_(separator), markup_(markup) {}
+    void begin(const StreamDescription&) override { out_ << header_; }
     void write(const Entry& entry) override {
         out_ << ++number_ << '\n'
-             << formatTime(entry.start, ',') << " --> "
-             << formatTime(cueEnd(entry.start, entry.duration), ',') << '\n';
-        for (const std::string& line : cueLines(toSrtMarkup(validUtf8(entry.text)))) {
+             << formatTime(entry.start, separator_) << " --> "
+             << formatTime(cueEnd(entry.start, entry.duration), separator_) << '\n';
+        for (const std::string& line : cueLines(markup_(validUtf8(entry.text)))) {
             out_ << line << '\n';
         }
         out_ << '\n';
@@ -89,26 +93,9 @@ public:
 
 private:
     std::ostream& out_;
-    std::uint64_t number_ = 0;
-};
-
-class VttWriter : public EntryWriter {
-public:
-    explicit VttWriter(std::ostream& out) : out_(out) {}
-    void begin(const StreamDescription&) override { out_ << "WEBVTT\n\n"; }
-    void write(const Entry& entry) override {
-        out_ << ++number_ << '\n'
-             << formatTime(entry.start) << " --> "
-             << formatTime(cueEnd(entry.start, entry.duration)) << '\n';
-        for (const std::string& line : cueLines(toVttMarkup(validUtf8(entry.text)))) {
-            out_ << line << '\n';
-        }
-        out_ << '\n';
-    }
-    void end() override {}
-
-private:
-    std::ostream& out_;
+    const char* header_;
+    char separator_;
+    Markup markup_;
     std::uint64_t number_ = 0;
 };
 
@@ -134,9 +121,9 @@ std::unique_ptr<EntryWriter> makeWriter(OutputFormat format, std::ostream& out) 
         case OutputFormat::Json:
             return std::make_unique<JsonWriter>(out);
         case OutputFormat::Srt:
-            return std::make_unique<SrtWriter>(out);
+            return std::make_unique<CueWriter>(out, "", ',', toSrtMarkup);
         case OutputFormat::Vtt:
-            return std::make_unique<VttWriter>(out);
+            return std::make_unique<CueWriter>(out, "WEBVTT\n\n", '.', toVttMarkup);
         case OutputFormat::Text:
             break;
     }
