@@ -1,5 +1,6 @@
 #include "microdvd/FormattingCode.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace Tork {
@@ -23,6 +24,13 @@ void styled(std::string_view text, std::size_t brace, std::string& out) {
     }
 }
 
+// Only ASCII colours are translated: reordering the byte pairs of anything else could split
+// a character and hand the host ill-formed UTF-8.
+bool isAscii(std::string_view bytes) {
+    return std::all_of(bytes.begin(), bytes.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 // Files write colours blue, green, red; the tag wants red, green, blue.
 void coloured(std::string_view text, std::string& out) {
     out += "<font color=\"#";
@@ -44,7 +52,8 @@ void translateFormattingCode(std::string_view text, std::string& out) {
     const char code = brace == std::string_view::npos ? '\0' : lower(text[1]);
     if (code == 'y' && brace <= 5) {
         styled(text, brace, out);
-    } else if (code == 'c' && brace == 10 && (text[3] == '$' || text[3] == '#')) {
+    } else if (code == 'c' && brace == 10 && (text[3] == '$' || text[3] == '#') &&
+               isAscii(text.substr(4, 6))) {
         coloured(text, out);
     } else {
         out.assign(text);

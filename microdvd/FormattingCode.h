@@ -9,7 +9,8 @@ namespace Tork {
 /// Only one code counts, and only at the very start of the text:
 ///   "/" or "\"            → <i>text</i>
 ///   "{y:ib}" (} at ≤ 5)   → style tags, later letters outermost; other letters dropped
-///   "{c:$BBGGRR}"         → <font color="#RRGGBB">text</font> ("#" for "$" too)
+///   "{c:$BBGGRR}"         → <font color="#RRGGBB">text</font> ("#" for "$" too; the
+///                            six bytes must be ASCII)
 /// Anything else is copied unchanged. `out` is replaced, so one buffer can serve every line.
 void translateFormattingCode(std::string_view text, std::string& out);
 
