@@ -15,6 +15,7 @@
 #include <exception>
 #include <iterator>
 #include <mutex>
+#include <new>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -108,7 +109,12 @@ std::int32_t MicroDVDContainer::open(const Location* location) {
                           initialFrameRate(context_), *allocator_, entries) &&
             addStream(entries, String(streamName(url->text())), String(), String())) {
             entries.clear();  // the stream holds them now
-            setLocation(path);
+            // The stream exists, so this open has succeeded: failing here would leave a
+            // stream behind a failed open. Without memory the location is merely not kept.
+            try {
+                setLocation(path);
+            } catch (const std::bad_alloc&) {
+            }
             return Result::Ok;
         }
     } catch (const std::exception&) {
