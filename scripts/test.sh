@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: plain, then AddressSanitizer +
-# UndefinedBehaviorSanitizer, then the threaded tests under ThreadSanitizer.
+# UndefinedBehaviorSanitizer, then the threaded tests under ThreadSanitizer, then each
+# fuzz target for a short while.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
@@ -11,3 +12,5 @@ for preset in default asan tsan; do
   cmake --build --preset "$preset"
   ctest --preset "$preset" -j"$(nproc)"
 done
+echo "== fuzz ==" >&2
+scripts/fuzz.sh
