@@ -34,7 +34,7 @@ std::optional<SettingRatio> querySettingRatio(ContainerContext* context, const c
                                               const char* key) {
     const SettingValue answer = ask(context, group, key);
     if (answer.type != SettingValue::Ratio) return std::nullopt;
-    return SettingRatio{answer.ratio.first, answer.ratio.second};
+    return answer.ratio;
 }
 
 std::optional<String> querySettingText(ContainerContext* context, const char* group,

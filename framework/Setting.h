@@ -25,6 +25,12 @@ public:
     String key;
 };
 
+/// A ratio answer as two integers, in the host's order.
+struct SettingRatio {
+    std::uint32_t first;
+    std::uint32_t second;
+};
+
 /// The answer record that the host fills; its layout is shared with the host.
 struct SettingValue {
     enum Type : std::uint8_t { None = 0, Boolean = 1, Ratio = 8, Text = 11 };
@@ -33,10 +39,7 @@ struct SettingValue {
     std::uint8_t unused[7] = {};
     union {
         std::uint8_t boolean;
-        struct {
-            std::uint32_t first;
-            std::uint32_t second;
-        } ratio;
+        SettingRatio ratio;
         const String* text;  // host-owned; copy at once
     };
 
@@ -44,12 +47,6 @@ struct SettingValue {
 };
 static_assert(offsetof(SettingValue, boolean) == 8);
 static_assert(sizeof(SettingValue) == 16);
-
-/// A ratio answer as two integers, in the host's order.
-struct SettingRatio {
-    std::uint32_t first;
-    std::uint32_t second;
-};
 
 /// Asks `context` for group/key; each answers only when the host wrote that type.
 /// A null context answers nothing.
