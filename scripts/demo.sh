@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
-scripts/deps.sh "${TEST_PACKAGES[@]}"
+scripts/deps.sh "${BUILD_PACKAGES[@]}"
 cmake --preset default >/dev/null
 cmake --build --preset default --target subplay >/dev/null
 exec build/bin/subplay --format srt examples/lighthouse.sub
