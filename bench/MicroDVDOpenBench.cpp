@@ -1,5 +1,10 @@
 // How fast open reads, converts, parses and sorts a MicroDVD file, and what each entry costs
-// in memory. Run: build/bin/microdvd_bench
+// in memory. Run, in one line:
+//   GLIBC_TUNABLES=glibc.malloc.trim_threshold=4000000000:glibc.malloc.mmap_threshold=4000000000
+//   build/bin/microdvd_bench
+// Without the tunables glibc hands freed memory back between runs, and where a page fault is
+// slow (11-16 us on our build machines) the figures then measure faulting fresh pages in
+// more than open, and depend on which benchmark ran before.
 #include "bench/MicroDVDFiles.h"
 #include "host/RecordingPluginHost.h"
 #include "host/SettingsContext.h"
