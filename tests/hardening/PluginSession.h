@@ -14,6 +14,7 @@
 #include "host/RecordingPluginHost.h"
 #include "host/SettingsContext.h"
 #include "host/UrlLocation.h"
+#include "tests/support/ReadEntries.h"
 
 #include <gtest/gtest.h>
 
@@ -34,16 +35,7 @@ inline const Host::PluginLibrary& plugin() {
     return *library;
 }
 
-struct Entry {
-    std::uint32_t start;
-    std::int32_t duration;
-    std::string text;
-    bool operator==(const Entry&) const = default;
-};
-
-inline void PrintTo(const Entry& e, std::ostream* out) {
-    *out << "{" << e.start << ", " << e.duration << ", \"" << e.text << "\"}";
-}
+using Testing::Entry;
 
 /// The latest time the host's clock can show.
 inline constexpr std::int32_t kLatest = std::numeric_limits<std::int32_t>::max();
@@ -111,20 +103,7 @@ public:
     }
 
     /// Every entry due now, in reading order.
-    static std::vector<Entry> readAll(StreamInterface& stream) {
-        std::vector<Entry> entries;
-        for (;;) {
-            MediaChunk* chunk = nullptr;
-            if (stream.readStream(&chunk) != Result::Ok || !chunk) break;
-            const unsigned char* data = chunk->lockData();
-            entries.push_back({chunk->timestamp, chunk->duration,
-                               std::string(reinterpret_cast<const char*>(data),
-                                           static_cast<std::size_t>(chunk->sizeField()))});
-            chunk->unlockData();
-            chunk->release();
-        }
-        return entries;
-    }
+    static std::vector<Entry> readAll(StreamInterface& stream) { return Testing::readAll(stream); }
 
 private:
     Host::RecordingPluginHost host_;

@@ -12,6 +12,7 @@
 #include "host/SettingsContext.h"
 #include "host/UrlLocation.h"
 #include "tests/platform/TempFolder.h"
+#include "tests/support/ReadEntries.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -88,16 +89,7 @@ const Installation& installationWithoutIcu() {
     return shared;
 }
 
-struct Entry {
-    std::uint32_t start;
-    std::int32_t duration;
-    std::string text;
-    bool operator==(const Entry&) const = default;
-};
-
-void PrintTo(const Entry& e, std::ostream* out) {
-    *out << "{" << e.start << ", " << e.duration << ", \"" << e.text << "\"}";
-}
+using Testing::Entry;
 
 // A component made by the loaded plug-in, initialised with a host context.
 class Session {
@@ -136,22 +128,7 @@ public:
         return added.empty() ? nullptr : added.back();
     }
 
-    /// Reads every entry due at the clock's time, in reading order.
-    static std::vector<Entry> readAll(StreamInterface* stream) {
-        std::vector<Entry> entries;
-        for (;;) {
-            MediaChunk* chunk = nullptr;
-            const std::int32_t result = stream->readStream(&chunk);
-            if (result != 0 || !chunk) break;
-            const unsigned char* data = chunk->lockData();
-            entries.push_back({chunk->timestamp, chunk->duration,
-                               std::string(reinterpret_cast<const char*>(data),
-                                           static_cast<std::size_t>(chunk->sizeField()))});
-            chunk->unlockData();
-            chunk->release();
-        }
-        return entries;
-    }
+    static std::vector<Entry> readAll(StreamInterface* stream) { return Testing::readAll(*stream); }
 
     /// Opens a file of `contents` and reads it whole; nothing when the open fails.
     std::optional<std::vector<Entry>> readFile(const std::string& name, std::string_view contents) {
