@@ -1,17 +1,13 @@
 // The binding to the logging library's four entry points.
 #include "framework/LoggerImpl.h"
 
+#include "platform/LibraryNames.h"
+
 #include <utility>
 
 namespace Tork {
 
 namespace {
-
-#ifdef _WIN32
-constexpr const char* libraryFile = "Tork_Logging.dll";
-#else
-constexpr const char* libraryFile = "libTork_Logging.so";
-#endif
 
 template <typename Entry>
 Entry lookUp(const DynamicLibrary& library, const char* name) {
@@ -59,6 +55,7 @@ std::unique_ptr<LoggerImpl> bindLoggingLibrary(const std::vector<std::string>& c
 }
 
 std::vector<std::string> loggingLibraryCandidates() {
+    const std::string libraryFile = LibraryNames::sharedLibrary("Tork_Logging");
     std::vector<std::string> candidates;
     // The folder of the file this code was linked into: the plug-in, or a test program.
     const std::string folder =

@@ -1,13 +1,15 @@
 // Where the plug-in looks for the system's ICU common library.
 #include "text/UCNVLibrary.h"
 
+#include "platform/LibraryNames.h"
+
 namespace Tork {
 
 std::vector<std::string> UCNVLibrary::systemCandidates() {
     std::vector<std::string> names;
     for (int version = kNewestVersion; version >= kOldestVersion; --version)
-        names.push_back("libicuuc.so." + std::to_string(version));
-    names.push_back("libicuuc.so");
+        names.push_back(LibraryNames::icuLibrary("icuuc", version));
+    names.push_back(LibraryNames::sharedLibrary("icuuc"));
     return names;
 }
 

@@ -1,33 +1,17 @@
 #include "text/UCNVLibrary.h"
 
+#include "platform/LibraryNames.h"
+
 #include <memory>
-#include <optional>
 #include <string_view>
 
 namespace Tork {
 namespace {
 
-// The major version in a file name such as libicuuc.so.72 or libicuuc.so.72.1.
-std::optional<int> versionOf(std::string_view candidate) {
-    const auto slash = candidate.rfind('/');
-    if (slash != std::string_view::npos) candidate.remove_prefix(slash + 1);
-    const auto so = candidate.find(".so.");
-    if (so == std::string_view::npos) return std::nullopt;
-    int version = 0;
-    std::size_t digits = 0;
-    for (char c : candidate.substr(so + 4)) {
-        if (c < '0' || c > '9' || digits == 4) break;
-        version = version * 10 + (c - '0');
-        ++digits;
-    }
-    if (digits == 0) return std::nullopt;
-    return version;
-}
-
 // ICU renames its functions with its major version (ucnv_open_72). The file name tells
 // which; a bare file name could be any version, so every one is tried after none.
 std::vector<std::string> suffixesFor(std::string_view candidate) {
-    if (const auto version = versionOf(candidate))
+    if (const auto version = LibraryNames::icuVersion(candidate))
         return {"_" + std::to_string(*version), std::string()};
     std::vector<std::string> suffixes{std::string()};
     for (int version = UCNVLibrary::kNewestVersion; version >= UCNVLibrary::kOldestVersion;

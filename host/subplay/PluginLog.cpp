@@ -1,11 +1,12 @@
 #include "host/subplay/PluginLog.h"
 
 #include "logging/TorkLog.h"
+#include "platform/LibraryNames.h"
 
 namespace Tork::Subplay {
 
 std::string PluginLog::libraryBeside(const std::string& pluginPath) {
-    constexpr const char* file = "libTork_Logging.so";
+    const std::string file = LibraryNames::sharedLibrary("Tork_Logging");
     const auto slash = pluginPath.rfind('/');
     return slash == std::string::npos ? file : pluginPath.substr(0, slash + 1) + file;
 }

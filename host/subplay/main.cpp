@@ -10,6 +10,7 @@
 #include "host/subplay/PluginLog.h"
 #include "host/subplay/Session.h"
 #include "host/subplay/Writers.h"
+#include "platform/LibraryNames.h"
 #include "platform/Terminal.h"
 
 #include <algorithm>
@@ -104,9 +105,10 @@ int run(const std::vector<std::string_view>& arguments) {
         options.mode = isTerminal(StandardStream::Output) ? Mode::Play : Mode::Format;
     }
 
-    const std::string pluginPath = options.plugin
-                                       ? *options.plugin
-                                       : Host::PluginLibrary::besideProgram("libtork_microdvd.so");
+    const std::string pluginPath =
+        options.plugin
+            ? *options.plugin
+            : Host::PluginLibrary::besideProgram(LibraryNames::sharedLibrary("tork_microdvd"));
     // Loaded before the plug-in logs anything, so it binds the configured library.
     std::optional<PluginLog> log;
     if (options.log) {

@@ -1,0 +1,22 @@
+// The file names this system gives shared libraries.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace Tork::LibraryNames {
+
+/// The file name of the shared library `name`: "libNAME.so" on Linux, "NAME.dll" on
+/// Windows.
+std::string sharedLibrary(std::string_view name);
+
+/// The file name of major version `version` of ICU's library `name` ("icuuc", "icui18n"):
+/// "libicuuc.so.72" on Linux, "icuuc72.dll" on Windows.
+std::string icuLibrary(std::string_view name, int version);
+
+/// The ICU major version in a file name or path of the form icuLibrary() makes; none for
+/// an unversioned name or one of another form.
+std::optional<int> icuVersion(std::string_view path);
+
+}  // namespace Tork::LibraryNames
