@@ -24,11 +24,11 @@ void styled(std::string_view text, std::size_t brace, std::string& out) {
     }
 }
 
-// Only ASCII colours are translated: reordering the byte pairs of anything else could split
-// a character and hand the host ill-formed UTF-8.
-bool isAscii(std::string_view bytes) {
+// Only hex digits are reordered: anything else would reach the host's renderer inside the
+// tag (quotes, angle brackets) or split a character into ill-formed UTF-8.
+bool isHex(std::string_view bytes) {
     return std::all_of(bytes.begin(), bytes.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+                       [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; });
 }
 
 // Files write colours blue, green, red; the tag wants red, green, blue.
@@ -53,7 +53,7 @@ void translateFormattingCode(std::string_view text, std::string& out) {
     if (code == 'y' && brace <= 5) {
         styled(text, brace, out);
     } else if (code == 'c' && brace == 10 && (text[3] == '$' || text[3] == '#') &&
-               isAscii(text.substr(4, 6))) {
+               isHex(text.substr(4, 6))) {
         coloured(text, out);
     } else {
         out.assign(text);

@@ -10,7 +10,7 @@ namespace Tork {
 ///   "/" or "\"            → <i>text</i>
 ///   "{y:ib}" (} at ≤ 5)   → style tags, later letters outermost; other letters dropped
 ///   "{c:$BBGGRR}"         → <font color="#RRGGBB">text</font> ("#" for "$" too; the
-///                            six bytes must be ASCII)
+///                            six bytes must be hex digits)
 /// Anything else is copied unchanged. `out` is replaced, so one buffer can serve every line.
 void translateFormattingCode(std::string_view text, std::string& out);
 

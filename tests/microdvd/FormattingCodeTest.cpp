@@ -26,7 +26,8 @@ TEST(FormattingCode, TranslatesOnlyTheLeadingCode) {
         {"{c:$0000FF}Hi", "<font color=\"#FF0000\">Hi</font>"},
         {"{C:#FF0000}Hi", "<font color=\"#0000FF\">Hi</font>"},
         {"{c:$123456}", "<font color=\"#563412\"></font>"},
-        {"{c:$zzYYxx}Hi", "<font color=\"#xxYYzz\">Hi</font>"},      // bytes are not checked
+        {"{c:$zzYYxx}Hi", "{c:$zzYYxx}Hi"},                          // only hex digits are a colour
+        {"{c:$\">b<x\"}Hi", "{c:$\">b<x\"}Hi"},                      // that the tag would carry
         {"{c:$a\xC3\xA9\xC3\xA9z}Hi", "{c:$a\xC3\xA9\xC3\xA9z}Hi"},  // reordered, é would split
         {"{c:$FF}Hi", "{c:$FF}Hi"},
         {"{c:%0000FF}Hi", "{c:%0000FF}Hi"},
