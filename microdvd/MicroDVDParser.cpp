@@ -50,7 +50,7 @@ bool startsWithCode(std::string_view text) {
 }  // namespace
 
 bool parseMicroDVD(char* text, std::size_t length, FrameRate rate, MediaBufferAllocator& allocator,
-                   std::vector<MediaChunk*>& entries) {
+                   std::vector<MediaChunk*>& entries, std::size_t maxEntryLength) {
     LineSplitter lines(text, length);
     std::string translated;
     while (const auto line = lines.next()) {
@@ -70,6 +70,7 @@ bool parseMicroDVD(char* text, std::size_t length, FrameRate rate, MediaBufferAl
             translateFormattingCode(final, translated);
             final = translated;
         }
+        if (final.size() > std::min(maxEntryLength, kMaxEntryLength)) return false;
         // The slot first, so a chunk is never made without a place to keep it.
         entries.push_back(nullptr);
         entries.back() = makeEntry(allocator, final, rate.toMilliseconds(scanned.start),

@@ -134,5 +134,13 @@ TEST(ParseMicroDVD, LongLinesAreParsedWhole) {
     EXPECT_EQ(parsed.entries[0].text, text);
 }
 
+// A chunk's size is signed 32 bits: a longer text fails rather than wrapping negative.
+TEST(ParseMicroDVD, FailsAtATextLongerThanAChunkHolds) {
+    MediaBufferAllocator allocator;
+    std::vector<MediaChunk*> chunks;
+    std::string text = "{0}{25}{c:$0000FF}Hi";  // 31 bytes once translated
+    EXPECT_FALSE(parseMicroDVD(text.data(), text.size(), {}, allocator, chunks, 30));
+}
+
 }  // namespace
 }  // namespace Tork
