@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 namespace Tork {
 namespace {
 
@@ -47,6 +50,13 @@ TEST(LoadedPlugin, RefusesANullOutPointer) {
     ASSERT_NE(entry, nullptr);
     RecordingPluginHost host;
     EXPECT_EQ(entry(&host, nullptr), static_cast<std::int32_t>(0x80100001u));
+}
+
+// Built when the plug-in loads, though nothing in the plug-in calls it.
+TEST(LoadedPlugin, HoldsTheExtensionTable) {
+    std::ifstream file(TORK_PLUGIN_PATH, std::ios::binary);
+    const std::string image{std::istreambuf_iterator<char>(file), {}};
+    EXPECT_NE(image.find("application/dash+xml"), std::string::npos);
 }
 
 }  // namespace
