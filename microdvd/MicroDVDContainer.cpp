@@ -7,6 +7,7 @@
 #include "microdvd/LineScanner.h"
 #include "microdvd/LineSplitter.h"
 #include "microdvd/MicroDVDParser.h"
+#include "text/FileUrl.h"
 #include "text/ParserUtilities.h"
 
 #include <boost/assign/list_of.hpp>
@@ -46,8 +47,10 @@ const String* urlOf(const Location* location) {
     return location && location->url && !location->url->empty() ? location->url : nullptr;
 }
 
-// Only these two, exactly: the extension is the URL from its last dot on.
+// Only these two, exactly: the extension is the URL from its last dot on, leaving out the
+// query and fragment as the path does, so the file checked is the file opened.
 bool hasSubtitleExtension(std::string_view url) {
+    url = withoutQueryOrFragment(url);
     const auto dot = url.rfind('.');
     if (dot == std::string_view::npos) return false;
     const std::string_view extension = url.substr(dot);

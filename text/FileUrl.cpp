@@ -48,7 +48,7 @@ std::optional<std::string> filePathFromUrl(std::string_view url) {
     constexpr std::string_view scheme = "file:";
     if (!equalsIgnoringCase(url.substr(0, scheme.size()), scheme)) return std::nullopt;
     std::string_view rest = url.substr(scheme.size());
-    rest = rest.substr(0, rest.find_first_of("?#"));
+    rest = withoutQueryOrFragment(rest);
 
     if (rest.starts_with("//")) {
         rest.remove_prefix(2);
@@ -63,6 +63,10 @@ std::optional<std::string> filePathFromUrl(std::string_view url) {
     auto path = percentDecoded(rest);
     if (!path || !isWellFormedUtf8(*path)) return std::nullopt;
     return path;
+}
+
+std::string_view withoutQueryOrFragment(std::string_view url) {
+    return url.substr(0, url.find_first_of("?#"));
 }
 
 }  // namespace Tork

@@ -14,4 +14,7 @@ namespace Tork {
 /// not well-formed UTF-8.
 [[nodiscard]] std::optional<std::string> filePathFromUrl(std::string_view url);
 
+/// What filePathFromUrl makes the path from: `url` before its query or fragment.
+[[nodiscard]] std::string_view withoutQueryOrFragment(std::string_view url);
+
 }  // namespace Tork

@@ -301,6 +301,7 @@ TEST(HostileUrls, OnlyLocalFileUrlsOpen) {
     const HostileUrl cases[] = {
         {"the file itself", "file://" + path, true},
         {"the file on localhost", "file://localhost" + path, true},
+        {"a query and fragment", "file://" + path + "?x=1#.srt", true},
         {"%00 after the name", "file://" + path + "%00.sub", false},
         {"%00 inside the name", "file://" + folder + "/target%00.sub", false},
         {"http", "http://localhost" + path, false},
@@ -327,6 +328,10 @@ TEST(HostileUrls, OnlyLocalFileUrlsOpen) {
         EXPECT_EQ(session.read(c.url).has_value(), c.opens);
         EXPECT_EQ(session.announcedStreams(), c.opens);
     }
+    // Nor may a query or fragment lend the extension to a file that lacks it.
+    const std::string other = urlOf(files().write("target.srt", "{0}{25}Hi"));
+    for (const char* tail : {"?.sub", "#.sub"})
+        EXPECT_EQ(Session().read(other + tail), std::nullopt);
 }
 
 TEST(HostileUrls, MissingLocations) {
