@@ -30,8 +30,8 @@ public:
     ~FileHandle() { close(); }
 
     /// Opens `path` (UTF-8 bytes). The result is not isOpen() when the system refuses, when
-    /// the path holds a zero byte, or when it names anything but a regular file; a FIFO
-    /// without a writer is refused at once rather than waited for.
+    /// the path holds a zero byte, or when it names anything but a regular file, which is
+    /// then never opened (nor waited for, as a FIFO might be).
     [[nodiscard]] static FileHandle open(const std::string& path, FileAccess access,
                                          FileCreation creation) noexcept;
 

@@ -1,4 +1,4 @@
-// Only POSIX calls: open, fstat, lseek, read and close.
+// Only POSIX calls: stat, open, fstat, lseek, read and close.
 #include "platform/FileHandle.h"
 
 #include <fcntl.h>
@@ -50,12 +50,19 @@ FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {
 FileHandle FileHandle::open(const std::string& path, FileAccess access,
                             FileCreation creation) noexcept {
     if (path.find('\0') != std::string::npos) return {};
+    // Looked at before it is opened: opening a device can act on it (a watchdog, a tape).
+    // Only a regular file, or a missing one that may be created, goes on.
+    struct stat status;
+    if (::stat(path.c_str(), &status) == 0
+            ? !S_ISREG(status.st_mode)
+            : errno != ENOENT || creation == FileCreation::OpenExisting)
+        return {};
     int descriptor;
     do {
         descriptor = ::open(path.c_str(), openFlags(access, creation), 0666);
     } while (descriptor < 0 && errno == EINTR);
     FileHandle file(descriptor);
-    struct stat status;
+    // And again what was opened: the path may name something else by now.
     if (!file.isOpen() || ::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) return {};
     return file;
 }

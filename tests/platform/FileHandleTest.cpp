@@ -2,7 +2,9 @@
 #include "platform/FileHandle.h"
 #include "tests/platform/TempFolder.h"
 
+#include <sys/inotify.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -17,6 +19,9 @@ TEST(FileHandle, OpensOnlyRegularFiles) {
     const Testing::TempFolder folder;
     const std::string fifo = folder.path("fifo");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    // Opening a device can act on it (a watchdog, a tape): what is refused is never opened.
+    const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(::inotify_add_watch(watch, fifo.c_str(), IN_OPEN), 0);
     const std::string regular = folder.write("regular", "abc");
     struct Case {
         std::string path;
@@ -37,6 +42,9 @@ TEST(FileHandle, OpensOnlyRegularFiles) {
         EXPECT_EQ(FileHandle::open(row.path, row.access, FileCreation::OpenExisting).isOpen(),
                   row.opens);
     }
+    char event[256];
+    EXPECT_LT(::read(watch, event, sizeof event), 0) << "the FIFO was opened";
+    ::close(watch);
 }
 
 TEST(FileHandle, ReadsUpToTheEndAndSeeks) {
