@@ -13,6 +13,10 @@ struct Signature {
     const char* converterName;
 };
 
+// UTF-7's "+/v8" may end its base64 run at once: the "-" that says so belongs to the
+// signature, or the text would begin with it.
+constexpr std::string_view kUtf7Closed = "+/v8-";
+
 // Tried in order: UTF-32LE's FF FE 00 00 must win over UTF-16LE's FF FE. The names are
 // spelled as the converter library's alias matching expects them.
 constexpr std::array<Signature, 9> kSignatures{{
@@ -33,7 +37,7 @@ std::int32_t detectEncodingSignature(const unsigned char* bytes, std::size_t cou
                                      String& nameOut) {
     if (!bytes) return 0;
     const std::string_view contents(reinterpret_cast<const char*>(bytes),
-                                    std::min<std::size_t>(count, 4));
+                                    std::min<std::size_t>(count, kUtf7Closed.size()));
     for (const Signature& signature : kSignatures) {
         const std::size_t length =
             signature.lead.size() + (signature.lastByteChoices.empty() ? 0 : 1);
@@ -43,7 +47,8 @@ std::int32_t detectEncodingSignature(const unsigned char* bytes, std::size_t cou
                 std::string_view::npos)
             continue;
         nameOut = String(signature.converterName, nameOut.allocator());
-        return static_cast<std::int32_t>(length);
+        return static_cast<std::int32_t>(contents.starts_with(kUtf7Closed) ? kUtf7Closed.size()
+                                                                           : length);
     }
     return 0;
 }

@@ -26,6 +26,7 @@ TEST(DetectEncodingSignature, FirstMatchingRowWins) {
         {"\xFE\xFF\x00\x41"s, 2, "UTF16-BE"},
         {"\xEF\xBB\xBF{"s, 3, "UTF8"},
         {"+/v8"s, 4, "UTF7"},
+        {"+/v8-{"s, 5, "UTF7"},  // the "-" that ends the base64 run goes too
         {"+/v9"s, 4, "UTF7"},
         {"+/v+"s, 4, "UTF7"},
         {"+/v/"s, 4, "UTF7"},
