@@ -1,18 +1,24 @@
 #include "text/Conversion.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <limits>
-#include <new>
+#include <memory>
 
 namespace Tork {
 namespace {
 
-// Output room per input element, as ICU may expand; the largest input whose buffer length
-// still fits ICU's 32-bit lengths.
-constexpr std::size_t kRoomPerElement = 4;
-constexpr std::size_t kMaxSource = (std::numeric_limits<std::int32_t>::max() - 1) / kRoomPerElement;
+// ICU's status when the target is full: the rest waits for another call, nothing is wrong.
+constexpr std::int32_t kBufferOverflow = 15;
+// The longest source that ICU takes in one call.
+constexpr std::size_t kMaxSource = std::numeric_limits<std::int32_t>::max();
+// UTF-16 units held between the two converters, and UTF-8 bytes handed on at a time: the
+// only memory a conversion needs beyond its source and its result.
+constexpr std::size_t kPivotUnits = 16 * 1024;
+constexpr std::size_t kPieceBytes = 64 * 1024;
 
-// One converter for one call, closed again on every path.
+// One converter for one conversion, closed again on every path.
 class OpenConverter {
 public:
     OpenConverter(const UCNVLibrary& library, const char* name) noexcept : library_(library) {
@@ -35,60 +41,92 @@ private:
     IcuConverter* converter_ = nullptr;
 };
 
-template <class Source>
-bool acceptable(const char* converterName, Source source, const UCNVLibrary* library) {
-    return converterName && source.data() && !source.empty() && source.size() <= kMaxSource &&
-           library && library->usable();
+// Hands `sink` the UTF-8 of `source` piece by piece until the source ends or `sink` answers
+// false. False when no conversion could start. Whatever ICU reports, what it produced
+// before stopping is the result. Throws std::bad_alloc when the pieces cannot be had.
+template <class Sink>
+bool convertInPieces(const char* converterName, std::string_view source, const UCNVLibrary* library,
+                     Sink&& sink) {
+    if (!converterName || !source.data() || source.empty() || source.size() > kMaxSource ||
+        !library || !library->usable())
+        return false;
+    const OpenConverter decoder(*library, converterName);
+    const OpenConverter encoder(*library, "utf8");
+    if (!decoder.get() || !encoder.get()) return false;
+    const auto pivot = std::make_unique_for_overwrite<char16_t[]>(kPivotUnits);
+    const auto piece = std::make_unique_for_overwrite<char[]>(kPieceBytes);
+    const char* from = source.data();
+    for (bool more = true; more;) {
+        char16_t* unitsEnd = pivot.get();
+        std::int32_t status = 0;
+        // The source is whole, so every call may flush; a full pivot only means "call again".
+        library->toUnicode(decoder.get(), &unitsEnd, pivot.get() + kPivotUnits, &from,
+                           source.data() + source.size(), nullptr, /*flush*/ true, &status);
+        more = status == kBufferOverflow;
+        const char16_t* units = pivot.get();
+        for (std::int32_t encoded = kBufferOverflow; encoded == kBufferOverflow;) {
+            char* bytesEnd = piece.get();
+            encoded = 0;
+            library->fromUnicode(encoder.get(), &bytesEnd, piece.get() + kPieceBytes, &units,
+                                 unitsEnd, nullptr, /*flush*/ !more, &encoded);
+            const std::string_view bytes(piece.get(),
+                                         static_cast<std::size_t>(bytesEnd - piece.get()));
+            if (!bytes.empty() && !sink(bytes)) return true;
+            if (encoded > 0 && encoded != kBufferOverflow) return true;
+        }
+    }
+    return true;
 }
 
 }  // namespace
 
-std::optional<std::u16string> convertToUTF16(const char* converterName, std::string_view source,
-                                             const UCNVLibrary* library) noexcept {
-    if (!acceptable(converterName, source, library)) return std::nullopt;
-    try {
-        std::u16string units(source.size() * kRoomPerElement, u'\0');
-        const OpenConverter converter(*library, converterName);
-        if (!converter.get()) return std::nullopt;
-        char16_t* target = units.data();
-        const char* from = source.data();
-        std::int32_t status = 0;
-        // Whatever ICU reports, the units it produced before stopping are the result.
-        library->toUnicode(converter.get(), &target, units.data() + units.size(), &from,
-                           source.data() + source.size(), nullptr, /*flush*/ true, &status);
-        units.resize(static_cast<std::size_t>(target - units.data()));
-        return units;
-    } catch (const std::bad_alloc&) {
-        return std::nullopt;
-    }
-}
-
-std::optional<std::string> convertFromUTF16(const char* converterName, std::u16string_view source,
-                                            const UCNVLibrary* library) noexcept {
-    if (!acceptable(converterName, source, library)) return std::nullopt;
-    try {
-        std::string bytes(source.size() * kRoomPerElement, '\0');
-        const OpenConverter converter(*library, converterName);
-        if (!converter.get()) return std::nullopt;
-        char* target = bytes.data();
-        const char16_t* from = source.data();
-        std::int32_t status = 0;
-        library->fromUnicode(converter.get(), &target, bytes.data() + bytes.size(), &from,
-                             source.data() + source.size(), nullptr, /*flush*/ true, &status);
-        bytes.resize(static_cast<std::size_t>(target - bytes.data()));
-        return bytes;
-    } catch (const std::bad_alloc&) {
-        return std::nullopt;
-    }
-}
-
 std::string convertToUTF8(const char* converterName, std::string_view source,
                           const UCNVLibrary* library) noexcept {
-    const auto units = convertToUTF16(converterName, source, library);
-    if (!units) return {};
-    auto bytes = convertFromUTF16("utf8", *units, library);
-    if (!bytes) return {};
-    return std::move(*bytes);
+    try {
+        std::string text;
+        const auto append = [&text](std::string_view bytes) {
+            text.append(bytes);
+            return true;
+        };
+        if (!convertInPieces(converterName, source, library, append)) return {};
+        return text;
+    } catch (...) {
+        return {};  // out of memory
+    }
+}
+
+bool convertTextToUTF8(const char* converterName, std::string_view source, String& out,
+                       const UCNVLibrary* library) noexcept {
+    try {
+        constexpr std::uint64_t kMaxLength = std::numeric_limits<std::uint32_t>::max() - 1;
+        std::uint64_t length = 0;
+        const auto measure = [&length](std::string_view bytes) {
+            const std::size_t zero = bytes.find('\0');
+            length += std::min(zero, bytes.size());
+            return zero == std::string_view::npos && length <= kMaxLength;
+        };
+        if (!convertInPieces(converterName, source, library, measure) || length == 0 ||
+            length > kMaxLength)
+            return false;
+
+        String text(out.allocator());
+        text.resizeForOverwrite(static_cast<std::uint32_t>(length));
+        std::uint64_t written = 0;
+        const auto fill = [&](std::string_view bytes) {
+            const auto count = std::min<std::uint64_t>(bytes.size(), length - written);
+            std::memcpy(text.data() + written, bytes.data(), count);
+            written += count;
+            return written < length;
+        };
+        // The same converters on the same source give the same text; anything less is not
+        // handed out half written.
+        if (!convertInPieces(converterName, source, library, fill) || written != length)
+            return false;
+        out = std::move(text);
+        return true;
+    } catch (...) {
+        return false;  // out of memory
+    }
 }
 
 }  // namespace Tork

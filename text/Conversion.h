@@ -1,31 +1,29 @@
-// Conversions between named encodings and Unicode through the ICU converters.
+// Conversions from named encodings into UTF-8 through the ICU converters.
 #pragma once
 
+#include "framework/String.h"
 #include "text/UCNVLibrary.h"
 
-#include <optional>
 #include <string>
 #include <string_view>
 
 namespace Tork {
 
-/// `source` converted from the encoding `converterName` into UTF-16. Nullopt when the name
-/// or the source is missing or empty, the source is too long to size a buffer for, memory
-/// runs out, `library` is null or unusable, or it refuses the name. Input that ICU cannot
-/// map is substituted, not reported.
-[[nodiscard]] std::optional<std::u16string> convertToUTF16(
-    const char* converterName, std::string_view source,
-    const UCNVLibrary* library = UCNVLibrary::instance()) noexcept;
-
-/// UTF-16 `source` converted into the encoding `converterName`; fails as convertToUTF16.
-[[nodiscard]] std::optional<std::string> convertFromUTF16(
-    const char* converterName, std::u16string_view source,
-    const UCNVLibrary* library = UCNVLibrary::instance()) noexcept;
-
 /// `source` converted from the encoding `converterName` into UTF-8 (zero bytes kept).
-/// Empty on any failure, including an absent converter library.
+/// Empty when the name or the source is missing or empty, the source is longer than ICU
+/// takes in one call, memory runs out, `library` is null or unusable, or it refuses the
+/// name. Input that ICU cannot map is substituted, not reported.
 [[nodiscard]] std::string convertToUTF8(
     const char* converterName, std::string_view source,
     const UCNVLibrary* library = UCNVLibrary::instance()) noexcept;
+
+/// As convertToUTF8, but only the text up to the first zero byte, set in `out` (its
+/// allocator kept). The conversion runs twice, once to measure and once into a block of
+/// the exact size, so beside `source` it holds only the result and a few bounded pieces.
+/// False, with `out` untouched, on the failures of convertToUTF8, for an empty text, or
+/// for one that a String cannot hold.
+[[nodiscard]] bool convertTextToUTF8(const char* converterName, std::string_view source,
+                                     String& out,
+                                     const UCNVLibrary* library = UCNVLibrary::instance()) noexcept;
 
 }  // namespace Tork

@@ -103,10 +103,11 @@ bool decodeText(String& buffer, ContainerContext* settings, String& out,
 
     const std::string_view raw(reinterpret_cast<const char*>(bytes), count);
     if (!name.empty()) {
-        std::string converted = convertToUTF8(name.c_str(), raw, converters);
-        converted.resize(std::min(converted.find('\0'), converted.size()));
-        if (!beginsLikeUtf8(converted) || converted.size() >= UINT32_MAX) return false;
-        out.assign(converted.data(), static_cast<std::uint32_t>(converted.size()));
+        String converted(out.allocator());
+        if (!convertTextToUTF8(name.c_str(), raw, converted, converters) ||
+            !beginsLikeUtf8(converted.bytes()))
+            return false;
+        out = std::move(converted);
         return true;
     }
 

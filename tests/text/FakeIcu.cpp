@@ -19,6 +19,7 @@ Converter utf8{true};
 int openConverters = 0;
 int openCalls = 0;
 int nullNames = 0;
+long largestTarget = 0;  // the most UTF-16 units one call may write
 
 }  // namespace
 
@@ -30,6 +31,9 @@ FAKE_ICU_EXPORT int fakeIcuOpenCalls() {
 }
 FAKE_ICU_EXPORT int fakeIcuNullNames() {
     return nullNames;
+}
+FAKE_ICU_EXPORT int fakeIcuLargestTarget() {
+    return static_cast<int>(largestTarget);
 }
 
 // "fake-latin1" opens cleanly, "fake-warning" with a warning, "fake-error" hands out a
@@ -64,6 +68,7 @@ FAKE_ICU_EXPORT void FAKE_ICU(ucnv_toUnicode)(Converter*, char16_t** target,
                                               const char16_t* targetLimit, const char** source,
                                               const char* sourceLimit, std::int32_t*, std::int8_t,
                                               std::int32_t* status) {
+    if (targetLimit - *target > largestTarget) largestTarget = targetLimit - *target;
     while (*source < sourceLimit && *target < targetLimit)
         *(*target)++ = static_cast<unsigned char>(*(*source)++);
     if (*source < sourceLimit) *status = 15;  // buffer overflow

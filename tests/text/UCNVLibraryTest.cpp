@@ -25,6 +25,7 @@ struct FakeIcu {
     int openConverters() const { return call("fakeIcuOpenConverters"); }
     int openCalls() const { return call("fakeIcuOpenCalls"); }
     int nullNames() const { return call("fakeIcuNullNames"); }
+    int largestTarget() const { return call("fakeIcuLargestTarget"); }
     DynamicLibrary library;
 };
 
@@ -119,6 +120,17 @@ TEST(UCNVLibrary, NeverOpensAConverterForNothingToConvert) {
     EXPECT_EQ(convertToUTF8("fake-latin1", std::string_view(&byte, std::size_t{1} << 40), &library),
               "");
     EXPECT_EQ(fake.openCalls(), before);
+}
+
+// A whole file's UTF-16 is never held: the converters work through bounded pieces.
+TEST(UCNVLibrary, ConvertsInBoundedPieces) {
+    const UCNVLibrary library(std::vector<std::string>{FAKE_ICU_SUFFIXED});
+    const FakeIcu fake(FAKE_ICU_SUFFIXED);
+    String text;
+    ASSERT_TRUE(
+        convertTextToUTF8("fake-latin1", std::string(1 << 20, '\xE9') + "\0cut"s, text, &library));
+    EXPECT_EQ(text.length(), 2u << 20);  // é in two bytes, up to the zero
+    EXPECT_LE(fake.largestTarget(), 64 * 1024);
 }
 
 // Absence is covered by the stand-ins; these need the system's ICU (Debian: libicu72).
