@@ -1,5 +1,6 @@
 #include "framework/Plugin.h"
 
+#include "framework/OrOnException.h"
 #include "framework/PluginHost.h"
 
 namespace Tork {
@@ -12,9 +13,10 @@ std::int32_t Plugin::release() {
     const std::int32_t count = --refCount_;
     if (count != 0) return count;
     PluginHost* host = host_;
-    host->pluginDestroying(this);
+    // The object goes whatever the host's callbacks do; what they throw stays here.
+    orOnException([&] { host->pluginDestroying(this); });
     delete this;
-    host->pluginDestroyed(this);  // identity only
+    orOnException([&] { host->pluginDestroyed(this); });  // identity only
     return 0;
 }
 

@@ -19,7 +19,8 @@ public:
     virtual ~Plugin() = default;
 
     virtual std::int32_t retain();
-    /// Deletes the object when the count reaches 0, telling the host before and after.
+    /// Deletes the object when the count reaches 0, telling the host before and after; what
+    /// those callbacks throw goes no further.
     virtual std::int32_t release();
     virtual std::int32_t getRefCount() const { return refCount_; }
     virtual std::uint32_t getFlags() const { return flags_; }

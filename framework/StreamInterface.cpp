@@ -1,5 +1,7 @@
 #include "framework/StreamInterface.h"
 
+#include "framework/OrOnException.h"
+
 #include <mutex>
 
 namespace Tork {
@@ -15,12 +17,14 @@ void StreamInterface::getRange(std::int32_t* first, std::int32_t* second) {
 }
 
 List<StreamInterface*> StreamInterface::getAssociatedStreams(std::uint32_t mask) {
-    std::lock_guard guard(lock_);
-    List<StreamInterface*> streams;
-    for (const auto& [key, association] : associations_) {
-        if ((association.first & mask) == mask) streams.append(association.second);
-    }
-    return streams;
+    return orOnException(List<StreamInterface*>(), [&] {
+        std::lock_guard guard(lock_);
+        List<StreamInterface*> streams;
+        for (const auto& [key, association] : associations_) {
+            if ((association.first & mask) == mask) streams.append(association.second);
+        }
+        return streams;
+    });
 }
 
 bool StreamInterface::setRate(std::int32_t rate) {

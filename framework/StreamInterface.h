@@ -33,6 +33,7 @@ public:
     virtual std::int32_t getStreamType() = 0;
     virtual std::int32_t getGroup() { return group_; }
     /// The associated streams whose flags hold every bit of `mask`; the caller owns the list.
+    /// Empty when memory or the lock cannot be had.
     virtual List<StreamInterface*> getAssociatedStreams(std::uint32_t mask);
     /// -1 when `clock` is null (the clock stays), 0 otherwise.
     virtual std::int32_t setClock(MediaClock* clock) = 0;

@@ -2,6 +2,7 @@
 
 #include "framework/InterfaceId.h"
 #include "framework/Location.h"
+#include "framework/OrOnException.h"
 #include "framework/PluginHost.h"
 #include "framework/Setting.h"
 #include "microdvd/LineScanner.h"
@@ -13,10 +14,8 @@
 #include <boost/assign/list_of.hpp>
 
 #include <cstring>
-#include <exception>
 #include <iterator>
 #include <mutex>
-#include <new>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -33,6 +32,7 @@ MicroDVDContainer::MicroDVDContainer(PluginHost* host) : Plugin(host) {
 MicroDVDContainer::~MicroDVDContainer() = default;
 
 std::int32_t MicroDVDContainer::queryInterface(const String& id, void** out) {
+    if (!out) return Result::Failure;
     *out = nullptr;
     if (!sameText(id, InterfaceId::container)) return Result::NoInterface;
     *out = static_cast<ContainerInterface*>(this);
@@ -73,7 +73,7 @@ std::string_view streamName(std::string_view url) {
 
 bool MicroDVDContainer::probe(const Location* location, std::uint64_t,
                               std::vector<StreamFormat>* formats) {
-    try {
+    return orOnException(false, [&] {
         const String* url = urlOf(location);
         String path;
         if (!url || ParserUtilities::pathFromUrl(*url, path) != Result::Ok) return false;
@@ -92,14 +92,12 @@ bool MicroDVDContainer::probe(const Location* location, std::uint64_t,
             formats->push_back(format);
         }
         return accepted;
-    } catch (const std::exception&) {
-        return false;  // out of memory: no answer but no
-    }
+    });
 }
 
 std::int32_t MicroDVDContainer::open(const Location* location) {
     EntryList entries;
-    try {
+    const std::int32_t result = orOnException(Result::Failure, [&] {
         std::lock_guard guard(lock_);
         const String* url = urlOf(location);
         if (!url || !hasSubtitleExtension(url->text())) return Result::Failure;
@@ -116,15 +114,15 @@ std::int32_t MicroDVDContainer::open(const Location* location) {
             // stream behind a failed open. Without memory the location is merely not kept.
             try {
                 setLocation(path);
-            } catch (const std::bad_alloc&) {
+            } catch (...) {
             }
             return Result::Ok;
         }
-    } catch (const std::exception&) {
-        // Out of memory or lock resources: fail like a bad file.
-    }
-    for (MediaChunk* entry : entries) allocator_->release(entry);
-    return Result::Failure;
+        return Result::Failure;
+    });
+    // Out of memory, lock resources or a host callback that threw fail like a bad file.
+    for (MediaChunk* entry : entries) allocator_->release(entry);  // none once a stream has them
+    return result;
 }
 
 std::int32_t MicroDVDContainer::findMimeType(const String& type) {
@@ -138,7 +136,9 @@ std::int32_t MicroDVDContainer::getMimeTypeCount() {
 
 String MicroDVDContainer::getMimeType(std::uint32_t index) {
     if (index >= mimeTypes_.size()) return String(byteAllocator());
-    return String(std::next(mimeTypes_.begin(), index)->first.bytes(), byteAllocator());
+    return orOnException(String(byteAllocator()), [&] {
+        return String(std::next(mimeTypes_.begin(), index)->first.bytes(), byteAllocator());
+    });
 }
 
 std::int32_t MicroDVDContainer::getMimeTypePriority(std::uint32_t index) {

@@ -19,7 +19,8 @@ public:
     explicit MicroDVDContainer(PluginHost* host);
     ~MicroDVDContainer() override;
 
-    /// Answers the container face for the container identifier only.
+    /// Answers the container face for the container identifier only; 0x80100001 when `out`
+    /// is null.
     std::int32_t queryInterface(const String& id, void** out) override;
 
     bool probe(const Location* location, std::uint64_t reserved,

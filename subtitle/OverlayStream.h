@@ -141,7 +141,7 @@ bool SubtitleParserTemplate<Format>::OverlayStream::getInfo(String* name, String
         copy(name, name_);
         copy(language, language_);
         copy(region, region_);
-    } catch (const std::exception&) {
+    } catch (...) {
         // Out of memory: report what was copied before.
     }
     return copied;
@@ -150,7 +150,7 @@ bool SubtitleParserTemplate<Format>::OverlayStream::getInfo(String* name, String
 template <class Format>
 std::int32_t SubtitleParserTemplate<Format>::OverlayStream::setClock(MediaClock* clock) {
     if (!clock) return Result::NotYet;
-    return SubtitleDetail::orOnException(Result::Failure, [&] {
+    return orOnException(Result::Failure, [&] {
         std::lock_guard guard(container_->lock_);
         clock_ = clock;
         return Result::Ok;
@@ -159,7 +159,7 @@ std::int32_t SubtitleParserTemplate<Format>::OverlayStream::setClock(MediaClock*
 
 template <class Format>
 std::int32_t SubtitleParserTemplate<Format>::OverlayStream::reset() {
-    return SubtitleDetail::orOnException(Result::Failure, [this] {
+    return orOnException(Result::Failure, [this] {
         std::lock_guard guard(container_->lock_);
         cursor_ = rate_ > 0 ? 0 : static_cast<std::int32_t>(entries_.size()) - 1;
         return Result::Ok;
@@ -171,7 +171,7 @@ std::int32_t SubtitleParserTemplate<Format>::OverlayStream::findKeyTime(std::uin
                                                                         std::uint32_t time,
                                                                         std::uint32_t* result) {
     if (!result) return Result::Failure;
-    return SubtitleDetail::orOnException(Result::Failure, [&] {
+    return orOnException(Result::Failure, [&] {
         std::lock_guard guard(container_->lock_);
         if (entries_.empty()) {
             *result = time;
@@ -193,7 +193,7 @@ template <class Format>
 std::int32_t SubtitleParserTemplate<Format>::OverlayStream::seekStream(std::uint32_t time,
                                                                        std::uint32_t* result,
                                                                        std::uint32_t) {
-    return SubtitleDetail::orOnException(Result::Failure, [&] {
+    return orOnException(Result::Failure, [&] {
         std::lock_guard guard(container_->lock_);
         const std::size_t count = entries_.size();
         if (count == 0) {
@@ -234,7 +234,7 @@ template <class Format>
 std::int32_t SubtitleParserTemplate<Format>::OverlayStream::readStream(MediaChunk** chunk) {
     if (!chunk) return Result::Failure;
     *chunk = nullptr;
-    return SubtitleDetail::orOnException(Result::Failure, [&] {
+    return orOnException(Result::Failure, [&] {
         std::lock_guard guard(container_->lock_);
         if (!clock_) return Result::NotYet;
         const std::int32_t now = clock_->currentTime();
@@ -279,7 +279,7 @@ MediaChunk* SubtitleParserTemplate<Format>::OverlayStream::copyOf(MediaChunk& en
 
 template <class Format>
 bool SubtitleParserTemplate<Format>::OverlayStream::setRate(std::int32_t rate) {
-    return SubtitleDetail::orOnException(false, [&] {
+    return orOnException(false, [&] {
         // Held throughout: cursor and entries change under readStream and close on other
         // threads.
         std::lock_guard guard(container_->lock_);

@@ -5,6 +5,7 @@
 #include "framework/ContainerInterface.h"
 #include "framework/List.h"
 #include "framework/MediaBuffer.h"
+#include "framework/OrOnException.h"
 #include "framework/ResultCode.h"
 #include "framework/StreamFormat.h"
 #include "framework/String.h"
@@ -15,7 +16,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <exception>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -25,21 +25,6 @@
 #include <vector>
 
 namespace Tork {
-
-namespace SubtitleDetail {
-
-/// Runs `operation` and answers `fallback` when it throws: running out of memory or of lock
-/// resources must not reach the host as an exception.
-template <class Answer, class Operation>
-Answer orOnException(Answer fallback, Operation&& operation) noexcept {
-    try {
-        return operation();
-    } catch (const std::exception&) {
-        return fallback;
-    }
-}
-
-}  // namespace SubtitleDetail
 
 /// A format class derives from this as SubtitleParserTemplate<Format>. It provides `probe`,
 /// `notify`, `request`, `open`, the MIME-type operations and `fillStreamFormat`, and a
@@ -64,7 +49,7 @@ public:
     /// Always 0.
     std::int32_t getStatus() override { return 0; }
     /// The one program id, obtained from the context on the first call; all bits set
-    /// without a context. Empty only when memory ran out.
+    /// without a context. Empty when memory ran out or the context's newId threw.
     List<std::uint64_t> getProgramIds() override;
     /// Always empty.
     String getProgramName(std::uint64_t) override { return String(); }
@@ -125,7 +110,7 @@ SubtitleParserTemplate<Format>::~SubtitleParserTemplate() {
 
 template <class Format>
 String SubtitleParserTemplate<Format>::getLocation() {
-    return SubtitleDetail::orOnException(String(), [this] {
+    return orOnException(String(), [this] {
         std::lock_guard guard(lock_);
         return String(location_);
     });
@@ -133,7 +118,7 @@ String SubtitleParserTemplate<Format>::getLocation() {
 
 template <class Format>
 List<std::uint64_t> SubtitleParserTemplate<Format>::getProgramIds() {
-    return SubtitleDetail::orOnException(List<std::uint64_t>(), [this] {
+    return orOnException(List<std::uint64_t>(), [this] {
         // Locked so that threads asking together cannot obtain two different ids.
         std::lock_guard guard(lock_);
         if (programId_ == noProgram && context_) programId_ = context_->newId();
@@ -145,7 +130,7 @@ List<std::uint64_t> SubtitleParserTemplate<Format>::getProgramIds() {
 
 template <class Format>
 std::int32_t SubtitleParserTemplate<Format>::selectProgram(std::uint64_t programId) {
-    return SubtitleDetail::orOnException(Result::Failure, [&] {
+    return orOnException(Result::Failure, [&] {
         std::lock_guard guard(lock_);
         if (programId != programId_ || !context_) return Result::Failure;
         preferredLanguage_ = context_->getPreferredLanguage();
@@ -183,7 +168,7 @@ std::uint64_t SubtitleParserTemplate<Format>::chooseStream() const {
 template <class Format>
 std::int32_t SubtitleParserTemplate<Format>::close(bool flag) {
     if (flag) return Result::Ok;
-    return SubtitleDetail::orOnException(Result::Failure, [this] {
+    return orOnException(Result::Failure, [this] {
         std::lock_guard guard(lock_);
         for (const auto& [id, stream] : streams_) {
             for (MediaChunk* entry : stream->entries_.take()) allocator_->release(entry);
@@ -197,7 +182,7 @@ std::int32_t SubtitleParserTemplate<Format>::close(bool flag) {
 template <class Format>
 std::int32_t SubtitleParserTemplate<Format>::getFileSize(std::uint64_t* size) {
     if (!size) return Result::Failure;
-    return SubtitleDetail::orOnException(Result::Failure, [&] {
+    return orOnException(Result::Failure, [&] {
         const String location = getLocation();
         const std::optional<std::uint64_t> bytes = fileSize(location);
         if (!bytes) return Result::Failure;
@@ -215,7 +200,7 @@ template <class Format>
 bool SubtitleParserTemplate<Format>::addStream(EntryList& entries, const String& name,
                                                const String& language, const String& region) {
     if (!context_) return false;
-    return SubtitleDetail::orOnException(false, [&] {
+    return orOnException(false, [&] {
         std::erase(entries, nullptr);  // a slot the parser never filled is no entry
         const auto earlier = [](const MediaChunk* a, const MediaChunk* b) {
             return a->timestamp < b->timestamp;

@@ -138,7 +138,7 @@ bool readTextFile(const String& path, ContainerContext* settings, String* out, s
         String buffer(out->allocator());
         if (!readRawBytes(path, size, mode, buffer)) return false;
         return decodeText(buffer, settings, *out, converters);
-    } catch (const std::bad_alloc&) {
+    } catch (...) {  // out of memory, or the host's getSetting threw
         return false;
     }
 }
@@ -149,7 +149,7 @@ ResultCode pathFromUrl(const String& location, String& pathOut) noexcept {
         if (!path || path->size() >= UINT32_MAX) return Result::NotFileUrl;
         pathOut.assign(path->data(), static_cast<std::uint32_t>(path->size()));
         return Result::Ok;
-    } catch (const std::bad_alloc&) {
+    } catch (...) {
         return Result::NotFileUrl;
     }
 }

@@ -1,6 +1,6 @@
 // A container whose every allocation in turn fails while a host probes, opens, plays and
 // closes: each call answers success or a clean failure, a failed open leaves no stream,
-// and (under LeakSanitizer) nothing is lost.
+// and (under LeakSanitizer) nothing is lost. Every host callback in turn throws as well.
 #include "framework/ContainerContext.h"
 #include "framework/List.h"
 #include "framework/MediaBuffer.h"
@@ -28,7 +28,9 @@ namespace {
 
 // Allocations still to succeed before one fails; negative: none fails.
 std::atomic<long> allocationsLeft{-1};
-std::atomic<bool> allocationFailed{false};
+std::atomic<bool> failed{false};  // an allocation failed or a callback threw
+// Host callbacks still to return before one throws; negative: none throws.
+std::atomic<long> callbacksLeft{-1};
 
 }  // namespace
 
@@ -36,7 +38,7 @@ std::atomic<bool> allocationFailed{false};
 void* operator new(std::size_t size) {
     if (allocationsLeft.load(std::memory_order_relaxed) >= 0 &&
         allocationsLeft.fetch_sub(1, std::memory_order_relaxed) == 0) {
-        allocationFailed = true;
+        failed = true;
         throw std::bad_alloc();
     }
     if (void* block = std::malloc(size ? size : 1)) return block;
@@ -62,19 +64,26 @@ using Testing::TempFolder;
 class FailingAllocation {
 public:
     explicit FailingAllocation(long index) {
-        allocationFailed = false;
+        failed = false;
         allocationsLeft = index;
+        callbacksLeft = index;  // and the host callback of that index throws
     }
-    ~FailingAllocation() { allocationsLeft = -1; }
-    /// Whether the failure happened.
-    static bool happened() { return allocationFailed; }
+    ~FailingAllocation() { allocationsLeft = callbacksLeft = -1; }
+    /// Whether either happened.
+    static bool happened() { return failed; }
 };
 
-// The host's own work while a failure is armed: its allocations neither count nor fail, as
-// no exception ever comes back across the boundary from a host.
+// The host's own work while a failure is armed: its allocations neither count nor fail. A
+// callback of the host's throws in its turn, and something that is no std::exception.
 class HostSide {
 public:
-    HostSide() : saved_(allocationsLeft.exchange(-1)) {}
+    explicit HostSide(bool callback = true) : saved_(allocationsLeft.exchange(-1)) {
+        if (callback && callbacksLeft >= 0 && callbacksLeft.fetch_sub(1) == 0) {
+            allocationsLeft = saved_;
+            failed = true;
+            throw 42;
+        }
+    }
     ~HostSide() { allocationsLeft = saved_; }
 
 private:
@@ -163,6 +172,8 @@ TEST(AllocationFailure, EveryAllocationOfAContainersLife) {
             int opened = 0, read = 0;
             {
                 const FailingAllocation failing(index);
+                const String type = container->getMimeType(0);  // empty without memory
+                EXPECT_TRUE(type.empty() || type.text() == "text/plain");
                 container->probe(location.get(), 0, nullptr);
                 const std::int32_t result = container->open(location.get());
                 EXPECT_TRUE(result == Result::Ok || result == Result::Failure);
@@ -171,7 +182,7 @@ TEST(AllocationFailure, EveryAllocationOfAContainersLife) {
                 if (programs.count == 1) container->selectProgram(programs.head->value);
                 std::vector<StreamInterface*> streams;
                 {
-                    const HostSide host;
+                    const HostSide host(/*callback*/ false);
                     streams = context.streamsAdded();
                 }
                 for (StreamInterface* stream : streams) {

@@ -48,6 +48,7 @@ TEST(MicroDVDContainer, AnswersOnlyTheContainerIdentifier) {
     EXPECT_EQ(container.queryInterface(InterfaceId::container, &out), Result::Ok);
     EXPECT_EQ(out, static_cast<ContainerInterface*>(&container));
     EXPECT_EQ(container.getRefCount(), 1);
+    EXPECT_EQ(container.queryInterface(InterfaceId::container, nullptr), Result::Failure);
 }
 
 TEST(MicroDVDContainer, ReportsItsTwoMimeTypesInByteOrder) {

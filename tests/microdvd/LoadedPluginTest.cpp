@@ -41,7 +41,7 @@ TEST(LoadedPlugin, MakesAComponentThatAnswersAndGoesAway) {
     EXPECT_EQ(records[1].plugin, plugin);
 }
 
-TEST(LoadedPlugin, RefusesANullOutPointer) {
+TEST(LoadedPlugin, RefusesANullHostOrOutPointer) {
     Host::PluginLibrary library(TORK_PLUGIN_PATH);
     ASSERT_TRUE(library.loaded()) << library.error();
     using Entry = std::int32_t (*)(PluginHost*, Plugin**);
@@ -50,6 +50,9 @@ TEST(LoadedPlugin, RefusesANullOutPointer) {
     ASSERT_NE(entry, nullptr);
     RecordingPluginHost host;
     EXPECT_EQ(entry(&host, nullptr), static_cast<std::int32_t>(0x80100001u));
+    Plugin* plugin = reinterpret_cast<Plugin*>(&host);
+    EXPECT_EQ(entry(nullptr, &plugin), static_cast<std::int32_t>(0x80100001u));
+    EXPECT_EQ(plugin, nullptr);
 }
 
 // Built when the plug-in loads, though nothing in the plug-in calls it.
