@@ -20,8 +20,15 @@ template <class T>
 class List {
 public:
     List() = default;
-    List(const List& other) {
-        for (const Node<T>* node = other.head; node; node = node->next) append(node->value);
+    /// Nodes come from `other`'s allocator. When one cannot be had, those already made are
+    /// given back before the exception leaves: no destructor runs for a failed constructor.
+    List(const List& other) : allocator(other.allocator) {
+        try {
+            for (const Node<T>* node = other.head; node; node = node->next) append(node->value);
+        } catch (...) {
+            clear();
+            throw;
+        }
     }
     List(List&& other) noexcept
         : head(std::exchange(other.head, nullptr)),

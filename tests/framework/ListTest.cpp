@@ -28,6 +28,21 @@ TEST(List, CopyKeepsOrderAndAllocator) {
     EXPECT_EQ(copy.tail->next, nullptr);
 }
 
+// The leak checker of the sanitizer build watches the node made before the failure.
+TEST(List, CopyThatRunsOutOfMemoryGivesBackTheNodesItMade) {
+    struct : StandardAllocator<Node<int>> {
+        int left = 3;  // nodes still to be had
+        Node<int>* allocate(std::size_t count) override {
+            return left-- ? StandardAllocator::allocate(count) : throw std::bad_alloc();
+        }
+    } nodes;
+    List<int> list;
+    list.allocator = &nodes;
+    list.append(1);
+    list.append(2);
+    EXPECT_THROW(List<int>{list}, std::bad_alloc);  // its second node fails
+}
+
 TEST(List, ClearGivesEveryNodeBackAndTheListIsReusable) {
     List<std::uint64_t> list;
     list.append(1);
