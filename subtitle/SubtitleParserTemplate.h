@@ -56,9 +56,10 @@ public:
     /// Announces every stream and selects one by the preferred language. 0x80100001 for an
     /// id other than the program id, without a context, or when memory ran out.
     std::int32_t selectProgram(std::uint64_t programId) override;
-    /// close(false) releases every entry and reports each stream removed; the stream objects
-    /// stay valid until the container is destroyed. close(true) does nothing. Always 0
-    /// unless the lock cannot be had.
+    /// close(false) releases every entry and reports each stream removed, once; the stream
+    /// objects stay valid until the container is destroyed, and a stream that the context
+    /// opens meanwhile stays open. close(true) does nothing. 0 unless the lock cannot be
+    /// had or the context threw.
     std::int32_t close(bool flag) override;
     /// The size of the file at the recorded location. 0x80100001 when `size` is null or the
     /// location cannot be opened; `*size` is then unchanged.
@@ -119,9 +120,16 @@ String SubtitleParserTemplate<Format>::getLocation() {
 template <class Format>
 List<std::uint64_t> SubtitleParserTemplate<Format>::getProgramIds() {
     return orOnException(List<std::uint64_t>(), [this] {
-        // Locked so that threads asking together cannot obtain two different ids.
-        std::lock_guard guard(lock_);
-        if (programId_ == noProgram && context_) programId_ = context_->newId();
+        std::unique_lock guard(lock_);
+        if (programId_ == noProgram && context_) {
+            // Asked without the lock: a host may take a lock of its own in newId that another
+            // of its threads holds while it calls in here. Threads asking together may each
+            // obtain an id; the first one stored is the program's.
+            guard.unlock();
+            const std::uint64_t asked = context_->newId();
+            guard.lock();
+            if (programId_ == noProgram) programId_ = asked;
+        }
         List<std::uint64_t> ids;
         ids.append(programId_);
         return ids;
@@ -134,7 +142,13 @@ std::int32_t SubtitleParserTemplate<Format>::selectProgram(std::uint64_t program
         std::lock_guard guard(lock_);
         if (programId != programId_ || !context_) return Result::Failure;
         preferredLanguage_ = context_->getPreferredLanguage();
-        for (const auto& [id, stream] : streams_) context_->streamAdded(stream);
+        // The context may close or open from streamAdded: each step looks the map up
+        // afresh, so a stream closed meanwhile is passed over and one opened is announced.
+        for (auto next = streams_.begin(); next != streams_.end();) {
+            const std::uint64_t id = next->first;
+            context_->streamAdded(next->second);
+            next = streams_.upper_bound(id);
+        }
         if (streams_.empty()) return Result::Ok;
         context_->selectStream(chooseStream(), /*enable*/ 1);
         return Result::Ok;
@@ -170,11 +184,13 @@ std::int32_t SubtitleParserTemplate<Format>::close(bool flag) {
     if (flag) return Result::Ok;
     return orOnException(Result::Failure, [this] {
         std::lock_guard guard(lock_);
-        for (const auto& [id, stream] : streams_) {
+        // Taken out first: the context may close again or open from streamRemoved, and a
+        // stream opened then belongs to the container, not to this close.
+        const auto closing = std::exchange(streams_, {});
+        for (const auto& [id, stream] : closing) {
             for (MediaChunk* entry : stream->entries_.take()) allocator_->release(entry);
             if (context_) context_->streamRemoved(id);
         }
-        streams_.clear();
         return Result::Ok;
     });
 }

@@ -8,7 +8,10 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace Tork::Testing {
@@ -164,6 +167,38 @@ TEST(SubtitleContainer, CloseReleasesEntriesButKeepsTheStreams) {
     EXPECT_EQ(harness.container.selectProgram(harness.container.getProgramIds().head->value),
               Result::Ok);
     EXPECT_EQ(harness.context.streamsAdded().size(), 3u);  // only the two earlier selections
+}
+
+// The context may call back into the container from its announcements, lock held; a walk
+// over a map that the callback changed shows under AddressSanitizer.
+TEST(SubtitleContainer, AnnouncesAndRemovesEachStreamOnceWhenTheContextCallsBack) {
+    struct : Host::SettingsContext {
+        std::function<void()> once = [] {};  // runs from the next announcement
+        void streamAdded(StreamInterface* stream) override {
+            SettingsContext::streamAdded(stream);
+            std::exchange(once, [] {})();
+        }
+        void streamRemoved(std::uint64_t id) override {
+            SettingsContext::streamRemoved(id);
+            std::exchange(once, [] {})();
+        }
+    } context;
+    TestContainer container;
+    container.initialize(&context, Harness::containerId);
+    ASSERT_TRUE(container.load(xyz) && container.load(xyz));
+    context.once = [&] { container.close(false); };  // both go while the first is announced
+    EXPECT_EQ(container.selectProgram(noProgram), Result::Ok);
+    ASSERT_TRUE(container.load(xyz) && container.load(xyz));
+    context.once = [&] {  // while the first is removed: close again, and open one that stays
+        container.close(false);
+        (void)container.load(xyz);
+    };
+    EXPECT_EQ(container.close(false), Result::Ok);
+    EXPECT_EQ(container.close(false), Result::Ok);
+    const auto removed = context.streamsRemoved();
+    EXPECT_EQ(std::set(removed.begin(), removed.end()).size(), 5u);
+    EXPECT_EQ(removed.size(), 5u);
+    EXPECT_EQ(context.streamsAdded().size(), 1u);
 }
 
 // Nothing to assert here: the leak checker of the sanitizer build fails the run if the
