@@ -1,5 +1,6 @@
 #include "framework/MediaBuffer.h"
 
+#include <new>
 #include <utility>
 
 namespace Tork {
@@ -61,6 +62,14 @@ MediaChunk* MediaBufferAllocator::create(unsigned char* data, std::int32_t capac
     auto* chunk = new MediaChunk(this);
     chunk->setData(data, capacity);
     return chunk;
+}
+
+MediaBufferAllocator& handedOutChunkAllocator() {
+    // Never destroyed, so that a chunk released during the process's own exit still finds
+    // it; in static storage, so that a plug-in unloaded after use leaves nothing behind.
+    alignas(MediaBufferAllocator) static unsigned char storage[sizeof(MediaBufferAllocator)];
+    static MediaBufferAllocator* const allocator = ::new (storage) MediaBufferAllocator();
+    return *allocator;
 }
 
 }  // namespace Tork

@@ -93,4 +93,9 @@ public:
     MediaChunk* create(unsigned char* data, std::int32_t capacity);
 };
 
+/// The allocator of the chunks that streams hand to a host: one for the process, never
+/// destroyed, so that a host may release a chunk after the component that made it is gone
+/// (a renderer still showing the last subtitle while the player tears down).
+MediaBufferAllocator& handedOutChunkAllocator();
+
 }  // namespace Tork

@@ -269,7 +269,7 @@ MediaChunk* SubtitleParserTemplate<Format>::OverlayStream::copyOf(MediaChunk& en
         std::memcpy(text.get(), entry.lockData(), static_cast<std::size_t>(capacity));
         entry.unlockData();
     }
-    MediaChunk* chunk = container_->allocator_->create(text.get(), capacity);
+    MediaChunk* chunk = handedOutChunkAllocator().create(text.get(), capacity);
     text.release();
     chunk->sizeField() = entry.sizeField();
     chunk->timestamp = entry.timestamp;

@@ -85,7 +85,8 @@ protected:
 
     /// Serialises the container and all of its streams; open holds it throughout.
     RecursiveMutex lock_;
-    /// Makes every entry (in open) and every chunk that the streams hand out.
+    /// Makes and releases every entry. The chunks that the streams hand out come from
+    /// handedOutChunkAllocator(), as a host may release them after the container is gone.
     const std::unique_ptr<MediaBufferAllocator> allocator_;
 
 private:
