@@ -5,6 +5,7 @@
 #include "framework/String.h"
 #include "platform/RecursiveMutex.h"
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <utility>
@@ -60,8 +61,12 @@ public:
 
 protected:
     std::uint32_t words_[3] = {};  // the first is the subtitle number in read logs
-    std::int32_t rate_ = 0;
-    std::uint32_t position_ = 0;
+    // Atomic, of the plain types' size: getRate and getPosition answer without a lock
+    // while the stream's reads, seeks and rate changes write them under its own.
+    std::atomic<std::int32_t> rate_ = 0;
+    std::atomic<std::uint32_t> position_ = 0;
+    static_assert(std::atomic<std::int32_t>::is_always_lock_free &&
+                  sizeof(std::atomic<std::int32_t>) == sizeof(std::int32_t));
 
 private:
     std::uint64_t parentId_;

@@ -29,7 +29,7 @@ TEST(SubtitleThreads, StreamOperationsRaceWithClose) {
         hosts.emplace_back([&, t] {
             for (int i = 0; i < 3000; ++i, ++calls) {
                 std::uint32_t time = static_cast<std::uint32_t>((i * 37 + t) % 3500);
-                switch ((i + t) % 6) {
+                switch ((i + t) % 7) {
                     case 0:
                     case 1: {
                         MediaChunk* chunk = nullptr;
@@ -47,6 +47,10 @@ TEST(SubtitleThreads, StreamOperationsRaceWithClose) {
                         break;
                     case 5:
                         stream->reset();
+                        break;
+                    case 6:  // answered without the lock
+                        EXPECT_NE(stream->getRate(), 0);
+                        (void)stream->getPosition();
                         break;
                 }
             }
