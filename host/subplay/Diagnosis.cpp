@@ -1,9 +1,9 @@
 #include "host/subplay/Diagnosis.h"
 
 #include "host/subplay/FileUrl.h"
+#include "platform/FileHandle.h"
 
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
 namespace Tork::Subplay {
@@ -22,7 +22,12 @@ std::string explainFailure(const std::string& url, Attempt attempt, bool probeAc
     const auto status = std::filesystem::status(*path, error);
     if (status.type() == std::filesystem::file_type::not_found) return "no such file";
     if (status.type() == std::filesystem::file_type::directory) return "is a folder";
-    if (!std::ifstream(*path, std::ios::binary).is_open()) return "cannot be read";
+    // The plug-in reads regular files only; opening anything else may block (a FIFO
+    // without a writer) or act on a device.
+    if (status.type() != std::filesystem::file_type::regular) return "not a regular file";
+    if (!FileHandle::open(*path, FileAccess::Read, FileCreation::OpenExisting).isOpen()) {
+        return "cannot be read";
+    }
     const auto size = std::filesystem::file_size(*path, error);
     if (!error && size == 0) return "the file is empty";
     if (probeAccepted) return "a line after the first does not begin with {start}{end}";
