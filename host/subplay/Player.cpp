@@ -142,7 +142,7 @@ private:
         handled(showTime(shown.entry));
         if (!settings_.terminal) {
             out_ << formatTime(showTime(shown.entry)) << " show " << shown.number << '\n';
-            const std::string text = toPlainText(validUtf8(shown.entry.text));
+            const std::string text = toPlainText(printable(shown.entry.text));
             if (!text.empty()) {
                 for (const std::string& line : splitLines(text)) out_ << "  " << line << '\n';
             }
@@ -204,7 +204,7 @@ private:
         frame += "\x1b[J";
         rowsDrawn_ = 0;
         for (const Shown& shown : active_) {
-            const std::string text = toTerminalText(safeForTerminal(validUtf8(shown.entry.text)));
+            const std::string text = toTerminalText(printable(shown.entry.text));
             for (const std::string& line : splitLines(text)) {
                 frame += line + "\x1b[0m\n";
                 rowsDrawn_ +=
@@ -247,27 +247,6 @@ void StreamSource::stepBackTo(std::uint32_t time) {
 PlaySummary play(EntrySource& source, PlaybackClock& clock, const PlayerSettings& settings,
                  std::ostream& out) {
     return Playback(source, clock, settings, out).run();
-}
-
-std::string safeForTerminal(std::string_view text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        const bool c0 = (byte < 0x20 && byte != '\n') || byte == 0x7F;
-        // U+0080 to U+009F: some terminals take these as 8-bit control codes.
-        const bool c1 = byte == 0xC2 && i + 1 < text.size() &&
-                        static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
-                        static_cast<unsigned char>(text[i + 1]) <= 0x9F;
-        if (c0) {
-            out += "\xEF\xBF\xBD";
-        } else if (c1) {
-            out += "\xEF\xBF\xBD";
-            ++i;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
 }
 
 }  // namespace Tork::Subplay

@@ -56,8 +56,4 @@ struct PlaySummary {
 PlaySummary play(EntrySource& source, PlaybackClock& clock, const PlayerSettings& settings,
                  std::ostream& out);
 
-/// `text` without control characters a terminal would act on (escape sequences from the
-/// file must not drive the terminal); line feeds stay.
-std::string safeForTerminal(std::string_view text);
-
 }  // namespace Tork::Subplay

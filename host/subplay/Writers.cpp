@@ -55,14 +55,14 @@ class JsonWriter : public EntryWriter {
 public:
     explicit JsonWriter(std::ostream& out) : out_(out) {}
     void begin(const StreamDescription& stream) override {
-        out_ << "{\"stream\": {\"name\": " << jsonString(validUtf8(stream.name))
-             << ", \"format\": " << jsonString(validUtf8(stream.format))
+        out_ << "{\"stream\": {\"name\": " << jsonString(printable(stream.name))
+             << ", \"format\": " << jsonString(printable(stream.format))
              << ", \"type\": " << stream.type << "}, \"entries\": [";
     }
     void write(const Entry& entry) override {
         out_ << (first_ ? "\n" : ",\n") << "{\"start\": " << entry.start
              << ", \"duration\": " << entry.duration
-             << ", \"text\": " << jsonString(validUtf8(entry.text)) << '}';
+             << ", \"text\": " << jsonString(printable(entry.text)) << '}';
         first_ = false;
     }
     void end() override { out_ << "\n]}\n"; }
@@ -84,7 +84,7 @@ public:
         out_ << ++number_ << '\n'
              << formatTime(entry.start, separator_) << " --> "
              << formatTime(cueEnd(entry.start, entry.duration), separator_) << '\n';
-        for (const std::string& line : cueLines(markup_(validUtf8(entry.text)))) {
+        for (const std::string& line : cueLines(markup_(printable(entry.text)))) {
             out_ << line << '\n';
         }
         out_ << '\n';
@@ -105,7 +105,7 @@ public:
     void begin(const StreamDescription&) override {}
     void write(const Entry& entry) override {
         out_ << formatTime(entry.start) << " --> "
-             << formatTime(cueEnd(entry.start, entry.duration)) << ' ' << validUtf8(entry.text)
+             << formatTime(cueEnd(entry.start, entry.duration)) << ' ' << printable(entry.text)
              << '\n';
     }
     void end() override {}
@@ -156,6 +156,26 @@ std::string validUtf8(std::string_view bytes) {
         } else {
             out += bytes.substr(0, length);
             bytes.remove_prefix(length);
+        }
+    }
+    return out;
+}
+
+std::string printable(std::string_view bytes) {
+    const std::string text = validUtf8(bytes);
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        const bool c0 = (byte < 0x20 && byte != '\n' && byte != '\t') || byte == 0x7F;
+        // U+0080 to U+009F: some terminals take these as 8-bit control codes.
+        const bool c1 =
+            byte == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) <= 0x9F;
+        if (c0 || c1) {
+            out += "\xEF\xBF\xBD";
+            i += c1 ? 1 : 0;
+        } else {
+            out += text[i];
         }
     }
     return out;

@@ -46,6 +46,11 @@ std::string formatTime(std::uint32_t milliseconds, char separator = '.');
 /// `bytes` with every ill-formed UTF-8 sequence replaced by U+FFFD.
 std::string validUtf8(std::string_view bytes);
 
+/// `bytes` as subplay prints them anywhere: ill-formed UTF-8 and every control character
+/// but line feed and tab (C0, DEL, C1) replaced by U+FFFD, so nothing in a file can drive
+/// a terminal or whatever reads the output.
+std::string printable(std::string_view bytes);
+
 /// `text` as a JSON string literal, quotes included.
 std::string jsonString(std::string_view text);
 

@@ -33,7 +33,7 @@ constexpr int exitCannotOpen = 1;
 constexpr int exitUsage = 2;
 
 int fail(const std::string& message) {
-    std::cerr << "subplay: " << message << '\n';
+    std::cerr << "subplay: " << printable(message) << '\n';
     return exitCannotOpen;
 }
 
