@@ -1,7 +1,7 @@
 // Writers that print a stream's entries as JSON, SubRip, WebVTT or plain text.
 #pragma once
 
-#include "host/subplay/Options.h"
+#include "tools/subplay/Options.h"
 
 #include <cstdint>
 #include <memory>

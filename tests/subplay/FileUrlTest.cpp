@@ -1,5 +1,5 @@
 // file: URLs made from paths, and read back for diagnostics.
-#include "host/subplay/FileUrl.h"
+#include "tools/subplay/FileUrl.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Real-time playback under a simulated wall clock: event order both ways, overlaps,
 // zero-length cues and entries no clock can reach.
-#include "host/subplay/Player.h"
+#include "tools/subplay/Player.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "host/subplay/PluginLog.h"
+#include "tools/subplay/PluginLog.h"
 
 #include "logging/TorkLog.h"
 #include "platform/LibraryNames.h"

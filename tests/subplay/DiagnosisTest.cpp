@@ -1,6 +1,6 @@
 // Why a location failed, told without touching anything but regular files.
-#include "host/subplay/Diagnosis.h"
-#include "host/subplay/FileUrl.h"
+#include "tools/subplay/Diagnosis.h"
+#include "tools/subplay/FileUrl.h"
 #include "tests/platform/TempFolder.h"
 
 #include <gtest/gtest.h>

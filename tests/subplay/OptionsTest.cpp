@@ -1,5 +1,5 @@
 // subplay's command line: modes, values, host settings and the mistakes it refuses.
-#include "host/subplay/Options.h"
+#include "tools/subplay/Options.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "host/subplay/Diagnosis.h"
+#include "tools/subplay/Diagnosis.h"
 
-#include "host/subplay/FileUrl.h"
+#include "tools/subplay/FileUrl.h"
 #include "platform/FileHandle.h"
 
 #include <filesystem>

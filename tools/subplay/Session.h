@@ -5,8 +5,8 @@
 #include "host/PluginLibrary.h"
 #include "host/RecordingPluginHost.h"
 #include "host/SettingsContext.h"
-#include "host/subplay/Options.h"
-#include "host/subplay/Writers.h"
+#include "tools/subplay/Options.h"
+#include "tools/subplay/Writers.h"
 
 #include <cstdint>
 #include <optional>

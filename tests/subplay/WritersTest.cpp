@@ -1,5 +1,5 @@
 // The four output formats on synthetic entries, and the helpers under them.
-#include "host/subplay/Writers.h"
+#include "tools/subplay/Writers.h"
 
 #include <gtest/gtest.h>
 

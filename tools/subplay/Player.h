@@ -1,9 +1,9 @@
 // Real-time playback: each subtitle shown when due and cleared when it ends.
 #pragma once
 
-#include "host/subplay/PlaybackClock.h"
-#include "host/subplay/Session.h"
-#include "host/subplay/Writers.h"
+#include "tools/subplay/PlaybackClock.h"
+#include "tools/subplay/Session.h"
+#include "tools/subplay/Writers.h"
 
 #include <chrono>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "host/subplay/Markup.h"
+#include "tools/subplay/Markup.h"
 
 #include <algorithm>
 #include <cctype>

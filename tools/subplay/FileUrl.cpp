@@ -1,4 +1,4 @@
-#include "host/subplay/FileUrl.h"
+#include "tools/subplay/FileUrl.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,7 +1,7 @@
-#include "host/subplay/Player.h"
+#include "tools/subplay/Player.h"
 
 #include "framework/StreamInterface.h"
-#include "host/subplay/Markup.h"
+#include "tools/subplay/Markup.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "host/subplay/Options.h"
+#include "tools/subplay/Options.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,5 +1,5 @@
 // The plug-in's tags rewritten for SubRip, WebVTT, plain text and the terminal.
-#include "host/subplay/Markup.h"
+#include "tools/subplay/Markup.h"
 
 #include <gtest/gtest.h>
 

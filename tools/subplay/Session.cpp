@@ -1,4 +1,4 @@
-#include "host/subplay/Session.h"
+#include "tools/subplay/Session.h"
 
 #include "framework/ContainerInterface.h"
 #include "framework/InterfaceId.h"

@@ -1,6 +1,6 @@
-#include "host/subplay/Writers.h"
+#include "tools/subplay/Writers.h"
 
-#include "host/subplay/Markup.h"
+#include "tools/subplay/Markup.h"
 
 #include <algorithm>
 #include <cstdio>
