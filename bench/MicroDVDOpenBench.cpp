@@ -6,9 +6,7 @@
 // slow (11-16 us on our build machines) the figures then measure faulting fresh pages in
 // more than open, and depend on which benchmark ran before.
 #include "bench/MicroDVDFiles.h"
-#include "host/RecordingPluginHost.h"
-#include "host/SettingsContext.h"
-#include "host/UrlLocation.h"
+#include "host/ContainerSession.h"
 #include "microdvd/MicroDVDContainer.h"
 
 #include <benchmark/benchmark.h>
@@ -85,25 +83,23 @@ const std::string& sampleFile(std::size_t lines, Encoding encoding) {
 }
 
 struct Opened {
-    std::unique_ptr<Tork::MicroDVDContainer> container;
+    std::unique_ptr<Tork::Host::ContainerSession> session;
     bool ok;
 };
 
-Opened openOnce(const Tork::Host::UrlLocation& location, Tork::Host::SettingsContext& context,
-                Tork::Host::RecordingPluginHost& host) {
-    auto container = std::make_unique<Tork::MicroDVDContainer>(&host);
-    container->initialize(&context, 1);
-    const bool ok = container->open(location.get()) == 0;
-    return {std::move(container), ok};
+// A component opened as a player opens one: settings, open, program selected.
+Opened openOnce(const std::string& url) {
+    auto session = std::make_unique<Tork::Host::ContainerSession>(
+        [](Tork::PluginHost* host) { return new Tork::MicroDVDContainer(host); });
+    session->context().setSetting("CodePage", "OverrideEmbedded", false);
+    const bool ok = session->open(url) == Tork::Host::ContainerSession::OpenOutcome::Opened;
+    return {std::move(session), ok};
 }
 
 void openFile(benchmark::State& state, Encoding encoding) {
     const auto lines = static_cast<std::size_t>(state.range(0));
     const std::string& path = sampleFile(lines, encoding);
-    const Tork::Host::UrlLocation location("file://" + path);
-    Tork::Host::RecordingPluginHost host;
-    Tork::Host::SettingsContext context;
-    context.setSetting("CodePage", "OverrideEmbedded", false);
+    const std::string url = "file://" + path;
 
     // Memory first, once: what open holds at its peak and keeps afterwards, per entry.
     const std::int64_t textBytes =
@@ -112,18 +108,17 @@ void openFile(benchmark::State& state, Encoding encoding) {
     counting = true;
     const std::int64_t before = liveBytes, blocksBefore = liveBlocks;
     peakBytes = before;
-    Opened measured = openOnce(location, context, host);
+    Opened measured = openOnce(url);
     const std::int64_t peak = peakBytes - before, kept = liveBytes - before;
     const std::int64_t blocks = liveBlocks - blocksBefore;
-    measured.container.reset();
+    measured.session.reset();
     counting = false;
     if (!measured.ok) state.SkipWithError("open failed");
 
     for (auto _ : state) {
-        Opened opened = openOnce(location, context, host);
+        Opened opened = openOnce(url);
         state.PauseTiming();
-        opened.container->close(false);
-        opened.container.reset();
+        opened.session.reset();
         state.ResumeTiming();
     }
     const auto entries = static_cast<double>(lines);

@@ -7,10 +7,7 @@
 #include "framework/StreamFormat.h"
 #include "framework/StreamInterface.h"
 #include "fuzz/FuzzCheck.h"
-#include "host/ManualClock.h"
-#include "host/RecordingPluginHost.h"
-#include "host/SettingsContext.h"
-#include "host/UrlLocation.h"
+#include "host/ContainerSession.h"
 #include "microdvd/MicroDVDContainer.h"
 #include "tests/platform/TempFolder.h"
 #include "text/Utf.h"
@@ -80,23 +77,15 @@ void configure(SettingsContext& context, const Choices& choices) {
     if (choices.rateAnswer == 2) context.setSetting("FrameRate", "Ratio", std::string("25"));
 }
 
-struct Entry {
-    std::uint32_t start;
-    std::int32_t duration;
-    std::string text;
-    bool operator==(const Entry&) const = default;
-};
+using Host::Entry;
 
 // Every chunk handed to the host is UTF-8 text without zero bytes, and it owns its bytes.
-Entry take(MediaChunk* chunk) {
+Entry take(Host::OwnedChunk chunk) {
     const std::int32_t size = chunk->sizeField();
     FUZZ_CHECK(size >= 0 && size <= chunk->getCapacity());
-    const unsigned char* data = chunk->lockData();
-    FUZZ_CHECK(size == 0 || data != nullptr);
-    Entry entry{chunk->timestamp, chunk->duration,
-                std::string(reinterpret_cast<const char*>(data), static_cast<std::size_t>(size))};
+    FUZZ_CHECK(size == 0 || chunk->lockData() != nullptr);
     chunk->unlockData();
-    chunk->release();
+    Entry entry = Host::entryOf(*chunk);
     FUZZ_CHECK(isWellFormedUtf8(entry.text));
     FUZZ_CHECK(entry.text.find('\0') == std::string::npos);
     return entry;
@@ -106,26 +95,20 @@ Entry take(MediaChunk* chunk) {
 std::vector<Entry> readAll(StreamInterface& stream, std::size_t fileSize) {
     std::vector<Entry> entries;
     for (;;) {
-        MediaChunk* chunk = nullptr;
-        const std::int32_t result = stream.readStream(&chunk);
-        FUZZ_CHECK(result == Result::Ok || result == Result::NotYet);
-        FUZZ_CHECK(result == Result::Ok || chunk == nullptr);
-        if (!chunk) break;
-        entries.push_back(take(chunk));
+        Host::OwnedChunk chunk;
+        if (Host::readChunk(stream, chunk) != Host::ReadOutcome::Entry) break;
+        entries.push_back(take(std::move(chunk)));
         FUZZ_CHECK(entries.size() <= fileSize);
     }
     return entries;
 }
 
 void readOne(StreamInterface& stream) {
-    MediaChunk* chunk = nullptr;
-    if (stream.readStream(&chunk) == Result::Ok && chunk) take(chunk);
+    Host::OwnedChunk chunk;
+    if (Host::readChunk(stream, chunk) == Host::ReadOutcome::Entry) take(std::move(chunk));
 }
 
-void play(StreamInterface& stream, Host::ManualClock& clock, const Choices& choices,
-          std::size_t fileSize) {
-    FUZZ_CHECK(stream.setClock(&clock) == Result::Ok);
-
+void play(StreamInterface& stream, const Choices& choices, std::size_t fileSize) {
     FUZZ_CHECK(stream.setRate(1000));
     FUZZ_CHECK(stream.reset() == Result::Ok);
     const std::vector<Entry> forwards = readAll(stream, fileSize);
@@ -168,45 +151,50 @@ void play(StreamInterface& stream, Host::ManualClock& clock, const Choices& choi
 
 void run(const Choices& choices, std::string_view file) {
     static const Testing::TempFolder folder;
-    const std::string path = folder.write(choices.textExtension ? "input.txt" : "input.sub", file);
-    const Host::UrlLocation location("file://" + path);
+    const std::string url =
+        "file://" + folder.write(choices.textExtension ? "input.txt" : "input.sub", file);
 
-    Host::RecordingPluginHost host(choices.hostAccepts);
-    SettingsContext context;
-    configure(context, choices);
-    auto* container = new MicroDVDContainer(&host);
-    container->initialize(&context, 0x0000000200000003ull);
+    using Session = Host::ContainerSession;
+    Session session([](PluginHost* host) { return new MicroDVDContainer(host); });
+    session.host().setAcceptFormats(choices.hostAccepts);
+    configure(session.context(), choices);
 
     std::vector<StreamFormat> formats;
-    const bool probed = container->probe(location.get(), 0, &formats);
+    const bool probed = session.probe(url, &formats);
     FUZZ_CHECK(!probed || choices.hostAccepts);
     FUZZ_CHECK(formats.size() <= (choices.hostAccepts ? 0u : 1u));
 
     int opened = 0;
     for (int i = 0; i < (choices.openTwice ? 2 : 1); ++i) {
-        if (container->open(location.get()) == Result::Ok) ++opened;
+        const Session::OpenOutcome outcome = session.open(url);
+        FUZZ_CHECK(outcome != Session::OpenOutcome::NoStream);
+        if (outcome == Session::OpenOutcome::Opened) ++opened;
     }
-    const List<std::uint64_t> programs = container->getProgramIds();
-    FUZZ_CHECK(programs.count == 1);
-    FUZZ_CHECK(container->selectProgram(programs.head->value) == Result::Ok);
     // A failed open leaves no stream behind.
-    const std::vector<StreamInterface*> streams = context.streamsAdded();
-    FUZZ_CHECK(streams.size() == static_cast<std::size_t>(opened));
-    // The stream keeps the clock until the container goes.
-    Host::ManualClock clock(std::numeric_limits<std::int32_t>::max());
-    if (!streams.empty()) play(*streams.back(), clock, choices, file.size());
+    if (opened == 0) {
+        FUZZ_CHECK(session.selectProgram() == Session::OpenOutcome::NoStream);
+        FUZZ_CHECK(session.context().streamsAdded().empty());
+    }
+    session.clock().set(std::numeric_limits<std::int32_t>::max());
+    if (StreamInterface* stream = session.stream()) {
+        FUZZ_CHECK(stream->setClock(&session.clock()) == Result::Ok);
+        play(*stream, choices, file.size());
+    }
 
     if (choices.close) {
-        FUZZ_CHECK(container->close(false) == Result::Ok);
-        FUZZ_CHECK(context.streamsRemoved().size() == streams.size());
+        const std::vector<StreamInterface*> streams = session.context().streamsAdded();
+        FUZZ_CHECK(session.close() == Result::Ok);
+        std::vector<std::uint64_t> ids;
         for (StreamInterface* stream : streams) {
-            MediaChunk* chunk = nullptr;
-            stream->readStream(&chunk);
-            FUZZ_CHECK(chunk == nullptr);
+            Host::OwnedChunk chunk;
+            FUZZ_CHECK(Host::readChunk(*stream, chunk) != Host::ReadOutcome::Entry);
+            if (std::find(ids.begin(), ids.end(), stream->id()) == ids.end())
+                ids.push_back(stream->id());
         }
+        FUZZ_CHECK(session.context().streamsRemoved().size() == ids.size());
     }
-    FUZZ_CHECK(container->release() == 0);
-    FUZZ_CHECK(host.records().size() == 2);
+    session.release();
+    FUZZ_CHECK(session.host().records().size() == 2);
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include "host/PluginLibrary.h"
 
 #include <fstream>
+#include <map>
+#include <mutex>
 
 namespace Tork::Host {
 
@@ -19,6 +21,15 @@ Plugin* PluginLibrary::create(PluginHost* host, std::int32_t* result) const {
     const std::int32_t code = entry_ ? entry_(host, &plugin) : -1;
     if (result) *result = code;
     return plugin;
+}
+
+const PluginLibrary& PluginLibrary::kept(const std::string& path) {
+    static std::mutex mutex;
+    static auto* libraries = new std::map<std::string, const PluginLibrary*>;
+    std::lock_guard guard(mutex);
+    const PluginLibrary*& library = (*libraries)[path];
+    if (!library) library = new PluginLibrary(path);
+    return *library;
 }
 
 std::string PluginLibrary::besideProgram(const std::string& file) {

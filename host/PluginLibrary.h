@@ -25,6 +25,11 @@ public:
     /// A new component holding one reference, or null when the plug-in made none.
     Plugin* create(PluginHost* host, std::int32_t* result = nullptr) const;
 
+    /// The library at `path`, loaded once and never unloaded: the plug-in keeps
+    /// process-wide objects (its logger, its converter binding) that it does not free when
+    /// unloaded, and leak reports at exit still need its symbols. One object per path.
+    static const PluginLibrary& kept(const std::string& path);
+
     /// The plug-in beside the running program: "<its folder>/../lib/<file>" or the same folder.
     static std::string besideProgram(const std::string& file);
 

@@ -69,4 +69,24 @@ std::string_view withoutQueryOrFragment(std::string_view url) {
     return url.substr(0, url.find_first_of("?#"));
 }
 
+std::string fileUrlFromPath(std::string_view absolutePath) {
+    static constexpr char digits[] = "0123456789ABCDEF";
+    std::string url = "file://";
+    url.reserve(url.size() + absolutePath.size());
+    for (const char c : absolutePath) {
+        const auto byte = static_cast<unsigned char>(c);
+        const bool kept = (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
+                          (byte >= '0' && byte <= '9') || c == '-' || c == '.' || c == '_' ||
+                          c == '~' || c == '/';
+        if (kept) {
+            url += c;
+        } else {
+            url += '%';
+            url += digits[byte >> 4];
+            url += digits[byte & 0x0F];
+        }
+    }
+    return url;
+}
+
 }  // namespace Tork

@@ -17,4 +17,9 @@ namespace Tork {
 /// What filePathFromUrl makes the path from: `url` before its query or fragment.
 [[nodiscard]] std::string_view withoutQueryOrFragment(std::string_view url);
 
+/// "file://" and `absolutePath` with every byte but letters, digits, "-._~" and "/"
+/// percent-encoded, so that filePathFromUrl() gives the path back whatever it holds
+/// (blanks, "%", "?", "#", any bytes).
+[[nodiscard]] std::string fileUrlFromPath(std::string_view absolutePath);
+
 }  // namespace Tork

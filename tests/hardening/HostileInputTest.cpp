@@ -1,6 +1,7 @@
 // Files, special files and locations that strangers hand the loaded plug-in: each ends in a
 // clean refusal or a defined result, promptly, with nothing left behind.
-#include "tests/hardening/PluginSession.h"
+#include "framework/Location.h"
+#include "tests/hardening/LoadedPlugin.h"
 #include "tests/platform/TempFolder.h"
 
 #include <gmock/gmock.h>
@@ -172,13 +173,13 @@ TEST(HostileFiles, FrameNumbersAtTheLimits) {
         SCOPED_TRACE(c.line);
         Session session;
         session.context().setSetting("FrameRate", "Ratio", Host::SettingsContext::Ratio{1, 1000});
-        StreamInterface* stream = session.open(urlOf(files().write("limits.sub", c.line)));
+        StreamInterface* stream = session.openStream(urlOf(files().write("limits.sub", c.line)));
         ASSERT_NE(stream, nullptr);
         std::uint32_t start = 0;
         ASSERT_EQ(stream->findKeyTime(0, 0, &start), Result::Ok);
         EXPECT_EQ(start, c.start);
-        session.clock().set(kLatest);
-        const std::vector<Entry> entries = Session::readAll(*stream);
+        session.clock().set(latestClockTime);
+        const std::vector<Entry> entries = readDue(*stream);
         if (c.due) {
             EXPECT_THAT(entries, ElementsAre(Entry{c.start, c.duration, "x"}));
         } else {
@@ -351,34 +352,34 @@ TEST(Lifecycle, ReleasedWithoutClosing) {
     {
         SCOPED_TRACE("opened, partly read");
         Session session;
-        StreamInterface* stream = session.open(url);
+        StreamInterface* stream = session.openStream(url);
         ASSERT_NE(stream, nullptr);
         session.clock().set(0);  // only the first entry is due
-        EXPECT_EQ(Session::readAll(*stream).size(), 1u);
+        EXPECT_EQ(readDue(*stream).size(), 1u);
     }
     {
         SCOPED_TRACE("opened twice");
         Session session;
-        ASSERT_NE(session.open(url), nullptr);
-        ASSERT_NE(session.open(url), nullptr);
+        ASSERT_NE(session.openStream(url), nullptr);
+        ASSERT_NE(session.openStream(url), nullptr);
         EXPECT_EQ(session.context().streamsAdded().size(), 3u);  // announced at each select
     }
     {
         SCOPED_TRACE("opened, then a failed open");
         Session session;
-        ASSERT_NE(session.open(url), nullptr);
-        EXPECT_EQ(session.open(bad), nullptr);
+        ASSERT_NE(session.openStream(url), nullptr);
+        EXPECT_EQ(session.openStream(bad), nullptr);
         EXPECT_EQ(session.container().close(true), Result::Ok);  // closes nothing
     }
     {
         SCOPED_TRACE("closed, then opened again");
         Session session;
-        ASSERT_NE(session.open(url), nullptr);
+        ASSERT_NE(session.openStream(url), nullptr);
         EXPECT_EQ(session.container().close(false), Result::Ok);
-        StreamInterface* stream = session.open(url);
+        StreamInterface* stream = session.openStream(url);
         ASSERT_NE(stream, nullptr);
-        session.clock().set(kLatest);
-        EXPECT_EQ(Session::readAll(*stream).size(), 3u);
+        session.clock().set(latestClockTime);
+        EXPECT_EQ(readDue(*stream).size(), 3u);
     }
 }
 

@@ -1,6 +1,6 @@
 // The two largest files a stranger may plausibly hand over: one 50 MB line, and 2,000,000
 // short lines. Both open, play back whole and go without a trace.
-#include "tests/hardening/PluginSession.h"
+#include "tests/hardening/LoadedPlugin.h"
 #include "tests/platform/TempFolder.h"
 
 #include <gtest/gtest.h>

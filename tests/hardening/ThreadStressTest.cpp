@@ -1,6 +1,7 @@
 // Host threads on the loaded plug-in: eight with containers of their own, opening, reading,
 // seeking, changing rate and closing in loops, and several sharing one container.
-#include "tests/hardening/PluginSession.h"
+#include "host/UrlLocation.h"
+#include "tests/hardening/LoadedPlugin.h"
 #include "tests/platform/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -69,10 +70,10 @@ TEST(HostThreads, ContainersOfTheirOwn) {
                 Session session;
                 session.context().setSetting("CodePage", "OverrideEmbedded", false);
                 EXPECT_TRUE(session.probe(url));
-                StreamInterface* stream = session.open(round % 4 == 3 ? utf16 : url);
+                StreamInterface* stream = session.openStream(round % 4 == 3 ? utf16 : url);
                 ASSERT_NE(stream, nullptr);
-                session.clock().set(kLatest);
-                entriesRead += static_cast<int>(Session::readAll(*stream).size());
+                session.clock().set(latestClockTime);
+                entriesRead += static_cast<int>(readDue(*stream).size());
                 for (int step = 0; step < 100; ++step) {
                     session.clock().set((step * 131 + t) % 8000);
                     hostCall(*stream, step + t);
@@ -92,7 +93,7 @@ TEST(HostThreads, SharedContainer) {
     const TempFolder folder;
     const std::string url = "file://" + folder.write("shared.sub", subtitleFile(300));
     Session session;
-    StreamInterface* first = session.open(url);
+    StreamInterface* first = session.openStream(url);
     ASSERT_NE(first, nullptr);
     session.clock().set(4000);
     std::atomic<int> calls{0};

@@ -6,13 +6,10 @@
 #include "framework/Plugin.h"
 #include "framework/StreamFormat.h"
 #include "framework/StreamInterface.h"
-#include "host/ManualClock.h"
-#include "host/PluginLibrary.h"
-#include "host/RecordingPluginHost.h"
-#include "host/SettingsContext.h"
+#include "host/ContainerSession.h"
 #include "host/UrlLocation.h"
+#include "platform/LibraryNames.h"
 #include "tests/platform/TempFolder.h"
-#include "tests/support/ReadEntries.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -40,10 +37,12 @@ class Installation {
 public:
     explicit Installation(const char* plugin) {
         namespace fs = std::filesystem;
-        fs::copy_file(plugin, folder_.path("libtork_microdvd.so"));
-        fs::copy_file(TORK_RECORDING_LIBRARY_PATH, folder_.path("libTork_Logging.so"));
-        library_ = std::make_unique<Host::PluginLibrary>(folder_.path("libtork_microdvd.so"));
-        logging_ = std::make_unique<DynamicLibrary>(folder_.path("libTork_Logging.so"));
+        const std::string pluginFile = folder_.path(LibraryNames::sharedLibrary("tork_microdvd"));
+        const std::string loggingFile = folder_.path(LibraryNames::sharedLibrary("Tork_Logging"));
+        fs::copy_file(plugin, pluginFile);
+        fs::copy_file(TORK_RECORDING_LIBRARY_PATH, loggingFile);
+        library_ = std::make_unique<Host::PluginLibrary>(pluginFile);
+        logging_ = std::make_unique<DynamicLibrary>(loggingFile);
     }
 
     const Host::PluginLibrary& library() const { return *library_; }
@@ -89,66 +88,22 @@ const Installation& installationWithoutIcu() {
     return shared;
 }
 
-using Testing::Entry;
+using Host::Entry;
+using Host::readDue;
 
-// A component made by the loaded plug-in, initialised with a host context.
-class Session {
+// A component of an installation's plug-in, and files written beside it.
+class Session : public Host::ContainerSession {
 public:
     explicit Session(const Installation& installation = Tork::installation())
-        : installation_(installation) {
-        plugin_ = installation.library().create(&host_);
-        if (!plugin_) return;
-        void* face = nullptr;
-        if (plugin_->queryInterface(InterfaceId::container, &face) == 0)
-            container_ = static_cast<ContainerInterface*>(face);
-        if (container_) container_->initialize(&context_, 0x0000000200000003ull);
-    }
-    ~Session() { release(); }
-
-    /// Releases the component (once).
-    void release() {
-        if (plugin_) plugin_->release();
-        plugin_ = nullptr;
-        container_ = nullptr;
-    }
-
-    ContainerInterface* container() const { return container_; }
-    SettingsContext& context() { return context_; }
-    RecordingPluginHost& host() { return host_; }
-    Plugin* plugin() const { return plugin_; }
-
-    /// Opens `url`, selects the program and answers the selected stream, or null.
-    StreamInterface* open(const std::string& url) {
-        const Host::UrlLocation location(url);
-        if (container_->open(location.get()) != 0) return nullptr;
-        const List<std::uint64_t> programs = container_->getProgramIds();
-        if (programs.count != 1 || container_->selectProgram(programs.head->value) != 0)
-            return nullptr;
-        const auto added = context_.streamsAdded();
-        return added.empty() ? nullptr : added.back();
-    }
-
-    static std::vector<Entry> readAll(StreamInterface* stream) { return Testing::readAll(*stream); }
+        : ContainerSession(installation.library()), installation_(installation) {}
 
     /// Opens a file of `contents` and reads it whole; nothing when the open fails.
     std::optional<std::vector<Entry>> readFile(const std::string& name, std::string_view contents) {
-        const std::string path = installation_.files().write(name, contents);
-        StreamInterface* stream = open("file://" + path);
-        if (!stream) return std::nullopt;
-        stream->setClock(&clock_);
-        clock_.set(0x7FFFFFFF);
-        return readAll(stream);
+        return read("file://" + installation_.files().write(name, contents));
     }
-
-    Host::ManualClock& clock() { return clock_; }
 
 private:
     const Installation& installation_;
-    RecordingPluginHost host_;
-    SettingsContext context_;
-    Host::ManualClock clock_;
-    Plugin* plugin_ = nullptr;
-    ContainerInterface* container_ = nullptr;
 };
 
 const std::string kSample =
@@ -162,9 +117,9 @@ TEST(EndToEnd, PlaysAFileThroughTheWholeLife) {
     const std::string path = installation().files().write("life.sub", kSample);
     const std::string url = "file://" + path;
     Session session;
-    ASSERT_NE(session.container(), nullptr);
+    ASSERT_TRUE(session.ready());
     Plugin* plugin = session.plugin();
-    ContainerInterface& container = *session.container();
+    ContainerInterface& container = session.container();
     {
         const Host::UrlLocation location(url);
         std::vector<StreamFormat> formats;
@@ -172,8 +127,8 @@ TEST(EndToEnd, PlaysAFileThroughTheWholeLife) {
         EXPECT_TRUE(formats.empty());
         EXPECT_THAT(session.host().formatsChecked(), ElementsAre("UTF8"));
 
-        StreamInterface* stream = session.open(url);
-        ASSERT_NE(stream, nullptr);
+        ASSERT_EQ(session.open(url), Host::ContainerSession::OpenOutcome::Opened);
+        StreamInterface* stream = session.stream();
         const std::uint64_t streamId = stream->id();
         EXPECT_THAT(session.context().streamsSelected(), ElementsAre(std::make_pair(streamId, 1)));
         EXPECT_EQ(std::string(stream->getFormat()->code, 8), std::string("UTF8\0\0\0\0", 8));
@@ -192,25 +147,25 @@ TEST(EndToEnd, PlaysAFileThroughTheWholeLife) {
         session.clock().set(400);
         EXPECT_EQ(stream->readStream(&chunk), -1);  // first entry at 1000 ms is not due
         session.clock().set(100000);
-        const std::vector<Entry> forwards = Session::readAll(stream);
+        const std::vector<Entry> forwards = readDue(*stream);
         EXPECT_THAT(forwards,
                     ElementsAre(Entry{1000, 2000, "<i>Hello\nworld</i>"}, Entry{2000, 400, "Early"},
                                 Entry{4000, 2000, "<b>Bold</B>"}));
 
         EXPECT_TRUE(stream->setRate(-1000));
         EXPECT_EQ(stream->reset(), 0);
-        const std::vector<Entry> backwards = Session::readAll(stream);
+        const std::vector<Entry> backwards = readDue(*stream);
         EXPECT_EQ(backwards, std::vector<Entry>(forwards.rbegin(), forwards.rend()));
 
         std::uint32_t sought = 0;
         EXPECT_TRUE(stream->setRate(1000));
         EXPECT_EQ(stream->seekStream(3001, &sought, 0), 0);  // the first entry not ended by then
         EXPECT_EQ(sought, 4000u);
-        EXPECT_EQ(Session::readAll(stream).size(), 1u);
+        EXPECT_EQ(readDue(*stream).size(), 1u);
 
         EXPECT_EQ(container.close(false), 0);
         EXPECT_THAT(session.context().streamsRemoved(), ElementsAre(streamId));
-        EXPECT_EQ(Session::readAll(stream).size(), 0u);  // the stream outlives close
+        EXPECT_EQ(readDue(*stream).size(), 0u);  // the stream outlives close
         const auto logs = installation().logs();
         std::vector<std::string> opened;
         for (const Logged& log : logs) {
@@ -337,14 +292,14 @@ TEST(EndToEnd, RefusesWhatItCannotServe) {
         EXPECT_FALSE(session.readFile(c.name, c.contents).has_value());
         EXPECT_TRUE(session.context().streamsAdded().empty());
         std::uint64_t size = 12345;
-        EXPECT_NE(session.container()->getFileSize(&size), 0);
+        EXPECT_NE(session.container().getFileSize(&size), 0);
         EXPECT_EQ(size, 12345u);
     }
     Session session;
     const Host::UrlLocation missing("file:///nonexistent/folder/movie.sub");
-    EXPECT_NE(session.container()->open(missing.get()), 0);
+    EXPECT_NE(session.container().open(missing.get()), 0);
     const Host::UrlLocation other("http://example.invalid/movie.sub");
-    EXPECT_NE(session.container()->open(other.get()), 0);
+    EXPECT_NE(session.container().open(other.get()), 0);
 }
 
 struct ProbeCase {
@@ -375,7 +330,7 @@ TEST(EndToEnd, ProbeLooksAtTheFirstLineAndRelaysTheHost) {
         const std::string path = installation().files().write(c.name, c.contents);
         const Host::UrlLocation location("file://" + path);
         std::vector<StreamFormat> formats;
-        EXPECT_EQ(session.container()->probe(location.get(), 0, &formats), c.answer);
+        EXPECT_EQ(session.container().probe(location.get(), 0, &formats), c.answer);
         ASSERT_EQ(formats.size(), c.formats);
         if (!formats.empty()) {
             EXPECT_EQ(std::string(formats[0].code, 8), std::string("UTF8\0\0\0\0", 8));
@@ -383,7 +338,7 @@ TEST(EndToEnd, ProbeLooksAtTheFirstLineAndRelaysTheHost) {
             EXPECT_EQ(formats[0].fourth, 4u);
             EXPECT_EQ(formats[0].fifth, 0u);
         }
-        EXPECT_FALSE(session.container()->probe(location.get(), 0, nullptr) && !c.hostAccepts);
+        EXPECT_FALSE(session.container().probe(location.get(), 0, nullptr) && !c.hostAccepts);
     }
 }
 

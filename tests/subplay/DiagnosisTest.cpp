@@ -1,7 +1,7 @@
 // Why a location failed, told without touching anything but regular files.
 #include "tools/subplay/Diagnosis.h"
-#include "tools/subplay/FileUrl.h"
 #include "tests/platform/TempFolder.h"
+#include "text/FileUrl.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

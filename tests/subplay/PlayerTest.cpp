@@ -21,15 +21,15 @@ public:
           reverse_(reverse),
           cursor_(reverse ? static_cast<int>(entries_.size()) - 1 : 0) {}
 
-    ReadOutcome read(Entry& entry) override {
-        if (cursor_ < 0 || cursor_ >= static_cast<int>(entries_.size())) return ReadOutcome::End;
+    Host::ReadOutcome read(Entry& entry) override {
+        if (cursor_ < 0 || cursor_ >= static_cast<int>(entries_.size())) return Host::ReadOutcome::End;
         const Entry& next = entries_[static_cast<std::size_t>(cursor_)];
         if (static_cast<std::uint32_t>(clock_.currentTime()) + 500u < next.start) {
-            return ReadOutcome::NotYet;
+            return Host::ReadOutcome::NotYet;
         }
         entry = next;
         cursor_ += reverse_ ? -1 : 1;
-        return ReadOutcome::Entry;
+        return Host::ReadOutcome::Entry;
     }
 
     void stepBackTo(std::uint32_t time) override {

@@ -100,25 +100,23 @@ TEST(Writers, CueEndsNeverBeforeTheStartNorWrap) {
     }
 }
 
-TEST(Writers, IllFormedUtf8IsReplaced) {
+TEST(Writers, OnlyPrintableTextGoesOut) {
     struct Row {
         std::string_view bytes;
         std::string_view text;
     };
+    const std::string_view r = "\xEF\xBF\xBD";
     const Row rows[] = {
-        {"plain", "plain"},
-        {"\xC5\xBDlu\xC5\xA5", "\xC5\xBDlu\xC5\xA5"},
-        {"\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80"},
-        {"caf\xE9!", "caf\xEF\xBF\xBD!"},                                          // Latin-1 byte
-        {"\xC0\xAF", "\xEF\xBF\xBD\xEF\xBF\xBD"},                                  // overlong
-        {"\xED\xA0\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},                  // surrogate
-        {"\xF4\x90\x80\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},  // > U+10FFFF
-        {"end\xE2\x82", "end\xEF\xBF\xBD\xEF\xBF\xBD"},                            // cut short
+        {"\xC5\xBDlu\xC5\xA5\tand\nmore", "\xC5\xBDlu\xC5\xA5\tand\nmore"},
+        {"caf\xE9!", "caf\xEF\xBF\xBD!"},  // a Latin-1 byte
+        {"\x1B]0;title\x07", "\xEF\xBF\xBD]0;title\xEF\xBF\xBD"},
+        {"\r\x7F\xC2\x9B\xC2\xA0", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xC2\xA0"},  // CR, DEL, CSI
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(testing::PrintToString(std::string(row.bytes)));
-        EXPECT_EQ(validUtf8(row.bytes), row.text);
+        EXPECT_EQ(printable(row.bytes), row.text);
     }
+    EXPECT_EQ(printable(std::string_view("a\0b", 3)), std::string("a") + std::string(r) + "b");
     EXPECT_EQ(jsonString(std::string_view("\x01\x1f\x7f", 3)), "\"\\u0001\\u001f\x7f\"");
     EXPECT_EQ(jsonString(std::string_view("a\0b", 3)), "\"a\\u0000b\"");
 }

@@ -1,12 +1,35 @@
 #include "tools/subplay/Diagnosis.h"
 
-#include "tools/subplay/FileUrl.h"
 #include "platform/FileHandle.h"
+#include "text/FileUrl.h"
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
+#include <string_view>
 #include <system_error>
 
 namespace Tork::Subplay {
+
+namespace {
+
+bool isFileUrl(std::string_view url) {
+    constexpr std::string_view scheme = "file:";
+    return url.size() >= scheme.size() &&
+           std::equal(scheme.begin(), scheme.end(), url.begin(), [](char a, char b) {
+               return a == std::tolower(static_cast<unsigned char>(b));
+           });
+}
+
+// What the plug-in takes for the extension: from the last "." of the URL, without its
+// query and fragment, to the end.
+std::string_view urlExtension(std::string_view url) {
+    url = url.substr(0, url.find_first_of("?#"));
+    const auto dot = url.rfind('.');
+    return dot == std::string_view::npos ? std::string_view() : url.substr(dot);
+}
+
+}  // namespace
 
 std::string explainFailure(const std::string& url, Attempt attempt, bool probeAccepted) {
     if (!isFileUrl(url)) return "not a file: URL";
@@ -16,7 +39,7 @@ std::string explainFailure(const std::string& url, Attempt attempt, bool probeAc
             return "the MicroDVD plug-in opens only names ending in .sub or .txt (lower case)";
         }
     }
-    const auto path = pathFromFileUrl(url);
+    const auto path = filePathFromUrl(url);
     if (!path) return "not a file: URL of a local file";
     std::error_code error;
     const auto status = std::filesystem::status(*path, error);

@@ -94,14 +94,14 @@ private:
     void fill() {
         while (!pending_ && !readingDone_) {
             Entry entry;
-            const ReadOutcome outcome = source_.read(entry);
-            if (outcome == ReadOutcome::Entry) {
+            const Host::ReadOutcome outcome = source_.read(entry);
+            if (outcome == Host::ReadOutcome::Entry) {
                 pending_ = std::move(entry);
                 steppedBack_ = false;
-            } else if (outcome == ReadOutcome::End) {
+            } else if (outcome == Host::ReadOutcome::End) {
                 readingDone_ = true;
             } else if (!reverse()) {
-                if (clock_.currentTime() == latestClockTime) {
+                if (clock_.currentTime() == Host::latestClockTime) {
                     readingDone_ = unreachable_ = true;
                 }
                 return;  // not due yet
@@ -234,8 +234,8 @@ private:
 
 }  // namespace
 
-ReadOutcome StreamSource::read(Entry& entry) {
-    return readEntry(stream_, entry);
+Host::ReadOutcome StreamSource::read(Entry& entry) {
+    return Host::readEntry(stream_, entry);
 }
 
 void StreamSource::stepBackTo(std::uint32_t time) {

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "tools/subplay/PlaybackClock.h"
-#include "tools/subplay/Session.h"
+#include "tools/subplay/Stream.h"
 #include "tools/subplay/Writers.h"
 
 #include <chrono>
@@ -21,7 +21,7 @@ namespace Tork::Subplay {
 class EntrySource {
 public:
     virtual ~EntrySource() = default;
-    virtual ReadOutcome read(Entry& entry) = 0;
+    virtual Host::ReadOutcome read(Entry& entry) = 0;
     /// Going backwards: continue with the last entry that starts at or before `time`.
     virtual void stepBackTo(std::uint32_t time) = 0;
 };
@@ -29,7 +29,7 @@ public:
 class StreamSource : public EntrySource {
 public:
     explicit StreamSource(StreamInterface& stream) : stream_(stream) {}
-    ReadOutcome read(Entry& entry) override;
+    Host::ReadOutcome read(Entry& entry) override;
     void stepBackTo(std::uint32_t time) override;
 
 private:

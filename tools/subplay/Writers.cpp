@@ -1,5 +1,6 @@
 #include "tools/subplay/Writers.h"
 
+#include "text/Utf.h"
 #include "tools/subplay/Markup.h"
 
 #include <algorithm>
@@ -10,33 +11,6 @@
 namespace Tork::Subplay {
 
 namespace {
-
-/// Length of the well-formed UTF-8 sequence at the start of `bytes`, or 0.
-std::size_t sequenceLength(std::string_view bytes) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
-    const unsigned char lead = byte(0);
-    if (lead < 0x80) return 1;
-    std::size_t length = 0;
-    unsigned char low = 0x80, high = 0xBF;  // range of the second byte
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0) low = 0xA0;
-        if (lead == 0xED) high = 0x9F;  // no surrogates
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0) low = 0x90;
-        if (lead == 0xF4) high = 0x8F;
-    } else {
-        return 0;
-    }
-    if (bytes.size() < length || byte(1) < low || byte(1) > high) return 0;
-    for (std::size_t i = 2; i < length; ++i) {
-        if (byte(i) < 0x80 || byte(i) > 0xBF) return 0;
-    }
-    return length;
-}
 
 /// The text's lines for a cue: blank lines would end the cue early, so they go.
 std::vector<std::string> cueLines(const std::string& text) {
@@ -145,24 +119,8 @@ std::string formatTime(std::uint32_t milliseconds, char separator) {
     return text;
 }
 
-std::string validUtf8(std::string_view bytes) {
-    std::string out;
-    out.reserve(bytes.size());
-    while (!bytes.empty()) {
-        const std::size_t length = sequenceLength(bytes);
-        if (length == 0) {
-            out += "\xEF\xBF\xBD";
-            bytes.remove_prefix(1);
-        } else {
-            out += bytes.substr(0, length);
-            bytes.remove_prefix(length);
-        }
-    }
-    return out;
-}
-
 std::string printable(std::string_view bytes) {
-    const std::string text = validUtf8(bytes);
+    const std::string text = replaceIllFormedUtf8(bytes);
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {

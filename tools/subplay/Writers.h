@@ -1,6 +1,7 @@
 // Writers that print a stream's entries as JSON, SubRip, WebVTT or plain text.
 #pragma once
 
+#include "host/ContainerSession.h"
 #include "tools/subplay/Options.h"
 
 #include <cstdint>
@@ -11,12 +12,7 @@
 
 namespace Tork::Subplay {
 
-/// One chunk as the stream handed it out.
-struct Entry {
-    std::uint32_t start = 0;    // ms
-    std::int32_t duration = 0;  // ms; may be negative
-    std::string text;           // UTF-8 with the plug-in's mark-up; "\n" between lines
-};
+using Host::Entry;
 
 struct StreamDescription {
     std::string name;
@@ -42,9 +38,6 @@ std::uint32_t cueEnd(std::uint32_t start, std::int32_t duration);
 
 /// "HH:MM:SS<separator>mmm"; hours take more digits when they need them.
 std::string formatTime(std::uint32_t milliseconds, char separator = '.');
-
-/// `bytes` with every ill-formed UTF-8 sequence replaced by U+FFFD.
-std::string validUtf8(std::string_view bytes);
 
 /// `bytes` as subplay prints them anywhere: ill-formed UTF-8 and every control character
 /// but line feed and tab (C0, DEL, C1) replaced by U+FFFD, so nothing in a file can drive

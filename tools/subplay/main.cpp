@@ -1,17 +1,18 @@
 // subplay: plays or converts a MicroDVD file through the plug-in, loaded as a player loads it.
 #include "framework/StreamInterface.h"
+#include "host/ContainerSession.h"
 #include "host/ManualClock.h"
 #include "host/PluginLibrary.h"
+#include "host/UrlLocation.h"
+#include "platform/LibraryNames.h"
+#include "platform/Terminal.h"
 #include "tools/subplay/Diagnosis.h"
-#include "tools/subplay/FileUrl.h"
 #include "tools/subplay/Options.h"
 #include "tools/subplay/PlaybackClock.h"
 #include "tools/subplay/Player.h"
 #include "tools/subplay/PluginLog.h"
-#include "tools/subplay/Session.h"
+#include "tools/subplay/Stream.h"
 #include "tools/subplay/Writers.h"
-#include "platform/LibraryNames.h"
-#include "platform/Terminal.h"
 
 #include <algorithm>
 #include <exception>
@@ -48,13 +49,6 @@ std::string workingFolder() {
     return error ? std::string("/") : folder.string();
 }
 
-/// The stream keeps the clock it is given until the container is released, so the clocks
-/// are made before the session and outlive it.
-struct Clocks {
-    Host::ManualClock farAhead;
-    std::optional<PlaybackClock> playback;
-};
-
 int convert(StreamInterface& stream, const StreamDescription& description, const Options& options,
             Host::ManualClock& clock) {
     positionStream(stream, {options.reverse, options.seek});
@@ -72,7 +66,7 @@ int playInRealTime(StreamInterface& stream, const Options& options,
     if (options.seek) {
         origin = *options.seek;
     } else if (options.reverse && lastEnd) {
-        origin = std::min<double>(*lastEnd, latestClockTime);
+        origin = std::min<double>(*lastEnd, Host::latestClockTime);
     }
     clock.emplace(origin, options.speed, options.reverse);
     stream.setClock(&*clock);
@@ -115,15 +109,15 @@ int run(const std::vector<std::string_view>& arguments) {
         log.emplace(pluginPath);
         if (!log->enabled()) std::cerr << "subplay: --log: " << log->error() << '\n';
     }
-    const std::string url = locationFor(options.input, workingFolder());
+    const std::string url = Host::locationFor(options.input, workingFolder());
     const HostSettings settings{options.frameRate, options.encoding, options.ignoreSignature,
                                 options.language};
-    // The plug-in keeps process-wide objects (its logger, its converter binding) until it
-    // is unloaded and does not free them then, so, like a player, subplay never unloads it.
-    static const Host::PluginLibrary* const library = new Host::PluginLibrary(pluginPath);
-    Clocks clocks;
-    Session session(*library, settings);
+    const Host::PluginLibrary& library = Host::PluginLibrary::kept(pluginPath);
+    // The stream keeps the clock it is given until the component is released.
+    std::optional<PlaybackClock> playback;
+    Host::ContainerSession session(library);
     if (!session.ready()) return fail(session.error());
+    applySettings(session.context(), settings);
 
     // A player probes before it opens; the answer also says which line the plug-in disliked.
     const bool recognised = session.probe(url);
@@ -133,18 +127,18 @@ int run(const std::vector<std::string_view>& arguments) {
                     explainFailure(url, Attempt::Probe, recognised));
     }
     switch (session.open(url)) {
-        case Session::OpenOutcome::Opened:
+        case Host::ContainerSession::OpenOutcome::Opened:
             break;
-        case Session::OpenOutcome::Refused:
+        case Host::ContainerSession::OpenOutcome::Refused:
             return fail(options.input +
                         ": cannot open: " + explainFailure(url, Attempt::Open, recognised));
-        case Session::OpenOutcome::NoStream:
+        case Host::ContainerSession::OpenOutcome::NoStream:
             return fail(options.input + ": " + session.error());
     }
     StreamInterface& stream = *session.stream();
     const int status = options.mode == Mode::Play
-                           ? playInRealTime(stream, options, clocks.playback)
-                           : convert(stream, session.describeStream(), options, clocks.farAhead);
+                           ? playInRealTime(stream, options, playback)
+                           : convert(stream, describeStream(stream), options, session.clock());
     std::cout.flush();
     if (!std::cout) return fail("cannot write to standard output");
     return status;

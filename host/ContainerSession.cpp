@@ -1,0 +1,156 @@
+#include "host/ContainerSession.h"
+
+#include "framework/ContainerInterface.h"
+#include "framework/InterfaceId.h"
+#include "framework/MediaBuffer.h"
+#include "framework/Plugin.h"
+#include "framework/ResultCode.h"
+#include "framework/StreamFormat.h"
+#include "framework/StreamInterface.h"
+#include "host/UrlLocation.h"
+
+#include <algorithm>
+
+namespace Tork::Host {
+
+std::ostream& operator<<(std::ostream& out, const Entry& entry) {
+    return out << '{' << entry.start << ", " << entry.duration << ", \"" << entry.text << "\"}";
+}
+
+void ChunkRelease::operator()(MediaChunk* chunk) const {
+    chunk->release();
+}
+
+ReadOutcome readChunk(StreamInterface& stream, OwnedChunk& chunk) {
+    MediaChunk* raw = nullptr;
+    const std::int32_t result = stream.readStream(&raw);
+    chunk.reset(raw);
+    if (chunk) return ReadOutcome::Entry;
+    return result == Result::NotYet ? ReadOutcome::NotYet : ReadOutcome::End;
+}
+
+Entry entryOf(MediaChunk& chunk) {
+    const std::int32_t capacity = chunk.getCapacity();
+    const std::int32_t size = chunk.sizeField();
+    const std::int32_t length = size >= 0 && size < capacity ? size : capacity;
+    const unsigned char* data = chunk.lockData();
+    Entry entry{chunk.timestamp, chunk.duration,
+                std::string(reinterpret_cast<const char*>(data),
+                            data && length > 0 ? static_cast<std::size_t>(length) : 0)};
+    chunk.unlockData();
+    return entry;
+}
+
+ReadOutcome readEntry(StreamInterface& stream, Entry& entry) {
+    OwnedChunk chunk;
+    const ReadOutcome outcome = readChunk(stream, chunk);
+    if (chunk) entry = entryOf(*chunk);
+    return outcome;
+}
+
+std::vector<Entry> readDue(StreamInterface& stream) {
+    std::vector<Entry> entries;
+    Entry entry;
+    while (readEntry(stream, entry) == ReadOutcome::Entry) entries.push_back(std::move(entry));
+    return entries;
+}
+
+ContainerSession::ContainerSession(const PluginLibrary& library)
+    : ContainerSession([&library](PluginHost* host) { return library.create(host); }) {
+    if (!library.loaded()) error_ = library.error();
+}
+
+ContainerSession::ContainerSession(const Factory& make) {
+    plugin_ = make(&host_);
+    if (!plugin_) {
+        error_ = "the plug-in made no component";
+        return;
+    }
+    void* face = nullptr;
+    if (plugin_->queryInterface(InterfaceId::container, &face) != Result::Ok || !face) {
+        error_ = "the plug-in has no container interface";
+        return;
+    }
+    container_ = static_cast<ContainerInterface*>(face);
+    container_->initialize(&context_, context_.newId());
+}
+
+ContainerSession::~ContainerSession() {
+    if (opened_ && container_) container_->close(/*flag*/ false);
+    release();
+}
+
+void ContainerSession::release() {
+    if (plugin_) plugin_->release();
+    plugin_ = nullptr;
+    container_ = nullptr;
+    stream_ = nullptr;
+}
+
+bool ContainerSession::probe(const std::string& url, std::vector<StreamFormat>* formats) {
+    if (!container_) return false;
+    const UrlLocation location(url);
+    return container_->probe(location.get(), /*reserved*/ 0, formats);
+}
+
+ContainerSession::OpenOutcome ContainerSession::open(const std::string& url) {
+    if (!container_) return OpenOutcome::Refused;
+    const UrlLocation location(url);
+    if (container_->open(location.get()) != Result::Ok) {
+        error_ = "the plug-in could not open it";
+        return OpenOutcome::Refused;
+    }
+    opened_ = true;
+    return selectProgram();
+}
+
+ContainerSession::OpenOutcome ContainerSession::selectProgram() {
+    stream_ = nullptr;
+    if (!container_) return OpenOutcome::NoStream;
+    const List<std::uint64_t> programs = container_->getProgramIds();
+    if (!programs.head) {
+        error_ = "the plug-in lists no program";
+        return OpenOutcome::NoStream;
+    }
+    if (container_->selectProgram(programs.head->value) != Result::Ok) {
+        error_ = "the plug-in refused its own program";
+        return OpenOutcome::NoStream;
+    }
+    const auto selected = context_.streamsSelected();
+    const auto added = context_.streamsAdded();
+    const auto enabled = std::find_if(selected.rbegin(), selected.rend(),
+                                      [](const auto& choice) { return choice.second != 0; });
+    if (enabled != selected.rend()) {
+        const auto found = std::find_if(added.rbegin(), added.rend(), [&](StreamInterface* s) {
+            return s->id() == enabled->first;
+        });
+        if (found != added.rend()) stream_ = *found;
+    }
+    if (!stream_) {
+        error_ = "the plug-in selected no stream";
+        return OpenOutcome::NoStream;
+    }
+    return OpenOutcome::Opened;
+}
+
+StreamInterface* ContainerSession::openStream(const std::string& url) {
+    if (open(url) != OpenOutcome::Opened) return nullptr;
+    stream_->setClock(&clock_);
+    return stream_;
+}
+
+std::optional<std::vector<Entry>> ContainerSession::read(const std::string& url) {
+    StreamInterface* stream = openStream(url);
+    if (!stream) return std::nullopt;
+    clock_.set(latestClockTime);
+    return readDue(*stream);
+}
+
+std::int32_t ContainerSession::close(bool flag) {
+    if (!container_) return Result::Failure;
+    opened_ = false;
+    stream_ = nullptr;
+    return container_->close(flag);
+}
+
+}  // namespace Tork::Host

@@ -1,0 +1,119 @@
+// One container component driven as a player drives it: made, initialised with the host's
+// settings, probed, opened, its program selected, its stream read, closed and released.
+#pragma once
+
+#include "host/ManualClock.h"
+#include "host/PluginLibrary.h"
+#include "host/RecordingPluginHost.h"
+#include "host/SettingsContext.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace Tork {
+class ContainerInterface;
+class MediaChunk;
+class Plugin;
+class PluginHost;
+class StreamInterface;
+struct StreamFormat;
+}  // namespace Tork
+
+namespace Tork::Host {
+
+/// One entry as a stream handed it out.
+struct Entry {
+    std::uint32_t start = 0;    // ms
+    std::int32_t duration = 0;  // ms; may be negative
+    std::string text;           // UTF-8 with the plug-in's mark-up; "\n" between lines
+    bool operator==(const Entry&) const = default;
+};
+std::ostream& operator<<(std::ostream& out, const Entry& entry);
+
+struct ChunkRelease {
+    void operator()(MediaChunk* chunk) const;
+};
+/// A chunk the host holds; released when the owner goes.
+using OwnedChunk = std::unique_ptr<MediaChunk, ChunkRelease>;
+
+enum class ReadOutcome { Entry, NotYet, End };
+
+/// One readStream call. End also when the stream answers a failure; a chunk comes only with
+/// Entry.
+ReadOutcome readChunk(StreamInterface& stream, OwnedChunk& chunk);
+/// The chunk's time and text: its size bytes, at most its capacity.
+Entry entryOf(MediaChunk& chunk);
+/// One readStream call; a chunk handed out is copied into `entry` and released at once.
+ReadOutcome readEntry(StreamInterface& stream, Entry& entry);
+/// Every entry due at the stream's clock, in reading order.
+std::vector<Entry> readDue(StreamInterface& stream);
+
+/// The component, its host, its context with the settings, and a clock the host sets. The
+/// destructor closes an opened container and releases the component; a stream keeps its
+/// clock until then, so the session's own clock lives as long.
+class ContainerSession {
+public:
+    /// Makes the component, given the host it reports to; answers null when it cannot.
+    using Factory = std::function<Plugin*(PluginHost*)>;
+
+    /// A component of the loaded `library`, which must stay loaded while the session lives.
+    explicit ContainerSession(const PluginLibrary& library);
+    /// A component the host makes itself, holding one reference the session takes over.
+    explicit ContainerSession(const Factory& make);
+    ~ContainerSession();
+    ContainerSession(const ContainerSession&) = delete;
+    ContainerSession& operator=(const ContainerSession&) = delete;
+
+    /// False, with error() saying why, when there is no library, no component or no
+    /// container interface.
+    bool ready() const { return container_ != nullptr; }
+    const std::string& error() const { return error_; }
+
+    Plugin* plugin() const { return plugin_; }
+    ContainerInterface& container() const { return *container_; }
+    SettingsContext& context() { return context_; }
+    RecordingPluginHost& host() { return host_; }
+    ManualClock& clock() { return clock_; }
+
+    /// The container's probe of `url`; false also when the session is not ready.
+    bool probe(const std::string& url, std::vector<StreamFormat>* formats = nullptr);
+
+    enum class OpenOutcome { Opened, Refused, NoStream };
+    /// Opens `url`, then selectProgram(). Refused when the container's open fails.
+    OpenOutcome open(const std::string& url);
+    /// Lists the programs, selects the first and takes the stream the container selected.
+    /// NoStream, with error() saying which step failed, when any does.
+    OpenOutcome selectProgram();
+    /// The stream the container selected last, or null.
+    StreamInterface* stream() const { return stream_; }
+
+    /// open() with the session's clock attached to the stream: the stream, or null.
+    StreamInterface* openStream(const std::string& url);
+    /// Opens `url` and reads it whole at the latest clock time; nothing when it fails.
+    std::optional<std::vector<Entry>> read(const std::string& url);
+
+    /// close(flag) on the container; an opened session is closed at the end otherwise.
+    std::int32_t close(bool flag = false);
+    /// Releases the component (once); the container is gone afterwards.
+    void release();
+
+private:
+    RecordingPluginHost host_;
+    SettingsContext context_;
+    ManualClock clock_;
+    Plugin* plugin_ = nullptr;
+    ContainerInterface* container_ = nullptr;
+    StreamInterface* stream_ = nullptr;
+    bool opened_ = false;
+    std::string error_;
+};
+
+/// The latest media time a host clock can show.
+inline constexpr std::int32_t latestClockTime = 0x7FFFFFFF;
+
+}  // namespace Tork::Host
