@@ -32,12 +32,13 @@ const PluginLibrary& PluginLibrary::kept(const std::string& path) {
     return *library;
 }
 
-std::string PluginLibrary::besideProgram(const std::string& file) {
-    const std::string folder = DynamicLibrary::programFolder();
-    for (const std::string& candidate : {folder + "../lib/" + file, folder + file}) {
-        if (std::ifstream(candidate).good()) return candidate;
+std::string PluginLibrary::besideProgram(const std::string& file,
+                                         const std::vector<std::string>& folders) {
+    const std::string program = DynamicLibrary::programFolder();
+    for (const std::string& folder : folders) {
+        if (std::ifstream(program + folder + file).good()) return program + folder + file;
     }
-    return folder + "../lib/" + file;
+    return program + (folders.empty() ? std::string() : folders.front()) + file;
 }
 
 }  // namespace Tork::Host

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace Tork {
 class Plugin;
@@ -30,8 +31,10 @@ public:
     /// unloaded, and leak reports at exit still need its symbols. One object per path.
     static const PluginLibrary& kept(const std::string& path);
 
-    /// The plug-in beside the running program: "<its folder>/../lib/<file>" or the same folder.
-    static std::string besideProgram(const std::string& file);
+    /// The first of `folders` (relative to the running program's folder, each ending in a
+    /// separator or empty) that holds `file`; the first folder when none does.
+    static std::string besideProgram(const std::string& file,
+                                     const std::vector<std::string>& folders);
 
 private:
     using Entry = std::int32_t (*)(PluginHost*, Plugin**);

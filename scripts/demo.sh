@@ -5,6 +5,6 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
 scripts/deps.sh "${BUILD_PACKAGES[@]}"
-cmake --preset default >/dev/null
-cmake --build --preset default --target subplay >/dev/null
+cmake --preset program >/dev/null
+cmake --build --preset program >&2  # progress on standard error; the SubRip alone on output
 exec build/bin/subplay --format srt examples/lighthouse.sub

@@ -1,5 +1,5 @@
-# The Debian packages of each job; sourced by the job scripts. Configuring the build needs
-# GoogleTest and Google Benchmark even when only the program is built.
-BUILD_PACKAGES=(cmake ninja-build g++ libboost-dev libicu72 libgtest-dev libgmock-dev
-  libbenchmark-dev)
-TEST_PACKAGES=("${BUILD_PACKAGES[@]}" clang-14 libclang-rt-14-dev)
+# The Debian packages of each job; sourced by the job scripts. The main job builds only the
+# plug-in and subplay (and its manual page); the tests and benchmarks need the rest.
+BUILD_PACKAGES=(cmake ninja-build g++ libboost-dev libicu72 help2man)
+TEST_PACKAGES=("${BUILD_PACKAGES[@]}" libgtest-dev libgmock-dev libbenchmark-dev pkgconf
+  clang-14 libclang-rt-14-dev)

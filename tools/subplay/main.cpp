@@ -102,7 +102,8 @@ int run(const std::vector<std::string_view>& arguments) {
     const std::string pluginPath =
         options.plugin
             ? *options.plugin
-            : Host::PluginLibrary::besideProgram(LibraryNames::sharedLibrary("tork_microdvd"));
+            : Host::PluginLibrary::besideProgram(LibraryNames::sharedLibrary("tork_microdvd"),
+                                                 {"../lib/", TORK_INSTALLED_PLUGIN_FOLDER, ""});
     // Loaded before the plug-in logs anything, so it binds the configured library.
     std::optional<PluginLog> log;
     if (options.log) {
