@@ -43,10 +43,26 @@ TEST(Options, ModesFollowTheFlags) {
 }
 
 TEST(Options, ValuesReachTheirFields) {
-    const Options options =
-        parse({"--format=json", "--fps", "23.976", "--encoding", "windows-1250",
-               "--ignore-signature", "--language", "en-GB", "--reverse", "--seek", "4294967295",
-               "--log", "--plugin=/opt/p.so", "--speed", "2.5", "--", "--odd name.sub"});
+    const Options options = parse({"--format=json",
+                                   "--fps",
+                                   "23.976",
+                                   "--encoding",
+                                   "windows-1250",
+                                   "--ignore-signature",
+                                   "--language",
+                                   "en-GB",
+                                   "--reverse",
+                                   "--seek",
+                                   "4294967295",
+                                   "--log",
+                                   "--plugin=/opt/p.so",
+                                   "--speed",
+                                   "2.5",
+                                   "--offset=-1:02.5",
+                                   "-o",
+                                   "out.json",
+                                   "--",
+                                   "--odd name.sub"});
     EXPECT_EQ(options.format, OutputFormat::Json);
     EXPECT_EQ(options.frameRate, (FrameRatio{1000, 23976}));
     EXPECT_EQ(options.encoding, "windows-1250");
@@ -57,10 +73,13 @@ TEST(Options, ValuesReachTheirFields) {
     EXPECT_TRUE(options.log);
     EXPECT_EQ(options.plugin, "/opt/p.so");
     EXPECT_DOUBLE_EQ(options.speed, 2.5);
-    EXPECT_EQ(options.input, "--odd name.sub");
+    EXPECT_EQ(options.offset, -62500);
+    EXPECT_EQ(options.output, "out.json");
+    EXPECT_EQ(options.inputs, std::vector<std::string>{"--odd name.sub"});
 
-    const Options plain = parse({"-"});  // a lone dash is a name, not an option
-    EXPECT_EQ(plain.input, "-");
+    const Options plain = parse({});  // no file: standard input, as "-" says
+    EXPECT_EQ(plain.inputs, std::vector<std::string>{"-"});
+    EXPECT_EQ(parse({"--format", "srt", "-o", "dir/", "a.sub", "b.sub"}).inputs.size(), 2u);
     EXPECT_FALSE(plain.ignoreSignature);
     EXPECT_FALSE(plain.frameRate);
     EXPECT_DOUBLE_EQ(plain.speed, 1.0);
@@ -72,8 +91,10 @@ TEST(Options, RefusesBadCommandLines) {
         const char* complaint;
     };
     const Row rows[] = {
-        {{}, "no FILE"},
         {{"a.sub", "b.sub"}, "more than one"},
+        {{"--format", "srt", "-o", "out.srt", "a.sub", "b.sub"}, "-o DIR/"},
+        {{"-o", "dir/", "a.sub"}, "needs --format"},
+        {{"--play", "--offset", "5", "a.sub"}, "--offset excludes --play"},
         {{"--format", "ass", "a.sub"}, "--format"},
         {{"--format"}, "needs a value"},
         {{"--play", "--format", "srt", "a.sub"}, "exclude"},
@@ -84,6 +105,7 @@ TEST(Options, RefusesBadCommandLines) {
         {{"--speed", "2x", "a.sub"}, "--speed"},
         {{"--seek", "-1", "a.sub"}, "--seek"},
         {{"--seek", "4294967296", "a.sub"}, "--seek"},  // past 32 bits
+        {{"--seek", "1:60", "a.sub"}, "--seek"},
         {{"--fps", "25/0", "a.sub"}, "--fps"},
         {{"--encoding=", "a.sub"}, "--encoding"},
         {{"--reverse=yes", "a.sub"}, "takes no value"},
@@ -97,6 +119,36 @@ TEST(Options, RefusesBadCommandLines) {
         EXPECT_NE(std::get<UsageError>(parsed).message.find(row.complaint), std::string::npos)
             << std::get<UsageError>(parsed).message;
     }
+}
+
+TEST(Options, TimesAreClockTimesOrMilliseconds) {
+    struct Row {
+        std::string_view text;
+        std::optional<std::int64_t> milliseconds;
+    };
+    const Row rows[] = {
+        {"1500", 1500},
+        {"1.5", 1500},
+        {"90.25", 90250},
+        {"1:30", 90000},
+        {"01:02:03.004", 3723004},
+        {"0:00.1", 100},
+        {"-2.5", -2500},
+        {"4294967295", 4294967295},
+        {"1:60", std::nullopt},
+        {"1:2:3:4", std::nullopt},
+        {"1.2345", std::nullopt},
+        {"1.", std::nullopt},
+        {":5", std::nullopt},
+        {"4294967.296", std::nullopt},
+        {"--1", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text);
+        EXPECT_EQ(parseTime(row.text, /*signedTime*/ true), row.milliseconds);
+    }
+    EXPECT_EQ(parseTime("-1", /*signedTime*/ false), std::nullopt);
 }
 
 TEST(Options, FrameRatesBecomeDenominatorThenNumerator) {

@@ -22,7 +22,8 @@ public:
           cursor_(reverse ? static_cast<int>(entries_.size()) - 1 : 0) {}
 
     Host::ReadOutcome read(Entry& entry) override {
-        if (cursor_ < 0 || cursor_ >= static_cast<int>(entries_.size())) return Host::ReadOutcome::End;
+        if (cursor_ < 0 || cursor_ >= static_cast<int>(entries_.size()))
+            return Host::ReadOutcome::End;
         const Entry& next = entries_[static_cast<std::size_t>(cursor_)];
         if (static_cast<std::uint32_t>(clock_.currentTime()) + 500u < next.start) {
             return Host::ReadOutcome::NotYet;
@@ -50,12 +51,14 @@ struct Playthrough {
 };
 
 Playthrough playSimulated(std::vector<Entry> entries, double origin, bool reverse,
-                          bool terminal = false, double speed = 1.0, int oversleep = 1) {
+                          bool terminal = false, double speed = 1.0, int oversleep = 1,
+                          bool styled = true) {
     steady_clock::time_point now{};
     PlaybackClock clock(origin, speed, reverse, [&] { return now; });
     FakeSource source(std::move(entries), clock, reverse);
     PlayerSettings settings;
     settings.terminal = terminal;
+    settings.styled = styled;
     settings.lastEnd = 5500;
     settings.sleep = [&](steady_clock::duration pause) { now += pause * oversleep; };
     std::ostringstream out;
@@ -139,6 +142,14 @@ TEST(Player, TerminalRedrawsInPlaceWithAStatusLine) {
     EXPECT_NE(run.output.find("\x1b[1A\x1b[J>> "), std::string::npos);
     const std::string last = run.output.substr(run.output.rfind('\r'));
     EXPECT_EQ(last, "\r\x1b[1A\x1b[J>> 00:00:02.000 / 00:00:05.500   36%  1 shown\n");
+}
+
+// NO_COLOR and dumb terminals: the text without its style.
+TEST(Player, UnstyledTerminalShowsPlainText) {
+    const Playthrough run = playSimulated({{1000, 1000, "<b>Hi</B>"}}, 0, /*reverse*/ false,
+                                          /*terminal*/ true, 1.0, 1, /*styled*/ false);
+    EXPECT_NE(run.output.find("\x1b[JHi\x1b[0m\n"), std::string::npos);
+    EXPECT_EQ(run.output.find("\x1b[1m"), std::string::npos);
 }
 
 }  // namespace

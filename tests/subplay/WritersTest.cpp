@@ -38,7 +38,7 @@ TEST(Writers, Json) {
               "Late</font> & \\\"quoted\\\"\\ttab\"},\n"
               "{\"start\": 5000, \"duration\": 100, \"text\": \"Gap\\n\\n  \\nbelow\"},\n"
               "{\"start\": 6000, \"duration\": 0, \"text\": \"\"}\n"
-              "]}\n");
+              "], \"count\": 5}\n");
 
     std::ostringstream out;
     const auto writer = makeWriter(OutputFormat::Json, out);
@@ -46,7 +46,7 @@ TEST(Writers, Json) {
     writer->end();
     EXPECT_EQ(out.str(),
               "{\"stream\": {\"name\": \"film \\\"cut\\\".sub\", \"format\": \"UTF8\", \"type\": "
-              "320}, \"entries\": [\n]}\n");
+              "320}, \"entries\": [\n], \"count\": 0}\n");
 }
 
 TEST(Writers, Srt) {

@@ -2,6 +2,8 @@
 
 #include "platform/FileHandle.h"
 #include "text/FileUrl.h"
+#include "text/UCNVLibrary.h"
+#include "text/Utf.h"
 
 #include <algorithm>
 #include <cctype>
@@ -31,7 +33,8 @@ std::string_view urlExtension(std::string_view url) {
 
 }  // namespace
 
-std::string explainFailure(const std::string& url, Attempt attempt, bool probeAccepted) {
+std::string explainFailure(const FailureContext& context, Attempt attempt) {
+    const std::string& url = context.url;
     if (!isFileUrl(url)) return "not a file: URL";
     if (attempt == Attempt::Open) {
         const std::string_view extension = urlExtension(url);
@@ -40,7 +43,10 @@ std::string explainFailure(const std::string& url, Attempt attempt, bool probeAc
         }
     }
     const auto path = filePathFromUrl(url);
-    if (!path) return "not a file: URL of a local file";
+    if (!path) {
+        return isWellFormedUtf8(url) ? "not a file: URL of a local file"
+                                     : "the path is not UTF-8, which the plug-in needs";
+    }
     std::error_code error;
     const auto status = std::filesystem::status(*path, error);
     if (status.type() == std::filesystem::file_type::not_found) return "no such file";
@@ -53,7 +59,19 @@ std::string explainFailure(const std::string& url, Attempt attempt, bool probeAc
     }
     const auto size = std::filesystem::file_size(*path, error);
     if (!error && size == 0) return "the file is empty";
-    if (probeAccepted) return "a line after the first does not begin with {start}{end}";
+    // The plug-in holds a file in one block of at most 2 GiB less two bytes.
+    if (!error && size >= 0x7FFFFFFEu) return "the file is larger than the plug-in reads (2 GiB)";
+    if (context.encoding) {
+        const UCNVLibrary* icu = UCNVLibrary::instance();
+        if (!icu || !icu->usable()) {
+            return "--encoding needs ICU's common library, which is not installed";
+        }
+        std::int32_t status = 0;
+        IcuConverter* converter = icu->open(context.encoding->c_str(), &status);
+        if (!converter) return "ICU knows no encoding named '" + *context.encoding + "'";
+        icu->close(converter);
+    }
+    if (context.probeAccepted) return "a line after the first does not begin with {start}{end}";
     if (attempt == Attempt::Probe) {
         return "its first line does not begin with {start}{end}, or its encoding is unknown";
     }

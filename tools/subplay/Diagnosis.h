@@ -1,16 +1,25 @@
 // Why a location could not be opened, as far as the host can tell on its own.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace Tork::Subplay {
 
 enum class Attempt { Probe, Open };
 
-/// A short reason for the failure of `attempt` on `url`: not a file: URL, an extension
-/// the plug-in refuses (open only), a missing, unreadable or empty file, or, when the
-/// host sees nothing wrong, what the plug-in must have disliked about the content, told
-/// apart by whether the probe accepted the first line.
-std::string explainFailure(const std::string& url, Attempt attempt, bool probeAccepted);
+struct FailureContext {
+    std::string url;
+    bool probeAccepted = false;           // the probe liked the first line
+    std::optional<std::string> encoding;  // the host's converter name
+};
+
+/// A short reason for the failure of `attempt`: not a local file: URL or not UTF-8, an
+/// extension the plug-in refuses (open only), a missing, special, unreadable, empty or
+/// too large file, a converter name ICU does not know or no ICU for one, or, when the host
+/// sees nothing else wrong, what the plug-in must have disliked about the content, told
+/// apart by whether the probe accepted the first line. Never opens anything but a regular
+/// file.
+std::string explainFailure(const FailureContext& context, Attempt attempt);
 
 }  // namespace Tork::Subplay

@@ -18,12 +18,6 @@ std::optional<std::uint64_t> parseDigits(std::string_view text) {
     return value;
 }
 
-std::optional<std::uint32_t> parseUnsigned32(std::string_view text) {
-    const auto value = parseDigits(text);
-    if (!value || *value > std::numeric_limits<std::uint32_t>::max()) return std::nullopt;
-    return static_cast<std::uint32_t>(*value);
-}
-
 std::optional<double> parseSpeed(std::string_view text) {
     double value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -42,7 +36,8 @@ std::optional<OutputFormat> parseFormat(std::string_view text) {
 
 bool takesValue(std::string_view name) {
     for (const std::string_view option :
-         {"--format", "--speed", "--fps", "--encoding", "--language", "--seek", "--plugin"}) {
+         {"--format", "--speed", "--fps", "--encoding", "--language", "--seek", "--offset",
+          "--plugin", "--output"}) {
         if (name == option) return true;
     }
     return false;
@@ -53,7 +48,54 @@ UsageError invalid(std::string_view option, std::string_view value, std::string_
             std::string(expected)};
 }
 
+// The long name of a short option.
+std::string_view longName(std::string_view name) {
+    if (name == "-h") return "--help";
+    if (name == "-V") return "--version";
+    if (name == "-o") return "--output";
+    return name;
+}
+
 }  // namespace
+
+std::optional<std::int64_t> parseTime(std::string_view text, bool signedTime) {
+    const bool negative = signedTime && text.starts_with('-');
+    if (negative) text.remove_prefix(1);
+    constexpr std::int64_t limit = std::numeric_limits<std::uint32_t>::max();
+    std::optional<std::uint64_t> milliseconds;
+    if (text.find_first_of(":.") == std::string_view::npos) {
+        milliseconds = parseDigits(text);
+    } else {
+        std::string_view fraction;
+        if (const auto point = text.find('.'); point != std::string_view::npos) {
+            fraction = text.substr(point + 1);
+            text = text.substr(0, point);
+            if (fraction.empty() || fraction.size() > 3) return std::nullopt;
+        }
+        std::uint64_t total = 0;
+        int fields = 0;
+        for (std::size_t from = 0;; ++fields) {
+            const auto colon = text.find(':', from);
+            const auto field = parseDigits(text.substr(from, colon - from));
+            // Minutes and seconds after a larger unit stay below 60.
+            if (!field || fields > 2 || (fields > 0 && *field >= 60) || *field > limit) {
+                return std::nullopt;
+            }
+            total = total * 60 + *field;
+            if (colon == std::string_view::npos) break;
+            from = colon + 1;
+        }
+        const auto thousandths =
+            fraction.empty() ? std::optional<std::uint64_t>(0) : parseDigits(fraction);
+        if (!thousandths) return std::nullopt;
+        std::uint64_t scaled = *thousandths;
+        for (std::size_t i = fraction.size(); i < 3; ++i) scaled *= 10;
+        milliseconds = total * 1000 + scaled;
+    }
+    if (!milliseconds || *milliseconds > static_cast<std::uint64_t>(limit)) return std::nullopt;
+    const auto value = static_cast<std::int64_t>(*milliseconds);
+    return negative ? -value : value;
+}
 
 std::optional<FrameRatio> parseFrameRate(std::string_view text) {
     std::optional<std::uint64_t> numerator, denominator;
@@ -102,6 +144,7 @@ std::variant<Options, UsageError> parseOptions(const std::vector<std::string_vie
             name = argument.substr(0, equals);
             value = argument.substr(equals + 1);
         }
+        name = longName(name);
         if (takesValue(name)) {
             if (!value) {
                 if (i + 1 == arguments.size()) {
@@ -149,9 +192,16 @@ std::variant<Options, UsageError> parseOptions(const std::vector<std::string_vie
         } else if (name == "--reverse") {
             options.reverse = true;
         } else if (name == "--seek") {
-            const auto seek = parseUnsigned32(*value);
-            if (!seek) return invalid(name, *value, "milliseconds from 0 to 4294967295");
-            options.seek = *seek;
+            const auto seek = parseTime(*value, /*signedTime*/ false);
+            if (!seek) return invalid(name, *value, "[[hh:]mm:]ss[.mmm] or milliseconds");
+            options.seek = static_cast<std::uint32_t>(*seek);
+        } else if (name == "--offset") {
+            const auto offset = parseTime(*value, /*signedTime*/ true);
+            if (!offset) return invalid(name, *value, "[-][[hh:]mm:]ss[.mmm] or milliseconds");
+            options.offset = *offset;
+        } else if (name == "--output") {
+            if (value->empty()) return invalid(name, *value, "a file, - or a folder/");
+            options.output = std::string(*value);
         } else if (name == "--log") {
             options.log = true;
         } else if (name == "--plugin") {
@@ -166,9 +216,15 @@ std::variant<Options, UsageError> parseOptions(const std::vector<std::string_vie
     if (probeGiven && (formatGiven || playGiven)) {
         return UsageError{"--probe excludes --format and --play"};
     }
-    if (inputs.empty()) return UsageError{"no FILE or URL given"};
-    if (inputs.size() > 1) return UsageError{"more than one FILE or URL given"};
-    options.input = std::string(inputs.front());
+    if (options.offset != 0 && playGiven) return UsageError{"--offset excludes --play"};
+    const bool intoFolder = options.output && options.output->ends_with('/');
+    if (inputs.size() > 1 && !(formatGiven && intoFolder)) {
+        return UsageError{
+            "more than one FILE or URL given: convert them with --format and -o DIR/"};
+    }
+    if (intoFolder && !formatGiven) return UsageError{"-o DIR/ needs --format"};
+    if (inputs.empty()) inputs.push_back("-");
+    options.inputs.assign(inputs.begin(), inputs.end());
     options.mode = probeGiven    ? Mode::Probe
                    : playGiven   ? Mode::Play
                    : formatGiven ? Mode::Format
@@ -177,26 +233,43 @@ std::variant<Options, UsageError> parseOptions(const std::vector<std::string_vie
 }
 
 std::string shortUsageText() {
-    return "Usage: subplay [OPTIONS] FILE|URL\nRun 'subplay --help' for the options.\n";
+    return "Usage: subplay [OPTIONS] [FILE|URL|-]...\nRun 'subplay --help' for the options.\n";
 }
 
 std::string usageText() {
-    return "Usage: subplay [OPTIONS] FILE|URL\n"
-           "Plays or converts a MicroDVD subtitle file through the MicroDVD plug-in.\n"
+    return "Usage: subplay [OPTIONS] [FILE|URL|-]...\n"
+           "Plays or converts MicroDVD subtitle files through the MicroDVD plug-in, loaded as a\n"
+           "player loads it. The plug-in opens only names ending in .sub or .txt (lower case);\n"
+           "with no FILE, or -, subplay reads standard input.\n"
            "\n"
            "  --format FMT        print every entry as json, srt, vtt or text, then exit\n"
-           "  --play              show each subtitle in real time (default on a terminal)\n"
+           "                      (default: --play on a terminal, text elsewhere)\n"
+           "  --play              show each subtitle in real time\n"
            "  --speed X           playback speed for --play (default 1)\n"
-           "  --fps RATE          frame rate: 25, 23.976, 30000/1001\n"
-           "  --encoding NAME     the file's encoding, an ICU converter name (windows-1250)\n"
+           "  -o, --output FILE   write to FILE (- is standard output); with DIR/, convert\n"
+           "                      each FILE into DIR under its name with the format's extension\n"
+           "  --fps RATE          frame rate when the file declares none: 25, 23.976,\n"
+           "                      30000/1001 (default 23.976)\n"
+           "  --encoding NAME     the file's encoding, an ICU converter name (windows-1250);\n"
+           "                      default: its signature, else UTF-8\n"
            "  --ignore-signature  ignore an encoding signature at the start of the file\n"
            "  --language TAG      preferred language: en, en-GB, fre\n"
            "  --reverse           read backwards from the end\n"
-           "  --seek MS           seek to MS milliseconds before reading\n"
-           "  --probe             only ask whether FILE holds MicroDVD (exit 0 yes, 1 no)\n"
+           "  --seek TIME         start at TIME: [[hh:]mm:]ss[.mmm], or milliseconds\n"
+           "  --offset TIME       add TIME to every time written: [-][[hh:]mm:]ss[.mmm], or\n"
+           "                      milliseconds (not with --play)\n"
+           "  --probe             only ask whether FILE holds MicroDVD\n"
            "  --log               the plug-in's log lines on standard error\n"
-           "  --plugin PATH       the plug-in to load (default: the one beside subplay)\n"
-           "  --help, --version\n";
+           "  --plugin PATH       the plug-in to load (default: the one installed with subplay)\n"
+           "  -h, --help          this text\n"
+           "  -V, --version       the versions, the plug-in's path and the libraries found\n"
+           "\n"
+           "NO_COLOR, or TERM=dumb, turns styling off; TERM=dumb also prints one line per\n"
+           "event instead of redrawing.\n"
+           "\n"
+           "Exit status: 0 success (--probe: the file holds MicroDVD), 1 a file that could not\n"
+           "be opened, converted or written (--probe: it does not hold MicroDVD), 2 a usage\n"
+           "error.\n";
 }
 
 }  // namespace Tork::Subplay

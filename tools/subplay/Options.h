@@ -30,9 +30,11 @@ struct Options {
     std::optional<std::string> language;
     bool reverse = false;
     std::optional<std::uint32_t> seek;
+    std::int64_t offset = 0;  // ms added to every time written
     bool log = false;
     std::optional<std::string> plugin;
-    std::string input;  // FILE or URL, as given
+    std::optional<std::string> output;  // -o: a file, "-" or a folder ending in "/"
+    std::vector<std::string> inputs;    // FILEs or URLs as given; "-" is standard input
 };
 
 struct UsageError {
@@ -40,12 +42,17 @@ struct UsageError {
 };
 
 /// The options, or what is wrong with the command line. --help and --version end the
-/// parse at once and need no FILE.
+/// parse at once. No FILE means standard input; several need --format and -o DIR/.
 std::variant<Options, UsageError> parseOptions(const std::vector<std::string_view>& arguments);
 
 /// "25" → (1, 25), "23.976" or "23,976" → (1000, 23976), "30000/1001" → (1001, 30000);
 /// nothing for a zero, a sign, a term that does not fit 32 bits or any other text.
 std::optional<FrameRatio> parseFrameRate(std::string_view text);
+
+/// Milliseconds from "[-][[hh:]mm:]ss[.mmm]" or from a whole number of milliseconds;
+/// nothing for anything else, minutes or seconds of 60 and more after a larger unit, or a
+/// time past 32 bits. A sign only when `signedTime`.
+std::optional<std::int64_t> parseTime(std::string_view text, bool signedTime);
 
 /// The synopsis and the option list, ending in a line feed.
 std::string usageText();

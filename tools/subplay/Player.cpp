@@ -204,7 +204,8 @@ private:
         frame += "\x1b[J";
         rowsDrawn_ = 0;
         for (const Shown& shown : active_) {
-            const std::string text = toTerminalText(printable(shown.entry.text));
+            const std::string safe = printable(shown.entry.text);
+            const std::string text = settings_.styled ? toTerminalText(safe) : toPlainText(safe);
             for (const std::string& line : splitLines(text)) {
                 frame += line + "\x1b[0m\n";
                 rowsDrawn_ +=

@@ -39,6 +39,8 @@ private:
 struct PlayerSettings {
     /// Draw the subtitles and a status line in place; otherwise print one line per event.
     bool terminal = false;
+    /// Italic, bold and colour on the terminal; off for NO_COLOR and dumb terminals.
+    bool styled = true;
     /// The terminal's width; 0 when unknown.
     int columns = 0;
     /// The end of the last entry, for the progress shown in the status line.

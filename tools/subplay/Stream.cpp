@@ -3,6 +3,9 @@
 #include "framework/ResultCode.h"
 #include "framework/StreamFormat.h"
 #include "framework/StreamInterface.h"
+#include "platform/FileHandle.h"
+#include "text/EncodingSignature.h"
+#include "text/FileUrl.h"
 
 #include <cstring>
 
@@ -22,15 +25,32 @@ void applySettings(Host::SettingsContext& context, const HostSettings& settings)
 
 StreamDescription describeStream(StreamInterface& stream) {
     StreamDescription description;
-    String name;
-    if (stream.getInfo(&name, nullptr, nullptr, /*reserved*/ 0)) {
+    String name, language;
+    if (stream.getInfo(&name, &language, nullptr, /*reserved*/ 0)) {
         description.name = std::string(name.text());
+        description.language = std::string(language.text());
     }
     if (const StreamFormat* format = stream.getFormat()) {
         description.format.assign(format->code, strnlen(format->code, sizeof format->code));
     }
     description.type = stream.getStreamType();
     return description;
+}
+
+std::string settledEncoding(const std::string& url, const HostSettings& settings) {
+    if (!settings.ignoreSignature) {
+        const auto path = filePathFromUrl(url);
+        FileHandle file =
+            path ? FileHandle::open(*path, FileAccess::Read, FileCreation::OpenExisting)
+                 : FileHandle();
+        unsigned char head[8] = {};
+        const std::int64_t got = file.read(head, sizeof head);
+        String name;
+        if (got > 0 && detectEncodingSignature(head, static_cast<std::size_t>(got), name) > 0) {
+            return std::string(name.text());
+        }
+    }
+    return settings.encoding.value_or("UTF-8");
 }
 
 void positionStream(StreamInterface& stream, const ReadPosition& position) {

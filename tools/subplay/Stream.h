@@ -28,8 +28,12 @@ struct HostSettings {
 /// Has `context` answer with `settings`.
 void applySettings(Host::SettingsContext& context, const HostSettings& settings);
 
-/// The stream's name, format code and type, as JSON shows them.
+/// The stream's name, format code, type and language, as JSON shows them.
 StreamDescription describeStream(StreamInterface& stream);
+
+/// The encoding the plug-in settled for the file at `url`, by its rule: the file's
+/// signature unless ignored, else the host's name, else UTF-8.
+std::string settledEncoding(const std::string& url, const HostSettings& settings);
 
 /// The latest start time that the stream hands out against the latest clock time (it
 /// hands an entry out up to 500 ms early).

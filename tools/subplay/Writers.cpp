@@ -31,19 +31,28 @@ public:
     void begin(const StreamDescription& stream) override {
         out_ << "{\"stream\": {\"name\": " << jsonString(printable(stream.name))
              << ", \"format\": " << jsonString(printable(stream.format))
-             << ", \"type\": " << stream.type << "}, \"entries\": [";
+             << ", \"type\": " << stream.type;
+        if (!stream.language.empty()) {
+            out_ << ", \"language\": " << jsonString(printable(stream.language));
+        }
+        if (!stream.encoding.empty()) {
+            out_ << ", \"encoding\": " << jsonString(printable(stream.encoding));
+        }
+        out_ << "}, \"entries\": [";
     }
     void write(const Entry& entry) override {
         out_ << (first_ ? "\n" : ",\n") << "{\"start\": " << entry.start
              << ", \"duration\": " << entry.duration
              << ", \"text\": " << jsonString(printable(entry.text)) << '}';
         first_ = false;
+        ++count_;
     }
-    void end() override { out_ << "\n]}\n"; }
+    void end() override { out_ << "\n], \"count\": " << count_ << "}\n"; }
 
 private:
     std::ostream& out_;
     bool first_ = true;
+    std::uint64_t count_ = 0;
 };
 
 // Numbered cues; SubRip and WebVTT differ only in their header, the time stamps' decimal
@@ -88,9 +97,30 @@ private:
     std::ostream& out_;
 };
 
-}  // namespace
+// Moves every entry by a fixed offset before another writer sees it.
+class OffsetWriter : public EntryWriter {
+public:
+    OffsetWriter(std::unique_ptr<EntryWriter> next, std::int64_t offset)
+        : next_(std::move(next)), offset_(offset) {}
+    void begin(const StreamDescription& stream) override { next_->begin(stream); }
+    void write(const Entry& entry) override {
+        constexpr std::int64_t last = std::numeric_limits<std::uint32_t>::max();
+        const std::int64_t start = entry.start + offset_;
+        const std::int64_t end = cueEnd(entry.start, entry.duration) + offset_;
+        if (end < 0 || (end == 0 && start < 0)) return;
+        Entry moved = entry;
+        moved.start = static_cast<std::uint32_t>(std::clamp<std::int64_t>(start, 0, last));
+        if (start < 0) moved.duration = static_cast<std::int32_t>(end);
+        next_->write(moved);
+    }
+    void end() override { next_->end(); }
 
-std::unique_ptr<EntryWriter> makeWriter(OutputFormat format, std::ostream& out) {
+private:
+    std::unique_ptr<EntryWriter> next_;
+    std::int64_t offset_;
+};
+
+std::unique_ptr<EntryWriter> makePlainWriter(OutputFormat format, std::ostream& out) {
     switch (format) {
         case OutputFormat::Json:
             return std::make_unique<JsonWriter>(out);
@@ -102,6 +132,15 @@ std::unique_ptr<EntryWriter> makeWriter(OutputFormat format, std::ostream& out) 
             break;
     }
     return std::make_unique<TextWriter>(out);
+}
+
+}  // namespace
+
+std::unique_ptr<EntryWriter> makeWriter(OutputFormat format, std::ostream& out,
+                                        std::int64_t offset) {
+    auto writer = makePlainWriter(format, out);
+    if (offset == 0) return writer;
+    return std::make_unique<OffsetWriter>(std::move(writer), offset);
 }
 
 std::uint32_t cueEnd(std::uint32_t start, std::int32_t duration) {

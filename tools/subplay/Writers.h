@@ -18,6 +18,8 @@ struct StreamDescription {
     std::string name;
     std::string format;
     std::int32_t type = 0;
+    std::string language;  // the stream's own, or empty
+    std::string encoding;  // the encoding the file was read in
 };
 
 /// Receives a stream's description, then its entries in reading order, then the end.
@@ -29,8 +31,11 @@ public:
     virtual void end() = 0;
 };
 
-/// A writer of `format` that prints to `out`.
-std::unique_ptr<EntryWriter> makeWriter(OutputFormat format, std::ostream& out);
+/// A writer of `format` that prints to `out`, with `offset` ms added to every time: an
+/// entry moved wholly before 0 is left out, one moved partly before 0 starts at 0, and
+/// times past 32 bits stop at the last millisecond.
+std::unique_ptr<EntryWriter> makeWriter(OutputFormat format, std::ostream& out,
+                                        std::int64_t offset = 0);
 
 /// Where a cue ends: start + duration, but a negative duration ends it where it starts
 /// and a sum beyond 32 bits stops at the last millisecond rather than wrapping.

@@ -4,8 +4,12 @@
 #include "host/ManualClock.h"
 #include "host/PluginLibrary.h"
 #include "host/UrlLocation.h"
+#include "platform/DynamicLibrary.h"
+#include "platform/FileHandle.h"
 #include "platform/LibraryNames.h"
 #include "platform/Terminal.h"
+#include "text/FileUrl.h"
+#include "text/UCNVLibrary.h"
 #include "tools/subplay/Diagnosis.h"
 #include "tools/subplay/Options.h"
 #include "tools/subplay/PlaybackClock.h"
@@ -15,10 +19,13 @@
 #include "tools/subplay/Writers.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <exception>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <optional>
+#include <random>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -49,17 +56,59 @@ std::string workingFolder() {
     return error ? std::string("/") : folder.string();
 }
 
+// Standard input as a file of its own, since the plug-in reads files: a fresh folder under
+// the system's temporary folder holding "stdin.sub", both removed at the end.
+class StandardInputFile {
+public:
+    StandardInputFile() {
+        namespace fs = std::filesystem;
+        std::error_code error;
+        const fs::path base = fs::temp_directory_path(error);
+        for (unsigned attempt = 0; attempt < 100 && folder_.empty(); ++attempt) {
+            const fs::path folder = base / ("subplay-" + std::to_string(std::random_device()()) +
+                                            "-" + std::to_string(attempt));
+            if (fs::create_directory(folder, error)) folder_ = folder;
+        }
+        if (folder_.empty()) return;
+        std::ofstream file(folder_ / "stdin.sub", std::ios::binary);
+        char block[1 << 16];
+        while (std::cin.read(block, sizeof block) || std::cin.gcount() > 0) {
+            file.write(block, std::cin.gcount());
+        }
+        written_ = std::cin.eof() && file.flush();
+    }
+    ~StandardInputFile() {
+        std::error_code ignored;
+        if (!folder_.empty()) std::filesystem::remove_all(folder_, ignored);
+    }
+    StandardInputFile(const StandardInputFile&) = delete;
+    StandardInputFile& operator=(const StandardInputFile&) = delete;
+
+    /// Empty when standard input could not be kept.
+    std::string path() const { return written_ ? (folder_ / "stdin.sub").string() : ""; }
+
+private:
+    std::filesystem::path folder_;
+    bool written_ = false;
+};
+
 int convert(StreamInterface& stream, const StreamDescription& description, const Options& options,
-            Host::ManualClock& clock) {
+            Host::ManualClock& clock, std::ostream& out) {
     positionStream(stream, {options.reverse, options.seek});
-    const auto writer = makeWriter(options.format, std::cout);
+    const auto writer = makeWriter(options.format, out, options.offset);
     const ReadSummary summary = readAll(stream, clock, description, *writer);
     if (summary.unreachable) warnUnreachable();
     return exitSuccess;
 }
 
+bool styled() {
+    const char* noColor = std::getenv("NO_COLOR");
+    const char* term = std::getenv("TERM");
+    return !(noColor && *noColor) && !(term && std::string_view(term) == "dumb");
+}
+
 int playInRealTime(StreamInterface& stream, const Options& options,
-                   std::optional<PlaybackClock>& clock) {
+                   std::optional<PlaybackClock>& clock, std::ostream& out, bool toTerminal) {
     const std::optional<std::uint32_t> lastEnd = lastEntryEnd(stream);
     positionStream(stream, {options.reverse, options.seek});
     double origin = 0;
@@ -71,13 +120,115 @@ int playInRealTime(StreamInterface& stream, const Options& options,
     clock.emplace(origin, options.speed, options.reverse);
     stream.setClock(&*clock);
     PlayerSettings settings;
-    settings.terminal = isTerminal(StandardStream::Output);
+    const char* term = std::getenv("TERM");
+    // A dumb terminal cannot move its cursor: it gets the event lines.
+    settings.terminal = toTerminal && !(term && std::string_view(term) == "dumb");
+    settings.styled = styled();
     settings.columns = terminalColumns(StandardStream::Output);
     settings.lastEnd = lastEnd;
     StreamSource source(stream);
-    const PlaySummary summary = play(source, *clock, settings, std::cout);
+    const PlaySummary summary = play(source, *clock, settings, out);
     if (summary.unreachable) warnUnreachable();
     return exitSuccess;
+}
+
+std::string pluginPathFor(const Options& options) {
+    if (options.plugin) return *options.plugin;
+    return Host::PluginLibrary::besideProgram(LibraryNames::sharedLibrary("tork_microdvd"),
+                                              {"../lib/", TORK_INSTALLED_PLUGIN_FOLDER, ""});
+}
+
+void printVersion(const std::string& pluginPath) {
+    std::cout << "subplay " << TORK_VERSION << '\n';
+    const Host::PluginLibrary& library = Host::PluginLibrary::kept(pluginPath);
+    std::cout << "plug-in: " << pluginPath
+              << (library.loaded() ? "" : " (cannot be loaded: " + library.error() + ")") << '\n';
+    const std::string logging = PluginLog::libraryBeside(pluginPath);
+    const bool found =
+        FileHandle::open(logging, FileAccess::Read, FileCreation::OpenExisting).isOpen();
+    std::cout << "logging library: " << logging << (found ? "" : " (not found)") << '\n';
+    std::string icu = "not found: only UTF-8 files open";
+    if (UCNVLibrary::instance() && UCNVLibrary::instance()->usable()) {
+        icu = "found";
+        for (const std::string& name : UCNVLibrary::systemCandidates()) {
+            if (DynamicLibrary::isLoaded(name)) {
+                icu = name;
+                break;
+            }
+        }
+    }
+    std::cout << "ICU: " << icu << '\n';
+}
+
+/// Plays or converts one location into `out`; `shown` names it in messages.
+int runOne(const Options& options, const Host::PluginLibrary& library, const std::string& shown,
+           const std::string& url, std::ostream& out, bool toTerminal) {
+    const HostSettings settings{options.frameRate, options.encoding, options.ignoreSignature,
+                                options.language};
+    // The stream keeps the clock it is given until the component is released.
+    std::optional<PlaybackClock> playback;
+    Host::ContainerSession session(library);
+    if (!session.ready()) return fail(session.error());
+    applySettings(session.context(), settings);
+
+    // A player probes before it opens; the answer also says which line the plug-in disliked.
+    const bool recognised = session.probe(url);
+    const FailureContext context{url, recognised, options.encoding};
+    if (options.mode == Mode::Probe) {
+        if (recognised) return exitSuccess;
+        return fail(shown +
+                    ": not recognised as MicroDVD: " + explainFailure(context, Attempt::Probe));
+    }
+    switch (session.open(url)) {
+        case Host::ContainerSession::OpenOutcome::Opened:
+            break;
+        case Host::ContainerSession::OpenOutcome::Refused:
+            return fail(shown + ": cannot open: " + explainFailure(context, Attempt::Open));
+        case Host::ContainerSession::OpenOutcome::NoStream:
+            return fail(shown + ": " + session.error());
+    }
+    StreamInterface& stream = *session.stream();
+    StreamDescription description = describeStream(stream);
+    description.encoding = settledEncoding(url, settings);
+    return options.mode == Mode::Play ? playInRealTime(stream, options, playback, out, toTerminal)
+                                      : convert(stream, description, options, session.clock(), out);
+}
+
+/// The output file for `input` in `folder`: its name with the format's extension.
+std::string outputIn(const std::string& folder, const std::string& input, OutputFormat format) {
+    static constexpr const char* extensions[] = {".json", ".srt", ".vtt", ".txt"};
+    std::string name = input == "-" ? "stdin" : input.substr(input.find_last_of('/') + 1);
+    name = name.substr(0, name.find_first_of("?#"));
+    if (const auto dot = name.rfind('.'); dot != std::string::npos && dot > 0) name.resize(dot);
+    return folder + (name.empty() ? "subtitles" : name) + extensions[static_cast<int>(format)];
+}
+
+/// Converts or plays one input into `target` ("-" or none: standard output).
+int runInto(const Options& options, const Host::PluginLibrary& library, const std::string& input,
+            const std::optional<std::string>& target) {
+    std::optional<StandardInputFile> standardInput;
+    std::string url, shown = input;
+    if (input == "-") {
+        standardInput.emplace();
+        if (standardInput->path().empty()) return fail("cannot keep standard input in a file");
+        url = fileUrlFromPath(standardInput->path());
+        shown = "standard input";
+    } else {
+        url = Host::locationFor(input, workingFolder());
+    }
+    if (!target || *target == "-") {
+        const int status =
+            runOne(options, library, shown, url, std::cout, isTerminal(StandardStream::Output));
+        std::cout.flush();
+        if (!std::cout) return fail("cannot write to standard output");
+        return status;
+    }
+    std::ofstream out(*target, std::ios::binary);
+    if (!out) return fail(*target + ": cannot be written");
+    const int status = runOne(options, library, shown, url, out, /*toTerminal*/ false);
+    out.flush();
+    if (!out) return fail(*target + ": cannot be written");
+    return status;
 }
 
 int run(const std::vector<std::string_view>& arguments) {
@@ -91,57 +242,43 @@ int run(const std::vector<std::string_view>& arguments) {
         std::cout << usageText();
         return exitSuccess;
     }
+    const std::string pluginPath = pluginPathFor(options);
     if (options.mode == Mode::Version) {
-        std::cout << "subplay " << TORK_VERSION << '\n';
+        printVersion(pluginPath);
         return exitSuccess;
     }
     if (options.mode == Mode::Default) {
-        options.mode = isTerminal(StandardStream::Output) ? Mode::Play : Mode::Format;
+        const bool toTerminal = !options.output && isTerminal(StandardStream::Output);
+        options.mode = toTerminal ? Mode::Play : Mode::Format;
     }
-
-    const std::string pluginPath =
-        options.plugin
-            ? *options.plugin
-            : Host::PluginLibrary::besideProgram(LibraryNames::sharedLibrary("tork_microdvd"),
-                                                 {"../lib/", TORK_INSTALLED_PLUGIN_FOLDER, ""});
     // Loaded before the plug-in logs anything, so it binds the configured library.
     std::optional<PluginLog> log;
     if (options.log) {
         log.emplace(pluginPath);
         if (!log->enabled()) std::cerr << "subplay: --log: " << log->error() << '\n';
     }
-    const std::string url = Host::locationFor(options.input, workingFolder());
-    const HostSettings settings{options.frameRate, options.encoding, options.ignoreSignature,
-                                options.language};
     const Host::PluginLibrary& library = Host::PluginLibrary::kept(pluginPath);
-    // The stream keeps the clock it is given until the component is released.
-    std::optional<PlaybackClock> playback;
-    Host::ContainerSession session(library);
-    if (!session.ready()) return fail(session.error());
-    applySettings(session.context(), settings);
+    if (!options.output || !options.output->ends_with('/')) {
+        return runInto(options, library, options.inputs.front(), options.output);
+    }
 
-    // A player probes before it opens; the answer also says which line the plug-in disliked.
-    const bool recognised = session.probe(url);
-    if (options.mode == Mode::Probe) {
-        if (recognised) return exitSuccess;
-        return fail(options.input + ": not recognised as MicroDVD: " +
-                    explainFailure(url, Attempt::Probe, recognised));
+    // Many files into one folder, as a subtitle archive is converted.
+    std::error_code error;
+    std::filesystem::create_directories(*options.output, error);
+    const bool progress = isTerminal(StandardStream::Error);
+    int status = exitSuccess;
+    std::size_t done = 0;
+    for (const std::string& input : options.inputs) {
+        if (progress) {
+            std::cerr << "\r\x1b[K[" << ++done << '/' << options.inputs.size() << "] "
+                      << printable(input) << std::flush;
+        }
+        const std::string target = outputIn(*options.output, input, options.format);
+        if (runInto(options, library, input, target) != exitSuccess) status = exitCannotOpen;
     }
-    switch (session.open(url)) {
-        case Host::ContainerSession::OpenOutcome::Opened:
-            break;
-        case Host::ContainerSession::OpenOutcome::Refused:
-            return fail(options.input +
-                        ": cannot open: " + explainFailure(url, Attempt::Open, recognised));
-        case Host::ContainerSession::OpenOutcome::NoStream:
-            return fail(options.input + ": " + session.error());
-    }
-    StreamInterface& stream = *session.stream();
-    const int status = options.mode == Mode::Play
-                           ? playInRealTime(stream, options, playback)
-                           : convert(stream, describeStream(stream), options, session.clock());
-    std::cout.flush();
-    if (!std::cout) return fail("cannot write to standard output");
+    if (progress)
+        std::cerr << "\r\x1b[K" << done << " files converted into " << printable(*options.output)
+                  << '\n';
     return status;
 }
 
