@@ -27,5 +27,28 @@ TEST(Diagnosis, AFifoIsNotOpened) {
     EXPECT_EQ(reason.get(), "not a regular file");
 }
 
+// The lines as the logging library writes them; only the message part matters.
+TEST(Diagnosis, ThePluginsLogNamesTheFailure) {
+    struct Row {
+        std::string_view lines;
+        std::optional<std::string> reason;
+    };
+    const std::string_view head = "2026-01-01T00:00:00Z [Container] f:1: ";
+    const Row rows[] = {
+        {"Failed to open file /a.sub", "the plug-in could not open the file"},
+        {"Couldn't allocate 2147483648 bytes", "the file is larger than the plug-in reads (2 GiB)"},
+        {"Couldn't allocate 5001 bytes", "out of memory for 5001 bytes"},
+        {"Couldn't allocate 0 bytes", "the plug-in could not tell the file's size"},
+        {"Tried to read 5000 bytes, got 4000",
+         "the file changed while it was read (5000 bytes expected, 4000 read)"},
+        {"got subtitle start: 0 duration: 1000 'Hi'", std::nullopt},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.lines);
+        EXPECT_EQ(reasonFromPluginLog(std::string(head) + std::string(row.lines) + "\n"),
+                  row.reason);
+    }
+}
+
 }  // namespace
 }  // namespace Tork::Subplay

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <filesystem>
 #include <string_view>
 #include <system_error>
@@ -31,7 +32,40 @@ std::string_view urlExtension(std::string_view url) {
     return dot == std::string_view::npos ? std::string_view() : url.substr(dot);
 }
 
+// The number after `prefix` in `line`, or -1.
+long long numberAfter(std::string_view line, std::string_view prefix) {
+    const auto at = line.find(prefix);
+    if (at == std::string_view::npos) return -1;
+    long long value = 0;
+    const char* first = line.data() + at + prefix.size();
+    const auto [end, error] = std::from_chars(first, line.data() + line.size(), value);
+    return error == std::errc() && end != first ? value : -1;
+}
+
 }  // namespace
+
+std::optional<std::string> reasonFromPluginLog(std::string_view lines) {
+    for (std::size_t from = 0; from < lines.size();) {
+        const auto to = std::min(lines.find('\n', from), lines.size());
+        const std::string_view line = lines.substr(from, to - from);
+        from = to + 1;
+        if (line.find("Failed to open file ") != std::string_view::npos) {
+            return "the plug-in could not open the file";
+        }
+        const long long asked = numberAfter(line, "Couldn't allocate ");
+        if (asked == 0) return "the plug-in could not tell the file's size";
+        // Asked for the file and its terminator: past what one block of the plug-in holds.
+        if (asked > 0x7FFFFFFELL) return "the file is larger than the plug-in reads (2 GiB)";
+        if (asked > 0) return "out of memory for " + std::to_string(asked) + " bytes";
+        const long long wanted = numberAfter(line, "Tried to read ");
+        const long long got = numberAfter(line, "bytes, got ");
+        if (wanted >= 0 && got >= 0) {
+            return "the file changed while it was read (" + std::to_string(wanted) +
+                   " bytes expected, " + std::to_string(got) + " read)";
+        }
+    }
+    return std::nullopt;
+}
 
 std::string explainFailure(const FailureContext& context, Attempt attempt) {
     const std::string& url = context.url;
@@ -57,6 +91,7 @@ std::string explainFailure(const FailureContext& context, Attempt attempt) {
     if (!FileHandle::open(*path, FileAccess::Read, FileCreation::OpenExisting).isOpen()) {
         return "cannot be read";
     }
+    if (auto reason = reasonFromPluginLog(context.pluginLog)) return std::move(*reason);
     const auto size = std::filesystem::file_size(*path, error);
     if (!error && size == 0) return "the file is empty";
     // The plug-in holds a file in one block of at most 2 GiB less two bytes.

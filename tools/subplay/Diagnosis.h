@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace Tork::Subplay {
 
@@ -12,14 +13,20 @@ struct FailureContext {
     std::string url;
     bool probeAccepted = false;           // the probe liked the first line
     std::optional<std::string> encoding;  // the host's converter name
+    std::string pluginLog;                // the plug-in's log lines of a failed open
 };
 
+/// What the plug-in's own log lines of a failed open say went wrong: the file could not be
+/// opened, memory ran out, the file was too large, or it changed while it was read.
+/// Nothing when they name none of these.
+std::optional<std::string> reasonFromPluginLog(std::string_view lines);
+
 /// A short reason for the failure of `attempt`: not a local file: URL or not UTF-8, an
-/// extension the plug-in refuses (open only), a missing, special, unreadable, empty or
-/// too large file, a converter name ICU does not know or no ICU for one, or, when the host
-/// sees nothing else wrong, what the plug-in must have disliked about the content, told
-/// apart by whether the probe accepted the first line. Never opens anything but a regular
-/// file.
+/// extension the plug-in refuses (open only), a missing, special or unreadable file, what
+/// the plug-in's log says, an empty or too large file, a converter name ICU does not know
+/// or no ICU for one, or, when the host sees nothing else wrong, what the plug-in must have
+/// disliked about the content, told apart by whether the probe accepted the first line.
+/// Never opens anything but a regular file.
 std::string explainFailure(const FailureContext& context, Attempt attempt);
 
 }  // namespace Tork::Subplay

@@ -3,6 +3,7 @@
 
 #include "platform/DynamicLibrary.h"
 
+#include <cstdint>
 #include <string>
 
 namespace Tork::Subplay {
@@ -13,8 +14,11 @@ namespace Tork::Subplay {
 class PluginLog {
 public:
     /// enabled() is false, and error() says why, when the library is missing or lacks
-    /// TorkLog_configure, or refuses the configuration.
-    explicit PluginLog(const std::string& pluginPath);
+    /// TorkLog_configure, or refuses the configuration. Lines go to `file` (appended), or
+    /// to standard error when it is empty.
+    explicit PluginLog(const std::string& pluginPath, const std::string& file = {});
+    /// Turns logging off again (the library stays loaded while this object lives).
+    void stop();
 
     bool enabled() const { return enabled_; }
     const std::string& error() const { return error_; }
@@ -24,6 +28,7 @@ public:
 
 private:
     DynamicLibrary library_;
+    std::int32_t (*configure_)(bool, const char*) = nullptr;
     bool enabled_ = false;
     std::string error_;
 };

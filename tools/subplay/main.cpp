@@ -56,11 +56,10 @@ std::string workingFolder() {
     return error ? std::string("/") : folder.string();
 }
 
-// Standard input as a file of its own, since the plug-in reads files: a fresh folder under
-// the system's temporary folder holding "stdin.sub", both removed at the end.
-class StandardInputFile {
+// A fresh folder under the system's temporary folder, removed with its files at the end.
+class TemporaryFolder {
 public:
-    StandardInputFile() {
+    TemporaryFolder() {
         namespace fs = std::filesystem;
         std::error_code error;
         const fs::path base = fs::temp_directory_path(error);
@@ -69,28 +68,56 @@ public:
                                             "-" + std::to_string(attempt));
             if (fs::create_directory(folder, error)) folder_ = folder;
         }
-        if (folder_.empty()) return;
-        std::ofstream file(folder_ / "stdin.sub", std::ios::binary);
-        char block[1 << 16];
-        while (std::cin.read(block, sizeof block) || std::cin.gcount() > 0) {
-            file.write(block, std::cin.gcount());
-        }
-        written_ = std::cin.eof() && file.flush();
     }
-    ~StandardInputFile() {
+    ~TemporaryFolder() {
         std::error_code ignored;
         if (!folder_.empty()) std::filesystem::remove_all(folder_, ignored);
     }
-    StandardInputFile(const StandardInputFile&) = delete;
-    StandardInputFile& operator=(const StandardInputFile&) = delete;
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
 
-    /// Empty when standard input could not be kept.
-    std::string path() const { return written_ ? (folder_ / "stdin.sub").string() : ""; }
+    /// The path of `name` in the folder; empty when there is no folder.
+    std::string path(const std::string& name) const {
+        return folder_.empty() ? std::string() : (folder_ / name).string();
+    }
 
 private:
     std::filesystem::path folder_;
-    bool written_ = false;
 };
+
+/// Standard input kept in "stdin.sub" in `folder`, since the plug-in reads files; empty
+/// when it cannot be.
+std::string keepStandardInput(const TemporaryFolder& folder) {
+    const std::string path = folder.path("stdin.sub");
+    if (path.empty()) return path;
+    std::ofstream file(path, std::ios::binary);
+    char block[1 << 16];
+    while (std::cin.read(block, sizeof block) || std::cin.gcount() > 0) {
+        file.write(block, std::cin.gcount());
+    }
+    return std::cin.eof() && file.flush() ? path : std::string();
+}
+
+/// The plug-in's own log lines of another open of `url`, taken through the logging library
+/// into a file, for the reason of a failure; logging then goes back to how it was.
+std::string pluginLogOfOpen(const Host::PluginLibrary& library, const std::string& pluginPath,
+                            const std::string& url, const HostSettings& settings, bool logging) {
+    const TemporaryFolder folder;
+    const std::string path = folder.path("plugin.log");
+    std::string lines;
+    {
+        PluginLog capture(pluginPath, path);
+        if (!capture.enabled()) return lines;
+        Host::ContainerSession session(library);
+        applySettings(session.context(), settings);
+        (void)session.open(url);
+        capture.stop();
+    }
+    if (logging) PluginLog restored(pluginPath);
+    std::ifstream file(path, std::ios::binary);
+    lines.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    return lines;
+}
 
 int convert(StreamInterface& stream, const StreamDescription& description, const Options& options,
             Host::ManualClock& clock, std::ostream& out) {
@@ -161,8 +188,9 @@ void printVersion(const std::string& pluginPath) {
 }
 
 /// Plays or converts one location into `out`; `shown` names it in messages.
-int runOne(const Options& options, const Host::PluginLibrary& library, const std::string& shown,
-           const std::string& url, std::ostream& out, bool toTerminal) {
+int runOne(const Options& options, const Host::PluginLibrary& library,
+           const std::string& pluginPath, const std::string& shown, const std::string& url,
+           std::ostream& out, bool toTerminal) {
     const HostSettings settings{options.frameRate, options.encoding, options.ignoreSignature,
                                 options.language};
     // The stream keeps the clock it is given until the component is released.
@@ -173,7 +201,7 @@ int runOne(const Options& options, const Host::PluginLibrary& library, const std
 
     // A player probes before it opens; the answer also says which line the plug-in disliked.
     const bool recognised = session.probe(url);
-    const FailureContext context{url, recognised, options.encoding};
+    FailureContext context{url, recognised, options.encoding, {}};
     if (options.mode == Mode::Probe) {
         if (recognised) return exitSuccess;
         return fail(shown +
@@ -183,6 +211,7 @@ int runOne(const Options& options, const Host::PluginLibrary& library, const std
         case Host::ContainerSession::OpenOutcome::Opened:
             break;
         case Host::ContainerSession::OpenOutcome::Refused:
+            context.pluginLog = pluginLogOfOpen(library, pluginPath, url, settings, options.log);
             return fail(shown + ": cannot open: " + explainFailure(context, Attempt::Open));
         case Host::ContainerSession::OpenOutcome::NoStream:
             return fail(shown + ": " + session.error());
@@ -204,28 +233,29 @@ std::string outputIn(const std::string& folder, const std::string& input, Output
 }
 
 /// Converts or plays one input into `target` ("-" or none: standard output).
-int runInto(const Options& options, const Host::PluginLibrary& library, const std::string& input,
+int runInto(const Options& options, const Host::PluginLibrary& library,
+            const std::string& pluginPath, const std::string& input,
             const std::optional<std::string>& target) {
-    std::optional<StandardInputFile> standardInput;
+    std::optional<TemporaryFolder> folder;
     std::string url, shown = input;
     if (input == "-") {
-        standardInput.emplace();
-        if (standardInput->path().empty()) return fail("cannot keep standard input in a file");
-        url = fileUrlFromPath(standardInput->path());
+        const std::string path = keepStandardInput(folder.emplace());
+        if (path.empty()) return fail("cannot keep standard input in a file");
+        url = fileUrlFromPath(path);
         shown = "standard input";
     } else {
         url = Host::locationFor(input, workingFolder());
     }
     if (!target || *target == "-") {
-        const int status =
-            runOne(options, library, shown, url, std::cout, isTerminal(StandardStream::Output));
+        const int status = runOne(options, library, pluginPath, shown, url, std::cout,
+                                  isTerminal(StandardStream::Output));
         std::cout.flush();
         if (!std::cout) return fail("cannot write to standard output");
         return status;
     }
     std::ofstream out(*target, std::ios::binary);
     if (!out) return fail(*target + ": cannot be written");
-    const int status = runOne(options, library, shown, url, out, /*toTerminal*/ false);
+    const int status = runOne(options, library, pluginPath, shown, url, out, /*toTerminal*/ false);
     out.flush();
     if (!out) return fail(*target + ": cannot be written");
     return status;
@@ -259,7 +289,7 @@ int run(const std::vector<std::string_view>& arguments) {
     }
     const Host::PluginLibrary& library = Host::PluginLibrary::kept(pluginPath);
     if (!options.output || !options.output->ends_with('/')) {
-        return runInto(options, library, options.inputs.front(), options.output);
+        return runInto(options, library, pluginPath, options.inputs.front(), options.output);
     }
 
     // Many files into one folder, as a subtitle archive is converted.
@@ -274,7 +304,8 @@ int run(const std::vector<std::string_view>& arguments) {
                       << printable(input) << std::flush;
         }
         const std::string target = outputIn(*options.output, input, options.format);
-        if (runInto(options, library, input, target) != exitSuccess) status = exitCannotOpen;
+        if (runInto(options, library, pluginPath, input, target) != exitSuccess)
+            status = exitCannotOpen;
     }
     if (progress)
         std::cerr << "\r\x1b[K" << done << " files converted into " << printable(*options.output)
