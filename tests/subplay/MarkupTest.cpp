@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace Tork::Subplay {
 namespace {
 
@@ -13,6 +15,10 @@ struct Row {
     std::string_view vtt;
     std::string_view plain;
 };
+// Listed by name, not as raw bytes.
+void PrintTo(const Row& c, std::ostream* out) {
+    *out << c.description;
+}
 
 const Row rows[] = {
     {"plain", "Hi\nthere", "Hi\nthere", "Hi\nthere", "Hi\nthere"},

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <filesystem>
 #include <functional>
 #include <limits>
@@ -26,6 +28,10 @@ struct LogCase {
     ReadSize mode;
     std::vector<Message> expected;
 };
+// Listed by name, not as raw bytes.
+void PrintTo(const LogCase& c, std::ostream* out) {
+    *out << c.description;
+}
 
 class ReaderLog : public testing::TestWithParam<LogCase> {
 protected:

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -59,6 +61,10 @@ struct EncodingCase {
     std::optional<std::string> expected;
     std::vector<std::string> queries;
 };
+// Listed by name, not as raw bytes.
+void PrintTo(const EncodingCase& c, std::ostream* out) {
+    *out << c.description;
+}
 
 class Encoding : public testing::TestWithParam<EncodingCase> {};
 
@@ -179,6 +185,10 @@ struct SizeCase {
     ReadSize mode;
     std::optional<std::string> expected;
 };
+// Listed by name, not as raw bytes.
+void PrintTo(const SizeCase& c, std::ostream* out) {
+    *out << c.description;
+}
 
 class Size : public testing::TestWithParam<SizeCase> {};
 

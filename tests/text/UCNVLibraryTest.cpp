@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <atomic>
 #include <limits>
 #include <string>
@@ -34,6 +36,10 @@ struct BindingCase {
     std::vector<std::string> candidates;
     const char* boundTo;  // null: nothing usable
 };
+// Listed by name, not as raw bytes.
+void PrintTo(const BindingCase& c, std::ostream* out) {
+    *out << c.description;
+}
 
 class Binding : public testing::TestWithParam<BindingCase> {};
 
@@ -83,6 +89,10 @@ struct StatusCase {
     const char* converterName;
     std::string expected;  // empty: the conversion fails
 };
+// Listed by name, not as raw bytes.
+void PrintTo(const StatusCase& c, std::ostream* out) {
+    *out << c.description;
+}
 
 class OpenStatus : public testing::TestWithParam<StatusCase> {};
 
@@ -159,6 +169,10 @@ struct ConversionCase {
     std::string input;
     std::string expected;
 };
+// Listed by name, not as raw bytes.
+void PrintTo(const ConversionCase& c, std::ostream* out) {
+    *out << c.description;
+}
 
 class SystemConversion : public testing::TestWithParam<ConversionCase> {};
 
