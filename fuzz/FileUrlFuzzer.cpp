@@ -2,6 +2,7 @@
 #include "framework/ResultCode.h"
 #include "framework/String.h"
 #include "fuzz/FuzzCheck.h"
+#include "text/FileUrl.h"
 #include "text/ParserUtilities.h"
 #include "text/Utf.h"
 
@@ -12,25 +13,6 @@
 
 namespace Tork {
 namespace {
-
-// Escapes every byte but letters, digits, "/" and "-._~".
-std::string percentEncoded(std::string_view path) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    for (const char c : path) {
-        const auto byte = static_cast<unsigned char>(c);
-        if ((byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
-            (byte >= '0' && byte <= '9') ||
-            std::string_view("/-._~").find(c) != std::string_view::npos) {
-            out += c;
-        } else {
-            out += '%';
-            out += kHex[byte >> 4];
-            out += kHex[byte & 15];
-        }
-    }
-    return out;
-}
 
 void checkAnyUrl(std::string_view bytes) {
     const String url(bytes);
@@ -52,7 +34,7 @@ void checkRoundTrip(std::string_view path) {
     if (!path.starts_with('/') || path.find('\0') != std::string_view::npos ||
         !isWellFormedUtf8(path))
         return;
-    const std::string escaped = percentEncoded(path);
+    const std::string escaped = fileUrlFromPath(path).substr(std::string_view("file://").size());
     for (const char* prefix : {"file://", "file://localhost", "FILE://LocalHost"}) {
         String local;
         FUZZ_CHECK(ParserUtilities::pathFromUrl(String(prefix + escaped), local) == Result::Ok);

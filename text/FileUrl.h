@@ -18,8 +18,8 @@ namespace Tork {
 [[nodiscard]] std::string_view withoutQueryOrFragment(std::string_view url);
 
 /// "file://" and `absolutePath` with every byte but letters, digits, "-._~" and "/"
-/// percent-encoded, so that filePathFromUrl() gives the path back whatever it holds
-/// (blanks, "%", "?", "#", any bytes).
+/// percent-encoded, so that filePathFromUrl() gives back any well-formed UTF-8 path without
+/// zero bytes, whatever it holds ("%", "?", "#", blanks).
 [[nodiscard]] std::string fileUrlFromPath(std::string_view absolutePath);
 
 }  // namespace Tork
