@@ -15,6 +15,7 @@ execute_process(COMMAND ${SUBPLAY} --format srt -o ${WORK}/all/ examples/lightho
   WORKING_DIRECTORY ${SOURCE} RESULT_VARIABLE status ERROR_VARIABLE err)
 file(READ ${WORK}/all/lighthouse.srt first)
 if(NOT status EQUAL 1 OR NOT first STREQUAL expected OR NOT EXISTS ${WORK}/all/no-rate.srt
+   OR EXISTS ${WORK}/all/missing.srt
    OR NOT err MATCHES "missing.sub: cannot open: no such file")
   message(FATAL_ERROR "-o DIR/: status ${status}, errors:\n${err}")
 endif()

@@ -40,7 +40,11 @@ constexpr int exitSuccess = 0;
 constexpr int exitCannotOpen = 1;
 constexpr int exitUsage = 2;
 
+// A batch's progress line stands on standard error; a message replaces it.
+bool progressShown = false;
+
 int fail(const std::string& message) {
+    if (progressShown) std::cerr << "\r\x1b[K";
     std::cerr << "subplay: " << printable(message) << '\n';
     return exitCannotOpen;
 }
@@ -255,9 +259,12 @@ int runInto(const Options& options, const Host::PluginLibrary& library,
     }
     std::ofstream out(*target, std::ios::binary);
     if (!out) return fail(*target + ": cannot be written");
-    const int status = runOne(options, library, pluginPath, shown, url, out, /*toTerminal*/ false);
-    out.flush();
-    if (!out) return fail(*target + ": cannot be written");
+    int status = runOne(options, library, pluginPath, shown, url, out, /*toTerminal*/ false);
+    out.close();
+    if (!out) status = fail(*target + ": cannot be written");
+    // Nothing is left behind for a file that failed.
+    std::error_code ignored;
+    if (status != exitSuccess) std::filesystem::remove(*target, ignored);
     return status;
 }
 
@@ -296,21 +303,21 @@ int run(const std::vector<std::string_view>& arguments) {
     std::error_code error;
     std::filesystem::create_directories(*options.output, error);
     const bool progress = isTerminal(StandardStream::Error);
-    int status = exitSuccess;
-    std::size_t done = 0;
+    std::size_t done = 0, failed = 0;
     for (const std::string& input : options.inputs) {
         if (progress) {
             std::cerr << "\r\x1b[K[" << ++done << '/' << options.inputs.size() << "] "
                       << printable(input) << std::flush;
+            progressShown = true;
         }
         const std::string target = outputIn(*options.output, input, options.format);
-        if (runInto(options, library, pluginPath, input, target) != exitSuccess)
-            status = exitCannotOpen;
+        if (runInto(options, library, pluginPath, input, target) != exitSuccess) ++failed;
     }
-    if (progress)
-        std::cerr << "\r\x1b[K" << done << " files converted into " << printable(*options.output)
-                  << '\n';
-    return status;
+    if (progress) {
+        std::cerr << "\r\x1b[K" << options.inputs.size() - failed << " of " << options.inputs.size()
+                  << " converted into " << printable(*options.output) << '\n';
+    }
+    return failed == 0 ? exitSuccess : exitCannotOpen;
 }
 
 }  // namespace
