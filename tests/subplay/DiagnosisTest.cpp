@@ -18,7 +18,8 @@ TEST(Diagnosis, AFifoIsNotOpened) {
     const Testing::TempFolder folder;
     ASSERT_EQ(::mkfifo(folder.path("x.sub").c_str(), 0600), 0);
     auto reason = std::async(std::launch::async, [&] {
-        return explainFailure({fileUrlFromPath(folder.path("x.sub"))}, Attempt::Open);
+        return explainFailure({fileUrlFromPath(folder.path("x.sub")), false, std::nullopt, ""},
+                              Attempt::Open);
     });
     if (reason.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
         std::fprintf(stderr, "the diagnosis waits for a writer\n");

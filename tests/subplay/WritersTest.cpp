@@ -8,7 +8,7 @@
 namespace Tork::Subplay {
 namespace {
 
-const StreamDescription stream{"film \"cut\".sub", "UTF8", 320};
+const StreamDescription stream{"film \"cut\".sub", "UTF8", 320, "", ""};
 
 // Start, duration and text, chosen for what each format must get right.
 const Entry entries[] = {

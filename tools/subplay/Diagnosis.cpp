@@ -24,10 +24,10 @@ bool isFileUrl(std::string_view url) {
            });
 }
 
-// What the plug-in takes for the extension: from the last "." of the URL, without its
-// query and fragment, to the end.
+// What the plug-in takes for the extension: from the last "." of what the path is made
+// from to the end.
 std::string_view urlExtension(std::string_view url) {
-    url = url.substr(0, url.find_first_of("?#"));
+    url = withoutQueryOrFragment(url);
     const auto dot = url.rfind('.');
     return dot == std::string_view::npos ? std::string_view() : url.substr(dot);
 }
