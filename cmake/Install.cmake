@@ -74,4 +74,5 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # ICU is bound at run time: without it only UTF-8 files open.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libicu72")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
 include(CPack)
