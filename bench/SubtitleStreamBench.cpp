@@ -7,7 +7,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstring>
 #include <mutex>
 #include <random>
 #include <vector>
@@ -19,18 +18,13 @@ constexpr std::uint32_t entryCount = 1'000'000;
 
 // Subtitles every 2 s, shown 1.5 to 4 s, every hundredth for a minute; in file order
 // shuffled a little, as real files are.
-EntryList makeEntries(MediaBufferAllocator& allocator, std::mt19937& random) {
-    EntryList entries;
+std::vector<Testing::EntryRow> makeEntries(std::mt19937& random) {
+    std::vector<Testing::EntryRow> entries;
     entries.reserve(entryCount);
     std::uniform_int_distribution<std::int32_t> shown(1500, 4000);
     for (std::uint32_t i = 0; i < entryCount; ++i) {
-        auto* text = new unsigned char[24];
-        std::memset(text, 'x', 24);
-        MediaChunk* entry = allocator.create(text, 24);
-        entry->sizeField() = 24;
-        entry->timestamp = i * 2000 + static_cast<std::uint32_t>(random() % 700);
-        entry->duration = i % 100 == 0 ? 60000 : shown(random);
-        entries.push_back(entry);
+        const std::uint32_t start = i * 2000 + static_cast<std::uint32_t>(random() % 700);
+        entries.push_back({start, i % 100 == 0 ? 60000 : shown(random), std::string(24, 'x')});
     }
     return entries;
 }
@@ -39,7 +33,7 @@ struct Loaded {
     Loaded() {
         std::mt19937 random(1);
         container.initialize(&context, 1);
-        if (!container.load(makeEntries(container.entryAllocator(), random))) std::abort();
+        if (!container.load(makeEntries(random))) std::abort();
         container.selectProgram(container.getProgramIds().head->value);
         stream = context.streamsAdded().at(0);
         stream->setClock(&clock);

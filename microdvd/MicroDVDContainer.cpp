@@ -8,6 +8,7 @@
 #include "microdvd/LineScanner.h"
 #include "microdvd/LineSplitter.h"
 #include "microdvd/MicroDVDParser.h"
+#include "subtitle/EntryStore.h"
 #include "text/FileUrl.h"
 #include "text/ParserUtilities.h"
 
@@ -96,8 +97,8 @@ bool MicroDVDContainer::probe(const Location* location, std::uint64_t,
 }
 
 std::int32_t MicroDVDContainer::open(const Location* location) {
-    EntryList entries;
-    const std::int32_t result = orOnException(Result::Failure, [&] {
+    // Out of memory, lock resources or a host callback that threw fail like a bad file.
+    return orOnException(Result::Failure, [&] {
         std::lock_guard guard(lock_);
         const String* url = urlOf(location);
         if (!url || !hasSubtitleExtension(url->text())) return Result::Failure;
@@ -106,23 +107,19 @@ std::int32_t MicroDVDContainer::open(const Location* location) {
         String text;
         if (!ParserUtilities::readTextFile(path, context_, &text) || text.empty())
             return Result::Failure;
-        if (parseMicroDVD(reinterpret_cast<char*>(text.data()), text.length(),
-                          initialFrameRate(context_), *allocator_, entries) &&
-            addStream(entries, String(streamName(url->text())), String(), String())) {
-            entries.clear();  // the stream holds them now
-            // The stream exists, so this open has succeeded: failing here would leave a
-            // stream behind a failed open. Without memory the location is merely not kept.
-            try {
-                setLocation(path);
-            } catch (...) {
-            }
-            return Result::Ok;
+        EntryStore entries(std::move(text));
+        if (!parseMicroDVD(entries, initialFrameRate(context_)) ||
+            !addStream(std::move(entries), String(streamName(url->text())), String(), String())) {
+            return Result::Failure;
         }
-        return Result::Failure;
+        // The stream exists, so this open has succeeded: failing here would leave a stream
+        // behind a failed open. Without memory the location is merely not kept.
+        try {
+            setLocation(path);
+        } catch (...) {
+        }
+        return Result::Ok;
     });
-    // Out of memory, lock resources or a host callback that threw fail like a bad file.
-    for (MediaChunk* entry : entries) allocator_->release(entry);  // none once a stream has them
-    return result;
 }
 
 std::int32_t MicroDVDContainer::findMimeType(const String& type) {

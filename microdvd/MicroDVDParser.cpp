@@ -1,14 +1,13 @@
 #include "microdvd/MicroDVDParser.h"
 
 #include "framework/Logger.h"
-#include "framework/MediaBuffer.h"
 #include "microdvd/FormattingCode.h"
 #include "microdvd/LineScanner.h"
 #include "microdvd/LineSplitter.h"
+#include "subtitle/EntryStore.h"
 
 #include <algorithm>
 #include <cstring>
-#include <memory>
 #include <string>
 
 namespace Tork {
@@ -16,41 +15,28 @@ namespace {
 
 constexpr std::size_t kMaxDeclarationLength = 100;
 
-// A zero-terminated copy from new[], or null for the empty text: a chunk of capacity 0
-// never frees its block, so it must not own one.
-std::unique_ptr<unsigned char[]> copyText(std::string_view text) {
-    if (text.empty()) return nullptr;
-    std::unique_ptr<unsigned char[]> block(new unsigned char[text.size() + 1]);
-    std::memcpy(block.get(), text.data(), text.size());
-    block[text.size()] = 0;
-    return block;
-}
-
-MediaChunk* makeEntry(MediaBufferAllocator& allocator, std::string_view text, std::uint32_t start,
-                      std::uint32_t end) {
-    auto block = copyText(text);
-    const auto length = static_cast<std::int32_t>(text.size());
-    MediaChunk* chunk = allocator.create(block.get(), length);
-    block.release();
-    chunk->sizeField() = length;
-    chunk->timestamp = start;
-    chunk->duration = static_cast<std::int32_t>(end - start);
-    const unsigned char* data = chunk->lockData();
-    Logger::instance()->write("Container", "Tork::MicroDVDContainer::open", __LINE__,
-                              "got subtitle start: %d duration: %d '%s'", chunk->timestamp,
-                              chunk->duration, data ? reinterpret_cast<const char*>(data) : "");
-    chunk->unlockData();
-    return chunk;
-}
-
 bool startsWithCode(std::string_view text) {
     return !text.empty() && (text[0] == '/' || text[0] == '\\' || text[0] == '{');
 }
 
+// Every entry takes a line of its own, so the line feeds bound the records needed.
+std::size_t lineFeeds(const char* text, std::size_t length) {
+    std::size_t count = 0;
+    for (const char* end = text + length;
+         (text = static_cast<const char*>(std::memchr(text, '\n', end - text))); ++text) {
+        ++count;
+    }
+    return count;
+}
+
 }  // namespace
 
-bool parseMicroDVD(char* text, std::size_t length, FrameRate rate, MediaBufferAllocator& allocator,
-                   std::vector<MediaChunk*>& entries, std::size_t maxEntryLength) {
+bool parseMicroDVD(EntryStore& entries, FrameRate rate, std::size_t maxEntryLength) {
+    char* const text = entries.fileText();
+    const std::size_t length = entries.fileLength();
+    entries.reserve(lineFeeds(text, length) + 1);
+    // Bound once, so that with logging off each entry pays a single test.
+    Logger& log = *Logger::instance();
     LineSplitter lines(text, length);
     std::string translated;
     while (const auto line = lines.next()) {
@@ -66,15 +52,31 @@ bool parseMicroDVD(char* text, std::size_t length, FrameRate rate, MediaBufferAl
         char* body = line->start + (scanned.text.data() - line->start);
         std::replace(body, body + scanned.text.size(), '|', '\n');
         std::string_view final = scanned.text;
+        bool copied = false;
         if (startsWithCode(final)) {
             translateFormattingCode(final, translated);
-            final = translated;
+            // Unknown codes are kept whole and dropped letters only cut the front: such a
+            // text is still in the line, at its end.
+            if (final.ends_with(translated)) {
+                final.remove_prefix(final.size() - translated.size());
+            } else {
+                final = translated;
+                copied = true;
+            }
         }
         if (final.size() > std::min(maxEntryLength, kMaxEntryLength)) return false;
-        // The slot first, so a chunk is never made without a place to keep it.
-        entries.push_back(nullptr);
-        entries.back() = makeEntry(allocator, final, rate.toMilliseconds(scanned.start),
-                                   rate.toMilliseconds(scanned.end));
+        const std::uint32_t start = rate.toMilliseconds(scanned.start);
+        const auto duration = static_cast<std::int32_t>(rate.toMilliseconds(scanned.end) - start);
+        if (copied) {
+            entries.addCopy(start, duration, final);
+        } else {
+            entries.addInPlace(start, duration, final);
+        }
+        if (log.impl()) {
+            log.write("Container", "Tork::MicroDVDContainer::open", __LINE__,
+                      "got subtitle start: %d duration: %d '%s'", start, duration,
+                      final.data());  // zero-terminated: the line's end or the translation's
+        }
     }
     return true;
 }

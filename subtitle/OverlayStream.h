@@ -57,8 +57,8 @@ struct StreamLogTag {
 template <class Format>
 class SubtitleParserTemplate<Format>::OverlayStream : public StreamInterface {
 public:
-    /// Made only by addStream. `entries` must be sorted; the stream shares the pointers.
-    OverlayStream(SubtitleParserTemplate* container, std::uint64_t id, const EntryList& entries,
+    /// Made only by addStream. `entries` must be sorted.
+    OverlayStream(SubtitleParserTemplate* container, std::uint64_t id, EntryStore entries,
                   const String& name, const String& language, const String& region);
 
     /// Always 0.
@@ -98,7 +98,7 @@ private:
 
     static constexpr std::uint32_t dueAhead = 500;  // ms before its start an entry is handed out
 
-    MediaChunk* copyOf(MediaChunk& entry) const;
+    MediaChunk* copyOf(std::size_t entry) const;
     void logSeek() const;
 
     SubtitleParserTemplate* container_;
@@ -113,15 +113,17 @@ private:
 };
 
 template <class Format>
-SubtitleParserTemplate<Format>::OverlayStream::OverlayStream(
-    SubtitleParserTemplate* container, std::uint64_t id, const EntryList& entries,
-    const String& name, const String& language, const String& region)
+SubtitleParserTemplate<Format>::OverlayStream::OverlayStream(SubtitleParserTemplate* container,
+                                                             std::uint64_t id, EntryStore entries,
+                                                             const String& name,
+                                                             const String& language,
+                                                             const String& region)
     : StreamInterface(container->getId(), id, /*group*/ 0),
       container_(container),
       name_(name),
       language_(language),
       region_(region),
-      entries_(entries) {
+      entries_(std::move(entries)) {
     container_->fillStreamFormat(&format_);
     rate_ = 1000;
     properties_.width = 640;
@@ -242,8 +244,9 @@ std::int32_t SubtitleParserTemplate<Format>::OverlayStream::readStream(MediaChun
         if (rate_ == 0 || cursor_ < 0 || static_cast<std::size_t>(cursor_) >= entries_.size()) {
             return Result::Ok;
         }
-        MediaChunk& entry = *entries_.at(static_cast<std::size_t>(cursor_));
-        if (static_cast<std::uint32_t>(now) + dueAhead < entry.timestamp) return Result::NotYet;
+        const auto entry = static_cast<std::size_t>(cursor_);
+        if (static_cast<std::uint32_t>(now) + dueAhead < entries_.start(entry))
+            return Result::NotYet;
 
         MediaChunk* out = copyOf(entry);
         cursor_ += rate_ > 0 ? 1 : -1;
@@ -259,21 +262,19 @@ std::int32_t SubtitleParserTemplate<Format>::OverlayStream::readStream(MediaChun
     });
 }
 
-// A fresh chunk with a copy of the entry's text (no terminator added), size and times.
+// A fresh chunk with a copy of the entry's text (no terminator added) and times.
 template <class Format>
-MediaChunk* SubtitleParserTemplate<Format>::OverlayStream::copyOf(MediaChunk& entry) const {
-    const std::int32_t capacity = std::max(entry.getCapacity(), 0);
+MediaChunk* SubtitleParserTemplate<Format>::OverlayStream::copyOf(std::size_t entry) const {
+    const std::string_view text = entries_.text(entry);
     // An empty text gets no block: the allocator frees none for a chunk of capacity 0.
-    std::unique_ptr<unsigned char[]> text(capacity > 0 ? new unsigned char[capacity] : nullptr);
-    if (capacity > 0) {
-        std::memcpy(text.get(), entry.lockData(), static_cast<std::size_t>(capacity));
-        entry.unlockData();
-    }
-    MediaChunk* chunk = handedOutChunkAllocator().create(text.get(), capacity);
-    text.release();
-    chunk->sizeField() = entry.sizeField();
-    chunk->timestamp = entry.timestamp;
-    chunk->duration = entry.duration;
+    std::unique_ptr<unsigned char[]> block(text.empty() ? nullptr : new unsigned char[text.size()]);
+    if (!text.empty()) std::memcpy(block.get(), text.data(), text.size());
+    const auto length = static_cast<std::int32_t>(text.size());
+    MediaChunk* chunk = handedOutChunkAllocator().create(block.get(), length);
+    block.release();
+    chunk->sizeField() = length;
+    chunk->timestamp = entries_.start(entry);
+    chunk->duration = entries_.duration(entry);
     return chunk;
 }
 

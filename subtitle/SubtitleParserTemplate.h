@@ -34,15 +34,14 @@ template <class Format>
 class SubtitleParserTemplate : public ContainerInterface {
 public:
     class OverlayStream;
-    using EntryList = Tork::EntryList;
 
     static constexpr std::uint64_t noProgram = ~std::uint64_t{0};
 
-    SubtitleParserTemplate();
-    /// Releases the entries that close(false) has not and destroys every stream made here:
+    SubtitleParserTemplate() = default;
+    /// Destroys every stream made here, with the entries that close(false) has not freed:
     /// a host may release the component without closing it, and no stream outlives its
     /// container.
-    ~SubtitleParserTemplate() override;
+    ~SubtitleParserTemplate() override = default;
 
     /// A copy of the location recorded by open; empty when there is none or memory ran out.
     String getLocation() override;
@@ -56,7 +55,7 @@ public:
     /// Announces every stream and selects one by the preferred language. 0x80100001 for an
     /// id other than the program id, without a context, or when memory ran out.
     std::int32_t selectProgram(std::uint64_t programId) override;
-    /// close(false) releases every entry and reports each stream removed, once; the stream
+    /// close(false) frees every entry and reports each stream removed, once; the stream
     /// objects stay valid until the container is destroyed, and a stream that the context
     /// opens meanwhile stays open. close(true) does nothing. 0 unless the lock cannot be
     /// had or the context threw.
@@ -72,12 +71,9 @@ public:
     virtual bool supportsFeature(std::uint32_t value);
 
 protected:
-    /// Sorts `entries` in place by timestamp (unsigned) and makes a stream that holds them
-    /// from then on; the caller keeps only its list storage. Null slots are dropped. The
-    /// caller holds `lock_`.
-    /// False without a context or when memory ran out: nothing is made and the entries are
-    /// still the caller's to release.
-    [[nodiscard]] bool addStream(EntryList& entries, const String& name, const String& language,
+    /// Sorts `entries` by start (unsigned) and makes a stream that holds them. The caller
+    /// holds `lock_`. False without a context or when memory ran out: nothing is made.
+    [[nodiscard]] bool addStream(EntryStore entries, const String& name, const String& language,
                                  const String& region);
     /// Records the local path of the opened source, for getLocation and getFileSize.
     /// Throws std::bad_alloc, leaving the old location, when the copy cannot be stored.
@@ -85,9 +81,6 @@ protected:
 
     /// Serialises the container and all of its streams; open holds it throughout.
     RecursiveMutex lock_;
-    /// Makes and releases every entry. The chunks that the streams hand out come from
-    /// handedOutChunkAllocator(), as a host may release them after the container is gone.
-    const std::unique_ptr<MediaBufferAllocator> allocator_;
 
 private:
     std::uint64_t chooseStream() const;
@@ -98,17 +91,6 @@ private:
     String preferredLanguage_;
     std::uint64_t programId_ = noProgram;
 };
-
-template <class Format>
-SubtitleParserTemplate<Format>::SubtitleParserTemplate()
-    : allocator_(std::make_unique<MediaBufferAllocator>()) {}
-
-template <class Format>
-SubtitleParserTemplate<Format>::~SubtitleParserTemplate() {
-    for (const auto& stream : made_) {
-        for (MediaChunk* entry : stream->entries_.take()) allocator_->release(entry);
-    }
-}
 
 template <class Format>
 String SubtitleParserTemplate<Format>::getLocation() {
@@ -189,7 +171,7 @@ std::int32_t SubtitleParserTemplate<Format>::close(bool flag) {
         // stream opened then belongs to the container, not to this close.
         const auto closing = std::exchange(streams_, {});
         for (const auto& [id, stream] : closing) {
-            for (MediaChunk* entry : stream->entries_.take()) allocator_->release(entry);
+            stream->entries_.clear();
             if (context_) context_->streamRemoved(id);
         }
         return Result::Ok;
@@ -214,22 +196,16 @@ bool SubtitleParserTemplate<Format>::supportsFeature(std::uint32_t) {
 }
 
 template <class Format>
-bool SubtitleParserTemplate<Format>::addStream(EntryList& entries, const String& name,
+bool SubtitleParserTemplate<Format>::addStream(EntryStore entries, const String& name,
                                                const String& language, const String& region) {
     if (!context_) return false;
     return orOnException(false, [&] {
-        std::erase(entries, nullptr);  // a slot the parser never filled is no entry
-        const auto earlier = [](const MediaChunk* a, const MediaChunk* b) {
-            return a->timestamp < b->timestamp;
-        };
-        // Files are nearly always in time order already; checking is one pass, sorting
-        // pointers chases every one of them many times over.
-        if (!std::is_sorted(entries.begin(), entries.end(), earlier))
-            std::sort(entries.begin(), entries.end(), earlier);
+        entries.sortByStart();
         const std::uint64_t id = context_->newId();
         // Everything that can fail comes before the stream takes the entries over.
         made_.reserve(made_.size() + 1);
-        auto stream = std::make_unique<OverlayStream>(this, id, entries, name, language, region);
+        auto stream =
+            std::make_unique<OverlayStream>(this, id, std::move(entries), name, language, region);
         streams_.insert_or_assign(id, stream.get());
         made_.push_back(std::move(stream));
         return true;

@@ -1,6 +1,6 @@
 #include "microdvd/MicroDVDParser.h"
 
-#include "framework/MediaBuffer.h"
+#include "subtitle/EntryStore.h"
 
 #include <gtest/gtest.h>
 
@@ -26,22 +26,12 @@ struct Parsed {
     std::vector<Entry> entries;
 };
 
-Parsed parse(std::string text, FrameRate rate = {}) {
-    MediaBufferAllocator allocator;
-    std::vector<MediaChunk*> chunks;
-    const bool ok = parseMicroDVD(text.data(), text.size(), rate, allocator, chunks);
+Parsed parse(const std::string& text, FrameRate rate = {}) {
+    EntryStore store{String(text)};
+    const bool ok = parseMicroDVD(store, rate);
     Parsed parsed{ok, {}};
-    for (MediaChunk* chunk : chunks) {
-        const unsigned char* data = chunk->lockData();
-        EXPECT_EQ(chunk->sizeField(), chunk->getCapacity());
-        const auto size = static_cast<std::size_t>(chunk->sizeField());
-        if (data) {
-            EXPECT_EQ(data[size], 0);  // zero-terminated copy
-        }
-        parsed.entries.push_back({chunk->timestamp, chunk->duration,
-                                  std::string(reinterpret_cast<const char*>(data), size)});
-        chunk->unlockData();
-        chunk->release();
+    for (const EntryRecord& entry : store.records()) {
+        parsed.entries.push_back({entry.start, entry.duration, std::string(store.text(entry))});
     }
     return parsed;
 }
@@ -136,10 +126,8 @@ TEST(ParseMicroDVD, LongLinesAreParsedWhole) {
 
 // A chunk's size is signed 32 bits: a longer text fails rather than wrapping negative.
 TEST(ParseMicroDVD, FailsAtATextLongerThanAChunkHolds) {
-    MediaBufferAllocator allocator;
-    std::vector<MediaChunk*> chunks;
-    std::string text = "{0}{25}{c:$0000FF}Hi";  // 31 bytes once translated
-    EXPECT_FALSE(parseMicroDVD(text.data(), text.size(), {}, allocator, chunks, 30));
+    EntryStore store{String("{0}{25}{c:$0000FF}Hi")};  // 31 bytes once translated
+    EXPECT_FALSE(parseMicroDVD(store, {}, 30));
 }
 
 }  // namespace

@@ -49,19 +49,6 @@ TEST(SubtitleContainer, SortsEntriesByUnsignedTimestampKeepingEveryOne) {
     }
 }
 
-TEST(SubtitleContainer, SkipsEmptySlotsInTheEntryList) {
-    Harness harness;
-    EntryList entries = makeEntries(harness.container.entryAllocator(), {{20, 1}, {10, 1}});
-    entries.insert(entries.begin() + 1, nullptr);
-    ASSERT_TRUE(harness.container.load(entries));
-    ASSERT_EQ(harness.container.selectProgram(noProgram), Result::Ok);
-    StreamInterface* stream = harness.context.streamsAdded().at(0);
-    Host::ManualClock clock(100);
-    stream->setClock(&clock);
-    const std::vector<std::uint32_t> expected = {10, 20};
-    EXPECT_EQ(timestampsRead(*stream), expected);
-}
-
 TEST(SubtitleContainer, HasOneProgramWhoseIdIsAskedForOnce) {
     TestContainer alone;
     const List<std::uint64_t> unassigned = alone.getProgramIds();
@@ -138,7 +125,7 @@ TEST(SubtitleContainer, SelectingWithoutStreamsSelectsNothing) {
 
 TEST(SubtitleContainer, RefusesWhatNeedsAContextWithoutOne) {
     TestContainer container;
-    EXPECT_FALSE(container.load(xyz));  // entries stay the caller's: load releases them
+    EXPECT_FALSE(container.load(xyz));
     EXPECT_EQ(container.selectProgram(noProgram), Result::Failure);
     EXPECT_EQ(container.close(false), Result::Ok);
 }

@@ -24,8 +24,7 @@ public:
     using MicroDVDContainer::MicroDVDContainer;
     bool load(const std::vector<EntryRow>& rows) {
         std::lock_guard guard(lock_);
-        EntryList entries = makeEntries(*allocator_, rows);
-        return addStream(entries, String("movie.sub"), String(), String());
+        return addStream(makeEntries(rows), String("movie.sub"), String(), String());
     }
 };
 

@@ -6,6 +6,7 @@
 #include "framework/StreamInterface.h"
 #include "host/ManualClock.h"
 #include "host/SettingsContext.h"
+#include "subtitle/EntryStore.h"
 #include "subtitle/SubtitleParserTemplate.h"
 
 #include <cstdint>
@@ -23,19 +24,10 @@ struct EntryRow {
     std::string text = "text";
 };
 
-/// Entries as a parser makes them: the text without terminator, no block for an empty one.
-inline EntryList makeEntries(MediaBufferAllocator& allocator, const std::vector<EntryRow>& rows) {
-    EntryList entries;
-    for (const EntryRow& row : rows) {
-        const auto length = static_cast<std::int32_t>(row.text.size());
-        unsigned char* block = length ? new unsigned char[row.text.size()] : nullptr;
-        if (length) std::memcpy(block, row.text.data(), row.text.size());
-        MediaChunk* entry = allocator.create(block, length);
-        entry->sizeField() = length;
-        entry->timestamp = row.timestamp;
-        entry->duration = row.duration;
-        entries.push_back(entry);
-    }
+/// Entries as a parser makes them, each text a copy.
+inline EntryStore makeEntries(const std::vector<EntryRow>& rows) {
+    EntryStore entries;
+    for (const EntryRow& row : rows) entries.addCopy(row.timestamp, row.duration, row.text);
     return entries;
 }
 
@@ -62,20 +54,12 @@ public:
     std::int32_t getMimeTypePriority(std::uint32_t) override { return 0; }
     void fillStreamFormat(StreamFormat* format) override { std::memcpy(format->code, "UTF8", 5); }
 
-    /// Adds a stream as open does; false (entries released) when addStream refuses.
+    /// Adds a stream as open does; false when addStream refuses.
     bool load(const std::vector<EntryRow>& rows, const char* language = "", const char* region = "",
               const char* name = "") {
         std::lock_guard guard(lock_);
-        return load(makeEntries(*allocator_, rows), language, region, name);
+        return addStream(makeEntries(rows), String(name), String(language), String(region));
     }
-    bool load(EntryList entries, const char* language = "", const char* region = "",
-              const char* name = "") {
-        std::lock_guard guard(lock_);
-        if (addStream(entries, String(name), String(language), String(region))) return true;
-        for (MediaChunk* entry : entries) allocator_->release(entry);
-        return false;
-    }
-    MediaBufferAllocator& entryAllocator() { return *allocator_; }
     void recordLocation(const std::string& path) { setLocation(String(path)); }
 };
 
