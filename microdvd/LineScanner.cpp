@@ -16,6 +16,16 @@ bool isDigit(char c) {
 }  // namespace
 
 bool scanInt32(std::string_view& text, std::int32_t& value) {
+    // Bare digits, nearly every number of a file: nine of them cannot overflow.
+    std::size_t digits = 0;
+    std::int32_t plain = 0;
+    for (; digits < text.size() && digits < 9 && isDigit(text[digits]); ++digits)
+        plain = plain * 10 + (text[digits] - '0');
+    if (digits > 0 && (digits == text.size() || !isDigit(text[digits]))) {
+        value = plain;
+        text.remove_prefix(digits);
+        return true;
+    }
     std::size_t i = 0;
     while (i < text.size() && isScanSpace(text[i])) ++i;
     bool negative = false;

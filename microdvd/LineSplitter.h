@@ -1,7 +1,10 @@
 // Splits a MicroDVD text into lines in place.
 #pragma once
 
+#include "microdvd/ByteWords.h"
+
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string_view>
 
@@ -26,7 +29,7 @@ public:
         while (position_ < end_ && isSeparator(*position_)) ++position_;
         if (position_ == end_ || *position_ == '\0') return std::nullopt;
         char* start = position_;
-        while (position_ < end_ && *position_ != '\0' && !isSeparator(*position_)) ++position_;
+        position_ = lineEnd(position_, end_);
         Line line{start, static_cast<std::size_t>(position_ - start), false};
         if (position_ < end_ && *position_ != '\0') {
             line.terminated = true;
@@ -39,6 +42,23 @@ public:
 
 private:
     static bool isSeparator(char c) { return c == '\r' || c == '\n'; }
+
+    // The first CR, LF or zero byte from `at` on, or `end`. Lines are long and those bytes
+    // rare, so whole words are tested for any byte up to CR first.
+    static char* lineEnd(char* at, char* end) {
+        while (end - at >= 8) {
+            const std::uint64_t low = ByteWords::bytesBelow(ByteWords::load(at), '\r' + 1);
+            if (!low) {
+                at += 8;
+                continue;
+            }
+            at += ByteWords::firstMarked(low);
+            if (*at == '\0' || isSeparator(*at)) return at;
+            ++at;  // a tab or another control byte
+        }
+        while (at < end && *at != '\0' && !isSeparator(*at)) ++at;
+        return at;
+    }
 
     char* position_;
     char* end_;

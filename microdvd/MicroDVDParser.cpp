@@ -1,6 +1,7 @@
 #include "microdvd/MicroDVDParser.h"
 
 #include "framework/Logger.h"
+#include "microdvd/ByteWords.h"
 #include "microdvd/FormattingCode.h"
 #include "microdvd/LineScanner.h"
 #include "microdvd/LineSplitter.h"
@@ -19,22 +20,14 @@ bool startsWithCode(std::string_view text) {
     return !text.empty() && (text[0] == '/' || text[0] == '\\' || text[0] == '{');
 }
 
-// Every entry takes a line of its own, so the line feeds bound the records needed.
-std::size_t lineFeeds(const char* text, std::size_t length) {
-    std::size_t count = 0;
-    for (const char* end = text + length;
-         (text = static_cast<const char*>(std::memchr(text, '\n', end - text))); ++text) {
-        ++count;
-    }
-    return count;
-}
-
 }  // namespace
 
 bool parseMicroDVD(EntryStore& entries, FrameRate rate, std::size_t maxEntryLength) {
     char* const text = entries.fileText();
     const std::size_t length = entries.fileLength();
-    entries.reserve(lineFeeds(text, length) + 1);
+    // Every entry takes a line of its own, so the line feeds bound the records needed (but
+    // for files that end lines with CR alone, whose records grow as they go).
+    entries.reserve(ByteWords::countBytes(text, length, '\n') + 1);
     // Bound once, so that with logging off each entry pays a single test.
     Logger& log = *Logger::instance();
     LineSplitter lines(text, length);
@@ -50,7 +43,7 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, std::size_t maxEntryLeng
         }
         // The scanned text lies inside the writable line, so bars become line feeds in place.
         char* body = line->start + (scanned.text.data() - line->start);
-        std::replace(body, body + scanned.text.size(), '|', '\n');
+        ByteWords::replaceBytes(body, scanned.text.size(), '|', '\n');
         std::string_view final = scanned.text;
         bool copied = false;
         if (startsWithCode(final)) {

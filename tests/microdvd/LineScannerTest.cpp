@@ -144,6 +144,10 @@ TEST(LineSplitter, RunsOfCrAndLfAreOneSeparator) {
         {"blank lines", "\n\r\n\na\n\n\nb", {"a", "b"}},
         {"no final separator", "a\nlast", {"a", "last"}},
         {"zero byte ends the text", std::string("a\nb\0c\nd", 7), {"a", "b"}},
+        {"control bytes within long lines",
+         "a\tbcdefghij\x01klmnop\r\nqrstuvwxyz\n",
+         {"a\tbcdefghij\x01klmnop", "qrstuvwxyz"}},
+        {"a zero byte after a whole word", std::string("abcdefghij\0k", 12), {"abcdefghij"}},
         {"only separators", "\r\n\r\n", {}},
         {"empty", "", {}},
     };
