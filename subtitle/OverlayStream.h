@@ -250,13 +250,18 @@ std::int32_t SubtitleParserTemplate<Format>::OverlayStream::readStream(MediaChun
 
         MediaChunk* out = copyOf(entry);
         cursor_ += rate_ > 0 ? 1 : -1;
-        position_ = out->timestamp + static_cast<std::uint32_t>(out->duration);
-        using Tag = SubtitleDetail::StreamLogTag<Format, "readStream">;
-        Logger::instance()->write("Subtitle", Tag::value, __LINE__,
-                                  "PARSED(Sub=%i): timestamp=%d duration=%d mediatime=%d",
-                                  static_cast<int>(words_[0]), static_cast<int>(out->timestamp),
-                                  static_cast<int>(out->duration),
-                                  static_cast<int>(clock_->currentTime()));
+        // Read unguarded and ordered with nothing else: a full barrier would cost more than
+        // the rest of the store.
+        position_.store(out->timestamp + static_cast<std::uint32_t>(out->duration),
+                        std::memory_order_relaxed);
+        // With logging off the clock is not asked again only to be dropped.
+        if (Logger& log = *Logger::instance(); log.impl()) {
+            using Tag = SubtitleDetail::StreamLogTag<Format, "readStream">;
+            log.write("Subtitle", Tag::value, __LINE__,
+                      "PARSED(Sub=%i): timestamp=%d duration=%d mediatime=%d",
+                      static_cast<int>(words_[0]), static_cast<int>(out->timestamp),
+                      static_cast<int>(out->duration), static_cast<int>(clock_->currentTime()));
+        }
         *chunk = out;
         return Result::Ok;
     });
