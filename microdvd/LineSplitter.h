@@ -1,7 +1,7 @@
 // Splits a MicroDVD text into lines in place.
 #pragma once
 
-#include "microdvd/ByteWords.h"
+#include "text/ByteWords.h"
 
 #include <cstddef>
 #include <cstdint>

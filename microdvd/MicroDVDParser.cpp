@@ -1,11 +1,11 @@
 #include "microdvd/MicroDVDParser.h"
 
 #include "framework/Logger.h"
-#include "microdvd/ByteWords.h"
 #include "microdvd/FormattingCode.h"
 #include "microdvd/LineScanner.h"
 #include "microdvd/LineSplitter.h"
 #include "subtitle/EntryStore.h"
+#include "text/ByteWords.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,5 +1,7 @@
 #include "text/Utf.h"
 
+#include "text/ByteWords.h"
+
 #include <algorithm>
 #include <cstring>
 #include <limits>
@@ -102,17 +104,28 @@ bool isWellFormedUtf8Sequence(const unsigned char* start, const unsigned char* e
     return measureSequence(start, static_cast<std::size_t>(length)) == length;
 }
 
+int measureUtf8Sequence(std::string_view text) noexcept {
+    return measureSequence(reinterpret_cast<const unsigned char*>(text.data()), text.size());
+}
+
 bool isWellFormedUtf8(std::string_view text) noexcept {
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     for (std::size_t i = 0; i < text.size();) {
-        // Subtitle text is mostly ASCII: pass it eight bytes at a time.
-        std::uint64_t eight;
-        if (text.size() - i >= sizeof eight) {
-            std::memcpy(&eight, p + i, sizeof eight);
-            if ((eight & 0x8080808080808080u) == 0) {
-                i += sizeof eight;
+        // Subtitle text is mostly ASCII: pass it eight bytes at a time, up to the first
+        // byte that is not.
+        if (text.size() - i >= 8) {
+            const std::uint64_t high = ByteWords::load(text.data() + i) & ByteWords::kHigh;
+            if (high == 0) {
+                i += 8;
                 continue;
             }
+            i += ByteWords::firstMarked(high);
+        }
+        // Two-byte sequences (Latin, Greek, Cyrillic letters) are common enough to pass
+        // here rather than through the general measure.
+        if (p[i] >= 0xC2 && p[i] <= 0xDF && text.size() - i >= 2 && (p[i + 1] & 0xC0) == 0x80) {
+            i += 2;
+            continue;
         }
         const int length = measureSequence(p + i, text.size() - i);
         if (length < 0) return false;

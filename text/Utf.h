@@ -28,6 +28,10 @@ enum class Utf8Decode : std::int32_t {
 [[nodiscard]] bool isWellFormedUtf8Sequence(const unsigned char* start,
                                             const unsigned char* end) noexcept;
 
+/// The length of the well-formed UTF-8 sequence that starts `text` (not empty), or minus
+/// the length of the maximal ill-formed part there: what replaceIllFormedUtf8 replaces.
+[[nodiscard]] int measureUtf8Sequence(std::string_view text) noexcept;
+
 /// Whether every sequence of `text` is well-formed UTF-8 (the strict decoder's rules).
 [[nodiscard]] bool isWellFormedUtf8(std::string_view text) noexcept;
 

@@ -1,4 +1,5 @@
-// Byte searches eight bytes at a time, for the scans that parsing spends its time in.
+// Byte searches eight bytes at a time, for the scans that reading and parsing text spend
+// their time in.
 #pragma once
 
 #include <bit>
