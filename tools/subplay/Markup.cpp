@@ -1,7 +1,6 @@
 #include "tools/subplay/Markup.h"
 
 #include <algorithm>
-#include <cctype>
 #include <optional>
 #include <string>
 
@@ -9,38 +8,43 @@ namespace Tork::Subplay {
 
 namespace {
 
-using Kind = MarkupToken::Kind;
-using Style = MarkupToken::Style;
+using Style = MarkupSpan::Style;
+
+char asciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool isHexDigit(char c) {
+    return (c >= '0' && c <= '9') || (asciiLower(c) >= 'a' && asciiLower(c) <= 'f');
+}
 
 bool matchesNoCase(std::string_view text, std::size_t at, std::string_view pattern) {
     if (text.size() - at < pattern.size()) return false;
     for (std::size_t i = 0; i < pattern.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(text[at + i])) != pattern[i]) return false;
+        if (asciiLower(text[at + i]) != pattern[i]) return false;
     }
     return true;
 }
 
 struct Tag {
-    Kind kind;
-    Style style;
+    bool opens;
+    MarkupSpan span;
     std::size_t length;
-    std::string colour;
 };
 
 std::optional<Tag> tagAt(std::string_view text, std::size_t at) {
     struct Fixed {
         std::string_view pattern;
-        Kind kind;
+        bool opens;
         Style style;
     };
     static constexpr Fixed fixed[] = {
-        {"<i>", Kind::Open, Style::Italic},      {"</i>", Kind::Close, Style::Italic},
-        {"<b>", Kind::Open, Style::Bold},        {"</b>", Kind::Close, Style::Bold},
-        {"</font>", Kind::Close, Style::Colour},
+        {"<i>", true, Style::Italic}, {"</i>", false, Style::Italic},    {"<b>", true, Style::Bold},
+        {"</b>", false, Style::Bold}, {"</font>", false, Style::Colour},
     };
     for (const Fixed& tag : fixed) {
         if (matchesNoCase(text, at, tag.pattern)) {
-            return Tag{tag.kind, tag.style, tag.pattern.size(), {}};
+            return Tag{tag.opens, {tag.style, {}}, tag.pattern.size()};
         }
     }
     // The plug-in copies the six bytes of a colour code whatever they are.
@@ -50,73 +54,131 @@ std::optional<Tag> tagAt(std::string_view text, std::size_t at) {
         text.substr(at + head.size() + 6, 2) != "\">") {
         return std::nullopt;
     }
-    std::string colour(text.substr(at + head.size(), 6));
-    const bool hex = std::all_of(colour.begin(), colour.end(), [](char c) {
-        return std::isxdigit(static_cast<unsigned char>(c));
-    });
-    if (!hex) colour.clear();
-    return Tag{Kind::Open, Style::Colour, length, colour};
+    std::string_view colour = text.substr(at + head.size(), 6);
+    if (!std::all_of(colour.begin(), colour.end(), isHexDigit)) colour = {};
+    return Tag{true, {Style::Colour, colour}, length};
 }
 
-void appendText(std::vector<MarkupToken>& tokens, std::string_view text) {
-    if (text.empty()) return;
-    if (!tokens.empty() && tokens.back().kind == Kind::Text) {
-        tokens.back().text += text;
-    } else {
-        tokens.push_back({Kind::Text, Style::Italic, std::string(text)});
+void appendEscapedForVtt(std::string_view text, std::string& out) {
+    for (std::size_t from = 0; from < text.size();) {
+        const std::size_t special = std::min(text.find_first_of("&<>", from), text.size());
+        out.append(text, from, special - from);
+        if (special == text.size()) break;
+        out += text[special] == '&' ? "&amp;" : text[special] == '<' ? "&lt;" : "&gt;";
+        from = special + 1;
     }
 }
 
-std::string escapeVtt(std::string_view text) {
-    std::string out;
-    for (const char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            default:
-                out += c;
+// Writes each output's tags straight into the caller's text.
+class SrtSink : public MarkupSink {
+public:
+    explicit SrtSink(std::string& out) : out_(out) {}
+    void text(std::string_view bytes) override { out_ += bytes; }
+    void open(const MarkupSpan& span) override {
+        if (span.style == Style::Italic) {
+            out_ += "<i>";
+        } else if (span.style == Style::Bold) {
+            out_ += "<b>";
+        } else if (!span.colour.empty()) {  // a colour that is not hexadecimal is dropped
+            out_.append("<font color=\"#").append(span.colour).append("\">");
         }
     }
-    return out;
-}
+    void close(const MarkupSpan& span) override {
+        if (span.style == Style::Italic) {
+            out_ += "</i>";
+        } else if (span.style == Style::Bold) {
+            out_ += "</b>";
+        } else if (!span.colour.empty()) {
+            out_ += "</font>";
+        }
+    }
 
-std::string terminalAttributes(const std::vector<const MarkupToken*>& open) {
-    std::string out;
-    for (const MarkupToken* token : open) {
-        switch (token->style) {
+private:
+    std::string& out_;
+};
+
+class VttSink : public MarkupSink {
+public:
+    explicit VttSink(std::string& out) : out_(out) {}
+    void text(std::string_view bytes) override { appendEscapedForVtt(bytes, out_); }
+    void open(const MarkupSpan& span) override {
+        if (span.style != Style::Colour) out_ += span.style == Style::Italic ? "<i>" : "<b>";
+    }
+    void close(const MarkupSpan& span) override {
+        if (span.style != Style::Colour) out_ += span.style == Style::Italic ? "</i>" : "</b>";
+    }
+
+private:
+    std::string& out_;
+};
+
+class PlainSink : public MarkupSink {
+public:
+    explicit PlainSink(std::string& out) : out_(out) {}
+    void text(std::string_view bytes) override { out_ += bytes; }
+    void open(const MarkupSpan&) override {}
+    void close(const MarkupSpan&) override {}
+
+private:
+    std::string& out_;
+};
+
+class TerminalSink : public MarkupSink {
+public:
+    explicit TerminalSink(std::string& out) : out_(out) {}
+    void text(std::string_view bytes) override {
+        for (const char c : bytes) {
+            if (c == '\n') {
+                out_ += reset;
+                out_ += '\n';
+                for (const MarkupSpan& span : open_) attributes(span);
+            } else {
+                out_ += c;
+            }
+        }
+    }
+    void open(const MarkupSpan& span) override {
+        open_.push_back(span);
+        attributes(span);
+    }
+    void close(const MarkupSpan&) override {
+        open_.pop_back();
+        out_ += reset;
+        for (const MarkupSpan& span : open_) attributes(span);
+    }
+
+private:
+    static constexpr std::string_view reset = "\x1b[0m";
+
+    void attributes(const MarkupSpan& span) {
+        switch (span.style) {
             case Style::Italic:
-                out += "\x1b[3m";
+                out_ += "\x1b[3m";
                 break;
             case Style::Bold:
-                out += "\x1b[1m";
+                out_ += "\x1b[1m";
                 break;
             case Style::Colour:
-                if (token->text.size() == 6) {
-                    out += "\x1b[38;2";
+                if (span.colour.size() == 6) {
+                    out_ += "\x1b[38;2";
                     for (std::size_t i = 0; i < 6; i += 2) {
-                        out +=
-                            ';' + std::to_string(std::stoi(token->text.substr(i, 2), nullptr, 16));
+                        out_ += ';' + std::to_string(std::stoi(
+                                          std::string(span.colour.substr(i, 2)), nullptr, 16));
                     }
-                    out += 'm';
+                    out_ += 'm';
                 }
                 break;
         }
     }
-    return out;
-}
+
+    std::string& out_;
+    std::vector<MarkupSpan> open_;
+};
 
 }  // namespace
 
-std::vector<MarkupToken> readMarkup(std::string_view text) {
-    std::vector<MarkupToken> tokens;
-    std::vector<MarkupToken> open;
+void MarkupReader::read(std::string_view text, MarkupSink& sink) {
+    open_.clear();
     std::size_t plainFrom = 0;
     for (std::size_t at = text.find('<'); at != std::string_view::npos;) {
         const auto tag = tagAt(text, at);
@@ -124,102 +186,72 @@ std::vector<MarkupToken> readMarkup(std::string_view text) {
             at = text.find('<', at + 1);
             continue;
         }
-        const auto match = std::find_if(open.rbegin(), open.rend(), [&](const MarkupToken& o) {
-            return o.style == tag->style;
+        const auto match = std::find_if(open_.rbegin(), open_.rend(), [&](const MarkupSpan& o) {
+            return o.style == tag->span.style;
         });
-        if (tag->kind == Kind::Close && match == open.rend()) {
+        if (!tag->opens && match == open_.rend()) {
             at = text.find('<', at + 1);  // nothing to close: the tag is text
             continue;
         }
-        appendText(tokens, text.substr(plainFrom, at - plainFrom));
-        if (tag->kind == Kind::Open) {
-            MarkupToken token{Kind::Open, tag->style, tag->colour};
-            open.push_back(token);
-            tokens.push_back(std::move(token));
+        if (at > plainFrom) sink.text(text.substr(plainFrom, at - plainFrom));
+        if (tag->opens) {
+            open_.push_back(tag->span);
+            sink.open(tag->span);
         } else {
             // Closing an outer span closes the ones inside it too, keeping the output nested.
-            const std::size_t keep = static_cast<std::size_t>(open.rend() - match) - 1;
-            while (open.size() > keep) {
-                tokens.push_back({Kind::Close, open.back().style, open.back().text});
-                open.pop_back();
+            const std::size_t keep = static_cast<std::size_t>(open_.rend() - match) - 1;
+            while (open_.size() > keep) {
+                sink.close(open_.back());
+                open_.pop_back();
             }
         }
         plainFrom = at + tag->length;
         at = text.find('<', plainFrom);
     }
-    appendText(tokens, text.substr(plainFrom));
-    while (!open.empty()) {
-        tokens.push_back({Kind::Close, open.back().style, open.back().text});
-        open.pop_back();
+    if (plainFrom < text.size()) sink.text(text.substr(plainFrom));
+    while (!open_.empty()) {
+        sink.close(open_.back());
+        open_.pop_back();
     }
-    return tokens;
+}
+
+void MarkupReader::appendSrt(std::string_view text, std::string& out) {
+    SrtSink sink(out);
+    read(text, sink);
+}
+
+void MarkupReader::appendVtt(std::string_view text, std::string& out) {
+    VttSink sink(out);
+    read(text, sink);
+}
+
+void MarkupReader::appendPlain(std::string_view text, std::string& out) {
+    PlainSink sink(out);
+    read(text, sink);
 }
 
 std::string toSrtMarkup(std::string_view text) {
     std::string out;
-    for (const MarkupToken& token : readMarkup(text)) {
-        const bool opening = token.kind == Kind::Open;
-        if (token.kind == Kind::Text) {
-            out += token.text;
-        } else if (token.style == Style::Italic) {
-            out += opening ? "<i>" : "</i>";
-        } else if (token.style == Style::Bold) {
-            out += opening ? "<b>" : "</b>";
-        } else if (!token.text.empty()) {  // a colour that is not hexadecimal is dropped
-            out += opening ? "<font color=\"#" + token.text + "\">" : "</font>";
-        }
-    }
+    MarkupReader().appendSrt(text, out);
     return out;
 }
 
 std::string toVttMarkup(std::string_view text) {
     std::string out;
-    for (const MarkupToken& token : readMarkup(text)) {
-        const bool opening = token.kind == Kind::Open;
-        if (token.kind == Kind::Text) {
-            out += escapeVtt(token.text);
-        } else if (token.style == Style::Italic) {
-            out += opening ? "<i>" : "</i>";
-        } else if (token.style == Style::Bold) {
-            out += opening ? "<b>" : "</b>";
-        }
-    }
+    MarkupReader().appendVtt(text, out);
     return out;
 }
 
 std::string toPlainText(std::string_view text) {
     std::string out;
-    for (const MarkupToken& token : readMarkup(text)) {
-        if (token.kind == Kind::Text) out += token.text;
-    }
+    MarkupReader().appendPlain(text, out);
     return out;
 }
 
 std::string toTerminalText(std::string_view text) {
-    constexpr std::string_view reset = "\x1b[0m";
     std::string out;
-    std::vector<const MarkupToken*> open;
-    const std::vector<MarkupToken> tokens = readMarkup(text);
-    for (const MarkupToken& token : tokens) {
-        if (token.kind == Kind::Open) {
-            open.push_back(&token);
-            out += terminalAttributes({&token});
-        } else if (token.kind == Kind::Close) {
-            open.pop_back();
-            out += reset;
-            out += terminalAttributes(open);
-        } else {
-            for (const char c : token.text) {
-                if (c == '\n') {
-                    out += reset;
-                    out += '\n';
-                    out += terminalAttributes(open);
-                } else {
-                    out += c;
-                }
-            }
-        }
-    }
+    TerminalSink sink(out);
+    MarkupReader().read(text, sink);
     return out;
 }
 

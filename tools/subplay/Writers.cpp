@@ -1,100 +1,254 @@
 #include "tools/subplay/Writers.h"
 
+#include "text/ByteWords.h"
 #include "text/Utf.h"
 #include "tools/subplay/Markup.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <charconv>
 #include <limits>
-#include <vector>
 
 namespace Tork::Subplay {
 
 namespace {
 
-/// The text's lines for a cue: blank lines would end the cue early, so they go.
-std::vector<std::string> cueLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t from = 0;
-    while (from <= text.size()) {
-        const auto to = std::min(text.find('\n', from), text.size());
-        std::string line = text.substr(from, to - from);
-        if (line.find_first_not_of(" \t\r") != std::string::npos) lines.push_back(line);
-        from = to + 1;
-    }
-    return lines;
+constexpr std::string_view replacementCharacter = "\xEF\xBF\xBD";
+
+template <class Number>
+void appendNumber(std::string& out, Number value) {
+    char digits[24];
+    out.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
 }
 
-class JsonWriter : public EntryWriter {
+void appendTime(std::string& out, std::uint32_t milliseconds, char separator) {
+    char text[32];
+    char* at = text;
+    const auto two = [&at](std::uint32_t value) {
+        *at++ = static_cast<char>('0' + value / 10);
+        *at++ = static_cast<char>('0' + value % 10);
+    };
+    const std::uint32_t hours = milliseconds / 3600000u;
+    if (hours < 100) {
+        two(hours);
+    } else {
+        at = std::to_chars(at, text + sizeof text, hours).ptr;
+    }
+    *at++ = ':';
+    two(milliseconds / 60000u % 60u);
+    *at++ = ':';
+    two(milliseconds / 1000u % 60u);
+    *at++ = separator;
+    const std::uint32_t rest = milliseconds % 1000u;
+    *at++ = static_cast<char>('0' + rest / 100);
+    two(rest % 100);
+    out.append(text, at);
+}
+
+// One pass: ill-formed UTF-8 and control characters alike become U+FFFD.
+void appendPrintable(std::string_view bytes, std::string& out) {
+    std::size_t copied = 0;  // the bytes before it are in `out`
+    for (std::size_t i = 0; i < bytes.size();) {
+        if (bytes.size() - i >= 8) {  // eight bytes of printable ASCII, the usual case
+            const std::uint64_t word = ByteWords::load(bytes.data() + i);
+            const std::uint64_t other = (word & ByteWords::kHigh) |
+                                        ByteWords::bytesBelow(word, 0x20) |
+                                        ByteWords::bytesEqual(word, 0x7F);
+            if (other == 0) {
+                i += 8;
+                continue;
+            }
+            i += ByteWords::firstMarked(other);
+        }
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        if (byte >= 0x20 && byte < 0x7F) {
+            ++i;
+            continue;
+        }
+        // Two-byte letters; C2 also starts the C1 controls, which the general path sorts out.
+        if (byte >= 0xC3 && byte <= 0xDF && i + 1 < bytes.size() &&
+            (static_cast<unsigned char>(bytes[i + 1]) & 0xC0) == 0x80) {
+            i += 2;
+            continue;
+        }
+        int length = 0;
+        if (byte < 0x80) {
+            length = byte == '\n' || byte == '\t' ? 1 : -1;  // the rest of C0, and DEL
+        } else {
+            length = measureUtf8Sequence(bytes.substr(i));
+            // U+0080 to U+009F: some terminals take these as 8-bit control codes.
+            if (length == 2 && byte == 0xC2 && static_cast<unsigned char>(bytes[i + 1]) <= 0x9F)
+                length = -2;
+        }
+        if (length > 0) {
+            i += static_cast<std::size_t>(length);
+            continue;
+        }
+        out.append(bytes, copied, i - copied).append(replacementCharacter);
+        i += static_cast<std::size_t>(-length);
+        copied = i;
+    }
+    out.append(bytes, copied);
+}
+
+void appendJsonString(std::string_view text, std::string& out) {
+    out += '"';
+    for (const char c : text) {
+        switch (c) {
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            default:
+                if (static_cast<unsigned char>(c) < 0x20) {
+                    constexpr char hex[] = "0123456789abcdef";
+                    out += "\\u00";
+                    out += hex[(c >> 4) & 0xF];
+                    out += hex[c & 0xF];
+                } else {
+                    out += c;
+                }
+        }
+    }
+    out += '"';
+}
+
+// The text's lines for a cue: blank lines would end the cue early, so they go.
+void appendCueLines(std::string_view text, std::string& out) {
+    for (std::size_t from = 0; from <= text.size();) {
+        const std::size_t to = std::min(text.find('\n', from), text.size());
+        const std::string_view line = text.substr(from, to - from);
+        if (line.find_first_not_of(" \t\r") != std::string_view::npos) out.append(line) += '\n';
+        from = to + 1;
+    }
+}
+
+// Output collects in one buffer and goes to the stream in large blocks: a stream call per
+// piece of a cue costs more than the rest of the writing.
+class BufferedWriter : public EntryWriter {
 public:
-    explicit JsonWriter(std::ostream& out) : out_(out) {}
-    void begin(const StreamDescription& stream) override {
-        out_ << "{\"stream\": {\"name\": " << jsonString(printable(stream.name))
-             << ", \"format\": " << jsonString(printable(stream.format))
-             << ", \"type\": " << stream.type;
-        if (!stream.language.empty()) {
-            out_ << ", \"language\": " << jsonString(printable(stream.language));
-        }
-        if (!stream.encoding.empty()) {
-            out_ << ", \"encoding\": " << jsonString(printable(stream.encoding));
-        }
-        out_ << "}, \"entries\": [";
+    explicit BufferedWriter(std::ostream& out) : out_(out) {}
+    ~BufferedWriter() override { flush(); }
+
+protected:
+    /// Hands the buffer to the stream once it holds a block.
+    void written() {
+        if (buffer_.size() >= kBlock) flush();
     }
-    void write(const Entry& entry) override {
-        out_ << (first_ ? "\n" : ",\n") << "{\"start\": " << entry.start
-             << ", \"duration\": " << entry.duration
-             << ", \"text\": " << jsonString(printable(entry.text)) << '}';
-        first_ = false;
-        ++count_;
+    void flush() {
+        out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+        buffer_.clear();
     }
-    void end() override { out_ << "\n], \"count\": " << count_ << "}\n"; }
+
+    std::string buffer_;
+    std::string printable_;  // an entry's text as it may be shown
 
 private:
+    static constexpr std::size_t kBlock = 1 << 16;
     std::ostream& out_;
+};
+
+class JsonWriter : public BufferedWriter {
+public:
+    using BufferedWriter::BufferedWriter;
+    void begin(const StreamDescription& stream) override {
+        const auto field = [this](std::string_view name, std::string_view value) {
+            buffer_.append(", \"").append(name).append("\": ");
+            appendJsonString(printable(value), buffer_);
+        };
+        buffer_ += "{\"stream\": {\"name\": ";
+        appendJsonString(printable(stream.name), buffer_);
+        field("format", stream.format);
+        buffer_ += ", \"type\": ";
+        appendNumber(buffer_, stream.type);
+        if (!stream.language.empty()) field("language", stream.language);
+        if (!stream.encoding.empty()) field("encoding", stream.encoding);
+        buffer_ += "}, \"entries\": [";
+    }
+    void write(const Entry& entry) override {
+        buffer_ += first_ ? "\n{\"start\": " : ",\n{\"start\": ";
+        appendNumber(buffer_, entry.start);
+        buffer_ += ", \"duration\": ";
+        appendNumber(buffer_, entry.duration);
+        buffer_ += ", \"text\": ";
+        printable_.clear();
+        appendPrintable(entry.text, printable_);
+        appendJsonString(printable_, buffer_);
+        buffer_ += '}';
+        first_ = false;
+        ++count_;
+        written();
+    }
+    void end() override {
+        buffer_ += "\n], \"count\": ";
+        appendNumber(buffer_, count_);
+        buffer_ += "}\n";
+        flush();
+    }
+
+private:
     bool first_ = true;
     std::uint64_t count_ = 0;
 };
 
 // Numbered cues; SubRip and WebVTT differ only in their header, the time stamps' decimal
 // separator and the mark-up they keep.
-class CueWriter : public EntryWriter {
+class CueWriter : public BufferedWriter {
 public:
-    using Markup = std::string (*)(std::string_view);
+    using Markup = void (MarkupReader::*)(std::string_view, std::string&);
     CueWriter(std::ostream& out, const char* header, char separator, Markup markup)
-        : out_(out), header_(header), separator_(separator), markup_(markup) {}
-    void begin(const StreamDescription&) override { out_ << header_; }
+        : BufferedWriter(out), header_(header), separator_(separator), markup_(markup) {}
+    void begin(const StreamDescription&) override { buffer_ += header_; }
     void write(const Entry& entry) override {
-        out_ << ++number_ << '\n'
-             << formatTime(entry.start, separator_) << " --> "
-             << formatTime(cueEnd(entry.start, entry.duration), separator_) << '\n';
-        for (const std::string& line : cueLines(markup_(printable(entry.text)))) {
-            out_ << line << '\n';
-        }
-        out_ << '\n';
+        appendNumber(buffer_, ++number_);
+        buffer_ += '\n';
+        appendTime(buffer_, entry.start, separator_);
+        buffer_ += " --> ";
+        appendTime(buffer_, cueEnd(entry.start, entry.duration), separator_);
+        buffer_ += '\n';
+        printable_.clear();
+        appendPrintable(entry.text, printable_);
+        marked_.clear();
+        (reader_.*markup_)(printable_, marked_);
+        appendCueLines(marked_, buffer_);
+        buffer_ += '\n';
+        written();
     }
-    void end() override {}
+    void end() override { flush(); }
 
 private:
-    std::ostream& out_;
     const char* header_;
     char separator_;
     Markup markup_;
+    MarkupReader reader_;
+    std::string marked_;
     std::uint64_t number_ = 0;
 };
 
-class TextWriter : public EntryWriter {
+class TextWriter : public BufferedWriter {
 public:
-    explicit TextWriter(std::ostream& out) : out_(out) {}
+    using BufferedWriter::BufferedWriter;
     void begin(const StreamDescription&) override {}
     void write(const Entry& entry) override {
-        out_ << formatTime(entry.start) << " --> "
-             << formatTime(cueEnd(entry.start, entry.duration)) << ' ' << printable(entry.text)
-             << '\n';
+        appendTime(buffer_, entry.start, '.');
+        buffer_ += " --> ";
+        appendTime(buffer_, cueEnd(entry.start, entry.duration), '.');
+        buffer_ += ' ';
+        appendPrintable(entry.text, buffer_);
+        buffer_ += '\n';
+        written();
     }
-    void end() override {}
-
-private:
-    std::ostream& out_;
+    void end() override { flush(); }
 };
 
 // Moves every entry by a fixed offset before another writer sees it.
@@ -125,9 +279,9 @@ std::unique_ptr<EntryWriter> makePlainWriter(OutputFormat format, std::ostream& 
         case OutputFormat::Json:
             return std::make_unique<JsonWriter>(out);
         case OutputFormat::Srt:
-            return std::make_unique<CueWriter>(out, "", ',', toSrtMarkup);
+            return std::make_unique<CueWriter>(out, "", ',', &MarkupReader::appendSrt);
         case OutputFormat::Vtt:
-            return std::make_unique<CueWriter>(out, "WEBVTT\n\n", '.', toVttMarkup);
+            return std::make_unique<CueWriter>(out, "WEBVTT\n\n", '.', &MarkupReader::appendVtt);
         case OutputFormat::Text:
             break;
     }
@@ -151,63 +305,22 @@ std::uint32_t cueEnd(std::uint32_t start, std::int32_t duration) {
 }
 
 std::string formatTime(std::uint32_t milliseconds, char separator) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%02u:%02u:%02u%c%03u", milliseconds / 3600000u,
-                  milliseconds / 60000u % 60u, milliseconds / 1000u % 60u, separator,
-                  milliseconds % 1000u);
+    std::string text;
+    appendTime(text, milliseconds, separator);
     return text;
 }
 
 std::string printable(std::string_view bytes) {
-    const std::string text = replaceIllFormedUtf8(bytes);
     std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        const bool c0 = (byte < 0x20 && byte != '\n' && byte != '\t') || byte == 0x7F;
-        // U+0080 to U+009F: some terminals take these as 8-bit control codes.
-        const bool c1 =
-            byte == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) <= 0x9F;
-        if (c0 || c1) {
-            out += "\xEF\xBF\xBD";
-            i += c1 ? 1 : 0;
-        } else {
-            out += text[i];
-        }
-    }
+    out.reserve(bytes.size());
+    appendPrintable(bytes, out);
     return out;
 }
 
 std::string jsonString(std::string_view text) {
-    std::string out = "\"";
-    for (const char c : text) {
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (static_cast<unsigned char>(c) < 0x20) {
-                    char escape[8];
-                    std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c));
-                    out += escape;
-                } else {
-                    out += c;
-                }
-        }
-    }
-    return out + '"';
+    std::string out;
+    appendJsonString(text, out);
+    return out;
 }
 
 }  // namespace Tork::Subplay
