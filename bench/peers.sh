@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# subplay beside two other MicroDVD readers, ffmpeg and GStreamer, on one generated file:
+# checks that each reads every cue, times the three with hyperfine, and prints how many
+# times faster subplay is and its peak memory. A benchmark, not a test: CI does not run it.
+# Usage: bench/peers.sh [LINES]   (200000 by default; RUNS=N sets hyperfine's runs, 10)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+lines=${1:-200000}
+runs=${RUNS:-10}
+source scripts/packages.sh
+scripts/deps.sh "${BUILD_PACKAGES[@]}" ffmpeg gstreamer1.0-tools gstreamer1.0-plugins-base \
+  hyperfine time
+cmake --preset default >/dev/null
+cmake --build --preset default --target subplay >/dev/null
+subplay=$PWD/build/bin/subplay
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+file=$work/big.sub
+
+# A frame-rate line, then entries that are by turns plain, two lines, italic with a dialogue
+# line and coloured, of 3 to 7 words with Polish letters, 10 to 60 frames apart and 20 to 120
+# frames long. The random numbers are the generator's own (Park and Miller's), so every awk
+# writes the same bytes.
+LC_ALL=C awk -v lines="$lines" '
+function uniform(n) { seed = (seed * 16807) % 2147483647; return seed % n }
+function words(count,    text, w) {
+    text = ""
+    for (w = 0; w < count; ++w) text = text (w ? " " : "") vocabulary[uniform(size)]
+    return text
+}
+BEGIN {
+    size = split("zażółć gęślą jaźń łódź świt noc był dzień ciemno żółty pies kot miasto " \
+                 "rzeka ćma źródło ślad wiatr śnieg dom okno księżyc wieczorem przyjaciel " \
+                 "pociąg dworzec źdźbło chrząszcz szczęście", vocabulary, " ")
+    for (i = 1; i <= size; ++i) vocabulary[i - 1] = vocabulary[i]
+    seed = 20240601
+    printf "{1}{1}25\r\n"
+    frame = 100
+    for (i = 1; i < lines; ++i) {
+        count = 3 + uniform(5)
+        first = 1 + uniform(count - 1)
+        kind = i % 4
+        if (kind == 0) text = words(count)
+        else if (kind == 1) text = words(first) "|" words(count - first)
+        else if (kind == 2) text = "{y:i}" words(first) "|- " words(count - first)
+        else text = "{c:$0000FF}" words(count)
+        shown = 20 + uniform(101)
+        printf "{%d}{%d}%s\r\n", frame, frame + shown, text
+        frame += 10 + uniform(51)
+    }
+}' >"$file"
+bytes=$(stat -c %s "$file")
+echo "$file: $lines lines, $bytes bytes"
+
+subplay_command="$subplay --format srt $file"
+ffmpeg_command="ffmpeg -nostdin -v error -i $file -f srt -y /dev/null"
+gstreamer_command="gst-launch-1.0 -q filesrc location=$file ! subparse ! fakesink sync=false"
+
+# Every reader must hand out every entry, or the times compare different work.
+expected=$((lines - 1))
+check() {
+  local name=$1 count=$2
+  echo "$name: $count cues"
+  if [[ $count -ne $expected ]]; then
+    echo "peers.sh: $name read $count cues, not $expected" >&2
+    exit 1
+  fi
+}
+check subplay "$($subplay_command | grep -c -- ' --> ')"
+check ffmpeg "$(ffmpeg -nostdin -v error -i "$file" -f srt - | grep -c -- ' --> ')"
+check GStreamer "$(gst-launch-1.0 filesrc location="$file" ! subparse ! \
+  fakesink sync=false silent=false -v 2>&1 | grep -c 'last-message = chain')"
+
+echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
+hyperfine --warmup 2 --runs "$runs" --style basic --export-csv "$work/times.csv" \
+  -n subplay "$subplay_command >/dev/null" -n ffmpeg "$ffmpeg_command" \
+  -n GStreamer "$gstreamer_command"
+echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
+
+# Peak resident memory of a single conversion, in kB.
+peak_kb=$(/usr/bin/time -f %M $subplay_command 2>&1 >/dev/null | tail -1)
+
+median() { awk -F, -v name="$1" '$1 == name { print $4 }' "$work/times.csv"; }
+awk -v subplay="$(median subplay)" -v ffmpeg="$(median ffmpeg)" \
+  -v gstreamer="$(median GStreamer)" -v peak="$peak_kb" -v bytes="$bytes" 'BEGIN {
+    printf "\n| command | median |\n|---|---|\n"
+    printf "| subplay --format srt | %.0f ms, %.1f MB peak RSS (%.2f x the file) |\n",
+           subplay * 1000, peak * 1024 / 1e6, peak * 1024 / bytes
+    printf "| ffmpeg -f srt | %.0f ms (%.1f x slower) |\n", ffmpeg * 1000, ffmpeg / subplay
+    printf "| gst-launch-1.0 subparse | %.0f ms (%.1f x slower) |\n", gstreamer * 1000,
+           gstreamer / subplay
+}'
