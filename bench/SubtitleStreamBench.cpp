@@ -7,6 +7,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+
 #include <mutex>
 #include <random>
 #include <vector>
@@ -95,6 +97,20 @@ void BM_ReadStream(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ReadStream);
+
+// For scale: the part of each read that is the chunk itself, made with a copy of a text as
+// readStream makes it and released as a host releases it.
+void BM_ChunkMadeAndReleased(benchmark::State& state) {
+    for (auto _ : state) {
+        auto* text = new unsigned char[24];
+        std::fill_n(text, 24, 'x');
+        MediaChunk* chunk = handedOutChunkAllocator().create(text, 24);
+        chunk->sizeField() = 24;
+        benchmark::DoNotOptimize(chunk);
+        chunk->release();
+    }
+}
+BENCHMARK(BM_ChunkMadeAndReleased);
 
 }  // namespace
 }  // namespace Tork
