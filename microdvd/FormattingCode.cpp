@@ -1,41 +1,44 @@
 #include "microdvd/FormattingCode.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace Tork {
 namespace {
 
+using namespace std::string_view_literals;
+
+// ASCII only, as the codes are: the C library's would ask the locale for every letter.
 char lower(char c) {
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 // Each letter wraps what the earlier ones made, so the last letter's tags are outermost.
 void styled(std::string_view text, std::size_t brace, std::string& out) {
     const std::string_view letters = text.substr(3, brace - 3);
     for (auto letter = letters.rbegin(); letter != letters.rend(); ++letter) {
-        if (lower(*letter) == 'i') out += "<i>";
-        if (lower(*letter) == 'b') out += "<b>";
+        if (lower(*letter) == 'i') out += "<i>"sv;
+        if (lower(*letter) == 'b') out += "<b>"sv;
     }
     out += text.substr(brace + 1);
     for (char letter : letters) {
-        if (lower(letter) == 'i') out += "</i>";
-        if (lower(letter) == 'b') out += "</B>";
+        if (lower(letter) == 'i') out += "</i>"sv;
+        if (lower(letter) == 'b') out += "</B>"sv;
     }
 }
 
 // Only hex digits are reordered: anything else would reach the host's renderer inside the
 // tag (quotes, angle brackets) or split a character into ill-formed UTF-8.
 bool isHex(std::string_view bytes) {
-    return std::all_of(bytes.begin(), bytes.end(),
-                       [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; });
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) {
+        return (c >= '0' && c <= '9') || (lower(c) >= 'a' && lower(c) <= 'f');
+    });
 }
 
 // Files write colours blue, green, red; the tag wants red, green, blue.
 void coloured(std::string_view text, std::string& out) {
-    out += "<font color=\"#";
+    out += "<font color=\"#"sv;
     out.append(text.substr(8, 2)).append(text.substr(6, 2)).append(text.substr(4, 2));
-    out.append("\">").append(text.substr(11)).append("</font>");
+    out.append("\">"sv).append(text.substr(11)).append("</font>"sv);
 }
 
 }  // namespace
@@ -43,7 +46,7 @@ void coloured(std::string_view text, std::string& out) {
 void translateFormattingCode(std::string_view text, std::string& out) {
     out.clear();
     if (!text.empty() && (text[0] == '/' || text[0] == '\\')) {
-        out.append("<i>").append(text.substr(1)).append("</i>");
+        out.append("<i>"sv).append(text.substr(1)).append("</i>"sv);
         return;
     }
     const std::size_t brace = text.size() >= 3 && text[0] == '{' && text[2] == ':'
