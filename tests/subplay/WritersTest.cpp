@@ -111,6 +111,9 @@ TEST(Writers, OnlyPrintableTextGoesOut) {
         {"caf\xE9!", "caf\xEF\xBF\xBD!"},  // a Latin-1 byte
         {"\x1B]0;title\x07", "\xEF\xBF\xBD]0;title\xEF\xBF\xBD"},
         {"\r\x7F\xC2\x9B\xC2\xA0", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xC2\xA0"},  // CR, DEL, CSI
+        // past whole words of ASCII: a control byte, a letter, NEL and a lead byte at the end
+        {"eight bytes\x01 then \xC3\xA9t\xC2\x85 and \xC3",
+         "eight bytes\xEF\xBF\xBD then \xC3\xA9t\xEF\xBF\xBD and \xEF\xBF\xBD"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(testing::PrintToString(std::string(row.bytes)));
