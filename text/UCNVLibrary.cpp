@@ -38,6 +38,8 @@ bool UCNVLibrary::bind(const std::string& candidate) {
         void* const fromUnicode = find("ucnv_fromUnicode");
         if (!open || !close || !toUnicode || !fromUnicode) continue;
         module_ = std::move(library);
+        candidate_ = candidate;
+        suffix_ = suffix;
         openFunction_ = reinterpret_cast<OpenFunction>(open);
         closeFunction_ = reinterpret_cast<CloseFunction>(close);
         toUnicodeFunction_ = reinterpret_cast<ToUnicodeFunction>(toUnicode);

@@ -45,6 +45,8 @@ FAKE_ICU_EXPORT Converter* FAKE_ICU(ucnv_open)(const char* name, std::int32_t* s
     Converter* converter = nullptr;
     if (name && std::strcmp(name, "fake-latin1") == 0) {
         converter = &latin1;
+    } else if (name && std::strcmp(name, "windows-1252") == 0) {
+        converter = &latin1;  // what a detected ISO-8859-1 is read as
     } else if (name && std::strcmp(name, "fake-warning") == 0) {
         converter = &latin1;
         *status = -128;
