@@ -47,6 +47,10 @@ FrameRateDeclaration fractionRate(std::string_view text) {
     return rate(numerator, denominator);
 }
 
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
 }  // namespace
 
 std::uint32_t FrameRate::toMilliseconds(std::int32_t frame) const {
@@ -74,6 +78,23 @@ FrameRateDeclaration parseFrameRateDeclaration(std::string_view text) {
         return rate(value, 1);
     }
     return fraction ? fractionRate(text) : decimalRate(text, separator);
+}
+
+std::optional<FrameRate> parseLeadingFrameRate(std::string_view text) {
+    std::size_t length = 0;
+    while (length < text.size() && isDigit(text[length])) ++length;
+    if (length == 0) return std::nullopt;
+    if (length + 1 < text.size() && (text[length] == '.' || text[length] == ',') &&
+        isDigit(text[length + 1])) {
+        length += 2;
+        while (length < text.size() && isDigit(text[length])) ++length;
+    }
+    const FrameRateDeclaration number = parseFrameRateDeclaration(text.substr(0, length));
+    if (number.kind != Kind::Rate) return std::nullopt;
+    const FrameRate found = number.rate;
+    const auto scaled = [&](std::uint64_t factor) { return Uint128{found.denominator} * factor; };
+    if (found.numerator <= scaled(3) || found.numerator >= scaled(200)) return std::nullopt;
+    return found;
 }
 
 }  // namespace Tork

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,10 +27,11 @@ struct Parsed {
     std::vector<Entry> entries;
 };
 
-Parsed parse(std::string text, FrameRate rate = {}) {
+Parsed parse(std::string text, FrameRate rate = {},
+             MicroDVDReading reading = MicroDVDReading::Default) {
     MediaBufferAllocator allocator;
     std::vector<MediaChunk*> chunks;
-    const bool ok = parseMicroDVD(text.data(), text.size(), rate, allocator, chunks);
+    const bool ok = parseMicroDVD(text.data(), text.size(), rate, allocator, chunks, reading);
     Parsed parsed{ok, {}};
     for (MediaChunk* chunk : chunks) {
         const unsigned char* data = chunk->lockData();
@@ -139,7 +141,57 @@ TEST(ParseMicroDVD, FailsAtATextLongerThanAChunkHolds) {
     MediaBufferAllocator allocator;
     std::vector<MediaChunk*> chunks;
     std::string text = "{0}{25}{c:$0000FF}Hi";  // 31 bytes once translated
-    EXPECT_FALSE(parseMicroDVD(text.data(), text.size(), {}, allocator, chunks, 30));
+    EXPECT_FALSE(parseMicroDVD(text.data(), text.size(), {}, allocator, chunks, {}, 30));
+}
+
+// Each rule of the lenient reading at 25 frames per second, beside the number of entries
+// that the default reading makes of the same file (-1: it fails).
+TEST(ParseMicroDVD, LenientReading) {
+    using namespace std::string_literals;
+    const struct {
+        const char* rule;
+        std::string text;
+        std::optional<std::vector<Entry>> lenient;  // none: the file fails
+        int strict;
+    } cases[] = {
+        {"lines",
+         "{DEFAULT}{}{Y:b}\n \t \n{0}{25}a\nby someone\n{25}{50}b\0{50}{75}c"s,
+         {{{0, 1000, "a"}, {1000, 1000, "b"}}},
+         -1},
+        {"no frame line fails", "1\n00:00:01,000 --> 00:00:02,000\nHi\n", std::nullopt, -1},
+        {"frame lines without entries open", "{1}{1}25\n{10}{20}\n", {{}}, 0},
+        {"white space",
+         "  { 0 } { 25 }  Hello  \n{ 1 } { 1 }  50   \n{50}{100}x",
+         {{{0, 1000, "Hello"}, {1000, 1000, "x"}}},
+         -1},
+        {"negative frames", "{-35}{23}a\n{-50}{-1}b", {{{0, 920, "a"}}}, 2},
+        {"open ends",
+         "{100}{}a\n{50}{75}b\n{150}{}c\n{125}{140}d\n{150}{175}e",
+         {{{4000, 1000, "a"},
+           {2000, 1000, "b"},
+           {6000, 3000, "c"},
+           {5000, 600, "d"},
+           {6000, 1000, "e"}}},
+         -1},
+        {"rate lines",
+         "{1}{1}25.000 movie info: XVID 25.0fps\n{0}{0}50\n{1}{}10\n{50}{100}x",
+         {{{5000, 5000, "x"}}},
+         -1},
+        {"rate lines only among the first three frame lines, from 0 or 1 to 0, 1 or nothing",
+         "j\n{0}{1}a\n{2}{2}50\n{0}{2}50\n{0}{0}50",
+         {{{0, 40, "a"}, {80, 0, "50"}, {0, 80, "50"}, {0, 0, "50"}}},
+         -1},
+        {"rates above 3 and below 200", "{0}{0}2\n{0}{0}250", {{{0, 0, "2"}, {0, 0, "250"}}}, 2},
+        {"codes", "{0}{25}{y:i}A|{y:b}B", {{{0, 1000, "<i>A</i>\n<b>B</B>"}}}, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.rule);
+        const Parsed lenient = parse(c.text, {25, 1}, MicroDVDReading::Lenient);
+        EXPECT_EQ(lenient.ok, c.lenient.has_value());
+        EXPECT_EQ(lenient.entries, c.lenient.value_or(std::vector<Entry>{}));
+        const Parsed strict = parse(c.text, {25, 1});
+        EXPECT_EQ(strict.ok ? static_cast<int>(strict.entries.size()) : -1, c.strict);
+    }
 }
 
 }  // namespace
