@@ -59,8 +59,19 @@ struct FrameLine {
     std::string_view text;            // may be empty: no entry
 };
 
-FrameLine skip(const char* why) {
-    return {FrameLine::Verdict::Skip, why, 0, std::nullopt, {}};
+// Why the lenient reading skips a line, in a few words for the log; null when it reads it.
+const char* skipReason(const LenientLine& scanned) {
+    switch (scanned.shape) {
+        case LenientLine::Shape::Blank:
+            return "white space only";
+        case LenientLine::Shape::NoFrames:
+            return "no {start}{end} at its start";
+        case LenientLine::Shape::Frames:
+            break;
+    }
+    // Shifted by an editor to before the film: it would never show.
+    if (scanned.end && *scanned.end < 0) return "its end frame is negative";
+    return nullptr;
 }
 
 FrameLine readLine(std::string_view line, MicroDVDReading reading) {
@@ -71,14 +82,7 @@ FrameLine readLine(std::string_view line, MicroDVDReading reading) {
         return {Verdict::Frames, "", scanned.start, scanned.end, scanned.text};
     }
     const LenientLine scanned = scanLenientLine(line);
-    switch (scanned.shape) {
-        case LenientLine::Shape::Blank:
-            return skip("white space only");
-        case LenientLine::Shape::NoFrames:
-            return skip("no {start}{end} at its start");
-        case LenientLine::Shape::Frames:
-            break;
-    }
+    if (const char* why = skipReason(scanned)) return {Verdict::Skip, why, 0, std::nullopt, {}};
     return {Verdict::Frames, "", scanned.start, scanned.end, scanned.text};
 }
 
@@ -135,10 +139,6 @@ bool parseMicroDVD(char* text, std::size_t length, FrameRate rate, MediaBufferAl
                 rate = *declared;
                 continue;
             }
-            if (framed.end && *framed.end < 0) {
-                logSkipped(line->number, "its end frame is negative");
-                continue;
-            }
         }
         // The scanned text lies inside the writable line, so bars become line feeds in place.
         char* body = line->start + (framed.text.data() - line->start);
@@ -152,6 +152,7 @@ bool parseMicroDVD(char* text, std::size_t length, FrameRate rate, MediaBufferAl
             final = translated;
         }
         if (final.size() > std::min(maxEntryLength, kMaxEntryLength)) return false;
+        // A negative start is clamped leniently; by default it wraps, as frames are unsigned.
         const std::uint32_t start =
             rate.toMilliseconds(lenient ? std::max(framed.start, 0) : framed.start);
         // The slot first, so a chunk is never made without a place to keep it.
