@@ -61,9 +61,10 @@ void styles(std::string_view letters, Tags& tags) {
     static constexpr Style kStyles[] = {
         {'i', "<i>", "</i>"}, {'b', "<b>", "</B>"}, {'u', "<u>", "</u>"}, {'s', "<s>", "</s>"}};
     bool seen[std::size(kStyles)] = {};
-    for (const char letter : letters) {
+    // Later letters outermost, as the default reading nests them.
+    for (auto letter = letters.rbegin(); letter != letters.rend(); ++letter) {
         for (std::size_t i = 0; i < std::size(kStyles); ++i) {
-            if (lower(letter) != kStyles[i].letter || seen[i]) continue;
+            if (lower(*letter) != kStyles[i].letter || seen[i]) continue;
             seen[i] = true;
             tags.add(kStyles[i].open, kStyles[i].close);
         }

@@ -81,6 +81,9 @@ ScannedLine scanSplitLine(std::string_view line) {
 
 LenientLine scanLenientLine(std::string_view line) {
     LenientLine result;
+    // A signature left in the text (files joined, or its reading switched off) stands for
+    // nothing.
+    if (line.starts_with("\xEF\xBB\xBF")) line.remove_prefix(3);
     std::string_view rest = trimBlanks(line);
     if (rest.empty()) {
         result.shape = LenientLine::Shape::Blank;

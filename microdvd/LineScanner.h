@@ -39,8 +39,9 @@ struct LenientLine {
 };
 
 /// Scans a split line (no zero byte, CR or LF) as hand-edited files write it: spaces and
-/// tabs may also stand before the first brace, after each number and between the groups,
-/// and the end group may be empty. Numbers are read as scanInt32 reads them.
+/// tabs, and a UTF-8 signature at its start, may also stand before the first brace; blanks
+/// after each number and between the groups; the end group may be empty. Numbers are read
+/// as scanInt32 reads them.
 LenientLine scanLenientLine(std::string_view line);
 
 /// Reads a decimal integer at `text` as "%d" does (leading white space, a sign, at least

@@ -10,7 +10,7 @@ TEST(LineCodes, ScopesNestingAndMalformedCodes) {
         {"/A\n\\B", "<i>A</i>\n<i>B</i>"},
         {"{y:i}A\nB", "<i>A</i>\nB"},  // lower case: its line
         {"{Y:i}A\nB", "<i>A\nB</i>"},  // upper case: the rest of the entry
-        {"{y:i,b}{Y:u}{c:$0000FF}A", "<u><i><b><font color=\"#FF0000\">A</font></B></i></u>"},
+        {"{y:i,b}{Y:u}{c:$0000FF}A", "<u><b><i><font color=\"#FF0000\">A</font></i></B></u>"},
         {"{y:sbsx}A", "<s><b>A</B></s>"},  // each letter once; others ignored
         // What closes with its line opened inside what stays open.
         {"{c:$00FF00}{Y:i}A\n{y:b}/B", "<i><font color=\"#00FF00\">A</font>\n<b><i>B</i></B></i>"},

@@ -171,7 +171,7 @@ TEST(ScanLenientLine, AllowsBlanksAndAnOpenEnd) {
         const char* text;
     } cases[] = {
         {"  { 10 }\t{ -20 }  Hello\t", Shape::Frames, 10, -20, "Hello"},
-        {"{1200}{ }", Shape::Frames, 1200, std::nullopt, ""},
+        {"\xEF\xBB\xBF{1200}{ }", Shape::Frames, 1200, std::nullopt, ""},
         {" \t ", Shape::Blank, 0, std::nullopt, ""},
         {"{DEFAULT}{}{Y:b}", Shape::NoFrames, 0, std::nullopt, ""},
         {"{10}Hi", Shape::NoFrames, 0, std::nullopt, ""},
