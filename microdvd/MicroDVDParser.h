@@ -30,10 +30,10 @@ enum class MicroDVDReading : std::uint8_t { Default, Lenient };
 
 /// Parses `text` in place (it is split and rewritten) at the starting `rate`, appending one
 /// chunk per subtitle, in file order, made by `allocator`. False at the first line whose
-/// final text is longer than `maxEntryLength`, by default at the first line that does not
-/// begin with two frame groups, leniently for a text without them; the chunks made so far stay in
-/// `entries` (a null slot among them is possible) for the caller to release. Throws std::bad_alloc
-/// when memory runs out, leaving `entries` likewise.
+/// final text is longer than `maxEntryLength`; by default also at the first line that does
+/// not begin with two frame groups, leniently for a text without any. The chunks made so
+/// far stay in `entries` (a null slot among them is possible) for the caller to release.
+/// Throws std::bad_alloc when memory runs out, leaving `entries` likewise.
 [[nodiscard]] bool parseMicroDVD(char* text, std::size_t length, FrameRate rate,
                                  MediaBufferAllocator& allocator, std::vector<MediaChunk*>& entries,
                                  MicroDVDReading reading = MicroDVDReading::Default,

@@ -7,8 +7,7 @@ namespace {
 
 TEST(LineCodes, ScopesNestingAndMalformedCodes) {
     const std::pair<const char*, const char*> cases[] = {
-        {"/A\n\\B", "<i>A</i>\n<i>B</i>"},
-        {"{y:i}A\nB", "<i>A</i>\nB"},  // lower case: its line
+        {"/A\n\\B\n{y:i}C\nD", "<i>A</i>\n<i>B</i>\n<i>C</i>\nD"},  // lower case: its line
         {"{Y:i}A\nB", "<i>A\nB</i>"},  // upper case: the rest of the entry
         {"{y:i,b}{Y:u}{c:$0000FF}A", "<u><b><i><font color=\"#FF0000\">A</font></i></B></u>"},
         {"{y:sbsx}A", "<s><b>A</B></s>"},  // each letter once; others ignored
@@ -16,11 +15,9 @@ TEST(LineCodes, ScopesNestingAndMalformedCodes) {
         {"{c:$00FF00}{Y:i}A\n{y:b}/B", "<i><font color=\"#00FF00\">A</font>\n<b><i>B</i></B></i>"},
         {"{f:A&\"<>}{s:12}A",
          "<font face=\"A&amp;&quot;&lt;&gt;\"><font size=\"12\">A</font></font>"},
-        {"{P:0}{o:10,20}{H:PL}{Z:}A", "A"},
-        {"A\n\n{y:i}", "A\n\n<i></i>"},
+        {"{P:0}{o:10,20}{H:PL}{Z:}A\n\n{y:i}", "A\n\n<i></i>"},
         // Not well formed: the run ends, the code stays text.
-        {"{y:i", "{y:i"},
-        {"{y:i}{c:$12345}A", "<i>{c:$12345}A</i>"},
+        {"{y:i}{c:$12345}A\n{y:i", "<i>{c:$12345}A</i>\n{y:i"},
         {"{c:#12345G}A\n{c:%123456}B", "{c:#12345G}A\n{c:%123456}B"},
         {"{s:big}A\n{f:}B", "{s:big}A\n{f:}B"},
         {"{1:x}A\n{y}B\nC {y:i}", "{1:x}A\n{y}B\nC {y:i}"},

@@ -1,7 +1,11 @@
-// A stand-in for the ICU common library: Latin-1 and UTF-8 converters that count what is
-// opened. Built several times with other function-name suffixes or a function left out.
+// A stand-in for ICU: Latin-1 and UTF-8 converters that count what is opened, and a charset
+// detector that names what the text's first line spells ("none" finds nothing, "error"
+// fails), its confidence the KiB it was shown. Built several times with other
+// function-name suffixes or a function left out.
 #include <cstdint>
 #include <cstring>
+#include <string>
+#include <string_view>
 
 #define FAKE_ICU_JOIN2(name, suffix) name##suffix
 #define FAKE_ICU_JOIN(name, suffix) FAKE_ICU_JOIN2(name, suffix)
@@ -102,3 +106,30 @@ FAKE_ICU_EXPORT void FAKE_ICU(ucnv_fromUnicode)(Converter* converter, char** tar
     }
 }
 #endif
+
+struct Detector {
+    std::string firstLine;
+    std::int32_t length;
+};
+
+FAKE_ICU_EXPORT Detector* FAKE_ICU(ucsdet_open)(std::int32_t*) {
+    return new Detector;
+}
+FAKE_ICU_EXPORT void FAKE_ICU(ucsdet_close)(Detector* detector) {
+    delete detector;
+}
+FAKE_ICU_EXPORT void FAKE_ICU(ucsdet_setText)(Detector* detector, const char* text,
+                                              std::int32_t length, std::int32_t*) {
+    const std::string_view all(text, static_cast<std::size_t>(length));
+    *detector = {std::string(all.substr(0, all.find('\n'))), length};
+}
+FAKE_ICU_EXPORT const Detector* FAKE_ICU(ucsdet_detect)(Detector* detector, std::int32_t* status) {
+    if (detector->firstLine == "error") *status = 2;
+    return detector->firstLine == "none" || *status > 0 ? nullptr : detector;
+}
+FAKE_ICU_EXPORT const char* FAKE_ICU(ucsdet_getName)(const Detector* match, std::int32_t*) {
+    return match->firstLine.c_str();
+}
+FAKE_ICU_EXPORT std::int32_t FAKE_ICU(ucsdet_getConfidence)(const Detector* match, std::int32_t*) {
+    return match->length / 1024;
+}

@@ -13,12 +13,12 @@ namespace {
 using Candidates = std::vector<std::string>;
 
 TEST(UCSDetLibrary, BindsBesideTheConvertersAndShowsAtMost64KiB) {
-    EXPECT_FALSE(UCSDetLibrary(Candidates{FAKE_ICU_DETECTOR}, "_72").usable());
+    EXPECT_FALSE(UCSDetLibrary(Candidates{FAKE_ICU_SUFFIXED}, "_72").usable());
     EXPECT_EQ(UCSDetLibrary::candidatesBeside("/opt/libicuuc.so.72.1"),
               Candidates{"/opt/libicui18n.so.72"});
     EXPECT_EQ(UCSDetLibrary::candidatesBeside("libicuuc.so"), Candidates{"libicui18n.so"});
-    // The converters' stand-in has no detector: passed over.
-    const UCSDetLibrary library(Candidates{FAKE_ICU_SUFFIXED, FAKE_ICU_DETECTOR}, "_99");
+    // A library without the functions under that suffix is passed over.
+    const UCSDetLibrary library(Candidates{FAKE_ICU_PARTIAL, FAKE_ICU_SUFFIXED}, "_99");
     const auto found = library.detect("fake-latin1\n" + std::string(100000, 'x'));
     ASSERT_TRUE(found);
     EXPECT_EQ(found->name, "fake-latin1");
@@ -26,49 +26,49 @@ TEST(UCSDetLibrary, BindsBesideTheConvertersAndShowsAtMost64KiB) {
     for (const char* nothing : {"none\n", "error\n", ""}) EXPECT_FALSE(library.detect(nothing));
 }
 
-std::optional<std::string> read(const std::string& path, const UCSDetLibrary& detector,
-                                std::int32_t size = ParserUtilities::kWholeFile) {
-    static const UCNVLibrary converters(Candidates{FAKE_ICU_SUFFIXED});
+// What readTextFile makes of a file of `bytes`, with detection.
+std::optional<std::string> read(std::string_view bytes, const UCSDetLibrary& detector,
+                                std::int32_t size = ParserUtilities::kWholeFile,
+                                const UCNVLibrary* converters = nullptr) {
+    static const UCNVLibrary fake(Candidates{FAKE_ICU_SUFFIXED});
+    static const Testing::TempFolder folder;
     String out;
-    if (!ParserUtilities::readTextFile(String(path), nullptr, &out, size,
-                                       ParserUtilities::ReadSize::AtMost, &converters, &detector))
+    if (!ParserUtilities::readTextFile(String(folder.write("f.sub", bytes)), nullptr, &out, size,
+                                       ParserUtilities::ReadSize::AtMost,
+                                       converters ? converters : &fake, &detector))
         return std::nullopt;
     return std::string(out.bytes());
 }
 
 // The stand-in detector names what each file's first line says.
 TEST(UCSDetLibrary, ConvertsOnlyTextThatIsNotUtf8) {
-    const UCSDetLibrary detector(Candidates{FAKE_ICU_DETECTOR}, "_99");
-    const UCSDetLibrary withoutI18n(Candidates{}, "_99");
-    const Testing::TempFolder folder;
-    const auto file = [&](std::string_view text) { return folder.write("f.sub", text); };
-    EXPECT_EQ(read(file("fake-latin1\nt\xEA"), detector), "fake-latin1\nt\xC3\xAA");
-    EXPECT_EQ(read(file("ISO-8859-1\n\xE9"), detector), "ISO-8859-1\n\xC3\xA9");  // as 1252
+    const UCSDetLibrary detector(Candidates{FAKE_ICU_SUFFIXED}, "_99");
+    EXPECT_EQ(read("fake-latin1\nt\xEA", detector), "fake-latin1\nt\xC3\xAA");
+    EXPECT_EQ(read("ISO-8859-1\n\xE9", detector), "ISO-8859-1\n\xC3\xA9");  // as windows-1252
     // Left as UTF-8, with U+FFFD where needed: UTF-8, UTF-8 with a stray byte, a cut
     // character at the end of a partial read, no match, a name ICU refuses, no i18n library.
-    EXPECT_EQ(read(file("no-such\n\xC3\xA9"), detector), "no-such\n\xC3\xA9");
-    EXPECT_EQ(read(file("no-such\n\xC3\xA9\xC3\xA9\xE9"), detector),
+    EXPECT_EQ(read("no-such\n\xC3\xA9", detector), "no-such\n\xC3\xA9");
+    EXPECT_EQ(read("no-such\n\xC3\xA9\xC3\xA9\xE9", detector),
               "no-such\n\xC3\xA9\xC3\xA9\xEF\xBF\xBD");
-    EXPECT_EQ(read(file("no-such\n\xC3\xA9"), detector, 9), "no-such\n\xEF\xBF\xBD");
-    EXPECT_EQ(read(file("none\n\xE9"), detector), "none\n\xEF\xBF\xBD");
-    EXPECT_EQ(read(file("no-such\n\xE9"), detector), "no-such\n\xEF\xBF\xBD");
-    EXPECT_EQ(read(file("fake-latin1\n\xE9"), withoutI18n), "fake-latin1\n\xEF\xBF\xBD");
+    EXPECT_EQ(read("no-such\n\xC3\xA9", detector, 9), "no-such\n\xEF\xBF\xBD");
+    EXPECT_EQ(read("none\n\xE9", detector), "none\n\xEF\xBF\xBD");
+    EXPECT_EQ(read("no-such\n\xE9", detector), "no-such\n\xEF\xBF\xBD");
+    EXPECT_EQ(read("fake-latin1\n\xE9", UCSDetLibrary(Candidates{}, "_99")),
+              "fake-latin1\n\xEF\xBF\xBD");
 }
 
 // Subtitles made from UTF-8 by the system's converters come back as they were written.
 std::string encode(const char* name, std::string_view utf8) {
     const UCNVLibrary& icu = *UCNVLibrary::instance();
     const std::u16string wide = utf8ToWide(utf8);
-    std::int32_t status = 0;
-    IcuConverter* converter = icu.open(name, &status);
     std::string bytes(wide.size() * 4, '\0');
     char* target = bytes.data();
     const char16_t* source = wide.data();
-    icu.fromUnicode(converter, &target, bytes.data() + bytes.size(), &source, source + wide.size(),
-                    nullptr, /*flush*/ true, &status);
+    IcuConverter* converter = icu.open(name, nullptr);
+    icu.fromUnicode(converter, &target, target + bytes.size(), &source, source + wide.size(),
+                    nullptr, /*flush*/ true, nullptr);
     icu.close(converter);
-    bytes.resize(static_cast<std::size_t>(target - bytes.data()));
-    return bytes;
+    return bytes.substr(0, static_cast<std::size_t>(target - bytes.data()));
 }
 
 TEST(UCSDetLibrary, SystemIcuTellsLegacyEncodingsApart) {
@@ -81,15 +81,11 @@ TEST(UCSDetLibrary, SystemIcuTellsLegacyEncodingsApart) {
         {"KOI8-R", "{1}{50}Почему ты молчишь? Скажи хоть что-нибудь, прошу тебя."},
         {"windows-1252", "{1}{50}Où est passé le garçon qui était là hier? Ça ne m’étonne pas."},
     };
-    const Testing::TempFolder folder;
     for (const auto& [encoding, text] : samples) {
-        SCOPED_TRACE(encoding);
-        String out;
-        ASSERT_TRUE(ParserUtilities::readTextFile(
-            String(folder.write("f.sub", encode(encoding, text))), nullptr, &out,
-            ParserUtilities::kWholeFile, ParserUtilities::ReadSize::Exact, UCNVLibrary::instance(),
-            detector));
-        EXPECT_EQ(out.bytes(), text);
+        EXPECT_EQ(read(encode(encoding, text), *detector, ParserUtilities::kWholeFile,
+                       UCNVLibrary::instance()),
+                  text)
+            << encoding;
     }
 }
 
