@@ -107,12 +107,13 @@ bool isMostlyUtf8(std::string_view text, bool partial) {
 String detectedEncoding(std::string_view raw, const UCSDetLibrary& detector) {
     const auto detected = detector.detect(raw);
     if (!detected) return String(charAllocator());
-    Logger::instance()->write(kCategory, kFunction, __LINE__, "Detected %s, confidence %d",
-                              detected->name.c_str(), static_cast<int>(detected->confidence));
     // The two differ only in 0x80-0x9F, where text files mean windows-1252's letters and
     // punctuation rather than control codes.
-    if (detected->name == "ISO-8859-1") return String("windows-1252", charAllocator());
-    return String(detected->name.c_str(), charAllocator());
+    const bool latin1 = detected->name == "ISO-8859-1";
+    Logger::instance()->write(kCategory, kFunction, __LINE__, "Detected %s, confidence %d%s",
+                              detected->name.c_str(), static_cast<int>(detected->confidence),
+                              latin1 ? ", read as windows-1252" : "");
+    return String(latin1 ? "windows-1252" : detected->name.c_str(), charAllocator());
 }
 
 // `partial`: the buffer holds only the first bytes of the file.
