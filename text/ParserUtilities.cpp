@@ -91,6 +91,7 @@ bool beginsLikeUtf8(std::string_view text) {
 // must not have the whole file read in a legacy encoding), once a last sequence that a
 // partial read may have cut is set aside.
 bool isMostlyUtf8(std::string_view text, bool partial) {
+    if (isWellFormedUtf8(text)) return true;  // the usual case, and the quickest to tell
     for (std::size_t cut = 1; partial && cut <= 3 && cut <= text.size(); ++cut) {
         const auto lead = static_cast<unsigned char>(text[text.size() - cut]);
         if (lead < 0x80) break;
