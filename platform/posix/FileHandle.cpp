@@ -1,4 +1,4 @@
-// Only POSIX calls: stat, open, fstat, lseek, read and close.
+// Only POSIX calls: stat, open, fstat, lseek, read and close; the C library's fopen.
 #include "platform/FileHandle.h"
 
 #include <fcntl.h>
@@ -91,6 +91,10 @@ std::int64_t FileHandle::read(void* buffer, std::size_t count) noexcept {
 
 void FileHandle::close() noexcept {
     if (descriptor_ >= 0) ::close(std::exchange(descriptor_, -1));
+}
+
+std::FILE* openForAppending(const char* path) noexcept {
+    return std::fopen(path, "a");
 }
 
 }  // namespace Tork
