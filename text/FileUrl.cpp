@@ -49,7 +49,9 @@ std::optional<std::string> filePathFromUrl(std::string_view url) {
     constexpr std::string_view scheme = "file:";
     if (!equalsIgnoringCase(url.substr(0, scheme.size()), scheme)) return std::nullopt;
     if constexpr (kSystemReadsFileUrls) {
-        // The shell decodes %00 into a zero that would end the path early.
+        // The shell keeps a query or fragment in the path, and decodes %00 into a zero that
+        // would end it early.
+        url = withoutQueryOrFragment(url);
         if (url.find("%00") != std::string_view::npos) return std::nullopt;
         return systemPathFromFileUrl(url);
     }

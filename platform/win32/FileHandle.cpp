@@ -53,10 +53,14 @@ FileHandle FileHandle::open(const std::string& path, FileAccess access,
         return {};
     }
     if (!wide || wide->empty()) return {};
-    // Folders and devices are turned away before anything is opened, created or truncated.
+    // Looked at before it is opened: opening a device can act on it. Only a file, or a
+    // missing one that may be created, goes on.
     const DWORD attributes = ::GetFileAttributesW(wide->c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES &&
-        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0)
+    const DWORD error = attributes == INVALID_FILE_ATTRIBUTES ? ::GetLastError() : NO_ERROR;
+    const bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    if (attributes == INVALID_FILE_ATTRIBUTES
+            ? !missing || creation == FileCreation::OpenExisting
+            : (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0)
         return {};
     const DWORD wanted = access == FileAccess::Read    ? GENERIC_READ
                          : access == FileAccess::Write ? GENERIC_WRITE
@@ -69,7 +73,7 @@ FileHandle FileHandle::open(const std::string& path, FileAccess access,
                                         disposition(creation), FILE_ATTRIBUTE_NORMAL, nullptr);
     // INVALID_HANDLE_VALUE is -1: a closed FileHandle.
     FileHandle file(reinterpret_cast<std::intptr_t>(handle));
-    // Device names (NUL, CON, COM1) carry no attributes that give them away.
+    // And what was opened: device names (NUL, CON, COM1) may carry a file's attributes.
     if (!file.isOpen() || ::GetFileType(handle) != FILE_TYPE_DISK) return {};
     return file;
 }

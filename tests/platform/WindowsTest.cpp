@@ -59,6 +59,7 @@ TEST(Windows, DoesAsTheSystemDoes) {
         {"UNC host", pathOf("file://server/share/a.sub"), "\\\\server\\share\\a.sub"},
         {"UTF-8", pathOf("file:///C:/\xC3\xA9 \xF0\x9F\x98\x80"), "C:\\\xC3\xA9 \xF0\x9F\x98\x80"},
         {"past MAX_PATH", pathOf("file:///C:/" + longName), "C:\\" + longName},
+        {"query and fragment", pathOf("file:///C:/a.sub?x#y"), "C:\\a.sub"},
         {"escaped zero", pathOf("file:///C:/a.sub%00.txt"), "refused"},
         {"ill-formed", pathOf("file:///C:/a\xFF.sub"), "refused"},
         {"no path", pathOf("file:"), "refused"},
