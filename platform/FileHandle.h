@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 namespace Tork {
 
@@ -24,8 +25,14 @@ enum class SeekOrigin : std::uint8_t { Start, Current, End };
 class FileHandle {
 public:
     FileHandle() = default;
-    FileHandle(FileHandle&& other) noexcept;
-    FileHandle& operator=(FileHandle&& other) noexcept;
+    FileHandle(FileHandle&& other) noexcept : descriptor_(std::exchange(other.descriptor_, -1)) {}
+    FileHandle& operator=(FileHandle&& other) noexcept {
+        if (this != &other) {
+            close();
+            descriptor_ = std::exchange(other.descriptor_, -1);
+        }
+        return *this;
+    }
     FileHandle(const FileHandle&) = delete;
     FileHandle& operator=(const FileHandle&) = delete;
     ~FileHandle() { close(); }

@@ -51,17 +51,6 @@ DynamicLibrary::DynamicLibrary(const std::string& path) {
     if (!handle_) lastLoadError = wide ? ::GetLastError() : ERROR_INVALID_NAME;
 }
 
-DynamicLibrary::DynamicLibrary(DynamicLibrary&& other) noexcept
-    : handle_(std::exchange(other.handle_, nullptr)) {}
-
-DynamicLibrary& DynamicLibrary::operator=(DynamicLibrary&& other) noexcept {
-    if (this != &other) {
-        close();
-        handle_ = std::exchange(other.handle_, nullptr);
-    }
-    return *this;
-}
-
 void* DynamicLibrary::symbol(const char* name) const {
     return handle_ ? reinterpret_cast<void*>(::GetProcAddress(moduleOf(handle_), name)) : nullptr;
 }

@@ -33,17 +33,6 @@ DWORD disposition(FileCreation creation) {
 
 }  // namespace
 
-FileHandle::FileHandle(FileHandle&& other) noexcept
-    : descriptor_(std::exchange(other.descriptor_, -1)) {}
-
-FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {
-    if (this != &other) {
-        close();
-        descriptor_ = std::exchange(other.descriptor_, -1);
-    }
-    return *this;
-}
-
 FileHandle FileHandle::open(const std::string& path, FileAccess access,
                             FileCreation creation) noexcept {
     std::optional<std::wstring> wide;
