@@ -4,10 +4,19 @@
 
 #include <limits>
 
+#ifndef __SIZEOF_INT128__
+#include <boost/multiprecision/cpp_int.hpp>
+#endif
+
 namespace Tork {
 namespace {
 
+// A frame number times a 64-bit denominator times 1000 takes up to 106 bits.
+#ifdef __SIZEOF_INT128__
 __extension__ using Uint128 = unsigned __int128;
+#else
+using Uint128 = boost::multiprecision::uint128_t;  // 32-bit targets have no 128-bit type
+#endif
 
 using Kind = FrameRateDeclaration::Kind;
 
@@ -56,7 +65,9 @@ bool isDigit(char c) {
 std::uint32_t FrameRate::toMilliseconds(std::int32_t frame) const {
     const auto product =
         static_cast<Uint128>(static_cast<std::uint32_t>(frame)) * denominator * 1000u;
-    return static_cast<std::uint32_t>(product / numerator);
+    // The low 32 bits of the quotient.
+    return static_cast<std::uint32_t>(
+        static_cast<std::uint64_t>((product / numerator) & 0xFFFFFFFFu));
 }
 
 FrameRateDeclaration parseFrameRateDeclaration(std::string_view text) {

@@ -51,9 +51,11 @@ bool readRawBytes(const String& path, std::int32_t size, ReadSize mode, String& 
         wanted = size == kWholeFile ? length : std::min<std::int64_t>(length, size);
     }
     if (wanted < 0 || wanted > kMaxCount) {
-        const long asked = wanted == std::numeric_limits<std::int64_t>::max()
-                               ? std::numeric_limits<long>::max()
-                               : static_cast<long>(wanted + 1);
+        // A long has 32 bits on Windows: a larger count is logged as the largest long.
+        const std::int64_t count =
+            wanted < std::numeric_limits<std::int64_t>::max() ? wanted + 1 : wanted;
+        const auto asked =
+            static_cast<long>(std::min<std::int64_t>(count, std::numeric_limits<long>::max()));
         Logger::instance()->write(kCategory, kFunction, __LINE__, "Couldn't allocate %ld bytes\n",
                                   asked);
         return false;

@@ -45,7 +45,8 @@ public:
     /// The process-wide binding to the system's ICU, made once and kept until the plug-in
     /// is unloaded. Null only when memory ran out; the next call then tries again.
     static const UCNVLibrary* instance() noexcept;
-    /// The system's ICU common library names, newest version first, the bare name last.
+    /// The system's ICU common library names, newest version first, then the platform's
+    /// other names.
     /// Defined in a file of its own, so a build can bind another set.
     static std::vector<std::string> systemCandidates();
 

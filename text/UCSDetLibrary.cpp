@@ -39,8 +39,10 @@ std::vector<std::string> UCSDetLibrary::candidatesBeside(std::string_view common
     if (common.empty()) return {};
     const std::string folder(common.substr(0, common.find_last_of("/\\") + 1));
     const auto version = LibraryNames::icuVersion(common);
+    // A library that holds all of ICU (Windows 10's icu.dll) has the detector itself.
     return {folder + (version ? LibraryNames::icuLibrary("icui18n", *version)
-                              : LibraryNames::sharedLibrary("icui18n"))};
+                              : LibraryNames::sharedLibrary("icui18n")),
+            std::string(common)};
 }
 
 const UCSDetLibrary* UCSDetLibrary::instance() noexcept {

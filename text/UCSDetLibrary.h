@@ -51,7 +51,8 @@ public:
     /// ran out; the next call then tries again.
     static const UCSDetLibrary* instance() noexcept;
     /// The i18n library that goes with the common library `common` (a file name or path):
-    /// the same version, in the same folder. Empty for an empty name.
+    /// the same version, in the same folder, then `common` itself (a library of all of ICU).
+    /// Empty for an empty name.
     static std::vector<std::string> candidatesBeside(std::string_view common);
 
     bool usable() const noexcept { return openFunction_ != nullptr; }

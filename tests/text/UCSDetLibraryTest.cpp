@@ -1,8 +1,11 @@
 // Charset detection: the run-time binding, and files read with it (stand-ins and system ICU).
 #include "tests/platform/TempFolder.h"
+#include "tests/support/StandInIcu.h"
 #include "text/ParserUtilities.h"
 #include "text/UCNVLibrary.h"
 #include "text/UCSDetLibrary.h"
+
+#include "platform/LibraryNames.h"
 #include "text/Utf.h"
 
 #include <gtest/gtest.h>
@@ -14,9 +17,12 @@ using Candidates = std::vector<std::string>;
 
 TEST(UCSDetLibrary, BindsBesideTheConvertersAndShowsAtMost64KiB) {
     EXPECT_FALSE(UCSDetLibrary(Candidates{FAKE_ICU_SUFFIXED}, "_72").usable());
-    EXPECT_EQ(UCSDetLibrary::candidatesBeside("/opt/libicuuc.so.72.1"),
-              Candidates{"/opt/libicui18n.so.72"});
-    EXPECT_EQ(UCSDetLibrary::candidatesBeside("libicuuc.so"), Candidates{"libicui18n.so"});
+    using LibraryNames::icuLibrary, LibraryNames::sharedLibrary;
+    const std::string common = "/opt/" + icuLibrary("icuuc", 72);
+    EXPECT_EQ(UCSDetLibrary::candidatesBeside(common),
+              (Candidates{"/opt/" + icuLibrary("icui18n", 72), common}));
+    EXPECT_EQ(UCSDetLibrary::candidatesBeside(sharedLibrary("icuuc")),
+              (Candidates{sharedLibrary("icui18n"), sharedLibrary("icuuc")}));
     // A library without the functions under that suffix is passed over.
     const UCSDetLibrary library(Candidates{FAKE_ICU_PARTIAL, FAKE_ICU_SUFFIXED}, "_99");
     const auto found = library.detect("fake-latin1\n" + std::string(100000, 'x'));
@@ -74,6 +80,7 @@ std::string encode(const char* name, std::string_view utf8) {
 TEST(UCSDetLibrary, SystemIcuTellsLegacyEncodingsApart) {
     const UCSDetLibrary* detector = UCSDetLibrary::instance();
     if (!detector || !detector->usable()) GTEST_SKIP() << "no ICU i18n library on this system";
+    if (Testing::icuIsAStandIn()) GTEST_SKIP() << "a stand-in for ICU";
     const std::pair<const char*, const char*> samples[] = {
         {"windows-1250",
          "{1}{50}Zażółć gęślą jaźń, powiedział kierowca. Śmiało! Już się ściemnia."},
