@@ -21,9 +21,13 @@ set_target_properties(tork_microdvd PROPERTIES EXPORT_NAME plugin)
 
 install(TARGETS tork_host tork_text_base tork_framework tork_platform
   EXPORT TorkMicroDVDTargets ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+# Windows counts a DLL as run-time and its import library as an archive.
 install(TARGETS tork_logging tork_microdvd EXPORT TorkMicroDVDTargets
-  LIBRARY DESTINATION ${TORK_INSTALL_PLUGIN_DIR})
-install(TARGETS subplay RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  LIBRARY DESTINATION ${TORK_INSTALL_PLUGIN_DIR} RUNTIME DESTINATION ${TORK_INSTALL_PLUGIN_DIR}
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+if(TARGET subplay)  # Linux only
+  install(TARGETS subplay RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
 
 foreach(folder framework host platform)
   install(DIRECTORY ${CMAKE_SOURCE_DIR}/${folder}/
@@ -52,7 +56,7 @@ install(FILES ${CMAKE_BINARY_DIR}/tork-microdvd.pc
 
 # The manual page, made from subplay's own --help and --version when help2man is there.
 find_program(HELP2MAN help2man)
-if(HELP2MAN)
+if(HELP2MAN AND TARGET subplay)
   set(manual ${CMAKE_BINARY_DIR}/share/man/man1/subplay.1)
   add_custom_command(OUTPUT ${manual}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/share/man/man1

@@ -13,7 +13,8 @@ namespace Tork {
 namespace {
 
 constinit std::atomic<Logger*> processLogger{nullptr};
-constinit std::mutex making;
+// Constant-initialised where the system's lock allows it (not with mingw's threads).
+std::mutex making;
 // Answers while memory for the real one cannot be had; it never logs.
 constinit Logger offLogger;
 

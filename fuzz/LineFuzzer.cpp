@@ -1,9 +1,10 @@
 // MicroDVD lines one at a time: the splitter, the frame groups (against the C library's own
-// scan, and the split-line scan against the general one), the frame-rate declaration and
-// the formatting-code translation.
+// scan, the split-line scan against the general one, the lenient scan against both), the
+// frame-rate declaration and the formatting-code translations.
 #include "fuzz/FuzzCheck.h"
 #include "microdvd/FormattingCode.h"
 #include "microdvd/FrameRate.h"
+#include "microdvd/LineCodes.h"
 #include "microdvd/LineScanner.h"
 #include "microdvd/LineSplitter.h"
 #include "text/Utf.h"
@@ -15,6 +16,7 @@
 #include <limits>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace Tork {
 namespace {
@@ -50,6 +52,41 @@ void checkCode(std::string_view text) {
     FUZZ_CHECK(out.size() <= text.size() + kMostAdded);
     if (text.empty() || (text[0] != '/' && text[0] != '\\' && text[0] != '{'))
         FUZZ_CHECK(out == text);
+}
+
+// Every line the default reading takes, the lenient one takes alike, its text trimmed.
+void checkLenientScan(std::string_view line) {
+    const ScannedLine strict = scanSplitLine(line);
+    const LenientLine lenient = scanLenientLine(line);
+    if (lenient.shape == LenientLine::Shape::Frames) {
+        FUZZ_CHECK(lenient.text.empty() ||
+                   (lenient.text.front() != ' ' && lenient.text.back() != ' '));
+    }
+    if (strict.conversions != 3) return;
+    FUZZ_CHECK(lenient.shape == LenientLine::Shape::Frames);
+    FUZZ_CHECK(lenient.start == strict.start && lenient.end == strict.end);
+    FUZZ_CHECK(strict.text.find(lenient.text) != std::string_view::npos);
+}
+
+// The mark-up is well nested: with no '<' in the text, every tag is the translation's own.
+void checkLineCodes(std::string_view text) {
+    std::string out;
+    translateLineCodes(text, out);
+    if (isWellFormedUtf8(text)) FUZZ_CHECK(isWellFormedUtf8(out));
+    if (text.find('\0') == std::string_view::npos) FUZZ_CHECK(out.find('\0') == std::string::npos);
+    if (text.find('<') != std::string_view::npos) return;
+    std::vector<char> open;
+    for (std::size_t at = out.find('<'); at != std::string::npos; at = out.find('<', at + 1)) {
+        const bool closing = out[at + 1] == '/';
+        const char kind = static_cast<char>(out[at + (closing ? 2 : 1)] | 0x20);  // </B> too
+        if (!closing) {
+            open.push_back(kind);
+            continue;
+        }
+        FUZZ_CHECK(!open.empty() && open.back() == kind);
+        open.pop_back();
+    }
+    FUZZ_CHECK(open.empty());
 }
 
 // What the declaration text says when read with the C library's scans, for texts short
@@ -128,7 +165,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using namespace Tork;
     std::string text(reinterpret_cast<const char*>(data), size);
     checkCode(text);
+    checkLineCodes(text);
     checkDeclaration(text);
+    (void)parseLeadingFrameRate(text);
     LineSplitter lines(text.data(), text.size());
     std::size_t count = 0;
     while (const auto line = lines.next()) {
@@ -140,6 +179,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const ScannedLine general = scanLine(line->view()), split = scanSplitLine(line->view());
         FUZZ_CHECK(split.conversions == general.conversions && split.start == general.start &&
                    split.end == general.end && split.text == general.text);
+        checkLenientScan(line->view());
         checkCode(line->view());
         checkDeclaration(line->view());
     }

@@ -1,5 +1,6 @@
 // A subtitle file's whole road: bytes become a file that a host probes, opens, plays both
-// ways, seeks and closes. The first bytes choose the host's settings; the rest is the file.
+// ways, seeks and closes. The first bytes choose the host's settings; the rest is the file,
+// read once as a host that asks for nothing more, once leniently with charset detection.
 #include "framework/ContainerContext.h"
 #include "framework/List.h"
 #include "framework/MediaBuffer.h"
@@ -51,6 +52,7 @@ struct Choices {
     SettingsContext::Ratio ratio;
     std::uint32_t seekTime;
     bool openTwice;
+    bool lenientAndDetect = false;
 };
 
 Choices choose(const std::uint8_t* bytes) {
@@ -75,6 +77,10 @@ void configure(SettingsContext& context, const Choices& choices) {
     if (choices.codePage) context.setSetting("CodePage", "Name", std::string(choices.codePage));
     if (choices.rateAnswer < 2) context.setSetting("FrameRate", "Ratio", choices.ratio);
     if (choices.rateAnswer == 2) context.setSetting("FrameRate", "Ratio", std::string("25"));
+    if (choices.lenientAndDetect) {
+        context.setSetting("MicroDVD", "Lenient", true);
+        context.setSetting("CodePage", "Detect", true);
+    }
 }
 
 using Host::Entry;
@@ -202,8 +208,12 @@ void run(const Choices& choices, std::string_view file) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < Tork::kChoiceBytes) return -1;  // not added to the corpus
-    const Tork::Choices choices = Tork::choose(data);
-    Tork::run(choices, std::string_view(reinterpret_cast<const char*>(data) + Tork::kChoiceBytes,
-                                        size - Tork::kChoiceBytes));
+    Tork::Choices choices = Tork::choose(data);
+    const std::string_view file(reinterpret_cast<const char*>(data) + Tork::kChoiceBytes,
+                                size - Tork::kChoiceBytes);
+    for (const bool lenientAndDetect : {false, true}) {
+        choices.lenientAndDetect = lenientAndDetect;
+        Tork::run(choices, file);
+    }
     return 0;
 }

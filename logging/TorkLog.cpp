@@ -2,6 +2,7 @@
 #include "logging/TorkLog.h"
 
 #include "logging/LogLine.h"
+#include "platform/FileHandle.h"
 
 #include <atomic>
 #include <cstdio>
@@ -12,7 +13,7 @@
 namespace {
 
 // Members are trivially destructible, so a write during process exit still finds them.
-constinit std::mutex lock;
+std::mutex lock;  // constant-initialised where the system allows (not with mingw)
 constinit std::atomic<bool> enabled{false};
 constinit std::FILE* file = nullptr;  // under `lock`; null means standard error
 
@@ -32,7 +33,7 @@ extern "C" {
 TORKLOG_API int32_t TorkLog_configure(bool on, const char* path) {
     std::FILE* opened = nullptr;
     if (path && *path) {
-        opened = std::fopen(path, "a");
+        opened = Tork::openForAppending(path);
         if (!opened) return TORKLOG_FAILED;
     }
     std::FILE* previous;

@@ -4,10 +4,19 @@
 
 #include <limits>
 
+#ifndef __SIZEOF_INT128__
+#include <boost/multiprecision/cpp_int.hpp>
+#endif
+
 namespace Tork {
 namespace {
 
+// A frame number times a 64-bit denominator times 1000 takes up to 106 bits.
+#ifdef __SIZEOF_INT128__
 __extension__ using Uint128 = unsigned __int128;
+#else
+using Uint128 = boost::multiprecision::uint128_t;  // 32-bit targets have no 128-bit type
+#endif
 
 using Kind = FrameRateDeclaration::Kind;
 
@@ -47,6 +56,10 @@ FrameRateDeclaration fractionRate(std::string_view text) {
     return rate(numerator, denominator);
 }
 
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
 }  // namespace
 
 std::uint32_t FrameRate::toMilliseconds(std::int32_t frame) const {
@@ -56,7 +69,9 @@ std::uint32_t FrameRate::toMilliseconds(std::int32_t frame) const {
     if (denominator < (std::uint64_t{1} << 32) / 1000)
         return static_cast<std::uint32_t>(frames * denominator * 1000u / numerator);
     const auto product = static_cast<Uint128>(frames) * denominator * 1000u;
-    return static_cast<std::uint32_t>(product / numerator);
+    // The low 32 bits of the quotient.
+    return static_cast<std::uint32_t>(
+        static_cast<std::uint64_t>((product / numerator) & 0xFFFFFFFFu));
 }
 
 FrameRateDeclaration parseFrameRateDeclaration(std::string_view text) {
@@ -78,6 +93,23 @@ FrameRateDeclaration parseFrameRateDeclaration(std::string_view text) {
         return rate(value, 1);
     }
     return fraction ? fractionRate(text) : decimalRate(text, separator);
+}
+
+std::optional<FrameRate> parseLeadingFrameRate(std::string_view text) {
+    std::size_t length = 0;
+    while (length < text.size() && isDigit(text[length])) ++length;
+    if (length == 0) return std::nullopt;
+    if (length + 1 < text.size() && (text[length] == '.' || text[length] == ',') &&
+        isDigit(text[length + 1])) {
+        length += 2;
+        while (length < text.size() && isDigit(text[length])) ++length;
+    }
+    const FrameRateDeclaration number = parseFrameRateDeclaration(text.substr(0, length));
+    if (number.kind != Kind::Rate) return std::nullopt;
+    const FrameRate found = number.rate;
+    const auto scaled = [&](std::uint64_t factor) { return Uint128{found.denominator} * factor; };
+    if (found.numerator <= scaled(3) || found.numerator >= scaled(200)) return std::nullopt;
+    return found;
 }
 
 }  // namespace Tork

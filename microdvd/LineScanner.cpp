@@ -13,6 +13,24 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+std::string_view trimBlanks(std::string_view text) {
+    while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+// Takes `c` after any blanks; false, with `text` left anywhere, when something else stands.
+bool take(std::string_view& text, char c) {
+    while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+    if (text.empty() || text.front() != c) return false;
+    text.remove_prefix(1);
+    return true;
+}
+
 }  // namespace
 
 bool scanInt32(std::string_view& text, std::int32_t& value) {
@@ -68,6 +86,28 @@ ScannedLine scanSplitLine(std::string_view line) {
     }
     result.text = rest;
     if (!result.text.empty()) ++result.conversions;
+    return result;
+}
+
+LenientLine scanLenientLine(std::string_view line) {
+    LenientLine result;
+    // A signature left in the text (files joined, or its reading switched off) stands for
+    // nothing.
+    if (line.starts_with("\xEF\xBB\xBF")) line.remove_prefix(3);
+    std::string_view rest = trimBlanks(line);
+    if (rest.empty()) {
+        result.shape = LenientLine::Shape::Blank;
+        return result;
+    }
+    if (!take(rest, '{') || !scanInt32(rest, result.start) || !take(rest, '}') || !take(rest, '{'))
+        return result;
+    if (!take(rest, '}')) {
+        std::int32_t end = 0;
+        if (!scanInt32(rest, end) || !take(rest, '}')) return result;
+        result.end = end;
+    }
+    result.shape = LenientLine::Shape::Frames;
+    result.text = trimBlanks(rest);
     return result;
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 namespace Tork {
@@ -23,6 +24,25 @@ ScannedLine scanLine(std::string_view line);
 /// The same for a line known to hold no zero byte, CR or LF, as the line splitter hands
 /// them out: nothing is searched for them.
 ScannedLine scanSplitLine(std::string_view line);
+
+/// What the lenient reading makes of one line.
+struct LenientLine {
+    enum class Shape : std::uint8_t {
+        Frames,    // "{start}{end}text" or "{start}{}text"
+        Blank,     // white space only
+        NoFrames,  // anything else
+    };
+    Shape shape = Shape::NoFrames;
+    std::int32_t start = 0;
+    std::optional<std::int32_t> end;  // none for an empty end group
+    std::string_view text;            // without white space at either end; may be empty
+};
+
+/// Scans a split line (no zero byte, CR or LF) as hand-edited files write it: spaces and
+/// tabs, and a UTF-8 signature at its start, may also stand before the first brace; blanks
+/// after each number and between the groups; the end group may be empty. Numbers are read
+/// as scanInt32 reads them.
+LenientLine scanLenientLine(std::string_view line);
 
 /// Reads a decimal integer at `text` as "%d" does (leading white space, a sign, at least
 /// one digit), saturating at the 32-bit limits. Advances `text` past it; false, with

@@ -19,6 +19,7 @@ public:
         char* start;
         std::size_t length;  // the line's bytes, without the separator
         bool terminated;     // a separator ended it
+        std::size_t number;  // 1-based, as an editor counts lines: CR LF, CR and LF each end one
         std::string_view view() const { return {start, length}; }
     };
 
@@ -26,13 +27,14 @@ public:
 
     /// The next line, or nothing at the end of the text.
     std::optional<Line> next() {
-        while (position_ < end_ && isSeparator(*position_)) ++position_;
+        for (; position_ < end_ && isSeparator(*position_); ++position_) countBreak();
         if (position_ == end_ || *position_ == '\0') return std::nullopt;
         char* start = position_;
         position_ = lineEnd(position_, end_);
-        Line line{start, static_cast<std::size_t>(position_ - start), false};
+        Line line{start, static_cast<std::size_t>(position_ - start), false, number_};
         if (position_ < end_ && *position_ != '\0') {
             line.terminated = true;
+            countBreak();  // before the zero overwrites it
             *position_++ = '\0';
         } else {
             end_ = position_;  // a zero byte ends the whole text
@@ -60,8 +62,14 @@ private:
         return at;
     }
 
+    // The separator at the position ends a line unless it is the CR of a CR LF.
+    void countBreak() {
+        if (*position_ != '\r' || position_ + 1 == end_ || position_[1] != '\n') ++number_;
+    }
+
     char* position_;
     char* end_;
+    std::size_t number_ = 1;
 };
 
 }  // namespace Tork

@@ -11,6 +11,8 @@
 #include "subtitle/EntryStore.h"
 #include "text/FileUrl.h"
 #include "text/ParserUtilities.h"
+#include "text/UCNVLibrary.h"
+#include "text/UCSDetLibrary.h"
 
 #include <boost/assign/list_of.hpp>
 
@@ -65,6 +67,40 @@ FrameRate initialFrameRate(ContainerContext* context) {
     return FrameRate{ratio->second, ratio->first};
 }
 
+// The host's choices of how to read: both off unless answered with a boolean true.
+struct ReadingChoices {
+    MicroDVDReading reading = MicroDVDReading::Default;
+    const UCSDetLibrary* detector = nullptr;
+};
+
+ReadingChoices readingChoices(ContainerContext* context) {
+    ReadingChoices choices;
+    if (querySettingBoolean(context, "MicroDVD", "Lenient").value_or(false))
+        choices.reading = MicroDVDReading::Lenient;
+    if (querySettingBoolean(context, "CodePage", "Detect").value_or(false))
+        choices.detector = UCSDetLibrary::instance();
+    return choices;
+}
+
+bool readText(const String& path, ContainerContext* context, const ReadingChoices& choices,
+              String& text, std::int32_t size = ParserUtilities::kWholeFile,
+              ParserUtilities::ReadSize mode = ParserUtilities::ReadSize::Exact) {
+    return ParserUtilities::readTextFile(path, context, &text, size, mode, UCNVLibrary::instance(),
+                                         choices.detector);
+}
+
+// By default the first line must begin with frame groups; leniently any line may.
+bool showsFrames(String& text, MicroDVDReading reading) {
+    LineSplitter lines(reinterpret_cast<char*>(text.data()), text.length());
+    if (reading == MicroDVDReading::Default) {
+        const auto first = lines.next();
+        return first && scanSplitLine(first->view()).conversions >= 2;
+    }
+    while (const auto line = lines.next())
+        if (scanLenientLine(line->view()).shape == LenientLine::Shape::Frames) return true;
+    return false;
+}
+
 std::string_view streamName(std::string_view url) {
     const auto slash = url.rfind('/');
     return slash == std::string_view::npos ? std::string_view() : url.substr(slash + 1);
@@ -78,14 +114,12 @@ bool MicroDVDContainer::probe(const Location* location, std::uint64_t,
         const String* url = urlOf(location);
         String path;
         if (!url || ParserUtilities::pathFromUrl(*url, path) != Result::Ok) return false;
+        const ReadingChoices choices = readingChoices(context_);
         String text;
-        if (!ParserUtilities::readTextFile(path, context_, &text, kProbeBytes,
-                                           ParserUtilities::ReadSize::AtMost)) {
+        if (!readText(path, context_, choices, text, kProbeBytes,
+                      ParserUtilities::ReadSize::AtMost) ||
+            !showsFrames(text, choices.reading))
             return false;
-        }
-        LineSplitter lines(reinterpret_cast<char*>(text.data()), text.length());
-        const auto first = lines.next();
-        if (!first || scanSplitLine(first->view()).conversions < 2) return false;
         const bool accepted = getHost()->checkFormat(String("UTF8"));
         if (!accepted && formats) {
             StreamFormat format;
@@ -104,11 +138,11 @@ std::int32_t MicroDVDContainer::open(const Location* location) {
         if (!url || !hasSubtitleExtension(url->text())) return Result::Failure;
         String path;
         if (ParserUtilities::pathFromUrl(*url, path) != Result::Ok) return Result::Failure;
+        const ReadingChoices choices = readingChoices(context_);
         String text;
-        if (!ParserUtilities::readTextFile(path, context_, &text) || text.empty())
-            return Result::Failure;
+        if (!readText(path, context_, choices, text) || text.empty()) return Result::Failure;
         EntryStore entries(std::move(text));
-        if (!parseMicroDVD(entries, initialFrameRate(context_)) ||
+        if (!parseMicroDVD(entries, initialFrameRate(context_), choices.reading) ||
             !addStream(std::move(entries), String(streamName(url->text())), String(), String())) {
             return Result::Failure;
         }

@@ -2,13 +2,16 @@
 
 #include "framework/Logger.h"
 #include "microdvd/FormattingCode.h"
+#include "microdvd/LineCodes.h"
 #include "microdvd/LineScanner.h"
 #include "microdvd/LineSplitter.h"
+#include "microdvd/OpenEnds.h"
 #include "subtitle/EntryStore.h"
 #include "text/ByteWords.h"
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string>
 
 namespace Tork {
@@ -20,9 +23,80 @@ bool startsWithCode(std::string_view text) {
     return !text.empty() && (text[0] == '/' || text[0] == '\\' || text[0] == '{');
 }
 
+// Where no line begins with a code, the lenient translation would give the text back.
+bool anyLineStartsWithCode(std::string_view text) {
+    if (startsWithCode(text)) return true;
+    for (auto feed = text.find('\n'); feed != std::string_view::npos;
+         feed = text.find('\n', feed + 1))
+        if (startsWithCode(text.substr(feed + 1))) return true;
+    return false;
+}
+
+// A line as the chosen reading sees it.
+struct FrameLine {
+    enum class Verdict : std::uint8_t { Frames, Skip, Fail } verdict = Verdict::Fail;
+    const char* why = "";  // for Skip
+    std::int32_t start = 0;
+    std::optional<std::int32_t> end;  // none: lasts until the next start
+    std::string_view text;            // may be empty: no entry
+};
+
+// Why the lenient reading skips a line, in a few words for the log; null when it reads it.
+const char* skipReason(const LenientLine& scanned) {
+    switch (scanned.shape) {
+        case LenientLine::Shape::Blank:
+            return "white space only";
+        case LenientLine::Shape::NoFrames:
+            return "no {start}{end} at its start";
+        case LenientLine::Shape::Frames:
+            break;
+    }
+    // Shifted by an editor to before the film: it would never show.
+    if (scanned.end && *scanned.end < 0) return "its end frame is negative";
+    return nullptr;
+}
+
+FrameLine readLine(std::string_view line, MicroDVDReading reading) {
+    using Verdict = FrameLine::Verdict;
+    if (reading == MicroDVDReading::Default) {
+        const ScannedLine scanned = scanSplitLine(line);
+        if (scanned.conversions < 2) return {};
+        return {Verdict::Frames, "", scanned.start, scanned.end, scanned.text};
+    }
+    const LenientLine scanned = scanLenientLine(line);
+    if (const char* why = skipReason(scanned)) return {Verdict::Skip, why, 0, std::nullopt, {}};
+    return {Verdict::Frames, "", scanned.start, scanned.end, scanned.text};
+}
+
+void logSkipped(std::size_t number, const char* why) {
+    Logger::instance()->write("Container", "Tork::MicroDVDContainer::open", __LINE__,
+                              "skipped line %lu: %s", static_cast<unsigned long>(number), why);
+}
+
+// A leniently read rate line: one of the first three frame lines, from frame 0 or 1 to
+// frame 0, 1 or nothing, whose text begins with a plausible rate.
+std::optional<FrameRate> rateLine(const FrameLine& line, std::size_t frameLines) {
+    const auto isZeroOrOne = [](std::int32_t frame) { return frame == 0 || frame == 1; };
+    if (frameLines > 3 || !isZeroOrOne(line.start) || (line.end && !isZeroOrOne(*line.end)))
+        return std::nullopt;
+    return parseLeadingFrameRate(line.text);
+}
+
+// Entries written "{start}{}" last until the next start, known only once all are read.
+void closeOpenEnds(EntryStore& entries, const std::vector<std::size_t>& open) {
+    if (open.empty()) return;
+    std::vector<std::uint32_t> starts;
+    starts.reserve(entries.size());
+    for (const EntryRecord& entry : entries.records()) starts.push_back(entry.start);
+    const std::vector<std::int32_t> durations = openEndDurations(starts, open);
+    for (std::size_t i = 0; i < open.size(); ++i) entries.setDuration(open[i], durations[i]);
+}
+
 }  // namespace
 
-bool parseMicroDVD(EntryStore& entries, FrameRate rate, std::size_t maxEntryLength) {
+bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
+                   std::size_t maxEntryLength) {
+    const bool lenient = reading == MicroDVDReading::Lenient;
     char* const text = entries.fileText();
     const std::size_t length = entries.fileLength();
     // Every entry takes a line of its own, so the line feeds bound the records needed (but
@@ -32,24 +106,41 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, std::size_t maxEntryLeng
     Logger& log = *Logger::instance();
     LineSplitter lines(text, length);
     std::string translated;
+    std::size_t frameLines = 0;
+    std::vector<std::size_t> openEnds;
     while (const auto line = lines.next()) {
-        const ScannedLine scanned = scanSplitLine(line->view());
-        if (scanned.conversions == 2) continue;
-        if (scanned.conversions < 2) return false;
-        if (scanned.start == 1 && scanned.end == 1 && scanned.text.size() < kMaxDeclarationLength) {
-            const FrameRateDeclaration declaration = parseFrameRateDeclaration(scanned.text);
+        const FrameLine framed = readLine(line->view(), reading);
+        if (framed.verdict == FrameLine::Verdict::Fail) return false;
+        if (framed.verdict == FrameLine::Verdict::Skip) {
+            logSkipped(line->number, framed.why);
+            continue;
+        }
+        ++frameLines;
+        if (framed.text.empty()) continue;
+        if (framed.start == 1 && framed.end == 1 && framed.text.size() < kMaxDeclarationLength) {
+            const FrameRateDeclaration declaration = parseFrameRateDeclaration(framed.text);
             if (declaration.kind == FrameRateDeclaration::Kind::Rate) rate = declaration.rate;
             if (declaration.kind != FrameRateDeclaration::Kind::NotDeclaration) continue;
         }
+        if (lenient) {
+            if (const auto declared = rateLine(framed, frameLines)) {
+                rate = *declared;
+                continue;
+            }
+        }
         // The scanned text lies inside the writable line, so bars become line feeds in place.
-        char* body = line->start + (scanned.text.data() - line->start);
-        ByteWords::replaceBytes(body, scanned.text.size(), '|', '\n');
-        std::string_view final = scanned.text;
+        char* body = line->start + (framed.text.data() - line->start);
+        ByteWords::replaceBytes(body, framed.text.size(), '|', '\n');
+        std::string_view final = framed.text;
         bool copied = false;
-        if (startsWithCode(final)) {
-            translateFormattingCode(final, translated);
-            // Unknown codes are kept whole and dropped letters only cut the front: such a
-            // text is still in the line, at its end.
+        if (lenient ? anyLineStartsWithCode(final) : startsWithCode(final)) {
+            if (lenient) {
+                translateLineCodes(final, translated);
+            } else {
+                translateFormattingCode(final, translated);
+            }
+            // Most translations only drop codes from the front (unknown ones, a line without
+            // any): such a text is still in the line, at its end.
             if (final.ends_with(translated)) {
                 final.remove_prefix(final.size() - translated.size());
             } else {
@@ -58,19 +149,27 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, std::size_t maxEntryLeng
             }
         }
         if (final.size() > std::min(maxEntryLength, kMaxEntryLength)) return false;
-        const std::uint32_t start = rate.toMilliseconds(scanned.start);
-        const auto duration = static_cast<std::int32_t>(rate.toMilliseconds(scanned.end) - start);
+        // A negative start is clamped leniently; by default it wraps, as frames are unsigned.
+        const std::uint32_t start =
+            rate.toMilliseconds(lenient ? std::max(framed.start, 0) : framed.start);
+        const auto duration = static_cast<std::int32_t>(
+            (framed.end ? rate.toMilliseconds(*framed.end) : start) - start);
         if (copied) {
             entries.addCopy(start, duration, final);
         } else {
+            // The lenient reading trims blanks after the text; the log wants it to end there.
+            if (char& after = body[framed.text.size()]; after != '\0') after = '\0';
             entries.addInPlace(start, duration, final);
         }
+        if (!framed.end) openEnds.push_back(entries.size() - 1);
         if (log.impl()) {
             log.write("Container", "Tork::MicroDVDContainer::open", __LINE__,
                       "got subtitle start: %d duration: %d '%s'", start, duration,
                       final.data());  // zero-terminated: the line's end or the translation's
         }
     }
+    if (lenient && frameLines == 0) return false;
+    closeOpenEnds(entries, openEnds);
     return true;
 }
 

@@ -14,12 +14,26 @@ class EntryStore;
 /// The longest text an entry can carry: a chunk's size is a signed 32-bit count.
 inline constexpr std::size_t kMaxEntryLength = std::numeric_limits<std::int32_t>::max();
 
+/// How lines are read. The lenient reading, for files from the wild, differs from the
+/// default in these ways only:
+/// - a line that is not "{start}{end}text" is skipped and logged instead of failing the
+///   file; the file fails only when no line has frame groups;
+/// - blanks may stand around the groups and the numbers, and the text is trimmed of them;
+/// - an entry ending at a negative frame is dropped (and logged); a negative start is 0;
+/// - "{start}{}text" lasts until the next later start, or 3 s after the last one;
+/// - one of the first three frame lines that starts at 0 or 1 and ends at 0, 1 or nothing
+///   may declare the rate by beginning with it ("25.000 movie info"), and is consumed;
+/// - every line of an entry may begin with codes (translateLineCodes).
+enum class MicroDVDReading : std::uint8_t { Default, Lenient };
+
 /// Parses the file text that `entries` holds, in place (it is split and rewritten), at the
 /// starting `rate`, adding one entry per subtitle in file order. False at the first line
-/// that does not begin with two frame groups or whose final text is longer than
-/// `maxEntryLength`; the entries added so far stay. Throws std::bad_alloc when memory runs
-/// out, leaving the entries added so far likewise.
+/// whose final text is longer than `maxEntryLength`; by default also at the first line that
+/// does not begin with two frame groups, leniently for a text without any. The entries
+/// added so far stay. Throws std::bad_alloc when memory runs out, leaving the entries added
+/// so far likewise.
 [[nodiscard]] bool parseMicroDVD(EntryStore& entries, FrameRate rate,
+                                 MicroDVDReading reading = MicroDVDReading::Default,
                                  std::size_t maxEntryLength = kMaxEntryLength);
 
 }  // namespace Tork

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 namespace Tork {
 
@@ -13,8 +14,15 @@ public:
     /// symbol now and keeping them out of the global namespace. The result is not loaded()
     /// when the library could not be loaded.
     explicit DynamicLibrary(const std::string& path);
-    DynamicLibrary(DynamicLibrary&& other) noexcept;
-    DynamicLibrary& operator=(DynamicLibrary&& other) noexcept;
+    DynamicLibrary(DynamicLibrary&& other) noexcept
+        : handle_(std::exchange(other.handle_, nullptr)) {}
+    DynamicLibrary& operator=(DynamicLibrary&& other) noexcept {
+        if (this != &other) {
+            close();
+            handle_ = std::exchange(other.handle_, nullptr);
+        }
+        return *this;
+    }
     DynamicLibrary(const DynamicLibrary&) = delete;
     DynamicLibrary& operator=(const DynamicLibrary&) = delete;
     ~DynamicLibrary() { close(); }

@@ -3,7 +3,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
+#include <utility>
 
 namespace Tork {
 
@@ -23,15 +25,22 @@ enum class SeekOrigin : std::uint8_t { Start, Current, End };
 class FileHandle {
 public:
     FileHandle() = default;
-    FileHandle(FileHandle&& other) noexcept;
-    FileHandle& operator=(FileHandle&& other) noexcept;
+    FileHandle(FileHandle&& other) noexcept : descriptor_(std::exchange(other.descriptor_, -1)) {}
+    FileHandle& operator=(FileHandle&& other) noexcept {
+        if (this != &other) {
+            close();
+            descriptor_ = std::exchange(other.descriptor_, -1);
+        }
+        return *this;
+    }
     FileHandle(const FileHandle&) = delete;
     FileHandle& operator=(const FileHandle&) = delete;
     ~FileHandle() { close(); }
 
     /// Opens `path` (UTF-8 bytes). The result is not isOpen() when the system refuses, when
     /// the path holds a zero byte, or when it names anything but a regular file, which is
-    /// then never opened (nor waited for, as a FIFO might be).
+    /// then never opened (nor waited for, as a FIFO might be). On Windows others may read and
+    /// write a file opened only for reading, and only read one opened for writing.
     [[nodiscard]] static FileHandle open(const std::string& path, FileAccess access,
                                          FileCreation creation) noexcept;
 
@@ -44,9 +53,13 @@ public:
     void close() noexcept;
 
 private:
-    explicit FileHandle(int descriptor) noexcept : descriptor_(descriptor) {}
+    explicit FileHandle(std::intptr_t descriptor) noexcept : descriptor_(descriptor) {}
 
-    int descriptor_ = -1;
+    std::intptr_t descriptor_ = -1;  // a descriptor (POSIX) or a handle (Windows)
 };
+
+/// Opens `path` (UTF-8) with the C library for appending, as std::fopen(path, "a") does;
+/// null when the system refuses.
+[[nodiscard]] std::FILE* openForAppending(const char* path) noexcept;
 
 }  // namespace Tork

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace Tork::LibraryNames {
 
@@ -14,6 +15,11 @@ std::string sharedLibrary(std::string_view name);
 /// The file name of major version `version` of ICU's library `name` ("icuuc", "icui18n"):
 /// "libicuuc.so.72" on Linux, "icuuc72.dll" on Windows.
 std::string icuLibrary(std::string_view name, int version);
+
+/// The names tried for ICU's library `name` after every versioned one: "libicuuc.so" on
+/// Linux; on Windows "icuuc.dll", the system's own "icu.dll" and "orvel_icuuc40.dll", the
+/// framework's copy of ICU 4.0.
+std::vector<std::string> icuFallbackLibraries(std::string_view name);
 
 /// The ICU major version in a file name or path of the form icuLibrary() makes; none for
 /// an unversioned name or one of another form.

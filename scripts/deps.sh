@@ -1,18 +1,37 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a job needs: as root with apt-get, otherwise it names
-# the missing ones and stops. Safe to run again. Usage: deps.sh PACKAGE...
+# the missing ones and stops. Safe to run again. Usage: deps.sh PACKAGE[:ARCHITECTURE]...
 set -euo pipefail
 missing=()
+architectures=()
+native=$(dpkg --print-architecture)
+foreign=$(dpkg --print-foreign-architectures)
 for package in "$@"; do
   status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
-  [[ "$status" == "install ok installed" ]] || missing+=("$package")
+  [[ "$status" == "install ok installed" ]] && continue
+  missing+=("$package")
+  # A package of another architecture (wine32:i386) needs that architecture in dpkg.
+  if [[ "$package" == *:* ]]; then
+    architecture=${package##*:}
+    if [[ "$architecture" != "$native" ]] && ! grep -qx "$architecture" <<<"$foreign"; then
+      architectures+=("$architecture")
+    fi
+  fi
 done
 [[ ${#missing[@]} -eq 0 ]] && exit 0
+mapfile -t architectures < <(printf '%s\n' "${architectures[@]}" | sort -u | sed '/^$/d')
 if [[ $(id -u) -ne 0 ]]; then
   echo "Missing Debian packages: ${missing[*]}" >&2
-  echo "Install them with: sudo apt-get install ${missing[*]}" >&2
+  for architecture in "${architectures[@]}"; do
+    echo "Add their architecture with: sudo dpkg --add-architecture $architecture" >&2
+  done
+  echo "Install them with: sudo apt-get update && sudo apt-get install ${missing[*]}" >&2
   exit 1
 fi
+for architecture in "${architectures[@]}"; do
+  echo "Adding the $architecture architecture" >&2
+  dpkg --add-architecture "$architecture"
+done
 echo "Installing ${missing[*]}" >&2
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -qq

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: plain, then AddressSanitizer +
 # UndefinedBehaviorSanitizer, then the threaded tests under ThreadSanitizer, then each
-# fuzz target for a short while.
+# fuzz target for a short while, then the 32-bit Windows build under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
@@ -14,3 +14,5 @@ for preset in default asan tsan; do
 done
 echo "== fuzz ==" >&2
 scripts/fuzz.sh
+echo "== windows ==" >&2
+scripts/windows.sh

@@ -48,6 +48,10 @@ public:
     /// nothing, when memory runs out or the copy would leave the offset space.
     void addCopy(std::uint32_t start, std::int32_t duration, std::string_view text);
 
+    /// Sets the duration of entry `i`, which must exist: some ends are known only at the end.
+    void setDuration(std::size_t i, std::int32_t duration) noexcept {
+        records_[i].duration = duration;
+    }
     /// Puts the entries in order of start (unsigned) unless they are already.
     void sortByStart();
 

@@ -14,8 +14,8 @@ struct ModeRule {
     bool atEnd;
 };
 
-// Indexed by FileOpenMode. The sharing that each mode grants to others has no POSIX
-// counterpart: other openers are never locked out.
+// Indexed by FileOpenMode. The sharing each mode grants others follows from its access: read
+// and write while only reading (mode 0), read alone while writing. POSIX locks no one out.
 constexpr ModeRule kModes[] = {
     {FileAccess::Read, FileCreation::OpenExisting, false},
     {FileAccess::Write, FileCreation::CreateAlways, false},

@@ -1,5 +1,6 @@
 #include "text/FileUrl.h"
 
+#include "platform/FileUrl.h"
 #include "text/Utf.h"
 
 namespace Tork {
@@ -47,6 +48,13 @@ std::optional<std::string> filePathFromUrl(std::string_view url) {
 
     constexpr std::string_view scheme = "file:";
     if (!equalsIgnoringCase(url.substr(0, scheme.size()), scheme)) return std::nullopt;
+    if constexpr (kSystemReadsFileUrls) {
+        // The shell keeps a query or fragment in the path, and decodes %00 into a zero that
+        // would end it early.
+        url = withoutQueryOrFragment(url);
+        if (url.find("%00") != std::string_view::npos) return std::nullopt;
+        return systemPathFromFileUrl(url);
+    }
     std::string_view rest = url.substr(scheme.size());
     rest = withoutQueryOrFragment(rest);
 

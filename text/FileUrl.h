@@ -11,7 +11,10 @@ namespace Tork {
 /// the scheme and host in any letter case, percent escapes decoded, any query or fragment
 /// dropped, a leading UTF-8 signature ignored. Nullopt for another scheme or host, a path
 /// that is not absolute, a bad or %00 escape, or text (before or after decoding) that is
-/// not well-formed UTF-8.
+/// not well-formed UTF-8. Where the system reads file: URLs itself (Windows), it decides
+/// what follows the scheme: drive letters, UNC hosts, its own decoding; the query and
+/// fragment are dropped, and a %00 escape, ill-formed text and another scheme refused, all
+/// the same.
 [[nodiscard]] std::optional<std::string> filePathFromUrl(std::string_view url);
 
 /// What filePathFromUrl makes the path from: `url` before its query or fragment.

@@ -9,7 +9,8 @@ std::vector<std::string> UCNVLibrary::systemCandidates() {
     std::vector<std::string> names;
     for (int version = kNewestVersion; version >= kOldestVersion; --version)
         names.push_back(LibraryNames::icuLibrary("icuuc", version));
-    names.push_back(LibraryNames::sharedLibrary("icuuc"));
+    for (std::string& name : LibraryNames::icuFallbackLibraries("icuuc"))
+        names.push_back(std::move(name));
     return names;
 }
 

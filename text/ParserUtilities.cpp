@@ -7,6 +7,7 @@
 #include "text/EncodingSignature.h"
 #include "text/FileUrl.h"
 #include "text/UCNVLibrary.h"
+#include "text/UCSDetLibrary.h"
 #include "text/Utf.h"
 
 #include <algorithm>
@@ -50,9 +51,11 @@ bool readRawBytes(const String& path, std::int32_t size, ReadSize mode, String& 
         wanted = size == kWholeFile ? length : std::min<std::int64_t>(length, size);
     }
     if (wanted < 0 || wanted > kMaxCount) {
-        const long asked = wanted == std::numeric_limits<std::int64_t>::max()
-                               ? std::numeric_limits<long>::max()
-                               : static_cast<long>(wanted + 1);
+        // A long has 32 bits on Windows: a larger count is logged as the largest long.
+        const std::int64_t count =
+            wanted < std::numeric_limits<std::int64_t>::max() ? wanted + 1 : wanted;
+        const auto asked =
+            static_cast<long>(std::min<std::int64_t>(count, std::numeric_limits<long>::max()));
         Logger::instance()->write(kCategory, kFunction, __LINE__, "Couldn't allocate %ld bytes\n",
                                   asked);
         return false;
@@ -85,8 +88,40 @@ bool beginsLikeUtf8(std::string_view text) {
     return isWellFormedUtf8Sequence(first, first + text.size() - 1);
 }
 
-bool decodeText(String& buffer, ContainerContext* settings, String& out,
-                const UCNVLibrary* converters) {
+// Whether `text` is UTF-8 for all that detection could tell: well-formed, or with fewer
+// ill-formed parts than well-formed characters beyond ASCII (a stray byte in a UTF-8 file
+// must not have the whole file read in a legacy encoding), once a last sequence that a
+// partial read may have cut is set aside.
+bool isMostlyUtf8(std::string_view text, bool partial) {
+    if (isWellFormedUtf8(text)) return true;  // the usual case, and the quickest to tell
+    for (std::size_t cut = 1; partial && cut <= 3 && cut <= text.size(); ++cut) {
+        const auto lead = static_cast<unsigned char>(text[text.size() - cut]);
+        if (lead < 0x80) break;
+        if (lead < 0xC0) continue;  // a continuation byte: look for its lead
+        const std::size_t needed = lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        if (cut < needed) text.remove_suffix(cut);
+        break;
+    }
+    const Utf8Census census = countUtf8Sequences(text);
+    return census.illFormed < census.multiByte || census.illFormed == 0;
+}
+
+// The encoding the detector sees in `raw`, by a name the converters take; empty for none.
+String detectedEncoding(std::string_view raw, const UCSDetLibrary& detector) {
+    const auto detected = detector.detect(raw);
+    if (!detected) return String(charAllocator());
+    // The two differ only in 0x80-0x9F, where text files mean windows-1252's letters and
+    // punctuation rather than control codes.
+    const bool latin1 = detected->name == "ISO-8859-1";
+    Logger::instance()->write(kCategory, kFunction, __LINE__, "Detected %s, confidence %d%s",
+                              detected->name.c_str(), static_cast<int>(detected->confidence),
+                              latin1 ? ", read as windows-1252" : "");
+    return String(latin1 ? "windows-1252" : detected->name.c_str(), charAllocator());
+}
+
+// `partial`: the buffer holds only the first bytes of the file.
+bool decodeText(String& buffer, bool partial, ContainerContext* settings, String& out,
+                const UCNVLibrary* converters, const UCSDetLibrary* detector) {
     const unsigned char* bytes = buffer.data();
     std::uint32_t count = buffer.length();
     String name(charAllocator());
@@ -102,13 +137,19 @@ bool decodeText(String& buffer, ContainerContext* settings, String& out,
     }
 
     const std::string_view raw(reinterpret_cast<const char*>(bytes), count);
-    if (!name.empty()) {
+    const auto convert = [&](const String& from) {
         String converted(out.allocator());
-        if (!convertTextToUTF8(name.c_str(), raw, converted, converters) ||
+        if (!convertTextToUTF8(from.c_str(), raw, converted, converters) ||
             !beginsLikeUtf8(converted.bytes()))
             return false;
         out = std::move(converted);
         return true;
+    };
+    if (!name.empty()) return convert(name);
+    // Only a guess: a name the converters refuse leaves the text to be taken as UTF-8.
+    if (detector && !isMostlyUtf8(raw, partial)) {
+        const String detected = detectedEncoding(raw, *detector);
+        if (!detected.empty() && convert(detected)) return true;
     }
 
     // Taken as it is, but the host is told it is UTF-8: anything ill-formed past the first
@@ -132,12 +173,13 @@ bool readTextFile(const String& path, ContainerContext* settings, String* out, s
 }
 
 bool readTextFile(const String& path, ContainerContext* settings, String* out, std::int32_t size,
-                  ReadSize mode, const UCNVLibrary* converters) noexcept {
+                  ReadSize mode, const UCNVLibrary* converters,
+                  const UCSDetLibrary* detector) noexcept {
     if (!out) return false;
     try {
         String buffer(out->allocator());
         if (!readRawBytes(path, size, mode, buffer)) return false;
-        return decodeText(buffer, settings, *out, converters);
+        return decodeText(buffer, size != kWholeFile, settings, *out, converters, detector);
     } catch (...) {  // out of memory, or the host's getSetting threw
         return false;
     }

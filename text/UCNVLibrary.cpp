@@ -8,15 +8,22 @@
 namespace Tork {
 namespace {
 
-// ICU renames its functions with its major version (ucnv_open_72). The file name tells
-// which; a bare file name could be any version, so every one is tried after none.
+// ICU renames its functions with its version: the major one from ICU 49 on (ucnv_open_72),
+// major and minor before that (ucnv_open_4_8, in a file named for 48).
+std::string functionSuffix(int version) {
+    if (version >= 49) return "_" + std::to_string(version);
+    return "_" + std::to_string(version / 10) + "_" + std::to_string(version % 10);
+}
+
+// The file name tells which version; a bare file name could be any, so every one is tried
+// after none.
 std::vector<std::string> suffixesFor(std::string_view candidate) {
     if (const auto version = LibraryNames::icuVersion(candidate))
-        return {"_" + std::to_string(*version), std::string()};
+        return {functionSuffix(*version), std::string()};
     std::vector<std::string> suffixes{std::string()};
     for (int version = UCNVLibrary::kNewestVersion; version >= UCNVLibrary::kOldestVersion;
          --version)
-        suffixes.push_back("_" + std::to_string(version));
+        suffixes.push_back(functionSuffix(version));
     return suffixes;
 }
 
@@ -38,6 +45,8 @@ bool UCNVLibrary::bind(const std::string& candidate) {
         void* const fromUnicode = find("ucnv_fromUnicode");
         if (!open || !close || !toUnicode || !fromUnicode) continue;
         module_ = std::move(library);
+        candidate_ = candidate;
+        suffix_ = suffix;
         openFunction_ = reinterpret_cast<OpenFunction>(open);
         closeFunction_ = reinterpret_cast<CloseFunction>(close);
         toUnicodeFunction_ = reinterpret_cast<ToUnicodeFunction>(toUnicode);

@@ -45,7 +45,8 @@ public:
     /// The process-wide binding to the system's ICU, made once and kept until the plug-in
     /// is unloaded. Null only when memory ran out; the next call then tries again.
     static const UCNVLibrary* instance() noexcept;
-    /// The system's ICU common library names, newest version first, the bare name last.
+    /// The system's ICU common library names, newest version first, then the platform's
+    /// other names.
     /// Defined in a file of its own, so a build can bind another set.
     static std::vector<std::string> systemCandidates();
 
@@ -55,6 +56,10 @@ public:
     static constexpr int kOldestVersion = 44;
 
     bool usable() const noexcept { return openFunction_ != nullptr; }
+    /// The candidate bound and the suffix its function names carry ("_72" or none); both
+    /// empty when the binding is not usable. ICU's other libraries follow the same two.
+    const std::string& boundCandidate() const noexcept { return candidate_; }
+    const std::string& functionSuffix() const noexcept { return suffix_; }
 
     /// Null, with the status set (when the pointer is not null), when the binding is not
     /// usable, the name is null or empty, or ICU refuses the name.
@@ -75,6 +80,8 @@ private:
     bool bind(const std::string& candidate);
 
     DynamicLibrary module_;
+    std::string candidate_;
+    std::string suffix_;
     OpenFunction openFunction_ = nullptr;
     CloseFunction closeFunction_ = nullptr;
     ToUnicodeFunction toUnicodeFunction_ = nullptr;

@@ -134,6 +134,18 @@ bool isWellFormedUtf8(std::string_view text) noexcept {
     return true;
 }
 
+Utf8Census countUtf8Sequences(std::string_view text) noexcept {
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    Utf8Census census;
+    for (std::size_t i = 0; i < text.size();) {
+        const int length = measureSequence(p + i, text.size() - i);
+        if (length > 1) ++census.multiByte;
+        if (length < 0) ++census.illFormed;
+        i += static_cast<std::size_t>(length < 0 ? -length : length);
+    }
+    return census;
+}
+
 std::string replaceIllFormedUtf8(std::string_view text) {
     static constexpr std::string_view replacement = "\xEF\xBF\xBD";
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());

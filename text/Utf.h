@@ -35,6 +35,14 @@ enum class Utf8Decode : std::int32_t {
 /// Whether every sequence of `text` is well-formed UTF-8 (the strict decoder's rules).
 [[nodiscard]] bool isWellFormedUtf8(std::string_view text) noexcept;
 
+/// What a text holds in UTF-8 terms: its well-formed sequences of two or more bytes, and
+/// its maximal ill-formed parts (each of which replaceIllFormedUtf8 makes one U+FFFD).
+struct Utf8Census {
+    std::size_t multiByte = 0;
+    std::size_t illFormed = 0;
+};
+[[nodiscard]] Utf8Census countUtf8Sequences(std::string_view text) noexcept;
+
 /// `text` with each maximal ill-formed part replaced by U+FFFD; well-formed text, zero
 /// bytes included, comes back unchanged. Throws std::bad_alloc when memory runs out.
 std::string replaceIllFormedUtf8(std::string_view text);

@@ -12,17 +12,6 @@ namespace Tork {
 DynamicLibrary::DynamicLibrary(const std::string& path)
     : handle_(::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {}
 
-DynamicLibrary::DynamicLibrary(DynamicLibrary&& other) noexcept
-    : handle_(std::exchange(other.handle_, nullptr)) {}
-
-DynamicLibrary& DynamicLibrary::operator=(DynamicLibrary&& other) noexcept {
-    if (this != &other) {
-        close();
-        handle_ = std::exchange(other.handle_, nullptr);
-    }
-    return *this;
-}
-
 void* DynamicLibrary::symbol(const char* name) const {
     return handle_ ? ::dlsym(handle_, name) : nullptr;
 }

@@ -1,4 +1,4 @@
-// Only POSIX calls: stat, open, fstat, lseek, read and close.
+// Only POSIX calls: stat, open, fstat, lseek, read and close; the C library's fopen.
 #include "platform/FileHandle.h"
 
 #include <fcntl.h>
@@ -35,17 +35,6 @@ int openFlags(FileAccess access, FileCreation creation) {
 }
 
 }  // namespace
-
-FileHandle::FileHandle(FileHandle&& other) noexcept
-    : descriptor_(std::exchange(other.descriptor_, -1)) {}
-
-FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {
-    if (this != &other) {
-        close();
-        descriptor_ = std::exchange(other.descriptor_, -1);
-    }
-    return *this;
-}
 
 FileHandle FileHandle::open(const std::string& path, FileAccess access,
                             FileCreation creation) noexcept {
@@ -91,6 +80,10 @@ std::int64_t FileHandle::read(void* buffer, std::size_t count) noexcept {
 
 void FileHandle::close() noexcept {
     if (descriptor_ >= 0) ::close(std::exchange(descriptor_, -1));
+}
+
+std::FILE* openForAppending(const char* path) noexcept {
+    return std::fopen(path, "a");
 }
 
 }  // namespace Tork

@@ -11,6 +11,10 @@ std::string icuLibrary(std::string_view name, int version) {
     return sharedLibrary(name) + "." + std::to_string(version);
 }
 
+std::vector<std::string> icuFallbackLibraries(std::string_view name) {
+    return {sharedLibrary(name)};
+}
+
 std::optional<int> icuVersion(std::string_view path) {
     if (const auto slash = path.rfind('/'); slash != std::string_view::npos)
         path.remove_prefix(slash + 1);

@@ -158,7 +158,8 @@ TEST(AllocationFailure, EveryAllocationOfAContainersLife) {
     const TempFolder folder;
     for (const Scenario& scenario : scenarios) {
         SCOPED_TRACE(scenario.description);
-        const Host::UrlLocation location("file://" + folder.write("a.sub", scenario.contents));
+        const Host::UrlLocation location(
+            Testing::fileUrl(folder.write("a.sub", scenario.contents)));
         bool reachedTheEnd = false;
         for (long index = 0; !reachedTheEnd; ++index) {
             SCOPED_TRACE("allocation " + std::to_string(index));

@@ -25,7 +25,7 @@ TEST(LargeInput, FiftyMegabyteLine) {
 
     Session session;
     session.context().setSetting("FrameRate", "Ratio", Host::SettingsContext::Ratio{1, 25});
-    const auto entries = session.read("file://" + path);
+    const auto entries = session.read(Testing::fileUrl(path));
     ASSERT_TRUE(entries.has_value());
     ASSERT_EQ(entries->size(), 1u);
     EXPECT_EQ(entries->front().start, 0u);
@@ -47,7 +47,7 @@ TEST(LargeInput, TwoMillionShortLines) {
 
     Session session;
     session.context().setSetting("FrameRate", "Ratio", Host::SettingsContext::Ratio{1, 1000});
-    const auto entries = session.read("file://" + path);
+    const auto entries = session.read(Testing::fileUrl(path));
     ASSERT_TRUE(entries.has_value());
     ASSERT_EQ(entries->size(), kLines);
     for (const std::uint32_t i : {0u, 1u, kLines / 2, kLines - 1}) {

@@ -56,12 +56,12 @@ void hostCall(StreamInterface& stream, int step) {
 
 TEST(HostThreads, ContainersOfTheirOwn) {
     const TempFolder folder;
-    const std::string url = "file://" + folder.write("own.sub", subtitleFile(150));
-    const std::string utf16 = "file://" + folder.write("own16.sub", [] {
+    const std::string url = Testing::fileUrl(folder.write("own.sub", subtitleFile(150)));
+    const std::string utf16 = Testing::fileUrl(folder.write("own16.sub", [] {
         std::string bytes = "\xFF\xFE";
         for (char c : subtitleFile(40)) bytes += {c, '\0'};
         return bytes;
-    }());
+    }()));
     std::atomic<int> entriesRead{0};
     std::vector<std::thread> hosts;
     for (int t = 0; t < 8; ++t) {
@@ -91,7 +91,7 @@ TEST(HostThreads, ContainersOfTheirOwn) {
 
 TEST(HostThreads, SharedContainer) {
     const TempFolder folder;
-    const std::string url = "file://" + folder.write("shared.sub", subtitleFile(300));
+    const std::string url = Testing::fileUrl(folder.write("shared.sub", subtitleFile(300)));
     Session session;
     StreamInterface* first = session.openStream(url);
     ASSERT_NE(first, nullptr);

@@ -2,6 +2,7 @@
 #include "framework/Logger.h"
 #include "framework/LoggerImpl.h"
 #include "platform/DynamicLibrary.h"
+#include "platform/LibraryNames.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +12,9 @@ namespace Tork {
 namespace {
 
 TEST(LoggingOff, WhenNoCandidateLoads) {
-    EXPECT_FALSE(Logger::install({TORK_BUILD_DIR "/nowhere/libTork_Logging.so", "libNowhere.so"}));
+    EXPECT_FALSE(
+        Logger::install({TORK_BUILD_DIR "/nowhere/" + LibraryNames::sharedLibrary("Tork_Logging"),
+                         LibraryNames::sharedLibrary("Nowhere")}));
     Logger* logger = Logger::instance();
     ASSERT_NE(logger, nullptr);
     EXPECT_EQ(logger->impl(), nullptr);
@@ -29,9 +32,10 @@ TEST(LoggingOff, LooksBesideItsOwnFileThenBySearchOrder) {
     const auto candidates = loggingLibraryCandidates();
     ASSERT_EQ(candidates.size(), 2u);
     const std::filesystem::path beside = candidates[0];
-    EXPECT_EQ(beside.filename(), "libTork_Logging.so");
-    EXPECT_TRUE(std::filesystem::equivalent(beside.parent_path(), DynamicLibrary::programFolder()));
-    EXPECT_EQ(candidates[1], "libTork_Logging.so");
+    EXPECT_EQ(beside.filename(), LibraryNames::sharedLibrary("Tork_Logging"));
+    const std::filesystem::path programFolder = DynamicLibrary::programFolder();
+    EXPECT_TRUE(std::filesystem::equivalent(beside.parent_path(), programFolder.parent_path()));
+    EXPECT_EQ(candidates[1], LibraryNames::sharedLibrary("Tork_Logging"));
 }
 
 }  // namespace

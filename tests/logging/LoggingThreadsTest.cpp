@@ -66,6 +66,7 @@ TEST(LoggingThreads, ConcurrentMessagesComeOutAsWholeLines) {
         seen[t][m] = true;
     }
     EXPECT_EQ(lineCount, threadCount * messageCount);
+    in.close();  // Windows removes no open file
     std::filesystem::remove(path);
 }
 

@@ -70,9 +70,9 @@ const MessageCase messageCases[] = {
     {"LongsAndLineFeed", "Utilities", readTextFileFunction, 13,
      "Tried to read %ld bytes, got %ld\n",
      [](const MessageCase& c) {
-         Logger::instance()->write(c.category, c.function, c.line, c.format, 5000000000L, 4L);
+         Logger::instance()->write(c.category, c.function, c.line, c.format, 2000000000L, 4L);
      },
-     "Tried to read 5000000000 bytes, got 4\n"},
+     "Tried to read 2000000000 bytes, got 4\n"},
     {"MixedWithQuotedText", "Container", "Tork::MicroDVDContainer::open", 14,
      "got subtitle start: %d duration: %d '%s'",
      [](const MessageCase& c) {

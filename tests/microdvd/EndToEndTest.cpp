@@ -10,6 +10,7 @@
 #include "host/UrlLocation.h"
 #include "platform/LibraryNames.h"
 #include "tests/platform/TempFolder.h"
+#include "tests/support/StandInIcu.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -39,8 +40,8 @@ public:
         namespace fs = std::filesystem;
         const std::string pluginFile = folder_.path(LibraryNames::sharedLibrary("tork_microdvd"));
         const std::string loggingFile = folder_.path(LibraryNames::sharedLibrary("Tork_Logging"));
-        fs::copy_file(plugin, pluginFile);
-        fs::copy_file(TORK_RECORDING_LIBRARY_PATH, loggingFile);
+        fs::copy_file(plugin, TempFolder::native(pluginFile));
+        fs::copy_file(TORK_RECORDING_LIBRARY_PATH, TempFolder::native(loggingFile));
         library_ = std::make_unique<Host::PluginLibrary>(pluginFile);
         logging_ = std::make_unique<DynamicLibrary>(loggingFile);
     }
@@ -99,7 +100,7 @@ public:
 
     /// Opens a file of `contents` and reads it whole; nothing when the open fails.
     std::optional<std::vector<Entry>> readFile(const std::string& name, std::string_view contents) {
-        return read("file://" + installation_.files().write(name, contents));
+        return read(Testing::fileUrl(installation_.files().write(name, contents)));
     }
 
 private:
@@ -115,7 +116,7 @@ const std::string kSample =
 TEST(EndToEnd, PlaysAFileThroughTheWholeLife) {
     installation().clearLogs();
     const std::string path = installation().files().write("life.sub", kSample);
-    const std::string url = "file://" + path;
+    const std::string url = Testing::fileUrl(path);
     Session session;
     ASSERT_TRUE(session.ready());
     Plugin* plugin = session.plugin();
@@ -328,7 +329,7 @@ TEST(EndToEnd, ProbeLooksAtTheFirstLineAndRelaysTheHost) {
         Session session;
         session.host().setAcceptFormats(c.hostAccepts);
         const std::string path = installation().files().write(c.name, c.contents);
-        const Host::UrlLocation location("file://" + path);
+        const Host::UrlLocation location(Testing::fileUrl(path));
         std::vector<StreamFormat> formats;
         EXPECT_EQ(session.container().probe(location.get(), 0, &formats), c.answer);
         ASSERT_EQ(formats.size(), c.formats);
@@ -340,6 +341,34 @@ TEST(EndToEnd, ProbeLooksAtTheFirstLineAndRelaysTheHost) {
         }
         EXPECT_FALSE(session.container().probe(location.get(), 0, nullptr) && !c.hostAccepts);
     }
+}
+
+// The host's two reading settings, on only when answered with a boolean true. Lines are
+// counted as an editor counts them (CR LF, CR and LF).
+TEST(EndToEnd, ReadsLenientlyAndDetectsWhenAsked) {
+    if (Testing::icuIsAStandIn()) GTEST_SKIP() << "detection needs the system's ICU";
+    const std::string file =
+        "{DEFAULT}{}{Y:b}\r\n\r\n{1}{1}25.000 movie info\r{0}{25}{y:i}Za\xBF\xF3\xB3\xE6 "
+        "g\xEA\x9Cl\xB9 ja\x9F\xF1|Dobrze\njunk\n{25}{}Dzi\xEA kuj\xEA";
+    Session asText;
+    asText.context().setSetting("MicroDVD", "Lenient", std::string("true"));
+    EXPECT_FALSE(asText.readFile("l.sub", file).has_value());
+    installation().clearLogs();
+    Session session;
+    session.context().setSetting("MicroDVD", "Lenient", true);
+    session.context().setSetting("CodePage", "Detect", true);
+    EXPECT_THAT(session.readFile("l.sub", file).value_or(std::vector<Entry>{}),
+                ElementsAre(Entry{0, 1000, "<i>Zażółć gęślą jaźń</i>\nDobrze"},
+                            Entry{1000, 3000, "Dzię kuję"}));
+    std::vector<std::string> told;
+    for (const Logged& log : installation().logs())
+        if (log.text.starts_with("skipped") || log.text.starts_with("Detected"))
+            told.push_back(log.text);
+    EXPECT_THAT(told, ElementsAre("Detected windows-1250, confidence 30",
+                                  "skipped line 1: no {start}{end} at its start",
+                                  "skipped line 5: no {start}{end} at its start"));
+    const Host::UrlLocation written("file://" + installation().files().path("l.sub"));
+    EXPECT_TRUE(session.container().probe(written.get(), 0, nullptr));  // any frame line will do
 }
 
 }  // namespace

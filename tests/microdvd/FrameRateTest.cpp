@@ -77,5 +77,19 @@ TEST(FrameRate, ConvertsFramesToMilliseconds) {
     }
 }
 
+TEST(FrameRate, LeadingRateOfARateLine) {
+    const std::pair<const char*, std::optional<FrameRate>> cases[] = {
+        {"23,976 movie info", FrameRate{23976, 1000}},
+        {"3.5fps", FrameRate{35, 10}},
+        {"3", std::nullopt},  // the bounds are excluded
+        {"200", std::nullopt},
+        {"25.00000000000000000000001", std::nullopt},  // beyond 64 bits
+    };
+    for (const auto& [text, rate] : cases) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(parseLeadingFrameRate(text), rate);
+    }
+}
+
 }  // namespace
 }  // namespace Tork

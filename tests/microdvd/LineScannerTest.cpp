@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -161,6 +162,34 @@ TEST(LineSplitter, RunsOfCrAndLfAreOneSeparator) {
             lines.emplace_back(line->view());
         }
         EXPECT_EQ(lines, c.lines);
+    }
+}
+
+TEST(ScanLenientLine, AllowsBlanksAndAnOpenEnd) {
+    using Shape = LenientLine::Shape;
+    const struct {
+        const char* line;
+        Shape shape;
+        std::int32_t start;
+        std::optional<std::int32_t> end;
+        const char* text;
+    } cases[] = {
+        {"  { 10 }\t{ -20 }  Hello\t", Shape::Frames, 10, -20, "Hello"},
+        {"\xEF\xBB\xBF{1200}{ }", Shape::Frames, 1200, std::nullopt, ""},
+        {" \t ", Shape::Blank, 0, std::nullopt, ""},
+        {"{DEFAULT}{}{Y:b}", Shape::NoFrames, 0, std::nullopt, ""},
+        {"{10}Hi", Shape::NoFrames, 0, std::nullopt, ""},
+        {"{10}{20x}Hi", Shape::NoFrames, 0, std::nullopt, ""},
+        {"{- 10}{20}Hi", Shape::NoFrames, 0, std::nullopt, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        const LenientLine scanned = scanLenientLine(c.line);
+        EXPECT_EQ(scanned.shape, c.shape);
+        if (c.shape != Shape::Frames) continue;
+        EXPECT_EQ(scanned.start, c.start);
+        EXPECT_EQ(scanned.end, c.end);
+        EXPECT_EQ(scanned.text, c.text);
     }
 }
 

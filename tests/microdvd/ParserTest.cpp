@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,9 +27,10 @@ struct Parsed {
     std::vector<Entry> entries;
 };
 
-Parsed parse(const std::string& text, FrameRate rate = {}) {
+Parsed parse(const std::string& text, FrameRate rate = {},
+             MicroDVDReading reading = MicroDVDReading::Default) {
     EntryStore store{String(text)};
-    const bool ok = parseMicroDVD(store, rate);
+    const bool ok = parseMicroDVD(store, rate, reading);
     Parsed parsed{ok, {}};
     for (const EntryRecord& entry : store.records()) {
         parsed.entries.push_back({entry.start, entry.duration, std::string(store.text(entry))});
@@ -132,7 +134,53 @@ TEST(ParseMicroDVD, LongLinesAreParsedWhole) {
 // A chunk's size is signed 32 bits: a longer text fails rather than wrapping negative.
 TEST(ParseMicroDVD, FailsAtATextLongerThanAChunkHolds) {
     EntryStore store{String("{0}{25}{c:$0000FF}Hi")};  // 31 bytes once translated
-    EXPECT_FALSE(parseMicroDVD(store, {}, 30));
+    EXPECT_FALSE(parseMicroDVD(store, {}, {}, 30));
+}
+
+// Each rule of the lenient reading at 25 frames per second, beside the number of entries
+// that the default reading makes of the same file (-1: it fails).
+TEST(ParseMicroDVD, LenientReading) {
+    using namespace std::string_literals;
+    const struct {
+        const char* rule;
+        std::string text;
+        std::optional<std::vector<Entry>> lenient;  // none: the file fails
+        int strict;
+    } cases[] = {
+        {"lines",
+         "{DEFAULT}{}{Y:b}\n \t \n{0}{25}a\nby someone\n{25}{50}b\0{50}{75}c"s,
+         {{{0, 1000, "a"}, {1000, 1000, "b"}}},
+         -1},
+        {"no frame line fails", "1\n00:00:01,000 --> 00:00:02,000\nHi\n", std::nullopt, -1},
+        {"frame lines without entries open", "{1}{1}25\n{10}{20}\n", {{}}, 0},
+        {"white space",
+         "  { 0 } { 25 }  Hello  \n{ 1 } { 1 }  50   \n{50}{100}x",
+         {{{0, 1000, "Hello"}, {1000, 1000, "x"}}},
+         -1},
+        {"negative frames", "{-35}{23}a\n{-50}{-1}b", {{{0, 920, "a"}}}, 2},
+        {"open ends",
+         "{100}{}a\n{150}{}b\n{125}{140}c\n{150}{175}d",
+         {{{4000, 1000, "a"}, {6000, 3000, "b"}, {5000, 600, "c"}, {6000, 1000, "d"}}},
+         -1},
+        {"rate lines",
+         "{1}{1}25.000 movie info: XVID 25.0fps\n{0}{0}50\n{1}{}10\n{50}{100}x",
+         {{{5000, 5000, "x"}}},
+         -1},
+        {"rate lines only among the first three frame lines, from 0 or 1 to 0, 1 or nothing, "
+         "above 3 and below 200",
+         "j\n{0}{1}a\n{2}{2}50\n{0}{2}50\n{0}{0}50\n{0}{0}2",
+         {{{0, 40, "a"}, {80, 0, "50"}, {0, 80, "50"}, {0, 0, "50"}, {0, 0, "2"}}},
+         -1},
+        {"codes", "{0}{25}{y:i}A|{y:b}B", {{{0, 1000, "<i>A</i>\n<b>B</B>"}}}, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.rule);
+        const Parsed lenient = parse(c.text, {25, 1}, MicroDVDReading::Lenient);
+        EXPECT_EQ(lenient.ok, c.lenient.has_value());
+        EXPECT_EQ(lenient.entries, c.lenient.value_or(std::vector<Entry>{}));
+        const Parsed strict = parse(c.text, {25, 1});
+        EXPECT_EQ(strict.ok ? static_cast<int>(strict.entries.size()) : -1, c.strict);
+    }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The subtitle container: entry order, program, stream selection by language, close.
 #include "subtitle/LanguageCodeTable.h"
 #include "subtitle/SubtitleParserTemplate.h"
+#include "tests/platform/TempFolder.h"
 #include "tests/subtitle/TestContainer.h"
 
 #include <gtest/gtest.h>
@@ -208,7 +209,7 @@ TEST(SubtitleContainer, AnswersTheSizeOfTheFileAtItsLocation) {
     const std::string folder = testing::TempDir() + "subtitle-container-size";
     std::filesystem::create_directories(folder);
     const std::string file = folder + "/movie \xC3\xA9.sub";  // a non-ASCII name
-    std::ofstream(file, std::ios::binary) << std::string(1234, 'x');
+    std::ofstream(Testing::TempFolder::native(file), std::ios::binary) << std::string(1234, 'x');
     const struct {
         const char* description;
         std::string location;

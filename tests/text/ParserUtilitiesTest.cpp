@@ -5,9 +5,11 @@
 #include "tests/platform/TempFolder.h"
 #include "text/UCNVLibrary.h"
 
+#ifndef _WIN32
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <gtest/gtest.h>
 
@@ -229,6 +231,7 @@ const SizeCase sizeCases[] = {
 INSTANTIATE_TEST_SUITE_P(ReadTextFile, Size, testing::ValuesIn(sizeCases),
                          [](const auto& info) { return std::string(info.param.description); });
 
+#ifndef _WIN32  // FIFOs and /dev; Windows devices are in WindowsTest.cpp
 TEST(ReadTextFile, RefusesWhatIsNotARegularFile) {
     const Testing::TempFolder folder;
     const std::string fifo = folder.path("fifo.sub");
@@ -257,6 +260,7 @@ TEST(ReadTextFile, RefusesWhatIsNotARegularFile) {
     rescuer.join();
     EXPECT_FALSE(rescued) << "the reader waited on a FIFO";
 }
+#endif
 
 TEST(ReadTextFile, RefusesAFileTooLongForItsSize) {
     const Testing::TempFolder folder;

@@ -67,6 +67,47 @@ std::optional<std::string> reasonFromPluginLog(std::string_view lines) {
     return std::nullopt;
 }
 
+WorkedAround workedAroundInPluginLog(std::string_view lines) {
+    WorkedAround found;
+    for (std::size_t from = 0; from < lines.size();) {
+        const auto to = std::min(lines.find('\n', from), lines.size());
+        const std::string_view line = lines.substr(from, to - from);
+        from = to + 1;
+        if (const long long number = numberAfter(line, "skipped line "); number > 0) {
+            found.skippedLines.push_back(static_cast<std::size_t>(number));
+        }
+        // "Detected NAME, confidence N" or "..., confidence N, read as NAME"
+        for (const std::string_view prefix : {"Detected ", ", read as "}) {
+            const auto at = line.find(prefix);
+            if (at == std::string_view::npos) continue;
+            const std::string_view name = line.substr(at + prefix.size());
+            found.detectedEncoding = std::string(name.substr(0, name.find(',')));
+        }
+    }
+    return found;
+}
+
+std::string readingWarnings(const WorkedAround& workedAround, bool replaced,
+                            const std::string& shown) {
+    std::string warnings;
+    if (const auto& lines = workedAround.skippedLines; !lines.empty()) {
+        constexpr std::size_t kShown = 5;
+        warnings += "subplay: " + shown + ": skipped " + std::to_string(lines.size()) +
+                    (lines.size() == 1 ? " line" : " lines") + " without {start}{end}: ";
+        for (std::size_t i = 0; i < std::min(lines.size(), kShown); ++i)
+            warnings += (i ? ", " : "") + std::to_string(lines[i]);
+        if (lines.size() > kShown)
+            warnings += " and " + std::to_string(lines.size() - kShown) + " more";
+        warnings += '\n';
+    }
+    if (replaced) {
+        warnings += "subplay: " + shown +
+                    ": some bytes are not UTF-8 and show as U+FFFD; name the encoding with "
+                    "--encoding (windows-1250, KOI8-R, ...)\n";
+    }
+    return warnings;
+}
+
 std::string explainFailure(const FailureContext& context, Attempt attempt) {
     const std::string& url = context.url;
     if (!isFileUrl(url)) return "not a file: URL";

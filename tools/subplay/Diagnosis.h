@@ -1,9 +1,12 @@
-// Why a location could not be opened, as far as the host can tell on its own.
+// Why a location could not be opened, and what the plug-in worked around in a file it
+// opened, as far as the host can tell.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace Tork::Subplay {
 
@@ -20,6 +23,19 @@ struct FailureContext {
 /// opened, memory ran out, the file was too large, or it changed while it was read.
 /// Nothing when they name none of these.
 std::optional<std::string> reasonFromPluginLog(std::string_view lines);
+
+/// What the plug-in's log lines of an open say it worked around.
+struct WorkedAround {
+    std::vector<std::size_t> skippedLines;        // by the lenient reading, 1-based
+    std::optional<std::string> detectedEncoding;  // what detection had the file read as
+};
+WorkedAround workedAroundInPluginLog(std::string_view lines);
+
+/// The warnings about the file `shown`, one "subplay: " line each: how many lines were
+/// skipped, with the first few numbers, and, when `replaced`, that U+FFFD stands in for
+/// bytes (with a hint at --encoding). Empty when there is nothing to tell.
+std::string readingWarnings(const WorkedAround& workedAround, bool replaced,
+                            const std::string& shown);
 
 /// A short reason for the failure of `attempt`: not a local file: URL or not UTF-8, an
 /// extension the plug-in refuses (open only), a missing, special or unreadable file, what

@@ -187,6 +187,8 @@ std::variant<Options, UsageError> parseOptions(const std::vector<std::string_vie
             options.encoding = std::string(*value);
         } else if (name == "--ignore-signature") {
             options.ignoreSignature = true;
+        } else if (name == "--strict") {
+            options.strict = true;
         } else if (name == "--language") {
             options.language = std::string(*value);
         } else if (name == "--reverse") {
@@ -251,8 +253,10 @@ std::string usageText() {
            "  --fps RATE          frame rate when the file declares none: 25, 23.976,\n"
            "                      30000/1001 (default 23.976)\n"
            "  --encoding NAME     the file's encoding, an ICU converter name (windows-1250);\n"
-           "                      default: its signature, else UTF-8\n"
+           "                      default: its signature, else detected, else UTF-8\n"
            "  --ignore-signature  ignore an encoding signature at the start of the file\n"
+           "  --strict            no skipped lines and no charset detection: the plug-in's\n"
+           "                      reading for a host that asks for neither\n"
            "  --language TAG      preferred language: en, en-GB, fre\n"
            "  --reverse           read backwards from the end\n"
            "  --seek TIME         start at TIME: [[hh:]mm:]ss[.mmm], or milliseconds\n"

@@ -27,6 +27,7 @@ struct Options {
     std::optional<FrameRatio> frameRate;
     std::optional<std::string> encoding;
     bool ignoreSignature = false;
+    bool strict = false;  // answer neither "Lenient" nor "Detect"
     std::optional<std::string> language;
     bool reverse = false;
     std::optional<std::uint32_t> seek;

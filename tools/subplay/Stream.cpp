@@ -21,6 +21,8 @@ void applySettings(Host::SettingsContext& context, const HostSettings& settings)
                                                         settings.frameRate->numerator});
     }
     if (settings.language) context.setPreferredLanguage(*settings.language);
+    if (settings.lenient) context.setSetting("MicroDVD", "Lenient", true);
+    if (settings.detect) context.setSetting("CodePage", "Detect", true);
 }
 
 StreamDescription describeStream(StreamInterface& stream) {

@@ -23,6 +23,8 @@ struct HostSettings {
     std::optional<std::string> encoding;
     bool ignoreSignature = false;
     std::optional<std::string> language;
+    bool lenient = false;  // "MicroDVD"/"Lenient"
+    bool detect = false;   // "CodePage"/"Detect"
 };
 
 /// Has `context` answer with `settings`.
@@ -32,7 +34,8 @@ void applySettings(Host::SettingsContext& context, const HostSettings& settings)
 StreamDescription describeStream(StreamInterface& stream);
 
 /// The encoding the plug-in settled for the file at `url`, by its rule: the file's
-/// signature unless ignored, else the host's name, else UTF-8.
+/// signature unless ignored, else the host's name, else UTF-8. (What detection chose, the
+/// plug-in's log tells.)
 std::string settledEncoding(const std::string& url, const HostSettings& settings);
 
 /// The latest start time that the stream hands out against the latest clock time (it

@@ -10,6 +10,7 @@
 #include "platform/Terminal.h"
 #include "text/FileUrl.h"
 #include "text/UCNVLibrary.h"
+#include "text/Utf.h"
 #include "tools/subplay/Diagnosis.h"
 #include "tools/subplay/Options.h"
 #include "tools/subplay/PlaybackClock.h"
@@ -102,25 +103,49 @@ std::string keepStandardInput(const TemporaryFolder& folder) {
     return std::cin.eof() && file.flush() ? path : std::string();
 }
 
-/// The plug-in's own log lines of another open of `url`, taken through the logging library
-/// into a file, for the reason of a failure; logging then goes back to how it was.
-std::string pluginLogOfOpen(const Host::PluginLibrary& library, const std::string& pluginPath,
-                            const std::string& url, const HostSettings& settings, bool logging) {
+/// The plug-in's own log lines while `action` runs, taken through the logging library into
+/// a file; logging then goes back to standard error when `logging`, after the lines taken
+/// when `echo`.
+template <class Action>
+std::string capturePluginLog(const std::string& pluginPath, bool logging, bool echo,
+                             Action&& action) {
     const TemporaryFolder folder;
     const std::string path = folder.path("plugin.log");
     std::string lines;
     {
         PluginLog capture(pluginPath, path);
-        if (!capture.enabled()) return lines;
+        if (!capture.enabled()) {
+            action();
+            return lines;
+        }
+        action();
+        capture.stop();
+    }
+    std::ifstream file(path, std::ios::binary);
+    lines.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    if (logging && echo) std::cerr << lines;
+    if (logging) PluginLog restored(pluginPath);
+    return lines;
+}
+
+/// The plug-in's own log lines of another open of `url`, for the reason of a failure.
+std::string pluginLogOfOpen(const Host::PluginLibrary& library, const std::string& pluginPath,
+                            const std::string& url, const HostSettings& settings, bool logging) {
+    return capturePluginLog(pluginPath, logging, /*echo*/ false, [&] {
         Host::ContainerSession session(library);
         applySettings(session.context(), settings);
         (void)session.open(url);
-        capture.stop();
-    }
-    if (logging) PluginLog restored(pluginPath);
-    std::ifstream file(path, std::ios::binary);
-    lines.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    return lines;
+    });
+}
+
+/// Whether U+FFFD stands in for bytes of the file at `url`, read as `encoding`: only UTF-8
+/// is taken without a converter, and then the ill-formed bytes are replaced.
+bool bytesReplaced(const std::string& url, const std::string& encoding) {
+    const auto path = filePathFromUrl(url);
+    if (encoding != "UTF-8" || !path) return false;
+    std::ifstream file(*path, std::ios::binary);
+    return !isWellFormedUtf8(
+        std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()));
 }
 
 int convert(StreamInterface& stream, const StreamDescription& description, const Options& options,
@@ -195,8 +220,9 @@ void printVersion(const std::string& pluginPath) {
 int runOne(const Options& options, const Host::PluginLibrary& library,
            const std::string& pluginPath, const std::string& shown, const std::string& url,
            std::ostream& out, bool toTerminal) {
+    // A host for people: it reads what it can, unless told to read as the plug-in would.
     const HostSettings settings{options.frameRate, options.encoding, options.ignoreSignature,
-                                options.language};
+                                options.language,  !options.strict,  !options.strict};
     // The stream keeps the clock it is given until the component is released.
     std::optional<PlaybackClock> playback;
     Host::ContainerSession session(library);
@@ -211,7 +237,14 @@ int runOne(const Options& options, const Host::PluginLibrary& library,
         return fail(shown +
                     ": not recognised as MicroDVD: " + explainFailure(context, Attempt::Probe));
     }
-    switch (session.open(url)) {
+    // What the plug-in works around in the file, only its log tells.
+    auto opened = Host::ContainerSession::OpenOutcome::Refused;
+    const auto open = [&] { opened = session.open(url); };
+    const WorkedAround workedAround = settings.lenient || settings.detect
+                                          ? workedAroundInPluginLog(capturePluginLog(
+                                                pluginPath, options.log, /*echo*/ true, open))
+                                          : (open(), WorkedAround{});
+    switch (opened) {
         case Host::ContainerSession::OpenOutcome::Opened:
             break;
         case Host::ContainerSession::OpenOutcome::Refused:
@@ -222,7 +255,8 @@ int runOne(const Options& options, const Host::PluginLibrary& library,
     }
     StreamInterface& stream = *session.stream();
     StreamDescription description = describeStream(stream);
-    description.encoding = settledEncoding(url, settings);
+    description.encoding = workedAround.detectedEncoding.value_or(settledEncoding(url, settings));
+    std::cerr << readingWarnings(workedAround, bytesReplaced(url, description.encoding), shown);
     return options.mode == Mode::Play ? playInRealTime(stream, options, playback, out, toTerminal)
                                       : convert(stream, description, options, session.clock(), out);
 }

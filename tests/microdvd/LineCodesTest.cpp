@@ -1,0 +1,34 @@
+#include "microdvd/LineCodes.h"
+
+#include <gtest/gtest.h>
+
+namespace Tork {
+namespace {
+
+TEST(LineCodes, ScopesNestingAndMalformedCodes) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"/A\n\\B\n{y:i}C\nD", "<i>A</i>\n<i>B</i>\n<i>C</i>\nD"},  // lower case: its line
+        {"{Y:i}A\nB", "<i>A\nB</i>"},  // upper case: the rest of the entry
+        {"{y:i,b}{Y:u}{c:$0000FF}A", "<u><b><i><font color=\"#FF0000\">A</font></i></B></u>"},
+        {"{y:sbsx}A", "<s><b>A</B></s>"},  // each letter once; others ignored
+        // What closes with its line opened inside what stays open.
+        {"{c:$00FF00}{Y:i}A\n{y:b}/B", "<i><font color=\"#00FF00\">A</font>\n<b><i>B</i></B></i>"},
+        {"{f:A&\"<>}{s:12}A",
+         "<font face=\"A&amp;&quot;&lt;&gt;\"><font size=\"12\">A</font></font>"},
+        {"{P:0}{o:10,20}{H:PL}{Z:}A\n\n{y:i}", "A\n\n<i></i>"},
+        // Not well formed: the run ends, the code stays text.
+        {"{y:i}{c:$12345}A\n{y:i", "<i>{c:$12345}A</i>\n{y:i"},
+        {"{c:#12345G}A\n{c:%123456}B", "{c:#12345G}A\n{c:%123456}B"},
+        {"{s:big}A\n{f:}B", "{s:big}A\n{f:}B"},
+        {"{1:x}A\n{y}B\nC {y:i}", "{1:x}A\n{y}B\nC {y:i}"},
+    };
+    std::string out = "left from an earlier entry";
+    for (const auto& [text, expected] : cases) {
+        SCOPED_TRACE(text);
+        translateLineCodes(text, out);
+        EXPECT_EQ(out, expected);
+    }
+}
+
+}  // namespace
+}  // namespace Tork

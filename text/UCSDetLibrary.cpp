@@ -1,0 +1,84 @@
+#include "text/UCSDetLibrary.h"
+
+#include "platform/LibraryNames.h"
+#include "text/UCNVLibrary.h"
+
+#include <algorithm>
+#include <memory>
+#include <new>
+
+namespace Tork {
+
+UCSDetLibrary::UCSDetLibrary(std::span<const std::string> candidates, const std::string& suffix) {
+    for (const std::string& candidate : candidates)
+        if (bind(candidate, suffix)) return;
+}
+
+bool UCSDetLibrary::bind(const std::string& candidate, const std::string& suffix) {
+    DynamicLibrary library(candidate);
+    if (!library.loaded()) return false;
+    const auto find = [&](const char* name) { return library.symbol((name + suffix).c_str()); };
+    void* const open = find("ucsdet_open");
+    void* const close = find("ucsdet_close");
+    void* const setText = find("ucsdet_setText");
+    void* const detect = find("ucsdet_detect");
+    void* const name = find("ucsdet_getName");
+    void* const confidence = find("ucsdet_getConfidence");
+    if (!open || !close || !setText || !detect || !name || !confidence) return false;
+    module_ = std::move(library);
+    openFunction_ = reinterpret_cast<OpenFunction>(open);
+    closeFunction_ = reinterpret_cast<CloseFunction>(close);
+    setTextFunction_ = reinterpret_cast<SetTextFunction>(setText);
+    detectFunction_ = reinterpret_cast<DetectFunction>(detect);
+    nameFunction_ = reinterpret_cast<NameFunction>(name);
+    confidenceFunction_ = reinterpret_cast<ConfidenceFunction>(confidence);
+    return true;
+}
+
+std::vector<std::string> UCSDetLibrary::candidatesBeside(std::string_view common) {
+    if (common.empty()) return {};
+    const std::string folder(common.substr(0, common.find_last_of("/\\") + 1));
+    const auto version = LibraryNames::icuVersion(common);
+    // A library that holds all of ICU (Windows 10's icu.dll) has the detector itself.
+    return {folder + (version ? LibraryNames::icuLibrary("icui18n", *version)
+                              : LibraryNames::sharedLibrary("icui18n")),
+            std::string(common)};
+}
+
+const UCSDetLibrary* UCSDetLibrary::instance() noexcept {
+    try {
+        // As the converters' binding: made once, freed when the plug-in is unloaded.
+        static const std::unique_ptr<const UCSDetLibrary> library = [] {
+            const UCNVLibrary* converters = UCNVLibrary::instance();
+            if (!converters) throw std::bad_alloc();  // so the next call tries again
+            return std::make_unique<const UCSDetLibrary>(
+                candidatesBeside(converters->boundCandidate()), converters->functionSuffix());
+        }();
+        return library.get();
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+std::optional<DetectedCharset> UCSDetLibrary::detect(std::string_view text) const noexcept {
+    if (!usable() || text.empty()) return std::nullopt;
+    try {
+        std::int32_t status = 0;
+        const std::unique_ptr<IcuDetector, CloseFunction> detector(openFunction_(&status),
+                                                                   closeFunction_);
+        if (!detector || status > 0) return std::nullopt;
+        // ICU keeps the pointer, not the bytes: the text outlives the detector here.
+        const std::size_t sample = std::min(text.size(), kMaxSample);
+        setTextFunction_(detector.get(), text.data(), static_cast<std::int32_t>(sample), &status);
+        const IcuMatch* match = status > 0 ? nullptr : detectFunction_(detector.get(), &status);
+        if (!match || status > 0) return std::nullopt;
+        const char* name = nameFunction_(match, &status);
+        const std::int32_t confidence = confidenceFunction_(match, &status);
+        if (!name || !*name || status > 0) return std::nullopt;
+        return DetectedCharset{name, confidence};
+    } catch (...) {
+        return std::nullopt;  // out of memory
+    }
+}
+
+}  // namespace Tork
