@@ -140,9 +140,14 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
                 translateFormattingCode(final, translated);
             }
             // Most translations only drop codes from the front (unknown ones, a line without
-            // any): such a text is still in the line, at its end.
+            // any): such a text is still in the line, at its end. Others fit in the line's
+            // own bytes, frame groups and codes included, which are free now; only the rest
+            // are copied.
             if (final.ends_with(translated)) {
                 final.remove_prefix(final.size() - translated.size());
+            } else if (translated.size() <= line->length) {
+                std::memcpy(line->start, translated.data(), translated.size());
+                final = {line->start, translated.size()};
             } else {
                 final = translated;
                 copied = true;
@@ -157,8 +162,9 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
         if (copied) {
             entries.addCopy(start, duration, final);
         } else {
-            // The lenient reading trims blanks after the text; the log wants it to end there.
-            if (char& after = body[framed.text.size()]; after != '\0') after = '\0';
+            // Terminated for the log: the lenient reading trims blanks after a text, and a
+            // rewritten one ends anywhere in its line.
+            line->start[final.data() + final.size() - line->start] = '\0';
             entries.addInPlace(start, duration, final);
         }
         if (!framed.end) openEnds.push_back(entries.size() - 1);

@@ -1,16 +1,19 @@
 #include "subtitle/EntryStore.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <new>
 #include <stdexcept>
 #include <utility>
 
 namespace Tork {
 
-EntryStore::EntryStore(String text, std::uint64_t addressable) noexcept
+EntryStore::EntryStore(String text, std::uint64_t addressable, std::uint32_t arenaBlock) noexcept
     : text_(std::move(text)),
       arenaStart_(std::uint64_t{text_.length()} + 1),
-      addressable_(addressable) {}
+      addressable_(addressable),
+      blockShift_(static_cast<std::uint32_t>(std::countr_zero(arenaBlock))) {}
 
 void EntryStore::reserve(std::size_t count) {
     records_.reserve(count);
@@ -28,38 +31,75 @@ void EntryStore::addInPlace(std::uint32_t start, std::int32_t duration, std::str
                         static_cast<std::uint32_t>(text.size())});
 }
 
+std::uint64_t EntryStore::placeCopy(std::size_t length) const noexcept {
+    const std::uint64_t block = std::uint64_t{1} << blockShift_;
+    const std::uint64_t within = arenaUsed_ & (block - 1);
+    if (within == 0 || length <= block - within) return arenaUsed_;
+    return arenaUsed_ - within + block;
+}
+
 void EntryStore::addCopy(std::uint32_t start, std::int32_t duration, std::string_view text) {
-    const std::uint64_t offset = arenaStart_ + arena_.size();
-    if (text.size() > addressable_ - offset || text.size() > UINT32_MAX) {
-        throw std::bad_alloc();
-    }
     // Room first, so that a failure adds nothing.
     if (records_.size() == records_.capacity()) records_.reserve(2 * records_.size() + 16);
-    arena_.append(text);
-    records_.push_back({start, duration, static_cast<std::uint32_t>(offset),
+    if (text.empty()) {
+        records_.push_back({start, duration, 0, 0});
+        return;
+    }
+    const std::uint64_t block = std::uint64_t{1} << blockShift_;
+    const std::uint64_t place = placeCopy(text.size());
+    if (arenaStart_ + place > addressable_ || text.size() > addressable_ - arenaStart_ - place)
+        throw std::bad_alloc();
+    const auto first = static_cast<std::size_t>(place >> blockShift_);
+    const auto spans = static_cast<std::size_t>((text.size() + block - 1) >> blockShift_);
+    if (first == blockAt_.size()) {
+        blockAt_.reserve(first + spans);
+        blocks_.reserve(blocks_.size() + 1);
+        std::unique_ptr<char[]> memory(new char[spans == 1 ? block : text.size()]);
+        for (std::size_t i = 0; i < spans; ++i) blockAt_.push_back(memory.get() + i * block);
+        blocks_.push_back(std::move(memory));
+    }
+    std::memcpy(blockAt_[first] + (place & (block - 1)), text.data(), text.size());
+    // A block of one text's own has no room after it.
+    arenaUsed_ = spans == 1 ? place + text.size() : (first + spans) * block;
+    records_.push_back({start, duration, static_cast<std::uint32_t>(arenaStart_ + place),
                         static_cast<std::uint32_t>(text.size())});
 }
 
-void EntryStore::sortByStart() {
+void EntryStore::finish() noexcept {
     const auto earlier = [](const EntryRecord& a, const EntryRecord& b) {
         return a.start < b.start;
     };
     // Files are nearly always in time order already: checking is one pass.
     if (!std::is_sorted(records_.begin(), records_.end(), earlier))
         std::sort(records_.begin(), records_.end(), earlier);
+
+    // Only a block that copies are still filling ends inside it.
+    const std::uint64_t block = std::uint64_t{1} << blockShift_;
+    const auto used = static_cast<std::size_t>(arenaUsed_ & (block - 1));
+    if (used == 0) return;
+    char* const last = new (std::nothrow) char[used];
+    if (!last) return;  // merely not smaller
+    std::memcpy(last, blockAt_.back(), used);
+    blocks_.back().reset(last);
+    blockAt_.back() = last;
+    arenaUsed_ += block - used;  // any later copy starts a block of its own
 }
 
 std::string_view EntryStore::text(const EntryRecord& record) const noexcept {
     if (record.length == 0) return {};
     if (record.offset < arenaStart_)
         return {reinterpret_cast<const char*>(text_.data()) + record.offset, record.length};
-    return {arena_.data() + (record.offset - arenaStart_), record.length};
+    const std::uint64_t at = record.offset - arenaStart_;
+    const std::uint64_t within = at & ((std::uint64_t{1} << blockShift_) - 1);
+    return {blockAt_[static_cast<std::size_t>(at >> blockShift_)] + within, record.length};
 }
 
 void EntryStore::clear() noexcept {
     text_.clear();
     arenaStart_ = 0;
-    std::string().swap(arena_);
+    arenaUsed_ = 0;
+    std::vector<std::unique_ptr<char[]>>().swap(blocks_);
+    std::vector<char*>().swap(blockAt_);
     std::vector<EntryRecord>().swap(records_);
 }
 

@@ -5,7 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -23,16 +23,25 @@ struct EntryRecord {
 /// place leaves most texts where they stand in the file's converted text, which the store
 /// keeps whole; only texts the parser rewrote to a new length are copied, into an arena.
 /// Offsets are one 32-bit space: the file's text with its terminating zero, then the arena.
+///
+/// The arena is a row of fixed blocks rather than one growing buffer, so that a copy never
+/// moves the texts before it and memory follows what is stored. A text never straddles two
+/// blocks: one that does not fit the rest of a block starts the next, and one longer than
+/// a block gets a block of its own, spanning as many blocks' offsets as it needs.
 class EntryStore {
 public:
     /// The size of the offset space.
     static constexpr std::uint64_t kAddressable = std::uint64_t{1} << 32;
+    /// The arena's block size.
+    static constexpr std::uint32_t kArenaBlock = 64 * 1024;
 
     /// A store without a file text: every entry is a copy.
     EntryStore() noexcept = default;
     /// Takes `text` over; entries may then lie in it. `addressable` narrows the offset space
-    /// (to test its bound); it must exceed the text's length.
-    explicit EntryStore(String text, std::uint64_t addressable = kAddressable) noexcept;
+    /// and `arenaBlock` (a power of two) sets the arena's block size, to test their bounds;
+    /// the offset space must exceed the text's length.
+    explicit EntryStore(String text, std::uint64_t addressable = kAddressable,
+                        std::uint32_t arenaBlock = kArenaBlock) noexcept;
 
     /// The file's text, for a parser to rewrite in place before it adds entries.
     char* fileText() noexcept { return reinterpret_cast<char*>(text_.data()); }
@@ -47,13 +56,13 @@ public:
     /// Adds an entry with a copy of `text` in the arena. Throws std::bad_alloc, adding
     /// nothing, when memory runs out or the copy would leave the offset space.
     void addCopy(std::uint32_t start, std::int32_t duration, std::string_view text);
-
     /// Sets the duration of entry `i`, which must exist: some ends are known only at the end.
     void setDuration(std::size_t i, std::int32_t duration) noexcept {
         records_[i].duration = duration;
     }
-    /// Puts the entries in order of start (unsigned) unless they are already.
-    void sortByStart();
+    /// Puts the entries in order of start (unsigned) unless they are already, and gives back
+    /// what the arena's last block does not use (where memory allows a smaller copy).
+    void finish() noexcept;
 
     std::size_t size() const noexcept { return records_.size(); }
     bool empty() const noexcept { return records_.empty(); }
@@ -65,10 +74,16 @@ public:
     void clear() noexcept;
 
 private:
+    // Where a copy of `length` bytes goes, as an offset into the arena.
+    std::uint64_t placeCopy(std::size_t length) const noexcept;
+
     String text_;
     std::uint64_t arenaStart_ = 0;  // offset of the arena's first byte: after the terminator
     std::uint64_t addressable_ = kAddressable;
-    std::string arena_;
+    std::uint32_t blockShift_ = 16;  // log2 of the block size
+    std::uint64_t arenaUsed_ = 0;    // arena offsets taken, gaps at block ends included
+    std::vector<std::unique_ptr<char[]>> blocks_;
+    std::vector<char*> blockAt_;  // the memory behind each block's offsets
     std::vector<EntryRecord> records_;
 };
 

@@ -200,7 +200,7 @@ bool SubtitleParserTemplate<Format>::addStream(EntryStore entries, const String&
                                                const String& language, const String& region) {
     if (!context_) return false;
     return orOnException(false, [&] {
-        entries.sortByStart();
+        entries.finish();
         const std::uint64_t id = context_->newId();
         // Everything that can fail comes before the stream takes the entries over.
         made_.reserve(made_.size() + 1);

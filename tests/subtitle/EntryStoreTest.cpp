@@ -1,5 +1,5 @@
-// Where entries' texts lie at rest: in the file's text, or copied into the arena behind it,
-// within a 32-bit offset space.
+// Where entries' texts lie at rest: in the file's text, or copied into the arena's blocks
+// behind it, within a 32-bit offset space.
 #include "subtitle/EntryStore.h"
 
 #include <gtest/gtest.h>
@@ -7,86 +7,75 @@
 #include <new>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace Tork {
 namespace {
 
-enum class Add { InPlace, Elsewhere, Copy };
-enum class Outcome { Added, OutOfRange, NoRoom };
-
-struct Step {
-    const char* description;
-    Add add;
-    std::size_t at, length;  // InPlace: the bytes of the file's text
-    std::string copy;        // Copy: the text
-    Outcome outcome;
-};
-
-// "hello world" is offsets 0 to 10, its terminator 11; the arena starts at 12 and, with 20
-// addressable, holds 8 bytes.
-TEST(EntryStore, PlacesTextsAndKeepsTheArenaWithinItsBound) {
-    const std::string file = "hello world";
+// "hello world" takes offsets 0 to 11 with its terminator; the arena follows at 12 in
+// blocks of 4 bytes, up to offset 44. An expected offset of -1: out of range, -2: no room.
+TEST(EntryStore, PlacesTextsInTheFileOrTheArenaWithinItsBounds) {
     const std::string elsewhere = "hello";
-    const Step steps[] = {
-        {"in place at the start", Add::InPlace, 0, 5, "", Outcome::Added},
-        {"in place at the end", Add::InPlace, 6, 5, "", Outcome::Added},
-        {"empty at the terminator", Add::InPlace, 11, 0, "", Outcome::Added},
-        {"running past the end", Add::InPlace, 6, 6, "", Outcome::OutOfRange},
-        {"beyond the terminator", Add::InPlace, 12, 0, "", Outcome::OutOfRange},
-        {"equal bytes in another block", Add::Elsewhere, 0, 5, "", Outcome::OutOfRange},
-        {"a copy", Add::Copy, 0, 0, "<i>", Outcome::Added},
-        {"a copy that fills the arena", Add::Copy, 0, 0, "abcde", Outcome::Added},
-        {"an empty copy at the bound", Add::Copy, 0, 0, "", Outcome::Added},
-        {"a copy past the bound", Add::Copy, 0, 0, "x", Outcome::NoRoom},
+    const struct {
+        const char* description;
+        std::string copy;         // the text copied, unless `at` is set
+        int at = -1, length = 0;  // in place: the bytes of the file's text
+        long long offset;
+    } steps[] = {
+        {"in place", "", 6, 5, 6},
+        {"in place past the end", "", 6, 6, -1},
+        {"equal bytes elsewhere", "", -2, 5, -1},
+        {"a copy opens a block", "ab", -1, 0, 12},
+        {"and fills it", "cd", -1, 0, 14},
+        {"the next block", "efg", -1, 0, 16},
+        {"no straddling", "hi", -1, 0, 20},
+        {"longer than a block: one of its own", "jklmnopqr", -1, 0, 24},
+        {"after it, a fresh block", "s", -1, 0, 36},
+        {"empty", "", -1, 0, 0},
+        {"past the bound", "tuvwxyz", -1, 0, -2},
+        {"the rest of the block", "tu", -1, 0, 37},
     };
-    EntryStore store(String(file), /*addressable*/ 20);
-    std::vector<std::string> expected;
-    for (const Step& step : steps) {
+    EntryStore store(String("hello world"), /*addressable*/ 44, /*arenaBlock*/ 4);
+    std::vector<std::pair<std::uint32_t, std::string>> expected;  // start, text
+    for (const auto& step : steps) {
         SCOPED_TRACE(step.description);
         const auto start = static_cast<std::uint32_t>(100 - expected.size());  // descending
         const std::string_view text =
-            step.add == Add::InPlace     ? std::string_view(store.fileText() + step.at, step.length)
-            : step.add == Add::Elsewhere ? std::string_view(elsewhere)
-                                         : std::string_view(step.copy);
+            step.at >= 0    ? std::string_view(store.fileText() + step.at, step.length)
+            : step.at == -2 ? std::string_view(elsewhere)
+                            : std::string_view(step.copy);
         const auto add = [&] {
-            if (step.add == Add::Copy) {
-                store.addCopy(start, 1, text);
-            } else {
-                store.addInPlace(start, 1, text);
-            }
+            step.at == -1 ? store.addCopy(start, 1, text) : store.addInPlace(start, 1, text);
         };
-        switch (step.outcome) {
-            case Outcome::Added:
-                add();
-                expected.emplace_back(text);
-                break;
-            case Outcome::OutOfRange:
-                EXPECT_THROW(add(), std::out_of_range);
-                break;
-            case Outcome::NoRoom:
-                EXPECT_THROW(add(), std::bad_alloc);
-                break;
+        if (step.offset == -1) {
+            EXPECT_THROW(add(), std::out_of_range);
+        } else if (step.offset == -2) {
+            EXPECT_THROW(add(), std::bad_alloc);
+        } else {
+            add();
+            expected.emplace_back(start, text);
+            EXPECT_EQ(store[store.size() - 1].offset, step.offset);
         }
         ASSERT_EQ(store.size(), expected.size());
     }
-    EXPECT_EQ(store[3].offset, 12u);  // the first copy: right after the terminator
-    EXPECT_EQ(store[4].offset, 15u);
 
-    // Sorting moves each text with its record.
-    store.sortByStart();
+    // Sorting moves each text with its record; the trimmed last block takes no more copies.
+    store.finish();
+    store.addCopy(200, 1, "w");
+    EXPECT_EQ(store[store.size() - 1].offset, 40u);
+    expected.emplace_back(200, "w");
+    std::sort(expected.begin(), expected.end());
     for (std::size_t i = 0; i < store.size(); ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(store[i].start, 100 - (store.size() - 1 - i));
-        EXPECT_EQ(store.text(store[i]), expected[store.size() - 1 - i]);
+        EXPECT_EQ(store.text(store[i]), expected[i].second);
+        EXPECT_EQ(store[i].start, expected[i].first);
     }
 }
 
 TEST(EntryStore, WithoutAFileTextEveryEntryIsACopy) {
     EntryStore store;
-    const std::string text = "x";
-    EXPECT_THROW(store.addInPlace(0, 1, text), std::out_of_range);
-    store.addCopy(0, 1, text);
+    EXPECT_THROW(store.addInPlace(0, 1, "x"), std::out_of_range);
+    store.addCopy(0, 1, "x");
     EXPECT_EQ(store.text(store[0]), "x");
 }
 
