@@ -101,11 +101,9 @@ BENCHMARK(BM_ReadStream);
 // For scale: the part of each read that is the chunk itself, made with a copy of a text as
 // readStream makes it and released as a host releases it.
 void BM_ChunkMadeAndReleased(benchmark::State& state) {
+    const std::string text(24, 'x');
     for (auto _ : state) {
-        auto* text = new unsigned char[24];
-        std::fill_n(text, 24, 'x');
-        MediaChunk* chunk = handedOutChunkAllocator().create(text, 24);
-        chunk->sizeField() = 24;
+        MediaChunk* chunk = handOutCopy(text.data(), 24);
         benchmark::DoNotOptimize(chunk);
         chunk->release();
     }

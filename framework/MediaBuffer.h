@@ -98,4 +98,10 @@ public:
 /// (a renderer still showing the last subtitle while the player tears down).
 MediaBufferAllocator& handedOutChunkAllocator();
 
+/// A chunk of handedOutChunkAllocator() with its own copy of the `length` bytes at `text`:
+/// capacity and size `length`, times 0, no block when `length` is 0. The chunk and the copy
+/// share one allocation, which release() frees as it frees any chunk. Throws std::bad_alloc
+/// when memory runs out.
+MediaChunk* handOutCopy(const void* text, std::int32_t length);
+
 }  // namespace Tork

@@ -271,13 +271,7 @@ std::int32_t SubtitleParserTemplate<Format>::OverlayStream::readStream(MediaChun
 template <class Format>
 MediaChunk* SubtitleParserTemplate<Format>::OverlayStream::copyOf(std::size_t entry) const {
     const std::string_view text = entries_.text(entry);
-    // An empty text gets no block: the allocator frees none for a chunk of capacity 0.
-    std::unique_ptr<unsigned char[]> block(text.empty() ? nullptr : new unsigned char[text.size()]);
-    if (!text.empty()) std::memcpy(block.get(), text.data(), text.size());
-    const auto length = static_cast<std::int32_t>(text.size());
-    MediaChunk* chunk = handedOutChunkAllocator().create(block.get(), length);
-    block.release();
-    chunk->sizeField() = length;
+    MediaChunk* chunk = handOutCopy(text.data(), static_cast<std::int32_t>(text.size()));
     chunk->timestamp = entries_.start(entry);
     chunk->duration = entries_.duration(entry);
     return chunk;
