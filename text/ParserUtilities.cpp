@@ -88,12 +88,11 @@ bool beginsLikeUtf8(std::string_view text) {
     return isWellFormedUtf8Sequence(first, first + text.size() - 1);
 }
 
-// Whether `text` is UTF-8 for all that detection could tell: well-formed, or with fewer
-// ill-formed parts than well-formed characters beyond ASCII (a stray byte in a UTF-8 file
-// must not have the whole file read in a legacy encoding), once a last sequence that a
-// partial read may have cut is set aside.
+// Whether `text`, which is not well-formed, is UTF-8 for all that detection could tell: with
+// fewer ill-formed parts than well-formed characters beyond ASCII (a stray byte in a UTF-8
+// file must not have the whole file read in a legacy encoding), once a last sequence that
+// a partial read may have cut is set aside.
 bool isMostlyUtf8(std::string_view text, bool partial) {
-    if (isWellFormedUtf8(text)) return true;  // the usual case, and the quickest to tell
     for (std::size_t cut = 1; partial && cut <= 3 && cut <= text.size(); ++cut) {
         const auto lead = static_cast<unsigned char>(text[text.size() - cut]);
         if (lead < 0x80) break;
@@ -146,8 +145,9 @@ bool decodeText(String& buffer, bool partial, ContainerContext* settings, String
         return true;
     };
     if (!name.empty()) return convert(name);
+    const bool wellFormed = isWellFormedUtf8(raw);  // the usual case, and once only
     // Only a guess: a name the converters refuse leaves the text to be taken as UTF-8.
-    if (detector && !isMostlyUtf8(raw, partial)) {
+    if (detector && !wellFormed && !isMostlyUtf8(raw, partial)) {
         const String detected = detectedEncoding(raw, *detector);
         if (!detected.empty() && convert(detected)) return true;
     }
@@ -155,7 +155,7 @@ bool decodeText(String& buffer, bool partial, ContainerContext* settings, String
     // Taken as it is, but the host is told it is UTF-8: anything ill-formed past the first
     // character becomes U+FFFD.
     if (!beginsLikeUtf8(raw)) return false;
-    if (isWellFormedUtf8(raw)) {
+    if (wellFormed) {
         out = std::move(buffer);  // no signature was skipped, so the text is the whole block
         return true;
     }
