@@ -62,7 +62,7 @@ bool scanInt32(std::string_view& text, std::int32_t& value) {
     return true;
 }
 
-ScannedLine scanSplitLine(std::string_view line) {
+ScannedLine scanSplitLineInFull(std::string_view line) {
     ScannedLine result;
     std::string_view rest = line;
     // Each group: '{' must stand right here, then a number, then '}'.

@@ -20,6 +20,7 @@ public:
         std::size_t length;  // the line's bytes, without the separator
         bool terminated;     // a separator ended it
         std::size_t number;  // 1-based, as an editor counts lines: CR LF, CR and LF each end one
+        bool mayHoldBar;     // false only when the line holds no '|', MicroDVD's line break
         std::string_view view() const { return {start, length}; }
     };
 
@@ -30,8 +31,9 @@ public:
         for (; position_ < end_ && isSeparator(*position_); ++position_) countBreak();
         if (position_ == end_ || *position_ == '\0') return std::nullopt;
         char* start = position_;
-        position_ = lineEnd(position_, end_);
-        Line line{start, static_cast<std::size_t>(position_ - start), false, number_};
+        bool bar = false;
+        position_ = lineEnd(position_, end_, bar);
+        Line line{start, static_cast<std::size_t>(position_ - start), false, number_, bar};
         if (position_ < end_ && *position_ != '\0') {
             line.terminated = true;
             countBreak();  // before the zero overwrites it
@@ -46,19 +48,27 @@ private:
     static bool isSeparator(char c) { return c == '\r' || c == '\n'; }
 
     // The first CR, LF or zero byte from `at` on, or `end`. Lines are long and those bytes
-    // rare, so whole words are tested for any byte up to CR first.
-    static char* lineEnd(char* at, char* end) {
+    // rare, so whole words are tested for any byte up to CR first; `bar` is set when a word
+    // tested holds a bar, even past the line's end.
+    static char* lineEnd(char* at, char* end, bool& bar) {
+        std::uint64_t bars = 0;
         while (end - at >= 8) {
-            const std::uint64_t low = ByteWords::bytesBelow(ByteWords::load(at), '\r' + 1);
+            const std::uint64_t word = ByteWords::load(at);
+            bars |= ByteWords::bytesEqual(word, '|');
+            const std::uint64_t low = ByteWords::bytesBelow(word, '\r' + 1);
             if (!low) {
                 at += 8;
                 continue;
             }
             at += ByteWords::firstMarked(low);
-            if (*at == '\0' || isSeparator(*at)) return at;
+            if (*at == '\0' || isSeparator(*at)) {
+                bar = bars != 0;
+                return at;
+            }
             ++at;  // a tab or another control byte
         }
-        while (at < end && *at != '\0' && !isSeparator(*at)) ++at;
+        for (; at < end && *at != '\0' && !isSeparator(*at); ++at) bars |= *at == '|';
+        bar = bars != 0;
         return at;
     }
 

@@ -130,7 +130,7 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
         }
         // The scanned text lies inside the writable line, so bars become line feeds in place.
         char* body = line->start + (framed.text.data() - line->start);
-        ByteWords::replaceBytes(body, framed.text.size(), '|', '\n');
+        if (line->mayHoldBar) ByteWords::replaceBytes(body, framed.text.size(), '|', '\n');
         std::string_view final = framed.text;
         bool copied = false;
         if (lenient ? anyLineStartsWithCode(final) : startsWithCode(final)) {
