@@ -5,6 +5,8 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace Tork {
 namespace {
@@ -100,28 +102,27 @@ bool convertTextToUTF8(const char* converterName, std::string_view source, Strin
     try {
         constexpr std::uint64_t kMaxLength = std::numeric_limits<std::uint32_t>::max() - 1;
         std::uint64_t length = 0;
-        const auto measure = [&length](std::string_view bytes) {
+        std::vector<std::string> pieces;
+        const auto keep = [&](std::string_view bytes) {
             const std::size_t zero = bytes.find('\0');
-            length += std::min(zero, bytes.size());
-            return zero == std::string_view::npos && length <= kMaxLength;
+            bytes = bytes.substr(0, zero);
+            length += bytes.size();
+            if (length > kMaxLength) return false;
+            pieces.emplace_back(bytes);
+            return zero == std::string_view::npos;
         };
-        if (!convertInPieces(converterName, source, library, measure) || length == 0 ||
+        if (!convertInPieces(converterName, source, library, keep) || length == 0 ||
             length > kMaxLength)
             return false;
 
         String text(out.allocator());
         text.resizeForOverwrite(static_cast<std::uint32_t>(length));
-        std::uint64_t written = 0;
-        const auto fill = [&](std::string_view bytes) {
-            const auto count = std::min<std::uint64_t>(bytes.size(), length - written);
-            std::memcpy(text.data() + written, bytes.data(), count);
-            written += count;
-            return written < length;
-        };
-        // The same converters on the same source give the same text; anything less is not
-        // handed out half written.
-        if (!convertInPieces(converterName, source, library, fill) || written != length)
-            return false;
+        unsigned char* at = text.data();
+        for (std::string& piece : pieces) {
+            std::memcpy(at, piece.data(), piece.size());
+            at += piece.size();
+            std::string().swap(piece);  // freed as it goes
+        }
         out = std::move(text);
         return true;
     } catch (...) {

@@ -18,8 +18,8 @@ namespace Tork {
     const UCNVLibrary* library = UCNVLibrary::instance()) noexcept;
 
 /// As convertToUTF8, but only the text up to the first zero byte, set in `out` (its
-/// allocator kept). The conversion runs twice, once to measure and once into a block of
-/// the exact size, so beside `source` it holds only the result and a few bounded pieces.
+/// allocator kept). The conversion runs once, into pieces that are then joined in a block
+/// of the exact size: beside `source` it holds at most the result twice over.
 /// False, with `out` untouched, on the failures of convertToUTF8, for an empty text, or
 /// for one that a String cannot hold.
 [[nodiscard]] bool convertTextToUTF8(const char* converterName, std::string_view source,
