@@ -29,6 +29,25 @@ TEST(Diagnosis, AFifoIsNotOpened) {
 }
 
 // The lines as the logging library writes them; only the message part matters.
+// A false "no" would hide skipped lines from the warnings.
+TEST(Diagnosis, LinesForLenienceAreFound) {
+    const std::pair<std::string_view, bool> cases[] = {
+        {"{1}{1}25\r\n{10}{20}a|b\n\n{30}{}c\r\n", false},
+        {"\xEF\xBB\xBF{1}{2}a", false},
+        {"", false},
+        {"{1}{2}a\n \n", true},
+        {"{1}{2}a\r{DEFAULT}{}x", true},  // CR alone ends a line
+        {"{-5}{2}a", true},
+        {"{1}{-2}a", true},
+        {"{}{2}a", true},
+        {"{1}{2a", true},
+        {" {1}{2}a", true},
+        {"{1} {2}a", true},
+        {"{1}", true},
+    };
+    for (const auto& [bytes, found] : cases) EXPECT_EQ(hasLineForLenience(bytes), found) << bytes;
+}
+
 TEST(Diagnosis, ThePluginsLogNamesTheFailure) {
     struct Row {
         std::string_view lines;

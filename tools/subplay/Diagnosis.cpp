@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cstring>
 #include <filesystem>
 #include <string_view>
 #include <system_error>
@@ -42,7 +43,57 @@ long long numberAfter(std::string_view line, std::string_view prefix) {
     return error == std::errc() && end != first ? value : -1;
 }
 
+// "{digits}{digits or nothing}" at the start of `line`, which every reading takes as it is.
+bool framedPlainly(std::string_view line) {
+    std::size_t at = 0;
+    const auto digits = [&] {
+        const std::size_t from = at;
+        while (at < line.size() && line[at] >= '0' && line[at] <= '9') ++at;
+        return at > from;
+    };
+    const auto brace = [&](char c) { return at < line.size() && line[at++] == c; };
+    if (!(brace('{') && digits() && brace('}') && brace('{'))) return false;
+    digits();
+    return brace('}');
+}
+
 }  // namespace
+
+bool hasLineForLenience(std::string_view bytes) {
+    if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
+    const char* from = bytes.data();
+    const char* const end = from + bytes.size();
+    while (from < end) {
+        const auto* feed = static_cast<const char*>(std::memchr(from, '\n', end - from));
+        const char* const lineEnd = feed ? feed : end;
+        for (;;) {
+            const auto* carriage =
+                static_cast<const char*>(std::memchr(from, '\r', lineEnd - from));
+            const char* const stop = carriage ? carriage : lineEnd;
+            if (stop != from && !framedPlainly({from, static_cast<std::size_t>(stop - from)}))
+                return true;
+            if (!carriage) break;
+            from = carriage + 1;
+        }
+        from = lineEnd + 1;
+    }
+    return false;
+}
+
+std::string regularFileBytes(const std::string& path) {
+    FileHandle file = FileHandle::open(path, FileAccess::Read, FileCreation::OpenExisting);
+    const std::int64_t size = file.isOpen() ? file.seek(0, SeekOrigin::End) : -1;
+    if (size <= 0 || file.seek(0, SeekOrigin::Start) != 0) return {};
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    std::size_t got = 0;
+    while (got < bytes.size()) {
+        const std::int64_t read = file.read(bytes.data() + got, bytes.size() - got);
+        if (read <= 0) break;
+        got += static_cast<std::size_t>(read);
+    }
+    bytes.resize(got);
+    return bytes;
+}
 
 std::optional<std::string> reasonFromPluginLog(std::string_view lines) {
     for (std::size_t from = 0; from < lines.size();) {

@@ -31,6 +31,15 @@ struct WorkedAround {
 };
 WorkedAround workedAroundInPluginLog(std::string_view lines);
 
+/// Whether some line of `bytes` is one that only the lenient reading takes or skips: not
+/// empty and not beginning "{digits}{digits or nothing}". Lines end at CR, LF or both. When
+/// no line is, the plug-in's log (a line per entry) need not be read to find skipped lines.
+bool hasLineForLenience(std::string_view bytes);
+
+/// The whole of the regular file at `path`; empty for anything else or when it cannot be
+/// read. Never blocks on a FIFO or a device.
+std::string regularFileBytes(const std::string& path);
+
 /// The warnings about the file `shown`, one "subplay: " line each: how many lines were
 /// skipped, with the first few numbers, and, when `replaced`, that U+FFFD stands in for
 /// bytes (with a hint at --encoding). Empty when there is nothing to tell.

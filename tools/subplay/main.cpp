@@ -121,8 +121,7 @@ std::string capturePluginLog(const std::string& pluginPath, bool logging, bool e
         action();
         capture.stop();
     }
-    std::ifstream file(path, std::ios::binary);
-    lines.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    lines = regularFileBytes(path);
     if (logging && echo) std::cerr << lines;
     if (logging) PluginLog restored(pluginPath);
     return lines;
@@ -136,16 +135,6 @@ std::string pluginLogOfOpen(const Host::PluginLibrary& library, const std::strin
         applySettings(session.context(), settings);
         (void)session.open(url);
     });
-}
-
-/// Whether U+FFFD stands in for bytes of the file at `url`, read as `encoding`: only UTF-8
-/// is taken without a converter, and then the ill-formed bytes are replaced.
-bool bytesReplaced(const std::string& url, const std::string& encoding) {
-    const auto path = filePathFromUrl(url);
-    if (encoding != "UTF-8" || !path) return false;
-    std::ifstream file(*path, std::ios::binary);
-    return !isWellFormedUtf8(
-        std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()));
 }
 
 int convert(StreamInterface& stream, const StreamDescription& description, const Options& options,
@@ -237,13 +226,24 @@ int runOne(const Options& options, const Host::PluginLibrary& library,
         return fail(shown +
                     ": not recognised as MicroDVD: " + explainFailure(context, Attempt::Probe));
     }
-    // What the plug-in works around in the file, only its log tells.
+    // What the plug-in works around in the file, only its log tells; reading the log costs a
+    // flushed line per entry, so it is read only when the file gives reason.
+    const auto path = filePathFromUrl(url);
+    std::optional<bool> wellFormed;  // the file's bytes as UTF-8, once looked at
+    bool logNeeded = false;
+    if (path && (settings.lenient || settings.detect)) {
+        const std::string bytes = regularFileBytes(*path);
+        wellFormed = isWellFormedUtf8(bytes);
+        const bool detectable =
+            settings.detect && !settings.encoding && settledEncoding(url, settings) == "UTF-8";
+        logNeeded = (detectable && !*wellFormed) || (settings.lenient && hasLineForLenience(bytes));
+    }
     auto opened = Host::ContainerSession::OpenOutcome::Refused;
     const auto open = [&] { opened = session.open(url); };
-    const WorkedAround workedAround = settings.lenient || settings.detect
-                                          ? workedAroundInPluginLog(capturePluginLog(
-                                                pluginPath, options.log, /*echo*/ true, open))
-                                          : (open(), WorkedAround{});
+    const WorkedAround workedAround =
+        logNeeded ? workedAroundInPluginLog(capturePluginLog(pluginPath, options.log,
+                                                             /*echo*/ true, open))
+                  : (open(), WorkedAround{});
     switch (opened) {
         case Host::ContainerSession::OpenOutcome::Opened:
             break;
@@ -256,7 +256,10 @@ int runOne(const Options& options, const Host::PluginLibrary& library,
     StreamInterface& stream = *session.stream();
     StreamDescription description = describeStream(stream);
     description.encoding = workedAround.detectedEncoding.value_or(settledEncoding(url, settings));
-    std::cerr << readingWarnings(workedAround, bytesReplaced(url, description.encoding), shown);
+    // Only UTF-8 is taken without a converter, and then ill-formed bytes are replaced.
+    const bool replaced = description.encoding == "UTF-8" && path &&
+                          !(wellFormed ? *wellFormed : isWellFormedUtf8(regularFileBytes(*path)));
+    std::cerr << readingWarnings(workedAround, replaced, shown);
     return options.mode == Mode::Play ? playInRealTime(stream, options, playback, out, toTerminal)
                                       : convert(stream, description, options, session.clock(), out);
 }
