@@ -23,10 +23,10 @@ bool isHexDigit(char c) {
     return isDigit(c) || (lower(c) >= 'a' && lower(c) <= 'f');
 }
 
-// The tags that one scope opens, and how each closes.
+// The tags that one scope opens, and how each closes: the translator's own memory.
 struct Tags {
-    std::string opening;
-    std::vector<std::string_view> closing;
+    std::string& opening;
+    std::vector<std::string_view>& closing;
 
     void add(std::string_view open, std::string_view close) {
         opening += open;
@@ -76,46 +76,49 @@ bool colour(std::string_view value, Tags& tags) {
     if (value.size() != 7 || (value[0] != '$' && value[0] != '#') ||
         !std::all_of(value.begin() + 1, value.end(), isHexDigit))
         return false;
-    std::string tag = "<font color=\"#";
-    tag.append(value.substr(5, 2)).append(value.substr(3, 2)).append(value.substr(1, 2));
-    tags.add(tag.append("\">"), "</font>");
+    tags.opening.append("<font color=\"#")
+        .append(value.substr(5, 2))
+        .append(value.substr(3, 2))
+        .append(value.substr(1, 2));
+    tags.add("\">", "</font>");
     return true;
 }
 
 // The name reaches the host's renderer inside an attribute.
 bool face(std::string_view name, Tags& tags) {
     if (name.empty()) return false;
-    std::string tag = "<font face=\"";
+    tags.opening += "<font face=\"";
     for (const char c : name) {
         switch (c) {
             case '&':
-                tag += "&amp;";
+                tags.opening += "&amp;";
                 break;
             case '<':
-                tag += "&lt;";
+                tags.opening += "&lt;";
                 break;
             case '>':
-                tag += "&gt;";
+                tags.opening += "&gt;";
                 break;
             case '"':
-                tag += "&quot;";
+                tags.opening += "&quot;";
                 break;
             default:
-                tag += c;
+                tags.opening += c;
         }
     }
-    tags.add(tag.append("\">"), "</font>");
+    tags.add("\">", "</font>");
     return true;
 }
 
 bool size(std::string_view digits, Tags& tags) {
     if (digits.empty() || !std::all_of(digits.begin(), digits.end(), isDigit)) return false;
-    tags.add(std::string("<font size=\"").append(digits).append("\">"), "</font>");
+    tags.opening.append("<font size=\"").append(digits);
+    tags.add("\">", "</font>");
     return true;
 }
 
-// Adds what `code` opens; false when it is not well formed.
-bool translate(const Code& code, Tags& tags) {
+// Adds what `code` opens; false, adding nothing, when it is not well formed.
+bool addTags(const Code& code, Tags& tags) {
     switch (lower(code.letter)) {
         case 'y':
             styles(code.value, tags);
@@ -134,11 +137,15 @@ bool translate(const Code& code, Tags& tags) {
 }  // namespace
 
 void translateLineCodes(std::string_view text, std::string& out) {
+    LineCodeTranslator().translate(text, out);
+}
+
+void LineCodeTranslator::translate(std::string_view text, std::string& out) {
     out.clear();
     // A line opens the tags of its upper-case codes before those of its lower-case ones, so
     // what closes at the end of the line always lies inside what stays open.
-    Tags line, later;
-    std::vector<std::string_view> closingLater;
+    Tags line{lineOpening_, lineClosing_}, later{laterOpening_, laterClosing_};
+    closingLater_.clear();
     for (std::size_t start = 0;;) {
         const std::size_t end = std::min(text.find('\n', start), text.size());
         std::string_view rest = text.substr(start, end - start);
@@ -151,18 +158,17 @@ void translateLineCodes(std::string_view text, std::string& out) {
                 continue;
             }
             const auto code = codeAt(rest);
-            if (!code || !translate(*code, lower(code->letter) == code->letter ? line : later))
-                break;
+            if (!code || !addTags(*code, lower(code->letter) == code->letter ? line : later)) break;
             rest.remove_prefix(code->length);
         }
         out.append(later.opening).append(line.opening).append(rest);
-        closingLater.insert(closingLater.end(), later.closing.begin(), later.closing.end());
+        closingLater_.insert(closingLater_.end(), later.closing.begin(), later.closing.end());
         for (auto tag = line.closing.rbegin(); tag != line.closing.rend(); ++tag) out += *tag;
         if (end == text.size()) break;
         out += '\n';
         start = end + 1;
     }
-    for (auto tag = closingLater.rbegin(); tag != closingLater.rend(); ++tag) out += *tag;
+    for (auto tag = closingLater_.rbegin(); tag != closingLater_.rend(); ++tag) out += *tag;
 }
 
 }  // namespace Tork

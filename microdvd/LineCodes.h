@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace Tork {
 
@@ -21,5 +22,16 @@ namespace Tork {
 /// formed (no closing brace, a colour that is not six hex digits, an empty name or a size
 /// that is not digits), which stays as text like everything after it. `out` is replaced.
 void translateLineCodes(std::string_view text, std::string& out);
+
+/// translateLineCodes with its working memory kept from one text to the next, for a parser
+/// that translates thousands: after the first few, a translation allocates nothing.
+class LineCodeTranslator {
+public:
+    void translate(std::string_view text, std::string& out);
+
+private:
+    std::string lineOpening_, laterOpening_;
+    std::vector<std::string_view> lineClosing_, laterClosing_, closingLater_;
+};
 
 }  // namespace Tork

@@ -106,6 +106,7 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
     Logger& log = *Logger::instance();
     LineSplitter lines(text, length);
     std::string translated;
+    LineCodeTranslator codes;
     std::size_t frameLines = 0;
     std::vector<std::size_t> openEnds;
     while (const auto line = lines.next()) {
@@ -135,7 +136,7 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
         bool copied = false;
         if (lenient ? anyLineStartsWithCode(final) : startsWithCode(final)) {
             if (lenient) {
-                translateLineCodes(final, translated);
+                codes.translate(final, translated);
             } else {
                 translateFormattingCode(final, translated);
             }
