@@ -73,6 +73,8 @@ void EntryStore::finish() noexcept {
     if (!std::is_sorted(records_.begin(), records_.end(), earlier))
         std::sort(records_.begin(), records_.end(), earlier);
 
+    keepOnlyTexts();
+
     // Only a block that copies are still filling ends inside it.
     const std::uint64_t block = std::uint64_t{1} << blockShift_;
     const auto used = static_cast<std::size_t>(arenaUsed_ & (block - 1));
@@ -83,6 +85,33 @@ void EntryStore::finish() noexcept {
     blocks_.back().reset(last);
     blockAt_.back() = last;
     arenaUsed_ += block - used;  // any later copy starts a block of its own
+}
+
+void EntryStore::keepOnlyTexts() noexcept {
+    std::uint64_t kept = 0;
+    for (const EntryRecord& record : records_)
+        if (record.offset < arenaStart_) kept += record.length;
+    if (kept * 2 >= text_.length()) return;
+    String texts(text_.allocator());
+    try {
+        texts.resizeForOverwrite(static_cast<std::uint32_t>(kept));
+    } catch (const std::bad_alloc&) {
+        return;  // merely not smaller
+    }
+    const std::uint64_t arenaStart = kept + 1;
+    std::uint32_t at = 0;
+    for (EntryRecord& record : records_) {
+        if (record.offset >= arenaStart_) {
+            record.offset = static_cast<std::uint32_t>(record.offset - arenaStart_ + arenaStart);
+        } else {
+            if (record.length)
+                std::memcpy(texts.data() + at, text_.data() + record.offset, record.length);
+            record.offset = at;
+            at += record.length;
+        }
+    }
+    text_ = std::move(texts);
+    arenaStart_ = arenaStart;
 }
 
 std::string_view EntryStore::text(const EntryRecord& record) const noexcept {

@@ -61,7 +61,9 @@ public:
         records_[i].duration = duration;
     }
     /// Puts the entries in order of start (unsigned) unless they are already, and gives back
-    /// what the arena's last block does not use (where memory allows a smaller copy).
+    /// what the arena's last block does not use and, when the texts in place fill less than
+    /// half of the file's text ("{0}{0}x" lines), the rest of it (where memory allows the
+    /// smaller copies). No entry may be added in place afterwards.
     void finish() noexcept;
 
     std::size_t size() const noexcept { return records_.size(); }
@@ -76,6 +78,8 @@ public:
 private:
     // Where a copy of `length` bytes goes, as an offset into the arena.
     std::uint64_t placeCopy(std::size_t length) const noexcept;
+    // Replaces the file's text with the texts in place, one after another.
+    void keepOnlyTexts() noexcept;
 
     String text_;
     std::uint64_t arenaStart_ = 0;  // offset of the arena's first byte: after the terminator
