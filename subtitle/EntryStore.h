@@ -20,9 +20,9 @@ struct EntryRecord {
 };
 
 /// The entries of a stream and their text, 16 bytes each beside it. A parser that works in
-/// place leaves most texts where they stand in the file's converted text, which the store
-/// keeps whole; only texts the parser rewrote to a new length are copied, into an arena.
-/// Offsets are one 32-bit space: the file's text with its terminating zero, then the arena.
+/// place leaves most texts in the file's converted text, which the store keeps; only texts
+/// that the parser could not write into their own line are copied, into an arena. Offsets
+/// are one 32-bit space: the file's text with its terminating zero, then the arena.
 ///
 /// The arena is a row of fixed blocks rather than one growing buffer, so that a copy never
 /// moves the texts before it and memory follows what is stored. A text never straddles two
