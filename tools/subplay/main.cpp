@@ -229,13 +229,14 @@ int runOne(const Options& options, const Host::PluginLibrary& library,
     // What the plug-in works around in the file, only its log tells; reading the log costs a
     // flushed line per entry, so it is read only when the file gives reason.
     const auto path = filePathFromUrl(url);
-    std::optional<bool> wellFormed;  // the file's bytes as UTF-8, once looked at
+    const std::string settled = settledEncoding(url, settings);
+    // The file's bytes are looked at before the open, while the plug-in holds no copy of them.
+    std::optional<bool> wellFormed;
     bool logNeeded = false;
-    if (path && (settings.lenient || settings.detect)) {
+    if (path && (settings.lenient || settings.detect || settled == "UTF-8")) {
         const std::string bytes = regularFileBytes(*path);
         wellFormed = isWellFormedUtf8(bytes);
-        const bool detectable =
-            settings.detect && !settings.encoding && settledEncoding(url, settings) == "UTF-8";
+        const bool detectable = settings.detect && !settings.encoding && settled == "UTF-8";
         logNeeded = (detectable && !*wellFormed) || (settings.lenient && hasLineForLenience(bytes));
     }
     auto opened = Host::ContainerSession::OpenOutcome::Refused;
@@ -255,10 +256,9 @@ int runOne(const Options& options, const Host::PluginLibrary& library,
     }
     StreamInterface& stream = *session.stream();
     StreamDescription description = describeStream(stream);
-    description.encoding = workedAround.detectedEncoding.value_or(settledEncoding(url, settings));
+    description.encoding = workedAround.detectedEncoding.value_or(settled);
     // Only UTF-8 is taken without a converter, and then ill-formed bytes are replaced.
-    const bool replaced = description.encoding == "UTF-8" && path &&
-                          !(wellFormed ? *wellFormed : isWellFormedUtf8(regularFileBytes(*path)));
+    const bool replaced = description.encoding == "UTF-8" && wellFormed && !*wellFormed;
     std::cerr << readingWarnings(workedAround, replaced, shown);
     return options.mode == Mode::Play ? playInRealTime(stream, options, playback, out, toTerminal)
                                       : convert(stream, description, options, session.clock(), out);
