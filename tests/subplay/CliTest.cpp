@@ -233,6 +233,15 @@ TEST_P(Cli, StatusMessageAndFilesLeft) {
 INSTANTIATE_TEST_SUITE_P(Table, Cli, testing::ValuesIn(rows),
                          [](const auto& info) { return std::string(info.param.description); });
 
+// MicroDVD written at the file's own rate reads back to the same cues and mark-up.
+TEST(CliConversions, MicroDvdReadsBackTheSame) {
+    const WorkFolder folder("round-trip");
+    folder.write("film.sub", kLighthouse);
+    EXPECT_EQ(runSubplay(folder, "--fps 25 -o again.sub film.sub").status, 0);
+    EXPECT_EQ(runSubplay(folder, "-o back.srt again.sub").status, 0);
+    EXPECT_EQ(contents(folder.root / "back.srt"), kSrt);
+}
+
 // Standard input lives in a private temporary folder that goes on a signal as on an exit.
 TEST(CliSignals, TemporaryFolderGoesOnEverySignal) {
     for (const int signal : {SIGINT, SIGTERM, SIGPIPE}) {

@@ -317,6 +317,8 @@ private:
                     break;
             }
         }
+        // Readers open later letters outermost.
+        std::reverse(styles.begin(), styles.end());
         std::string& codes = lines_.back().codes;
         if (!styles.empty()) codes.append("{y:").append(styles).append("}");
         if (!colour.empty()) {  // files write blue, green, red
