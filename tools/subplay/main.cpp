@@ -340,8 +340,12 @@ int run(const std::vector<std::string_view>& arguments) {
     }
     TemporaryFiles::installSignalHandlers();
     const Host::PluginLibrary& library = Host::PluginLibrary::kept(pluginPath);
+    // A probe writes nothing, so it touches no output.
+    if (options.mode == Mode::Probe) {
+        return runInto(options, library, pluginPath, options.inputs.front(), std::nullopt);
+    }
     if (!options.output || *options.output == "-") {
-        if (options.mode != Mode::Probe && standardOutputIsInput(options.inputs)) {
+        if (standardOutputIsInput(options.inputs)) {
             return fail("standard output is an input; it is never written over");
         }
         return runInto(options, library, pluginPath, options.inputs.front(), options.output);
