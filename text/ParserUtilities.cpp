@@ -22,9 +22,7 @@ namespace {
 constexpr const char* kCategory = "Utilities";
 constexpr const char* kFunction = "Tork::ParserUtilities::readTextFile";
 
-// The largest count whose buffer, with its terminating zero, still fits the signed 32-bit
-// size that callers pass.
-constexpr std::int64_t kMaxCount = std::numeric_limits<std::int32_t>::max() - 1;
+constexpr std::int64_t kMaxCount = kMaxFileSize;
 
 // Reads the requested bytes of the file into `buffer`, one zero byte after them. False,
 // after logging why, when the file cannot be opened, sized or read.

@@ -23,6 +23,10 @@ enum class ReadSize : std::uint8_t {
 /// readTextFile's size for the whole file.
 inline constexpr std::int32_t kWholeFile = -1;
 
+/// The largest file readTextFile reads: its buffer, with the terminating zero, still fits
+/// the signed 32-bit size that callers pass.
+inline constexpr std::int64_t kMaxFileSize = INT32_MAX - 1;
+
 /// Reads the file at `path` (UTF-8) whole (kWholeFile) or its first `size` bytes, settles
 /// its encoding from its signature or from the "CodePage" settings of `settings` (may be
 /// null) and hands it out in `out` as UTF-8. False, with `out` untouched, when `out` is

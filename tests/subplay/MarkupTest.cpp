@@ -14,6 +14,7 @@ struct Row {
     std::string_view srt;
     std::string_view vtt;
     std::string_view plain;
+    std::string_view microDvd;
 };
 // Listed by name, not as raw bytes.
 void PrintTo(const Row& c, std::ostream* out) {
@@ -21,28 +22,45 @@ void PrintTo(const Row& c, std::ostream* out) {
 }
 
 const Row rows[] = {
-    {"plain", "Hi\nthere", "Hi\nthere", "Hi\nthere", "Hi\nthere"},
-    {"italic", "<i>Hi\nthere</i>", "<i>Hi\nthere</i>", "<i>Hi\nthere</i>", "Hi\nthere"},
-    {"bold closed in capitals", "<b>Hi</B>", "<b>Hi</b>", "<b>Hi</b>", "Hi"},
-    {"style codes nest", "<b><i>Hi</i></B>", "<b><i>Hi</i></b>", "<b><i>Hi</i></b>", "Hi"},
-    {"colour", "<font color=\"#00FF80\">Hi</font>", "<font color=\"#00FF80\">Hi</font>", "Hi",
+    {"plain", "Hi\nthere", "Hi\nthere", "Hi\nthere", "Hi\nthere", "Hi|there"},
+    {"italic", "<i>Hi\nthere</i>", "<i>Hi\nthere</i>", "<i>Hi\nthere</i>", "Hi\nthere",
+     "{Y:i}Hi|there"},
+    {"bold closed in capitals", "<b>Hi</B>", "<b>Hi</b>", "<b>Hi</b>", "Hi", "{y:b}Hi"},
+    {"style codes nest", "<b><i>Hi</i></B>", "<b><i>Hi</i></b>", "<b><i>Hi</i></b>", "Hi",
+     "{y:ib}Hi"},
+    {"colour", "<font color=\"#00FF80\">Hi</font>", "<font color=\"#00FF80\">Hi</font>", "Hi", "Hi",
+     "{c:$80FF00}Hi"},
+    {"colour that is not hexadecimal", "<font color=\"#zz\"x>y\">Hi</font>", "Hi", "Hi", "Hi",
      "Hi"},
-    {"colour that is not hexadecimal", "<font color=\"#zz\"x>y\">Hi</font>", "Hi", "Hi", "Hi"},
-    {"upper-case tags from the file", "<I>Hi</I>", "<i>Hi</i>", "<i>Hi</i>", "Hi"},
-    {"unknown tag stays text", "<u>Hi</u>", "<u>Hi</u>", "&lt;u&gt;Hi&lt;/u&gt;", "<u>Hi</u>"},
+    {"upper-case tags from the file", "<I>Hi</I>", "<i>Hi</i>", "<i>Hi</i>", "Hi", "{y:i}Hi"},
+    {"underline and strike-through", "<u>Hi</u> <s>no</s>", "<u>Hi</u> <s>no</s>", "<u>Hi</u> no",
+     "Hi no", "{y:u}Hi no"},
+    {"face and size", "<font face=\"A &amp; B\"><font size=\"22\">Hi</font></font>",
+     "<font face=\"A &amp; B\"><font size=\"22\">Hi</font></font>", "Hi", "Hi",
+     "{f:A & B}{s:22}Hi"},
+    // {c:$0000ff}{y:b}{f:A}X as the lenient reading gives it.
+    {"stacked codes stay nested", "<font color=\"#ff0000\"><b><font face=\"A\">X</font></B></font>",
+     "<font color=\"#ff0000\"><b><font face=\"A\">X</font></b></font>", "<b>X</b>", "X",
+     "{y:b}{c:$0000ff}{f:A}X"},
+    {"codes of one line only", "<i>a</i>\nb", "<i>a</i>\nb", "<i>a</i>\nb", "a\nb", "{y:i}a|b"},
+    {"unknown tag stays text", "<q>Hi</q>", "<q>Hi</q>", "&lt;q&gt;Hi&lt;/q&gt;", "<q>Hi</q>",
+     "<q>Hi</q>"},
     {"characters WebVTT must escape", "a < b && c > d", "a < b && c > d",
-     "a &lt; b &amp;&amp; c &gt; d", "a < b && c > d"},
-    {"arrow inside a cue", "a --> b", "a --> b", "a --&gt; b", "a --> b"},
-    {"closing with nothing open is text", "Hi</i>", "Hi</i>", "Hi&lt;/i&gt;", "Hi</i>"},
-    {"unclosed tag closed at the end", "<i>Hi", "<i>Hi</i>", "<i>Hi</i>", "Hi"},
+     "a &lt; b &amp;&amp; c &gt; d", "a < b && c > d", "a < b && c > d"},
+    {"arrow inside a cue", "a --> b", "a --> b", "a --&gt; b", "a --> b", "a --> b"},
+    {"closing with nothing open is text", "Hi</i>", "Hi</i>", "Hi&lt;/i&gt;", "Hi</i>", "Hi</i>"},
+    {"closing another kind is text", "<i>Hi</u></font>", "<i>Hi</u></font></i>",
+     "<i>Hi&lt;/u&gt;&lt;/font&gt;</i>", "Hi</u></font>", "{y:i}Hi</u></font>"},
+    {"unclosed tag closed at the end", "<i>Hi", "<i>Hi</i>", "<i>Hi</i>", "Hi", "{y:i}Hi"},
     {"closing an outer tag closes the inner one", "<i><b>Hi</i> there</B>",
-     "<i><b>Hi</b></i> there</B>", "<i><b>Hi</b></i> there&lt;/B&gt;", "Hi there</B>"},
+     "<i><b>Hi</b></i> there</B>", "<i><b>Hi</b></i> there&lt;/B&gt;", "Hi there</B>",
+     "{y:bi}Hi there</B>"},
     {"literal close inside the plug-in's span", "<i>a</i>b</i>", "<i>a</i>b</i>",
-     "<i>a</i>b&lt;/i&gt;", "ab</i>"},
+     "<i>a</i>b&lt;/i&gt;", "ab</i>", "{y:i}ab</i>"},
     {"truncated colour tag", "<font color=\"#00", "<font color=\"#00", "&lt;font color=\"#00",
-     "<font color=\"#00"},
-    {"lone angle bracket", "<", "<", "&lt;", "<"},
-    {"empty", "", "", "", ""},
+     "<font color=\"#00", "<font color=\"#00"},
+    {"lone angle bracket", "<", "<", "&lt;", "<", "<"},
+    {"empty", "", "", "", "", ""},
 };
 
 class Markup : public testing::TestWithParam<Row> {};
@@ -52,6 +70,7 @@ TEST_P(Markup, RewrittenForEachOutput) {
     EXPECT_EQ(toSrtMarkup(row.text), row.srt);
     EXPECT_EQ(toVttMarkup(row.text), row.vtt);
     EXPECT_EQ(toPlainText(row.text), row.plain);
+    EXPECT_EQ(toMicroDvdMarkup(row.text), row.microDvd);
 }
 
 INSTANTIATE_TEST_SUITE_P(Tags, Markup, testing::ValuesIn(rows), [](const auto& info) {
@@ -66,6 +85,22 @@ TEST(TerminalMarkup, StylesEndWithEveryLine) {
     EXPECT_EQ(toTerminalText("<i>a\nb</i>c"), "\x1b[3ma\x1b[0m\n\x1b[3mb\x1b[0mc");
     EXPECT_EQ(toTerminalText("<font color=\"#FF8000\">x</font>"), "\x1b[38;2;255;128;0mx\x1b[0m");
     EXPECT_EQ(toTerminalText("<b><i>x</i>y</B>"), "\x1b[1m\x1b[3mx\x1b[0m\x1b[1my\x1b[0m");
+    // A span that holds no text changes nothing on screen.
+    EXPECT_EQ(toTerminalText("<i><b></B></i>x"), "x");
+}
+
+// Deep nesting and unmatched closing tags cost time and output in proportion to the text:
+// a million of each took hours to read and gigabytes to print before.
+TEST(MarkupCost, LinearInTheText) {
+    constexpr std::size_t n = 1'000'000;
+    std::string closers;
+    for (std::size_t i = 0; i < n; ++i) closers += "<i>";
+    for (std::size_t i = 0; i < n; ++i) closers += "</b>";
+    EXPECT_EQ(toSrtMarkup(closers).size(), closers.size() + 4 * n);
+
+    std::string nested;
+    for (std::size_t i = 0; i < n; ++i) nested += "<i>x\n";
+    EXPECT_LT(toTerminalText(nested).size(), 4 * nested.size());
 }
 
 }  // namespace

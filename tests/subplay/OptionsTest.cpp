@@ -53,12 +53,14 @@ TEST(Options, ValuesReachTheirFields) {
                                    "en-GB",
                                    "--reverse",
                                    "--seek",
-                                   "4294967295",
+                                   "4294967295ms",
                                    "--log",
                                    "--plugin=/opt/p.so",
                                    "--speed",
                                    "2.5",
                                    "--offset=-1:02.5",
+                                   "--scale=23.976/25",
+                                   "-y",
                                    "-o",
                                    "out.json",
                                    "--",
@@ -74,6 +76,8 @@ TEST(Options, ValuesReachTheirFields) {
     EXPECT_EQ(options.plugin, "/opt/p.so");
     EXPECT_DOUBLE_EQ(options.speed, 2.5);
     EXPECT_EQ(options.offset, -62500);
+    EXPECT_DOUBLE_EQ(options.scale, 23.976 / 25);
+    EXPECT_EQ(options.overwrite, Overwrite::Always);
     EXPECT_EQ(options.output, "out.json");
     EXPECT_EQ(options.inputs, std::vector<std::string>{"--odd name.sub"});
 
@@ -104,7 +108,15 @@ TEST(Options, RefusesBadCommandLines) {
         {{"--speed", "inf", "a.sub"}, "--speed"},
         {{"--speed", "2x", "a.sub"}, "--speed"},
         {{"--seek", "-1", "a.sub"}, "--seek"},
-        {{"--seek", "4294967296", "a.sub"}, "--seek"},  // past 32 bits
+        {{"--seek", "4294967296ms", "a.sub"}, "--seek"},  // past 32 bits
+        {{"--seek", "4294968", "a.sub"}, "--seek"},       // seconds past 32 bits of ms
+        {{"--play", "--scale", "2", "a.sub"}, "--scale excludes --play"},
+        {{"--scale", "0", "a.sub"}, "--scale"},
+        {{"--scale", "25/0", "a.sub"}, "--scale"},
+        {{"-o", "out.ass", "a.sub"}, "cannot tell the format"},
+        {{"-o", "out", "a.sub"}, "cannot tell the format"},
+        {{"-o", "out.text", "a.sub"}, "cannot tell the format"},
+        {{"-y", "-n", "a.sub"}, "exclude each other"},
         {{"--seek", "1:60", "a.sub"}, "--seek"},
         {{"--fps", "25/0", "a.sub"}, "--fps"},
         {{"--encoding=", "a.sub"}, "--encoding"},
@@ -121,20 +133,47 @@ TEST(Options, RefusesBadCommandLines) {
     }
 }
 
-TEST(Options, TimesAreClockTimesOrMilliseconds) {
+TEST(Options, OutputFileNamesTheFormat) {
+    struct Row {
+        std::vector<std::string_view> arguments;
+        OutputFormat format;
+    };
+    const Row rows[] = {
+        {{"-o", "a.srt", "a.sub"}, OutputFormat::Srt},
+        {{"-o", "dir.d/a.VTT", "a.sub"}, OutputFormat::Vtt},
+        {{"-o", "a.json", "a.sub"}, OutputFormat::Json},
+        {{"-o", "a.txt", "a.sub"}, OutputFormat::Text},
+        {{"-o", "a.sub", "b.sub"}, OutputFormat::Sub},
+        {{"--format", "json", "-o", "a.srt", "a.sub"}, OutputFormat::Json},  // --format wins
+        {{"-o", "-", "a.sub"}, OutputFormat::Text},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(row.arguments));
+        EXPECT_EQ(parse(row.arguments).format, row.format);
+    }
+}
+
+TEST(Options, TimesAreSecondsClockTimesOrMilliseconds) {
     struct Row {
         std::string_view text;
         std::optional<std::int64_t> milliseconds;
     };
     const Row rows[] = {
-        {"1500", 1500},
+        {"5", 5000},  // seconds, as every peer reads a bare number
+        {"-5", -5000},
+        {"1500ms", 1500},
+        {"-500ms", -500},
         {"1.5", 1500},
         {"90.25", 90250},
         {"1:30", 90000},
         {"01:02:03.004", 3723004},
         {"0:00.1", 100},
         {"-2.5", -2500},
-        {"4294967295", 4294967295},
+        {"4294967295ms", 4294967295},
+        {"4294967.295", 4294967295},
+        {"4294967296ms", std::nullopt},
+        {"1.5ms", std::nullopt},
+        {"ms", std::nullopt},
         {"1:60", std::nullopt},
         {"1:2:3:4", std::nullopt},
         {"1.2345", std::nullopt},

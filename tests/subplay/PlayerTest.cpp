@@ -152,5 +152,42 @@ TEST(Player, UnstyledTerminalShowsPlainText) {
     EXPECT_EQ(run.output.find("\x1b[1m"), std::string::npos);
 }
 
+// Entries on screen are kept by end time: 200,000 at once took minutes when every event
+// scanned them all.
+TEST(Player, ManyEntriesOnScreenAtOnce) {
+    constexpr std::uint32_t count = 200'000;
+    std::vector<Entry> entries;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        entries.push_back({i, static_cast<std::int32_t>(2 * count - 2 * i), "x"});
+    }
+    const Playthrough run =
+        playSimulated(std::move(entries), 0, /*reverse*/ false, /*terminal*/ false, 1e6);
+    EXPECT_EQ(run.summary.shown, count);
+    // They end in the reverse order of their starts.
+    const std::string tail = run.output.substr(run.output.size() - 40);
+    EXPECT_NE(tail.find("clear 1\n"), std::string::npos) << tail;
+    EXPECT_EQ(run.output.find("clear 1\n"), run.output.size() - 8);
+}
+
+TEST(Player, ColumnsAsATerminalCountsThem) {
+    struct Row {
+        std::string_view line;
+        std::size_t columns;
+    };
+    const Row rows[] = {
+        {"plain", 5},
+        {"\x1b[1mbold\x1b[0m", 4},
+        {"\xE6\xBC\xA2\xE5\xAD\x97", 4},  // two CJK ideographs
+        {"e\xCC\x81te\xCC\x81", 3},       // combining acutes take no column
+        {"a\tb", 9},                      // the tab moves to column 8
+        {"abcdefgh\tx", 17},
+        {"\xEF\xBF\xBD", 1},  // U+FFFD
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(std::string(row.line)));
+        EXPECT_EQ(displayColumns(row.line), row.columns);
+    }
+}
+
 }  // namespace
 }  // namespace Tork::Subplay

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <sstream>
 
 namespace Tork::Subplay {
@@ -77,6 +78,71 @@ TEST(Writers, Text) {
               "\"quoted\"\ttab\n"
               "00:00:05.000 --> 00:00:05.100 Gap\n\n  \nbelow\n"
               "00:00:06.000 --> 00:00:06.000 \n");
+}
+
+TEST(Writers, MicroDvdInUtf8AtTheRateAsked) {
+    std::ostringstream out;
+    const auto writer = makeWriter(OutputFormat::Sub, out, Timing{1.0, 0, FrameRatio{1, 25}});
+    writer->begin(stream);
+    for (const Entry& entry : entries) writer->write(entry);
+    writer->end();
+    EXPECT_EQ(out.str(),
+              "\xEF\xBB\xBF{1}{1}25\n"
+              "{25}{88}{y:i}Hello\n"
+              "{93075}{93075}Back|to front\n"  // codes stand only at a line's start
+              "{107374175}{107374182}{c:$0000FF}Late & \"quoted\"\ttab\n"
+              "{125}{128}Gap||  |below\n"
+              "{150}{150}\n");
+    // The default rate, written to the thousandth as players read it.
+    std::ostringstream fractional;
+    makeWriter(OutputFormat::Sub, fractional, Timing{})->begin(stream);
+    EXPECT_EQ(fractional.str(), "\xEF\xBB\xBF{1}{1}23.976\n");
+}
+
+// Times are scaled, then moved; what leaves the 32-bit clock's range wholly is dropped and
+// what leaves it partly is cut at its edge.
+TEST(Writers, RetimedEntries) {
+    struct Row {
+        const char* description;
+        double scale;
+        std::int64_t offset;
+        Entry entry;
+        std::optional<Entry> written;
+    };
+    constexpr std::uint32_t last = 0xFFFFFFFFu;
+    const Row rows[] = {
+        {"unmoved", 1.0, 1, {1000, 500, "a"}, Entry{1001, 500, "a"}},
+        {"23.976 to 25", 23.976 / 25, 0, {25000, 1000, "a"}, Entry{23976, 959, "a"}},
+        {"then moved", 2.0, -1000, {1000, 500, "a"}, Entry{1000, 1000, "a"}},
+        {"wholly before 0", 1.0, -2000, {1000, 500, "a"}, std::nullopt},
+        {"partly before 0", 1.0, -1200, {1000, 500, "a"}, Entry{0, 300, "a"}},
+        {"wholly past the clock", 1.0, 1000, {last - 500, 100, "a"}, std::nullopt},
+        {"partly past the clock", 1.0, 100, {last - 150, 100, "a"}, Entry{last - 50, 50, "a"}},
+        {"scaled past the clock", 1e30, 0, {1000, 100, "a"}, std::nullopt},
+        {"negative duration kept", 1.0, 10, {1000, -40, "a"}, Entry{1010, -40, "a"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.description);
+        std::ostringstream out, expected;
+        const auto writer = makeWriter(OutputFormat::Json, out, Timing{row.scale, row.offset});
+        const auto plain = makeWriter(OutputFormat::Json, expected);
+        writer->begin(stream);
+        plain->begin(stream);
+        writer->write(row.entry);
+        if (row.written) plain->write(*row.written);
+        writer->end();
+        plain->end();
+        EXPECT_EQ(out.str(), expected.str());
+    }
+}
+
+TEST(Writers, EncodingsHaveOneSpelling) {
+    EXPECT_EQ(encodingLabel("UTF8"), "UTF-8");
+    EXPECT_EQ(encodingLabel("UTF-8"), "UTF-8");
+    EXPECT_EQ(encodingLabel("utf8"), "UTF-8");
+    EXPECT_EQ(encodingLabel("UTF16-LE"), "UTF-16LE");
+    EXPECT_EQ(encodingLabel("UTF32-BE"), "UTF-32BE");
+    EXPECT_EQ(encodingLabel("windows-1250"), "windows-1250");
 }
 
 TEST(Writers, CueEndsNeverBeforeTheStartNorWrap) {

@@ -31,13 +31,24 @@ std::optional<OutputFormat> parseFormat(std::string_view text) {
     if (text == "srt") return OutputFormat::Srt;
     if (text == "vtt") return OutputFormat::Vtt;
     if (text == "text") return OutputFormat::Text;
+    if (text == "sub") return OutputFormat::Sub;
     return std::nullopt;
+}
+
+// A factor, or one rate over another as "23.976/25".
+std::optional<double> parseScale(std::string_view text) {
+    const auto bar = text.find('/');
+    if (bar == std::string_view::npos) return parseSpeed(text);
+    const auto over = parseSpeed(text.substr(0, bar));
+    const auto under = parseSpeed(text.substr(bar + 1));
+    if (!over || !under) return std::nullopt;
+    return *over / *under;
 }
 
 bool takesValue(std::string_view name) {
     for (const std::string_view option :
          {"--format", "--speed", "--fps", "--encoding", "--language", "--seek", "--offset",
-          "--plugin", "--output"}) {
+          "--plugin", "--output", "--scale"}) {
         if (name == option) return true;
     }
     return false;
@@ -53,6 +64,8 @@ std::string_view longName(std::string_view name) {
     if (name == "-h") return "--help";
     if (name == "-V") return "--version";
     if (name == "-o") return "--output";
+    if (name == "-y") return "--overwrite";
+    if (name == "-n") return "--no-overwrite";
     return name;
 }
 
@@ -63,8 +76,8 @@ std::optional<std::int64_t> parseTime(std::string_view text, bool signedTime) {
     if (negative) text.remove_prefix(1);
     constexpr std::int64_t limit = std::numeric_limits<std::uint32_t>::max();
     std::optional<std::uint64_t> milliseconds;
-    if (text.find_first_of(":.") == std::string_view::npos) {
-        milliseconds = parseDigits(text);
+    if (text.ends_with("ms")) {
+        milliseconds = parseDigits(text.substr(0, text.size() - 2));
     } else {
         std::string_view fraction;
         if (const auto point = text.find('.'); point != std::string_view::npos) {
@@ -166,7 +179,7 @@ std::variant<Options, UsageError> parseOptions(const std::vector<std::string_vie
         }
         if (name == "--format") {
             const auto format = parseFormat(*value);
-            if (!format) return invalid(name, *value, "json, srt, vtt or text");
+            if (!format) return invalid(name, *value, "json, srt, vtt, text or sub");
             options.format = *format;
             formatGiven = true;
         } else if (name == "--play") {
@@ -195,12 +208,22 @@ std::variant<Options, UsageError> parseOptions(const std::vector<std::string_vie
             options.reverse = true;
         } else if (name == "--seek") {
             const auto seek = parseTime(*value, /*signedTime*/ false);
-            if (!seek) return invalid(name, *value, "[[hh:]mm:]ss[.mmm] or milliseconds");
+            if (!seek) return invalid(name, *value, "seconds, [[hh:]mm:]ss[.mmm] or 500ms");
             options.seek = static_cast<std::uint32_t>(*seek);
         } else if (name == "--offset") {
             const auto offset = parseTime(*value, /*signedTime*/ true);
-            if (!offset) return invalid(name, *value, "[-][[hh:]mm:]ss[.mmm] or milliseconds");
+            if (!offset) return invalid(name, *value, "seconds, [-][[hh:]mm:]ss[.mmm] or 500ms");
             options.offset = *offset;
+        } else if (name == "--scale") {
+            const auto scale = parseScale(*value);
+            if (!scale) return invalid(name, *value, "a factor above 0, or RATE/RATE: 23.976/25");
+            options.scale = *scale;
+        } else if (name == "--overwrite" || name == "--no-overwrite") {
+            const Overwrite chosen = name == "--overwrite" ? Overwrite::Always : Overwrite::Never;
+            if (options.overwrite != Overwrite::Refuse && options.overwrite != chosen) {
+                return UsageError{"-y and -n exclude each other"};
+            }
+            options.overwrite = chosen;
         } else if (name == "--output") {
             if (value->empty()) return invalid(name, *value, "a file, - or a folder/");
             options.output = std::string(*value);
@@ -219,12 +242,23 @@ std::variant<Options, UsageError> parseOptions(const std::vector<std::string_vie
         return UsageError{"--probe excludes --format and --play"};
     }
     if (options.offset != 0 && playGiven) return UsageError{"--offset excludes --play"};
+    if (options.scale != 1.0 && playGiven) return UsageError{"--scale excludes --play"};
     const bool intoFolder = options.output && options.output->ends_with('/');
     if (inputs.size() > 1 && !(formatGiven && intoFolder)) {
         return UsageError{
             "more than one FILE or URL given: convert them with --format and -o DIR/"};
     }
     if (intoFolder && !formatGiven) return UsageError{"-o DIR/ needs --format"};
+    if (options.output && !intoFolder && *options.output != "-" && !formatGiven && !playGiven &&
+        !probeGiven) {
+        const auto format = formatForExtension(*options.output);
+        if (!format) {
+            return UsageError{"cannot tell the format from the name " + *options.output +
+                              ": give --format (json, srt, vtt, text or sub)"};
+        }
+        options.format = *format;
+        formatGiven = true;
+    }
     if (inputs.empty()) inputs.push_back("-");
     options.inputs.assign(inputs.begin(), inputs.end());
     options.mode = probeGiven    ? Mode::Probe
@@ -232,6 +266,34 @@ std::variant<Options, UsageError> parseOptions(const std::vector<std::string_vie
                    : formatGiven ? Mode::Format
                                  : Mode::Default;
     return options;
+}
+
+std::optional<OutputFormat> formatForExtension(std::string_view path) {
+    const auto dot = path.rfind('.');
+    if (dot == std::string_view::npos || path.find('/', dot) != std::string_view::npos) {
+        return std::nullopt;
+    }
+    std::string extension(path.substr(dot + 1));
+    for (char& c : extension) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    if (extension == "txt") return OutputFormat::Text;
+    if (extension == "text") return std::nullopt;
+    return parseFormat(extension);
+}
+
+std::string_view extensionOf(OutputFormat format) {
+    switch (format) {
+        case OutputFormat::Json:
+            return ".json";
+        case OutputFormat::Srt:
+            return ".srt";
+        case OutputFormat::Vtt:
+            return ".vtt";
+        case OutputFormat::Sub:
+            return ".sub";
+        case OutputFormat::Text:
+            break;
+    }
+    return ".txt";
 }
 
 std::string shortUsageText() {
@@ -244,14 +306,18 @@ std::string usageText() {
            "player loads it. The plug-in opens only names ending in .sub or .txt (lower case);\n"
            "with no FILE, or -, subplay reads standard input.\n"
            "\n"
-           "  --format FMT        print every entry as json, srt, vtt or text, then exit\n"
-           "                      (default: --play on a terminal, text elsewhere)\n"
+           "  --format FMT        print every entry as json, srt, vtt, text or sub (MicroDVD\n"
+           "                      in UTF-8), then exit (default: the extension of -o FILE;\n"
+           "                      --play on a terminal, text elsewhere)\n"
            "  --play              show each subtitle in real time\n"
            "  --speed X           playback speed for --play (default 1)\n"
            "  -o, --output FILE   write to FILE (- is standard output); with DIR/, convert\n"
            "                      each FILE into DIR under its name with the format's extension\n"
+           "  -y, --overwrite     replace output files that exist (default: refuse them)\n"
+           "  -n, --no-overwrite  keep output files that exist and skip their conversion\n"
            "  --fps RATE          frame rate when the file declares none: 25, 23.976,\n"
-           "                      30000/1001 (default 23.976)\n"
+           "                      30000/1001 (default 23.976); also the rate --format sub\n"
+           "                      writes at\n"
            "  --encoding NAME     the file's encoding, an ICU converter name (windows-1250);\n"
            "                      default: its signature, else detected, else UTF-8\n"
            "  --ignore-signature  ignore an encoding signature at the start of the file\n"
@@ -259,9 +325,11 @@ std::string usageText() {
            "                      reading for a host that asks for neither\n"
            "  --language TAG      preferred language: en, en-GB, fre\n"
            "  --reverse           read backwards from the end\n"
-           "  --seek TIME         start at TIME: [[hh:]mm:]ss[.mmm], or milliseconds\n"
-           "  --offset TIME       add TIME to every time written: [-][[hh:]mm:]ss[.mmm], or\n"
-           "                      milliseconds (not with --play)\n"
+           "  --seek TIME         start at TIME: seconds, [[hh:]mm:]ss[.mmm], or 500ms\n"
+           "  --offset TIME       add TIME to every time written: [-][[hh:]mm:]ss[.mmm] (a\n"
+           "                      bare number is seconds), or -500ms (not with --play)\n"
+           "  --scale X           multiply every time written by X, or by RATE/RATE: 23.976/25\n"
+           "                      moves a 23.976 release's file to a 25 one (not with --play)\n"
            "  --probe             only ask whether FILE holds MicroDVD\n"
            "  --log               the plug-in's log lines on standard error\n"
            "  --plugin PATH       the plug-in to load (default: the one installed with subplay)\n"
@@ -272,8 +340,8 @@ std::string usageText() {
            "event instead of redrawing.\n"
            "\n"
            "Exit status: 0 success (--probe: the file holds MicroDVD), 1 a file that could not\n"
-           "be opened, converted or written (--probe: it does not hold MicroDVD), 2 a usage\n"
-           "error.\n";
+           "be opened, converted or written, or an output refused to keep a file (--probe: it\n"
+           "does not hold MicroDVD), 2 a usage error.\n";
 }
 
 }  // namespace Tork::Subplay

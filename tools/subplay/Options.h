@@ -10,7 +10,7 @@
 
 namespace Tork::Subplay {
 
-enum class OutputFormat { Json, Srt, Vtt, Text };
+enum class OutputFormat { Json, Srt, Vtt, Text, Sub };
 enum class Mode { Default, Format, Play, Probe, Help, Version };
 
 /// A frame rate as the host's "FrameRate"/"Ratio" answer puts it: denominator first.
@@ -19,6 +19,9 @@ struct FrameRatio {
     std::uint32_t numerator;
     bool operator==(const FrameRatio&) const = default;
 };
+
+/// What happens to an output file that exists already.
+enum class Overwrite { Refuse, Always, Never };
 
 struct Options {
     Mode mode = Mode::Default;
@@ -32,6 +35,8 @@ struct Options {
     bool reverse = false;
     std::optional<std::uint32_t> seek;
     std::int64_t offset = 0;  // ms added to every time written
+    double scale = 1.0;       // every time written is multiplied by it, before the offset
+    Overwrite overwrite = Overwrite::Refuse;
     bool log = false;
     std::optional<std::string> plugin;
     std::optional<std::string> output;  // -o: a file, "-" or a folder ending in "/"
@@ -43,17 +48,26 @@ struct UsageError {
 };
 
 /// The options, or what is wrong with the command line. --help and --version end the
-/// parse at once. No FILE means standard input; several need --format and -o DIR/.
+/// parse at once. No FILE means standard input; several need --format and -o DIR/. Without
+/// --format, -o FILE takes the format from FILE's extension, and one it does not know is
+/// refused.
 std::variant<Options, UsageError> parseOptions(const std::vector<std::string_view>& arguments);
 
 /// "25" → (1, 25), "23.976" or "23,976" → (1000, 23976), "30000/1001" → (1001, 30000);
 /// nothing for a zero, a sign, a term that does not fit 32 bits or any other text.
 std::optional<FrameRatio> parseFrameRate(std::string_view text);
 
-/// Milliseconds from "[-][[hh:]mm:]ss[.mmm]" or from a whole number of milliseconds;
-/// nothing for anything else, minutes or seconds of 60 and more after a larger unit, or a
-/// time past 32 bits. A sign only when `signedTime`.
+/// Milliseconds from "[-][[hh:]mm:]ss[.mmm]" (a bare number is seconds) or from a whole
+/// number followed by "ms"; nothing for anything else, minutes or seconds of 60 and more
+/// after a larger unit, or a time past 32 bits. A sign only when `signedTime`.
 std::optional<std::int64_t> parseTime(std::string_view text, bool signedTime);
+
+/// The output format that a file name's extension stands for (.json, .srt, .vtt, .txt,
+/// .sub in any letter case); nothing for another or none.
+std::optional<OutputFormat> formatForExtension(std::string_view path);
+
+/// The extension, dot included, that files of `format` are written with.
+std::string_view extensionOf(OutputFormat format);
 
 /// The synopsis and the option list, ending in a line feed.
 std::string usageText();

@@ -3,8 +3,16 @@
 #include "framework/StreamInterface.h"
 #include "tools/subplay/Markup.h"
 
+#include "text/Utf.h"
+
+#include <locale.h>
 #include <algorithm>
+#include <clocale>
 #include <cstdio>
+#include <cwchar>
+#include <functional>
+#include <map>
+#include <queue>
 #include <string>
 #include <thread>
 #include <vector>
@@ -32,25 +40,40 @@ std::vector<std::string> splitLines(const std::string& text) {
     }
 }
 
-/// Columns a line takes, counting code points and skipping escape sequences.
-std::size_t displayWidth(std::string_view line) {
-    std::size_t width = 0;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        if (line[i] == '\x1b') {
-            while (i < line.size() && line[i] != 'm') ++i;
-            continue;
-        }
-        if ((static_cast<unsigned char>(line[i]) & 0xC0) != 0x80) ++width;
+// The terminal's own idea of widths comes from the C library's table for UTF-8, whatever
+// locale the user runs in.
+class Utf8Widths {
+public:
+    Utf8Widths() : locale_(::newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr)) {
+        if (locale_) previous_ = ::uselocale(locale_);
     }
-    return width;
-}
+    ~Utf8Widths() {
+        if (!locale_) return;
+        ::uselocale(previous_);
+        ::freelocale(locale_);
+    }
+    Utf8Widths(const Utf8Widths&) = delete;
+    Utf8Widths& operator=(const Utf8Widths&) = delete;
 
-struct Shown {
-    std::uint64_t number;
-    Entry entry;
+    /// 0 for combining marks, 2 for wide characters; 1 when the table has no answer.
+    int of(char32_t c) const {
+        const int width = locale_ ? ::wcwidth(static_cast<wchar_t>(c)) : 1;
+        return width < 0 ? 1 : width;
+    }
+
+private:
+    locale_t locale_;
+    locale_t previous_ = nullptr;
 };
 
 class Playback {
+    struct Shown {
+        std::uint64_t number;
+        Entry entry;
+    };
+    // The next entry to clear: the earliest end, then the earliest shown.
+    using Ending = std::pair<double, std::uint64_t>;
+
 public:
     Playback(EntrySource& source, PlaybackClock& clock, const PlayerSettings& settings,
              std::ostream& out)
@@ -117,24 +140,20 @@ private:
 
     /// Fires the earliest event due by `now`; a clear goes before a show at the same time.
     bool step(double now) {
-        auto clearing = active_.end();
-        for (auto it = active_.begin(); it != active_.end(); ++it) {
-            if (!reached(clearTime(it->entry), now)) continue;
-            if (clearing == active_.end() ||
-                key(clearTime(it->entry)) < key(clearTime(clearing->entry))) {
-                clearing = it;
-            }
-        }
         const bool showing = pending_ && reached(showTime(*pending_), now);
-        if (clearing != active_.end() &&
-            (!showing || key(clearTime(clearing->entry)) <= key(showTime(*pending_)))) {
-            if (!settings_.terminal) {
-                out_ << formatTime(clearTime(clearing->entry)) << " clear " << clearing->number
-                     << '\n';
+        if (!endings_.empty()) {
+            const auto [end, number] = endings_.top();
+            if (key(now) >= end && (!showing || end <= key(showTime(*pending_)))) {
+                const auto cleared = active_.find(number);
+                const std::uint32_t time = clearTime(cleared->second.entry);
+                if (!settings_.terminal) {
+                    out_ << formatTime(time) << " clear " << number << '\n';
+                }
+                handled(time);
+                endings_.pop();
+                active_.erase(cleared);
+                return true;
             }
-            handled(clearTime(clearing->entry));
-            active_.erase(clearing);
-            return true;
         }
         if (!showing) return false;
         Shown shown{++shownCount_, std::move(*pending_)};
@@ -147,7 +166,8 @@ private:
                 for (const std::string& line : splitLines(text)) out_ << "  " << line << '\n';
             }
         }
-        active_.push_back(std::move(shown));
+        endings_.emplace(key(clearTime(shown.entry)), shown.number);
+        active_.emplace(shown.number, std::move(shown));
         return true;
     }
 
@@ -162,7 +182,7 @@ private:
             next = std::min(next, key(time) - key(now));
         };
         if (pending_) consider(showTime(*pending_));
-        for (const Shown& shown : active_) consider(clearTime(shown.entry));
+        if (!endings_.empty()) next = std::min(next, endings_.top().first - key(now));
         // Never a zero pause: at a high speed the clock must still move between looks.
         const Milliseconds wall(std::max(next / clock_.speed(), minimumPauseMilliseconds));
         const auto duration = std::chrono::duration_cast<std::chrono::steady_clock::duration>(wall);
@@ -203,13 +223,13 @@ private:
         if (rowsDrawn_ > 0) frame += "\x1b[" + std::to_string(rowsDrawn_) + "A";
         frame += "\x1b[J";
         rowsDrawn_ = 0;
-        for (const Shown& shown : active_) {
+        for (const auto& [number, shown] : active_) {
             const std::string safe = printable(shown.entry.text);
             const std::string text = settings_.styled ? toTerminalText(safe) : toPlainText(safe);
             for (const std::string& line : splitLines(text)) {
                 frame += line + "\x1b[0m\n";
                 rowsDrawn_ +=
-                    std::max<std::size_t>(1, (displayWidth(line) + columns - 1) / columns);
+                    std::max<std::size_t>(1, (displayColumns(line) + columns - 1) / columns);
             }
         }
         std::string line = status(now);
@@ -224,7 +244,8 @@ private:
     const PlayerSettings& settings_;
     std::ostream& out_;
     std::optional<Entry> pending_;
-    std::vector<Shown> active_;
+    std::map<std::uint64_t, Shown> active_;  // by number: the order they are drawn in
+    std::priority_queue<Ending, std::vector<Ending>, std::greater<>> endings_;
     bool readingDone_ = false;
     bool steppedBack_ = false;
     bool unreachable_ = false;
@@ -243,6 +264,38 @@ void StreamSource::stepBackTo(std::uint32_t time) {
     std::uint32_t found = 0;
     // A backward seek lands on the last entry that starts before the time given.
     stream_.seekStream(time == 0xFFFFFFFFu ? time : time + 1, &found, /*reserved*/ 0);
+}
+
+std::size_t displayColumns(std::string_view line) {
+    const Utf8Widths widths;
+    std::size_t width = 0;
+    for (std::size_t i = 0; i < line.size();) {
+        if (line[i] == '\x1b') {
+            while (i < line.size() && line[i] != 'm') ++i;
+            ++i;
+            continue;
+        }
+        if (line[i] == '\t') {
+            width = (width / 8 + 1) * 8;
+            ++i;
+            continue;
+        }
+        const int length = measureUtf8Sequence(line.substr(i));
+        if (length <= 0) {
+            ++width;
+            i += static_cast<std::size_t>(-length);
+            continue;
+        }
+        static constexpr unsigned char kLeadBits[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+        char32_t c = static_cast<unsigned char>(line[i]) & kLeadBits[length];
+        for (int k = 1; k < length; ++k) {
+            c = (c << 6) |
+                (static_cast<unsigned char>(line[i + static_cast<std::size_t>(k)]) & 0x3F);
+        }
+        width += static_cast<std::size_t>(widths.of(c));
+        i += static_cast<std::size_t>(length);
+    }
+    return width;
 }
 
 PlaySummary play(EntrySource& source, PlaybackClock& clock, const PlayerSettings& settings,

@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 #include <ostream>
+#include <string_view>
 
 namespace Tork {
 class StreamInterface;
@@ -53,6 +54,10 @@ struct PlaySummary {
     /// Reading stopped at entries that start later than any clock time can reach.
     bool unreachable = false;
 };
+
+/// Columns `line` takes on a terminal: escape sequences none, combining marks none, wide
+/// characters two, a tab up to the next multiple of eight.
+std::size_t displayColumns(std::string_view line);
 
 /// Plays `source` against `clock` until every entry has been shown and cleared.
 PlaySummary play(EntrySource& source, PlaybackClock& clock, const PlayerSettings& settings,

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <limits>
 
 namespace Tork::Subplay {
@@ -172,7 +173,7 @@ public:
         buffer_ += ", \"type\": ";
         appendNumber(buffer_, stream.type);
         if (!stream.language.empty()) field("language", stream.language);
-        if (!stream.encoding.empty()) field("encoding", stream.encoding);
+        if (!stream.encoding.empty()) field("encoding", encodingLabel(stream.encoding));
         buffer_ += "}, \"entries\": [";
     }
     void write(const Entry& entry) override {
@@ -251,31 +252,89 @@ public:
     void end() override { flush(); }
 };
 
-// Moves every entry by a fixed offset before another writer sees it.
-class OffsetWriter : public EntryWriter {
+// MicroDVD in UTF-8, with its signature (players that do not read one guess a code page)
+// and the rate its frames are counted at. Frames are counted at the rate as written, to
+// the thousandth, so a reader gets the times back within a frame.
+class MicroDvdWriter : public BufferedWriter {
 public:
-    OffsetWriter(std::unique_ptr<EntryWriter> next, std::int64_t offset)
-        : next_(std::move(next)), offset_(offset) {}
+    MicroDvdWriter(std::ostream& out, FrameRatio rate)
+        : BufferedWriter(out),
+          thousandths_(std::max<long double>(
+              1, std::llround(1000.0L * rate.numerator / rate.denominator))) {}
+    void begin(const StreamDescription&) override {
+        buffer_ += "\xEF\xBB\xBF{1}{1}";
+        appendNumber(buffer_, static_cast<std::uint64_t>(thousandths_) / 1000);
+        if (const auto rest = static_cast<std::uint64_t>(thousandths_) % 1000; rest != 0) {
+            std::string digits = std::to_string(1000 + rest).substr(1);
+            digits.erase(digits.find_last_not_of('0') + 1);
+            buffer_.append(".").append(digits);
+        }
+        buffer_ += '\n';
+    }
+    void write(const Entry& entry) override {
+        buffer_ += '{';
+        appendNumber(buffer_, frameAt(entry.start));
+        buffer_ += "}{";
+        appendNumber(buffer_, frameAt(cueEnd(entry.start, entry.duration)));
+        buffer_ += '}';
+        printable_.clear();
+        appendPrintable(entry.text, printable_);
+        reader_.appendMicroDvd(printable_, buffer_);
+        buffer_ += '\n';
+        written();
+    }
+    void end() override { flush(); }
+
+private:
+    long long frameAt(std::uint32_t milliseconds) const {
+        return std::llround(milliseconds * thousandths_ / 1000000.0L);
+    }
+
+    long double thousandths_;  // frames per 1000 seconds
+    MarkupReader reader_;
+};
+
+// Scales and moves every entry before another writer sees it.
+class TimingWriter : public EntryWriter {
+public:
+    TimingWriter(std::unique_ptr<EntryWriter> next, double scale, std::int64_t offset)
+        : next_(std::move(next)), scale_(scale), offset_(offset) {}
     void begin(const StreamDescription& stream) override { next_->begin(stream); }
     void write(const Entry& entry) override {
         constexpr std::int64_t last = std::numeric_limits<std::uint32_t>::max();
-        const std::int64_t start = entry.start + offset_;
-        const std::int64_t end = cueEnd(entry.start, entry.duration) + offset_;
-        if (end < 0 || (end == 0 && start < 0)) return;
-        Entry moved = entry;
-        moved.start = static_cast<std::uint32_t>(std::clamp<std::int64_t>(start, 0, last));
-        if (start < 0) moved.duration = static_cast<std::int32_t>(end);
-        next_->write(moved);
+        const std::int64_t start = moved(entry.start);
+        const std::int64_t end = moved(cueEnd(entry.start, entry.duration));
+        // Wholly outside the clock's range: no host could show it.
+        if (end < 0 || (end == 0 && start < 0) || start > last) return;
+        Entry shown = entry;
+        shown.start = static_cast<std::uint32_t>(std::clamp<std::int64_t>(start, 0, last));
+        if (entry.duration >= 0 || start < 0) {
+            const std::int64_t length = std::min(end, last) - shown.start;
+            shown.duration = static_cast<std::int32_t>(
+                std::min<std::int64_t>(length, std::numeric_limits<std::int32_t>::max()));
+        }
+        next_->write(shown);
     }
     void end() override { next_->end(); }
 
 private:
+    std::int64_t moved(std::uint32_t time) const {
+        // Far enough past the clock either way to be left out, yet never overflowing.
+        constexpr long double bound = 1e15L;
+        return std::llround(std::clamp(time * static_cast<long double>(scale_), -bound, bound)) +
+               offset_;
+    }
+
     std::unique_ptr<EntryWriter> next_;
+    double scale_;
     std::int64_t offset_;
 };
 
-std::unique_ptr<EntryWriter> makePlainWriter(OutputFormat format, std::ostream& out) {
+std::unique_ptr<EntryWriter> makePlainWriter(OutputFormat format, std::ostream& out,
+                                             FrameRatio rate) {
     switch (format) {
+        case OutputFormat::Sub:
+            return std::make_unique<MicroDvdWriter>(out, rate);
         case OutputFormat::Json:
             return std::make_unique<JsonWriter>(out);
         case OutputFormat::Srt:
@@ -291,10 +350,20 @@ std::unique_ptr<EntryWriter> makePlainWriter(OutputFormat format, std::ostream& 
 }  // namespace
 
 std::unique_ptr<EntryWriter> makeWriter(OutputFormat format, std::ostream& out,
-                                        std::int64_t offset) {
-    auto writer = makePlainWriter(format, out);
-    if (offset == 0) return writer;
-    return std::make_unique<OffsetWriter>(std::move(writer), offset);
+                                        const Timing& timing) {
+    auto writer = makePlainWriter(format, out, timing.rate);
+    if (timing.offset == 0 && timing.scale == 1.0) return writer;
+    return std::make_unique<TimingWriter>(std::move(writer), timing.scale, timing.offset);
+}
+
+std::string encodingLabel(std::string_view name) {
+    std::string form;
+    for (const char c : name) {
+        if (c != '-' && c != '_')
+            form += c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    }
+    if (!form.starts_with("UTF") || form.size() == 3) return std::string(name);
+    return "UTF-" + form.substr(3);
 }
 
 std::uint32_t cueEnd(std::uint32_t start, std::int32_t duration) {

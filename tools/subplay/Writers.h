@@ -31,11 +31,23 @@ public:
     virtual void end() = 0;
 };
 
-/// A writer of `format` that prints to `out`, with `offset` ms added to every time: an
-/// entry moved wholly before 0 is left out, one moved partly before 0 starts at 0, and
-/// times past 32 bits stop at the last millisecond.
+/// How times are moved before they are written, and the rate MicroDVD is written at.
+struct Timing {
+    double scale = 1.0;       // every time is multiplied by it
+    std::int64_t offset = 0;  // then this many ms are added
+    FrameRatio rate{1000, 23976};
+};
+
+/// A writer of `format` that prints to `out`, with every time scaled and moved by `timing`:
+/// an entry moved wholly before 0 or wholly past the 32-bit clock is left out, one moved
+/// partly before 0 starts at 0, and one moved partly past 32 bits ends at the last
+/// millisecond.
 std::unique_ptr<EntryWriter> makeWriter(OutputFormat format, std::ostream& out,
-                                        std::int64_t offset = 0);
+                                        const Timing& timing = {});
+
+/// An encoding's name with one spelling for each Unicode form ("UTF-8", "UTF-16LE"),
+/// whoever named it; other names as they are.
+std::string encodingLabel(std::string_view name);
 
 /// Where a cue ends: start + duration, but a negative duration ends it where it starts
 /// and a sum beyond 32 bits stops at the last millisecond rather than wrapping.

@@ -9,18 +9,23 @@
 #include "platform/LibraryNames.h"
 #include "platform/Terminal.h"
 #include "text/FileUrl.h"
+#include "text/ParserUtilities.h"
 #include "text/UCNVLibrary.h"
 #include "text/Utf.h"
 #include "tools/subplay/Diagnosis.h"
 #include "tools/subplay/Options.h"
+#include "tools/subplay/OutputFile.h"
+#include "tools/subplay/OutputPlan.h"
 #include "tools/subplay/PlaybackClock.h"
 #include "tools/subplay/Player.h"
 #include "tools/subplay/PluginLog.h"
 #include "tools/subplay/Stream.h"
+#include "tools/subplay/TemporaryFiles.h"
 #include "tools/subplay/Writers.h"
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <fstream>
@@ -44,9 +49,14 @@ constexpr int exitUsage = 2;
 // A batch's progress line stands on standard error; a message replaces it.
 bool progressShown = false;
 
-int fail(const std::string& message) {
+// Every message goes through printable(): names and texts come from strangers.
+void warn(const std::string& message) {
     if (progressShown) std::cerr << "\r\x1b[K";
     std::cerr << "subplay: " << printable(message) << '\n';
+}
+
+int fail(const std::string& message) {
+    warn(message);
     return exitCannotOpen;
 }
 
@@ -90,19 +100,6 @@ private:
     std::filesystem::path folder_;
 };
 
-/// Standard input kept in "stdin.sub" in `folder`, since the plug-in reads files; empty
-/// when it cannot be.
-std::string keepStandardInput(const TemporaryFolder& folder) {
-    const std::string path = folder.path("stdin.sub");
-    if (path.empty()) return path;
-    std::ofstream file(path, std::ios::binary);
-    char block[1 << 16];
-    while (std::cin.read(block, sizeof block) || std::cin.gcount() > 0) {
-        file.write(block, std::cin.gcount());
-    }
-    return std::cin.eof() && file.flush() ? path : std::string();
-}
-
 /// The plug-in's own log lines while `action` runs, taken through the logging library into
 /// a file; logging then goes back to standard error when `logging`, after the lines taken
 /// when `echo`.
@@ -140,7 +137,10 @@ std::string pluginLogOfOpen(const Host::PluginLibrary& library, const std::strin
 int convert(StreamInterface& stream, const StreamDescription& description, const Options& options,
             Host::ManualClock& clock, std::ostream& out) {
     positionStream(stream, {options.reverse, options.seek});
-    const auto writer = makeWriter(options.format, out, options.offset);
+    // MicroDVD is written at the rate asked for, else the usual 23.976.
+    const Timing timing{options.scale, options.offset,
+                        options.frameRate.value_or(FrameRatio{1000, 23976})};
+    const auto writer = makeWriter(options.format, out, timing);
     const ReadSummary summary = readAll(stream, clock, description, *writer);
     if (summary.unreachable) warnUnreachable();
     return exitSuccess;
@@ -172,7 +172,9 @@ int playInRealTime(StreamInterface& stream, const Options& options,
     settings.columns = terminalColumns(StandardStream::Output);
     settings.lastEnd = lastEnd;
     StreamSource source(stream);
+    TemporaryFiles::setLineOpen(1, settings.terminal);
     const PlaySummary summary = play(source, *clock, settings, out);
+    TemporaryFiles::setLineOpen(1, false);
     if (summary.unreachable) warnUnreachable();
     return exitSuccess;
 }
@@ -259,50 +261,55 @@ int runOne(const Options& options, const Host::PluginLibrary& library,
     description.encoding = workedAround.detectedEncoding.value_or(settled);
     // Only UTF-8 is taken without a converter, and then ill-formed bytes are replaced.
     const bool replaced = description.encoding == "UTF-8" && wellFormed && !*wellFormed;
-    std::cerr << readingWarnings(workedAround, replaced, shown);
+    std::cerr << printable(readingWarnings(workedAround, replaced, shown));
     return options.mode == Mode::Play ? playInRealTime(stream, options, playback, out, toTerminal)
                                       : convert(stream, description, options, session.clock(), out);
 }
 
-/// The output file for `input` in `folder`: its name with the format's extension.
-std::string outputIn(const std::string& folder, const std::string& input, OutputFormat format) {
-    static constexpr const char* extensions[] = {".json", ".srt", ".vtt", ".txt"};
-    std::string name = input == "-" ? "stdin" : input.substr(input.find_last_of('/') + 1);
-    name = name.substr(0, name.find_first_of("?#"));
-    if (const auto dot = name.rfind('.'); dot != std::string::npos && dot > 0) name.resize(dot);
-    return folder + (name.empty() ? "subtitles" : name) + extensions[static_cast<int>(format)];
-}
-
-/// Converts or plays one input into `target` ("-" or none: standard output).
+/// Converts or plays one input into `target` ("-" or none: standard output), which has
+/// passed checkTarget().
 int runInto(const Options& options, const Host::PluginLibrary& library,
             const std::string& pluginPath, const std::string& input,
             const std::optional<std::string>& target) {
-    std::optional<TemporaryFolder> folder;
+    std::optional<TemporaryFiles::PrivateFolder> folder;
     std::string url, shown = input;
     if (input == "-") {
-        const std::string path = keepStandardInput(folder.emplace());
-        if (path.empty()) return fail("cannot keep standard input in a file");
-        url = fileUrlFromPath(path);
         shown = "standard input";
+        // The plug-in reads files, and no file larger than it reads.
+        const auto kept = TemporaryFiles::keepStream(0, folder.emplace(), "stdin.sub",
+                                                     ParserUtilities::kMaxFileSize);
+        if (kept.path.empty()) return fail(shown + ": " + kept.error);
+        url = fileUrlFromPath(kept.path);
     } else {
         url = Host::locationFor(input, workingFolder());
     }
     if (!target || *target == "-") {
-        const int status = runOne(options, library, pluginPath, shown, url, std::cout,
+        DescriptorBuffer buffer(1);
+        std::ostream out(&buffer);
+        const int status = runOne(options, library, pluginPath, shown, url, out,
                                   isTerminal(StandardStream::Output));
-        std::cout.flush();
-        if (!std::cout) return fail("cannot write to standard output");
+        out.flush();
+        if (buffer.error() != 0) {
+            return fail("cannot write to standard output: " +
+                        std::string(std::strerror(buffer.error())));
+        }
         return status;
     }
-    std::ofstream out(*target, std::ios::binary);
-    if (!out) return fail(*target + ": cannot be written");
-    int status = runOne(options, library, pluginPath, shown, url, out, /*toTerminal*/ false);
-    out.close();
-    if (!out) status = fail(*target + ": cannot be written");
-    // Nothing is left behind for a file that failed.
-    std::error_code ignored;
-    if (status != exitSuccess) std::filesystem::remove(*target, ignored);
+    OutputFile out(*target);
+    if (!out.isOpen()) return fail(*target + ": cannot be written: " + out.error());
+    const int status =
+        runOne(options, library, pluginPath, shown, url, out.stream(), /*toTerminal*/ false);
+    // A failed conversion leaves the target as it was.
+    if (status != exitSuccess) return status;
+    if (!out.commit()) return fail(*target + ": cannot be written: " + out.error());
     return status;
+}
+
+/// Whether `target` may be written; says why not on standard error.
+TargetCheck checked(const std::string& target, const Options& options) {
+    const TargetVerdict verdict = checkTarget(target, options.inputs, options.overwrite);
+    if (verdict.check != TargetCheck::Write) warn(target + ": " + verdict.message);
+    return verdict.check;
 }
 
 int run(const std::vector<std::string_view>& arguments) {
@@ -329,30 +336,65 @@ int run(const std::vector<std::string_view>& arguments) {
     std::optional<PluginLog> log;
     if (options.log) {
         log.emplace(pluginPath);
-        if (!log->enabled()) std::cerr << "subplay: --log: " << log->error() << '\n';
+        if (!log->enabled()) warn("--log: " + log->error());
     }
+    TemporaryFiles::installSignalHandlers();
     const Host::PluginLibrary& library = Host::PluginLibrary::kept(pluginPath);
-    if (!options.output || !options.output->ends_with('/')) {
+    // A probe writes nothing, so it touches no output.
+    if (options.mode == Mode::Probe) {
+        return runInto(options, library, pluginPath, options.inputs.front(), std::nullopt);
+    }
+    if (!options.output || *options.output == "-") {
+        if (standardOutputIsInput(options.inputs)) {
+            return fail("standard output is an input; it is never written over");
+        }
+        return runInto(options, library, pluginPath, options.inputs.front(), options.output);
+    }
+    if (!options.output->ends_with('/')) {
+        switch (checked(*options.output, options)) {
+            case TargetCheck::Refuse:
+                return exitCannotOpen;
+            case TargetCheck::Skip:
+                return exitSuccess;
+            case TargetCheck::Write:
+                break;
+        }
         return runInto(options, library, pluginPath, options.inputs.front(), options.output);
     }
 
     // Many files into one folder, as a subtitle archive is converted.
-    std::error_code error;
-    std::filesystem::create_directories(*options.output, error);
+    if (const auto why = missingFolder(*options.output)) {
+        return fail(*options.output + ": cannot write there: " + *why);
+    }
+    std::vector<std::string> targets;
+    for (const std::string& input : options.inputs) {
+        targets.push_back(outputIn(*options.output, input, options.format));
+    }
+    if (const auto shared = sharedOutput(options.inputs, targets)) {
+        warn(shared->first + " and " + shared->second + " would both be written to " +
+             shared->output + "; nothing was written");
+        return exitUsage;
+    }
     const bool progress = isTerminal(StandardStream::Error);
     std::size_t done = 0, failed = 0;
-    for (const std::string& input : options.inputs) {
+    for (std::size_t i = 0; i < options.inputs.size(); ++i) {
         if (progress) {
             std::cerr << "\r\x1b[K[" << ++done << '/' << options.inputs.size() << "] "
-                      << printable(input) << std::flush;
+                      << printable(options.inputs[i]) << std::flush;
             progressShown = true;
+            TemporaryFiles::setLineOpen(2, true);
         }
-        const std::string target = outputIn(*options.output, input, options.format);
-        if (runInto(options, library, pluginPath, input, target) != exitSuccess) ++failed;
+        const TargetCheck check = checked(targets[i], options);
+        if (check == TargetCheck::Refuse ||
+            (check == TargetCheck::Write &&
+             runInto(options, library, pluginPath, options.inputs[i], targets[i]) != exitSuccess)) {
+            ++failed;
+        }
     }
     if (progress) {
         std::cerr << "\r\x1b[K" << options.inputs.size() - failed << " of " << options.inputs.size()
                   << " converted into " << printable(*options.output) << '\n';
+        TemporaryFiles::setLineOpen(2, false);
     }
     return failed == 0 ? exitSuccess : exitCannotOpen;
 }

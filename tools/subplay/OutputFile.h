@@ -1,0 +1,69 @@
+// Output written beside its target and renamed into place only when it is complete.
+#pragma once
+
+#include <array>
+#include <ostream>
+#include <streambuf>
+#include <string>
+
+namespace Tork::Subplay {
+
+/// A stream buffer over a file descriptor that remembers the system's reason for the first
+/// write that failed. It neither opens nor closes the descriptor.
+class DescriptorBuffer : public std::streambuf {
+public:
+    explicit DescriptorBuffer(int fd) : fd_(fd) {
+        setp(buffer_.data(), buffer_.data() + buffer_.size());
+    }
+    ~DescriptorBuffer() override { sync(); }
+    DescriptorBuffer(const DescriptorBuffer&) = delete;
+    DescriptorBuffer& operator=(const DescriptorBuffer&) = delete;
+
+    /// The errno of the first failed write, 0 when none failed.
+    int error() const { return error_; }
+    /// Drops what is buffered and not yet written.
+    void discard() { setp(buffer_.data(), buffer_.data() + buffer_.size()); }
+
+protected:
+    int overflow(int c) override;
+    int sync() override;
+    std::streamsize xsputn(const char* data, std::streamsize size) override;
+
+private:
+    bool writeAll(const char* data, std::size_t size);
+
+    int fd_;
+    int error_ = 0;
+    std::array<char, 1 << 16> buffer_;
+};
+
+/// A fresh temporary file in the folder of `target`, which commit() renames to `target`.
+/// Until then `target` is untouched; the temporary file is removed when this object goes
+/// uncommitted, and at a fatal signal.
+class OutputFile {
+public:
+    explicit OutputFile(std::string target);
+    ~OutputFile();
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+
+    /// False, with error() saying why, when no temporary file could be made.
+    bool isOpen() const { return fd_ >= 0; }
+    std::ostream& stream() { return stream_; }
+
+    /// Flushes and closes the temporary file, gives it the permissions of a file it
+    /// replaces and renames it to the target. False, with error() holding the system's
+    /// reason and the target untouched, when any step fails.
+    [[nodiscard]] bool commit();
+    const std::string& error() const { return error_; }
+
+private:
+    std::string target_;
+    std::string temporary_;
+    std::string error_;
+    int fd_;  // before buffer_, which writes to it
+    DescriptorBuffer buffer_;
+    std::ostream stream_;
+};
+
+}  // namespace Tork::Subplay
