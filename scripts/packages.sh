@@ -2,7 +2,7 @@
 # own, so that a package one job cannot get (Wine's 32-bit half when the mirror's i386 index
 # is broken) stops no other job.
 # The main job: only the plug-in and subplay, with its manual page.
-BUILD_PACKAGES=(cmake ninja-build g++ libboost-dev libicu72 help2man)
+BUILD_PACKAGES=(cmake ninja-build g++ libboost-dev libicu72 scdoc)
 # The Linux tests: also GoogleTest, the benchmarks, pkg-config for the installed-tree test
 # and dpkg-dev for the Debian packages that test makes.
 TEST_PACKAGES=("${BUILD_PACKAGES[@]}" libgtest-dev libgmock-dev libbenchmark-dev pkgconf dpkg-dev)
