@@ -3,9 +3,10 @@
 # is broken) stops no other job.
 # The main job: only the plug-in and subplay, with its manual page.
 BUILD_PACKAGES=(cmake ninja-build g++ libboost-dev libicu72 scdoc)
-# The Linux tests: also GoogleTest, the benchmarks, pkg-config for the installed-tree test
-# and dpkg-dev for the Debian packages that test makes.
-TEST_PACKAGES=("${BUILD_PACKAGES[@]}" libgtest-dev libgmock-dev libbenchmark-dev pkgconf dpkg-dev)
+# The Linux tests: also GoogleTest, the benchmarks, pkg-config for the installed-tree test,
+# and dpkg-dev and file for the Debian packages that test makes (their dependencies).
+TEST_PACKAGES=("${BUILD_PACKAGES[@]}" libgtest-dev libgmock-dev libbenchmark-dev pkgconf
+  dpkg-dev file)
 # The fuzz targets: clang with libFuzzer and the sanitizers' runtimes.
 FUZZ_PACKAGES=(cmake ninja-build libboost-dev libicu72 clang-14 libclang-rt-14-dev)
 # The 32-bit Windows build: the mingw-w64 compilers of the posix thread model, GoogleTest's

@@ -73,6 +73,9 @@ build_host(deb ${WORK}/root/usr)
 
 # Static libraries keep their symbols but lose their debug information.
 file(GLOB archives ${WORK}/root/usr/lib/libtork_*.a)
+if(NOT archives)
+  message(FATAL_ERROR "no static library in the -dev package")
+endif()
 foreach(archive ${archives})
   run("objdump" objdump --section-headers ${archive})
   if(out MATCHES "\\.debug_")
