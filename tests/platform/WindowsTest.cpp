@@ -115,7 +115,8 @@ TEST(Windows, LooksForBareNamesOnlyInSafeFolders) {
         Testing::TempFolder::native(DynamicLibrary::programFolder() + name);
     fs::copy_file(logging, besideProgram, fs::copy_options::overwrite_existing);
     const bool fromProgramFolder = loads(name);
-    fs::remove(besideProgram);
+    std::error_code ignored;
+    fs::remove(besideProgram, ignored);
 
     const struct {
         const char* description;
