@@ -43,8 +43,8 @@ string(CONFIGURE [[
   if(CMAKE_INSTALL_DO_STRIP)
     file(GLOB archives "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/@CMAKE_INSTALL_LIBDIR@/libtork_*.a")
     foreach(archive ${archives})
-      execute_process(COMMAND "@CMAKE_STRIP@" --strip-debug --enable-deterministic-archives
-        "${archive}" COMMAND_ERROR_IS_FATAL ANY)
+      execute_process(COMMAND "@CMAKE_STRIP@" --strip-debug --remove-section=.comment
+        --enable-deterministic-archives "${archive}" COMMAND_ERROR_IS_FATAL ANY)
     endforeach()
   endif()
 ]] strip_archives @ONLY)
