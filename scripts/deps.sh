@@ -26,7 +26,7 @@ if [[ $(id -u) -ne 0 ]]; then
   for architecture in "${architectures[@]}"; do
     echo "Add their architecture with: sudo dpkg --add-architecture $architecture" >&2
   done
-  echo "Install them with: sudo apt-get update && sudo apt-get install ${missing[*]}" >&2
+  echo "Install them with: sudo apt-get update; sudo apt-get install ${missing[*]}" >&2
   exit 1
 fi
 for architecture in "${architectures[@]}"; do
