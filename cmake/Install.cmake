@@ -95,14 +95,16 @@ if(TARGET subplay)
   if(SCDOC)
     configure_file(${CMAKE_SOURCE_DIR}/tools/subplay/subplay.1.scd ${CMAKE_BINARY_DIR}/subplay.1.scd
       @ONLY)
-    set(manual ${CMAKE_BINARY_DIR}/share/man/man1/subplay.1.gz)
-    add_custom_command(OUTPUT ${manual}
+    set(manual ${CMAKE_BINARY_DIR}/share/man/man1/subplay.1)
+    # Two steps, so that a failing scdoc fails the build.
+    add_custom_command(OUTPUT ${manual}.gz
       COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/share/man/man1
-      COMMAND sh -c "\"$1\" < \"$2\" | \"$3\" -9n > \"$4\"" sh ${SCDOC}
-        ${CMAKE_BINARY_DIR}/subplay.1.scd ${GZIP} ${manual}
+      COMMAND sh -c "\"$1\" < \"$2\" > \"$3\"" sh ${SCDOC} ${CMAKE_BINARY_DIR}/subplay.1.scd
+        ${manual}
+      COMMAND ${GZIP} -9nf ${manual}
       DEPENDS ${CMAKE_BINARY_DIR}/subplay.1.scd VERBATIM)
-    add_custom_target(subplay_manual ALL DEPENDS ${manual})
-    install(FILES ${manual} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT runtime)
+    add_custom_target(subplay_manual ALL DEPENDS ${manual}.gz)
+    install(FILES ${manual}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT runtime)
   else()
     message(WARNING "scdoc not found: subplay's manual page is not made")
   endif()
