@@ -1,17 +1,22 @@
-# What `cmake --install` puts under the prefix, and the .deb that CPack makes of it:
-#   bin/subplay, share/man/man1/subplay.1
-#   lib/tork/plugins/       the plug-in and the logging library it binds from its own folder
-#   lib/                    the host kit's static libraries
-#   include/tork/           the contract headers and the host kit's
-#   lib/cmake/TorkMicroDVD/ find_package(TorkMicroDVD): TorkMicroDVD::host, ::logging, ::plugin
-#   lib/pkgconfig/          tork-microdvd.pc
+# What `cmake --install` puts under the prefix, and the two .deb files CPack makes of it
+# (`cpack` in the build folder; prefix /usr):
+#   tork-microdvd:
+#     bin/subplay, share/man/man1/subplay.1.gz
+#     lib/tork/plugins/       the plug-in and the logging library it binds from its own folder
+#   tork-microdvd-dev:
+#     lib/                    the host kit's static libraries
+#     include/tork/           the contract headers and the host kit's: <tork/host/...>
+#     lib/cmake/TorkMicroDVD/ find_package(TorkMicroDVD): TorkMicroDVD::host, ::logging, ::plugin
+#     lib/pkgconfig/          tork-microdvd.pc
+#   and each its share/doc/PACKAGE/copyright and changelog.Debian.gz.
 include(CMakePackageConfigHelpers)
 
 set(TORK_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/TorkMicroDVD)
 
-# The headers are found under include/tork as they are in the source tree ("host/...").
+# Installed, the headers are <tork/host/...>, <tork/framework/...>; a host needs C++20 for them.
 target_include_directories(tork_platform INTERFACE
-  $<BUILD_INTERFACE:${CMAKE_SOURCE_DIR}> $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/tork>)
+  $<BUILD_INTERFACE:${CMAKE_SOURCE_DIR}> $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
+target_compile_features(tork_platform INTERFACE cxx_std_20)
 set_target_properties(tork_platform PROPERTIES EXPORT_NAME platform)
 set_target_properties(tork_framework PROPERTIES EXPORT_NAME framework)
 set_target_properties(tork_text_base PROPERTIES EXPORT_NAME text_base)
@@ -19,32 +24,60 @@ set_target_properties(tork_host PROPERTIES EXPORT_NAME host)
 set_target_properties(tork_logging PROPERTIES EXPORT_NAME logging)
 set_target_properties(tork_microdvd PROPERTIES EXPORT_NAME plugin)
 
+# Two packages: the run-time one (what players and users need) and -dev (what host
+# developers build with).
 install(TARGETS tork_host tork_text_base tork_framework tork_platform
-  EXPORT TorkMicroDVDTargets ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
-# Windows counts a DLL as run-time and its import library as an archive.
+  EXPORT TorkMicroDVDTargets ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT dev)
+# Windows counts a DLL as run-time and its import library as an archive. The plug-in binds
+# the logging library by its plain name, so that link belongs to the run-time package too.
 install(TARGETS tork_logging tork_microdvd EXPORT TorkMicroDVDTargets
-  LIBRARY DESTINATION ${TORK_INSTALL_PLUGIN_DIR} RUNTIME DESTINATION ${TORK_INSTALL_PLUGIN_DIR}
-  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+  LIBRARY DESTINATION ${TORK_INSTALL_PLUGIN_DIR} COMPONENT runtime
+  RUNTIME DESTINATION ${TORK_INSTALL_PLUGIN_DIR} COMPONENT runtime
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT dev)
 if(TARGET subplay)  # Linux only
-  install(TARGETS subplay RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(TARGETS subplay RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime)
 endif()
+# A stripped package strips the static libraries of their debug information only: stripped
+# whole they could not be linked.
+string(CONFIGURE [[
+  if(CMAKE_INSTALL_DO_STRIP)
+    file(GLOB archives "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/@CMAKE_INSTALL_LIBDIR@/libtork_*.a")
+    foreach(archive ${archives})
+      execute_process(COMMAND "@CMAKE_STRIP@" --strip-debug --remove-section=.comment
+        --enable-deterministic-archives "${archive}" COMMAND_ERROR_IS_FATAL ANY)
+    endforeach()
+  endif()
+]] strip_archives @ONLY)
+install(CODE "${strip_archives}" COMPONENT dev)
 
-foreach(folder framework host platform)
-  install(DIRECTORY ${CMAKE_SOURCE_DIR}/${folder}/
-    DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/tork/${folder}
-    FILES_MATCHING PATTERN "*.h" PATTERN "posix" EXCLUDE PATTERN "win32" EXCLUDE)
+# The headers as installed, their own includes turned into <tork/...> ones, are made in
+# include/tork/ of the build tree.
+file(GLOB headers CONFIGURE_DEPENDS RELATIVE ${CMAKE_SOURCE_DIR}
+  ${CMAKE_SOURCE_DIR}/framework/*.h ${CMAKE_SOURCE_DIR}/host/*.h ${CMAKE_SOURCE_DIR}/platform/*.h)
+set(installed_headers "")
+foreach(header ${headers} logging/TorkLog.h)
+  set(installed ${CMAKE_BINARY_DIR}/include/tork/${header})
+  add_custom_command(OUTPUT ${installed}
+    COMMAND ${CMAKE_COMMAND} -DSOURCE=${CMAKE_SOURCE_DIR}/${header} -DOUTPUT=${installed}
+      -P ${CMAKE_CURRENT_LIST_DIR}/InstalledHeader.cmake
+    DEPENDS ${CMAKE_SOURCE_DIR}/${header} ${CMAKE_CURRENT_LIST_DIR}/InstalledHeader.cmake)
+  list(APPEND installed_headers ${installed})
+  get_filename_component(folder ${header} DIRECTORY)
+  install(FILES ${installed} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/tork/${folder}
+    COMPONENT dev)
 endforeach()
-install(FILES ${CMAKE_SOURCE_DIR}/logging/TorkLog.h
-  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/tork/logging)
+add_custom_target(tork_installed_headers ALL DEPENDS ${installed_headers})
 
-install(EXPORT TorkMicroDVDTargets NAMESPACE TorkMicroDVD:: DESTINATION ${TORK_CMAKE_DIR})
+install(EXPORT TorkMicroDVDTargets NAMESPACE TorkMicroDVD:: DESTINATION ${TORK_CMAKE_DIR}
+  COMPONENT dev)
 configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/TorkMicroDVDConfig.cmake.in
   ${CMAKE_BINARY_DIR}/TorkMicroDVDConfig.cmake INSTALL_DESTINATION ${TORK_CMAKE_DIR}
   PATH_VARS TORK_INSTALL_PLUGIN_DIR)
 write_basic_package_version_file(${CMAKE_BINARY_DIR}/TorkMicroDVDConfigVersion.cmake
   COMPATIBILITY SameMajorVersion)
 install(FILES ${CMAKE_BINARY_DIR}/TorkMicroDVDConfig.cmake
-  ${CMAKE_BINARY_DIR}/TorkMicroDVDConfigVersion.cmake DESTINATION ${TORK_CMAKE_DIR})
+  ${CMAKE_BINARY_DIR}/TorkMicroDVDConfigVersion.cmake DESTINATION ${TORK_CMAKE_DIR}
+  COMPONENT dev)
 
 # Relative to the file itself, so that the prefix given to `cmake --install` holds.
 file(RELATIVE_PATH TORK_PC_TO_PREFIX /${CMAKE_INSTALL_LIBDIR}/pkgconfig /)
@@ -52,31 +85,89 @@ string(REGEX REPLACE "/$" "" TORK_PC_TO_PREFIX "${TORK_PC_TO_PREFIX}")
 configure_file(${CMAKE_CURRENT_LIST_DIR}/tork-microdvd.pc.in ${CMAKE_BINARY_DIR}/tork-microdvd.pc
   @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/tork-microdvd.pc
-  DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+  DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT dev)
 
-# The manual page, made from subplay's own --help and --version when help2man is there.
-find_program(HELP2MAN help2man)
-if(HELP2MAN AND TARGET subplay)
-  set(manual ${CMAKE_BINARY_DIR}/share/man/man1/subplay.1)
-  add_custom_command(OUTPUT ${manual}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/share/man/man1
-    COMMAND ${HELP2MAN} --no-info --output=${manual}
-      "--name=play or convert MicroDVD subtitles through the MicroDVD plug-in"
-      $<TARGET_FILE:subplay>
-    DEPENDS subplay VERBATIM)
-  add_custom_target(subplay_manual ALL DEPENDS ${manual})
-  install(FILES ${manual} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# The manual page, from its source beside subplay's; and each package's copyright and
+# changelog. Compressed as Debian wants them, with no time stamp so that builds are alike.
+find_program(SCDOC scdoc)
+find_program(GZIP gzip REQUIRED)
+if(TARGET subplay)
+  if(SCDOC)
+    configure_file(${CMAKE_SOURCE_DIR}/tools/subplay/subplay.1.scd ${CMAKE_BINARY_DIR}/subplay.1.scd
+      @ONLY)
+    set(manual ${CMAKE_BINARY_DIR}/share/man/man1/subplay.1)
+    # Two steps, so that a failing scdoc fails the build.
+    add_custom_command(OUTPUT ${manual}.gz
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/share/man/man1
+      COMMAND sh -c "\"$1\" < \"$2\" > \"$3\"" sh ${SCDOC} ${CMAKE_BINARY_DIR}/subplay.1.scd
+        ${manual}
+      COMMAND ${GZIP} -9nf ${manual}
+      DEPENDS ${CMAKE_BINARY_DIR}/subplay.1.scd VERBATIM)
+    add_custom_target(subplay_manual ALL DEPENDS ${manual}.gz)
+    install(FILES ${manual}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT runtime)
+  else()
+    message(WARNING "scdoc not found: subplay's manual page is not made")
+  endif()
 endif()
 
+set(TORK_PACKAGE tork-microdvd)
+set(TORK_PACKAGE_REVISION 1)
+set(TORK_MAINTAINER "Tork MicroDVD developers <tork-microdvd@lists.orvel.org>")
+configure_file(${CMAKE_CURRENT_LIST_DIR}/deb/changelog ${CMAKE_BINARY_DIR}/deb/changelog.Debian
+  @ONLY)
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/deb/changelog.Debian.gz
+  COMMAND ${GZIP} -9nkf ${CMAKE_BINARY_DIR}/deb/changelog.Debian
+  DEPENDS ${CMAKE_BINARY_DIR}/deb/changelog.Debian VERBATIM)
+add_custom_target(tork_package_changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/deb/changelog.Debian.gz)
+foreach(component runtime dev)
+  set(name ${TORK_PACKAGE})
+  if(component STREQUAL "dev")
+    set(name ${TORK_PACKAGE}-dev)
+  endif()
+  install(FILES ${CMAKE_CURRENT_LIST_DIR}/deb/copyright ${CMAKE_BINARY_DIR}/deb/changelog.Debian.gz
+    DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${name} COMPONENT ${component})
+endforeach()
+
 set(CPACK_GENERATOR DEB)
-set(CPACK_PACKAGE_NAME tork-microdvd)
-set(CPACK_PACKAGE_CONTACT "Tork developers <tork@localhost>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-  "MicroDVD subtitle plug-in for Tork players, its host kit and subplay")
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# ICU is bound at run time: without it only UTF-8 files open.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libicu72")
+set(CPACK_PACKAGE_NAME ${TORK_PACKAGE})
+set(CPACK_PACKAGE_VENDOR "Tork MicroDVD developers")
+set(CPACK_PACKAGE_CONTACT ${TORK_MAINTAINER})
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${TORK_MAINTAINER})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_ALL runtime dev)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_RELEASE ${TORK_PACKAGE_REVISION})
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME ${TORK_PACKAGE})
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION video)
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_SHLIBDEPS ON)
+# ICU is bound at run time: without it only UTF-8 files open.
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_SUGGESTS "libicu72")
+set(CPACK_DEBIAN_RUNTIME_DESCRIPTION [[MicroDVD subtitle plug-in for Tork players
+A plug-in that Tork media players load at run time to read subtitle files in
+the MicroDVD format ({start frame}{end frame}text lines): it settles each
+file's character encoding, converts it to UTF-8 and serves its timed, styled
+entries as one overlay text stream. Files from the internet read leniently
+when the player asks for it.
+
+This package also holds the logging library that players configure, and
+subplay, a command-line player that shows MicroDVD subtitles in real time or
+converts them to SubRip, WebVTT, JSON or text through the plug-in.]])
+
+set(CPACK_DEBIAN_DEV_PACKAGE_NAME ${TORK_PACKAGE}-dev)
+set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
+# The kit's headers use Boost's; the CMake package and pkg-config file name the plug-in's
+# folder, so the run-time package of the same version must be there.
+set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS
+  "${TORK_PACKAGE} (= ${PROJECT_VERSION}-${TORK_PACKAGE_REVISION}), libboost-dev (>= 1.74)")
+set(CPACK_DEBIAN_DEV_DESCRIPTION [[host kit for the Tork MicroDVD subtitle plug-in
+The headers of the Tork plug-in contract and of the host kit, the kit's static
+libraries, a CMake package (find_package(TorkMicroDVD)) and a pkg-config file
+(tork-microdvd), for building players that load the MicroDVD subtitle plug-in.
+
+The kit loads the plug-in, answers its settings, drives one container through
+its life and reads the subtitle stream as owned entries.]])
 include(CPack)

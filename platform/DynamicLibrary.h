@@ -10,9 +10,11 @@ namespace Tork {
 class DynamicLibrary {
 public:
     DynamicLibrary() = default;
-    /// Loads `path` (UTF-8; a bare name uses the system's search order), binding every
-    /// symbol now and keeping them out of the global namespace. The result is not loaded()
-    /// when the library could not be loaded.
+    /// Loads `path` (UTF-8), binding every symbol now and keeping them out of the global
+    /// namespace. A bare name uses the system's search order on Linux; on Windows it is
+    /// looked for only beside the module holding this code, the program and in System32,
+    /// never in the current folder or PATH. The result is not loaded() when the library
+    /// could not be loaded.
     explicit DynamicLibrary(const std::string& path);
     DynamicLibrary(DynamicLibrary&& other) noexcept
         : handle_(std::exchange(other.handle_, nullptr)) {}

@@ -12,7 +12,7 @@ if [[ ! "$total" =~ ^[0-9]+$ || "$total" -eq 0 ]]; then
   exit 2
 fi
 source scripts/packages.sh
-scripts/deps.sh "${TEST_PACKAGES[@]}"
+scripts/deps.sh "${FUZZ_PACKAGES[@]}"
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
 

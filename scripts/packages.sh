@@ -1,9 +1,16 @@
-# The Debian packages of each job; sourced by the job scripts. The main job builds only the
-# plug-in and subplay (and its manual page); the tests and benchmarks need the rest.
-BUILD_PACKAGES=(cmake ninja-build g++ libboost-dev libicu72 help2man)
-# The 32-bit Windows build: the mingw-w64 compilers of the posix thread model, GoogleTest's
-# sources to build with them, and Wine (its 32-bit half) to run the tests.
-WINDOWS_PACKAGES=(cmake ninja-build libboost-dev libgtest-dev libgmock-dev
-  g++-mingw-w64-i686-posix wine wine32:i386)
+# The Debian packages of each job; sourced by the job scripts. Each job installs only its
+# own, so that a package one job cannot get (Wine's 32-bit half when the mirror's i386 index
+# is broken) stops no other job.
+# The main job: only the plug-in and subplay, with its manual page.
+BUILD_PACKAGES=(cmake ninja-build g++ libboost-dev libicu72 scdoc)
+# The Linux tests: also GoogleTest, the benchmarks, pkg-config for the installed-tree test,
+# and dpkg-dev and file for the Debian packages that test makes (their dependencies).
 TEST_PACKAGES=("${BUILD_PACKAGES[@]}" libgtest-dev libgmock-dev libbenchmark-dev pkgconf
-  clang-14 libclang-rt-14-dev "${WINDOWS_PACKAGES[@]}")
+  dpkg-dev file)
+# The fuzz targets: clang with libFuzzer and the sanitizers' runtimes.
+FUZZ_PACKAGES=(cmake ninja-build libboost-dev libicu72 clang-14 libclang-rt-14-dev)
+# The 32-bit Windows build: the mingw-w64 compilers of the posix thread model, GoogleTest's
+# sources to build with them, then Wine (its 32-bit half) to run the tests.
+WINDOWS_BUILD_PACKAGES=(cmake ninja-build libboost-dev libgtest-dev libgmock-dev
+  g++-mingw-w64-i686-posix)
+WINE_PACKAGES=(wine wine32:i386)

@@ -1,8 +1,8 @@
 // Prints the entries of a MicroDVD file, read through the installed plug-in.
 //   print_entries FILE [FRAMES-PER-SECOND]
-#include <host/ContainerSession.h>
-#include <host/PluginLibrary.h>
-#include <host/UrlLocation.h>
+#include <tork/host/ContainerSession.h>
+#include <tork/host/PluginLibrary.h>
+#include <tork/host/UrlLocation.h>
 
 #include <filesystem>
 #include <iostream>

@@ -1,4 +1,4 @@
-// Only Win32 calls: LoadLibraryW and friends.
+// Only Win32 calls: LoadLibraryExW and friends.
 #include "platform/DynamicLibrary.h"
 
 #include "platform/win32/Wide.h"
@@ -43,11 +43,43 @@ std::string folderOfModule(HMODULE module) {
     return Win32::narrowed(std::wstring_view(file).substr(0, separator + 1)).value_or("");
 }
 
+// A bare name is looked for only in the folder of the module holding this code (the
+// plug-in), the program's folder and System32: never in the current folder or PATH, where
+// anyone may plant a DLL of that name. The library's own dependencies are looked for in its
+// folder, the program's and System32.
+HMODULE loadSafely(const std::wstring& path) {
+    constexpr DWORD dependencies = LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR |
+                                   LOAD_LIBRARY_SEARCH_APPLICATION_DIR |
+                                   LOAD_LIBRARY_SEARCH_SYSTEM32;
+    if (path.find_first_of(L"\\:") != std::wstring::npos) {
+        // The loader takes the folder of a library to search only from a full path.
+        std::wstring full(MAX_PATH, L'\0');
+        for (;;) {
+            const DWORD length = ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()),
+                                                    full.data(), nullptr);
+            if (length == 0) return nullptr;
+            if (length < full.size()) {
+                full.resize(length);
+                break;
+            }
+            full.resize(length);  // the size it needs, terminator included
+        }
+        return ::LoadLibraryExW(full.c_str(), nullptr, dependencies);
+    }
+    const std::string own = DynamicLibrary::folderOf(reinterpret_cast<const void*>(&loadSafely));
+    if (const auto folder = Win32::widened(own); folder && !folder->empty()) {
+        if (HMODULE module = ::LoadLibraryExW((*folder + path).c_str(), nullptr, dependencies))
+            return module;
+    }
+    return ::LoadLibraryExW(path.c_str(), nullptr,
+                            LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
 }  // namespace
 
 DynamicLibrary::DynamicLibrary(const std::string& path) {
     const auto wide = systemPath(path);
-    handle_ = wide && !wide->empty() ? ::LoadLibraryW(wide->c_str()) : nullptr;
+    handle_ = wide && !wide->empty() ? loadSafely(*wide) : nullptr;
     if (!handle_) lastLoadError = wide ? ::GetLastError() : ERROR_INVALID_NAME;
 }
 

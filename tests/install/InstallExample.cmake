@@ -1,5 +1,7 @@
-# Installs BUILD into a fresh prefix under WORK, builds examples/host against it with
-# find_package and with pkg-config, and runs both on the sample file.
+# The installed tree as a host developer gets it, twice: `cmake --install` into a fresh prefix
+# under WORK, and the contents of the two Debian packages that CPack makes (checked by lintian
+# when it is there). Against each, examples/host is built from scratch with find_package and
+# with pkg-config, and run on the sample file.
 function(run what)
   execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
   if(NOT status EQUAL 0)
@@ -16,27 +18,76 @@ function(expect_sample program)
   endif()
 endfunction()
 
-set(prefix ${WORK}/prefix)
+# Builds and runs examples/host against the tree at PREFIX, into WORK/NAME-*.
+function(build_host name prefix)
+  foreach(file bin/subplay lib/tork/plugins/libTork_Logging.so.0 share/man/man1/subplay.1.gz
+      include/tork/host/ContainerSession.h lib/pkgconfig/tork-microdvd.pc)
+    if(NOT EXISTS ${prefix}/${file})
+      message(FATAL_ERROR "${file} is not in ${prefix}")
+    endif()
+  endforeach()
+  run("installed subplay" ${prefix}/bin/subplay --probe ${SOURCE}/examples/lighthouse.sub)
+  run("gzip" gzip -dc ${prefix}/share/man/man1/subplay.1.gz)
+  foreach(section "OPTIONS" "EXIT STATUS" "ENVIRONMENT" "FILES" "EXAMPLES")
+    if(NOT out MATCHES "\n\\.SH \"?${section}\"?\n")
+      message(FATAL_ERROR "the manual page has no ${section} section")
+    endif()
+  endforeach()
+  foreach(tree ${BUILD} ${SOURCE})
+    string(FIND "${out}" "${tree}" at)
+    if(NOT at EQUAL -1)
+      message(FATAL_ERROR "the manual page names ${tree}")
+    endif()
+  endforeach()
+
+  run("configure" ${CMAKE_COMMAND} -S ${SOURCE}/examples/host -B ${WORK}/${name}-package
+    -G Ninja -DCMAKE_CXX_COMPILER=${CXX} -DCMAKE_PREFIX_PATH=${prefix})
+  run("build" ${CMAKE_COMMAND} --build ${WORK}/${name}-package)
+  expect_sample(${WORK}/${name}-package/print_entries)
+
+  # Only what the .pc file says: no -std, no include folder, no library of our own.
+  set(pkg_config ${CMAKE_COMMAND} -E env PKG_CONFIG_PATH=${prefix}/lib/pkgconfig pkg-config)
+  run("pkg-config" ${pkg_config} --variable=plugindir tork-microdvd)
+  string(STRIP "${out}" plugins)
+  run("pkg-config" ${pkg_config} --cflags --libs tork-microdvd)
+  separate_arguments(flags UNIX_COMMAND "${out}")
+  run("pkg-config build" ${CXX} ${SOURCE}/examples/host/print_entries.cpp
+    "-DPLUGIN_PATH=\"${plugins}/${PLUGIN_FILE}\"" ${flags} -o ${WORK}/${name}-print_entries)
+  expect_sample(${WORK}/${name}-print_entries)
+endfunction()
+
 file(REMOVE_RECURSE ${WORK})
-run("install" ${CMAKE_COMMAND} --install ${BUILD} --prefix ${prefix})
-foreach(file bin/subplay lib/tork/plugins/libTork_Logging.so.0 share/man/man1/subplay.1)
-  if(NOT EXISTS ${prefix}/${file})
-    message(FATAL_ERROR "${file} was not installed")
+run("install" ${CMAKE_COMMAND} --install ${BUILD} --prefix ${WORK}/prefix)
+build_host(installed ${WORK}/prefix)
+
+run("cpack" ${CPACK} --config ${BUILD}/CPackConfig.cmake -B ${WORK}/packages)
+file(GLOB packages ${WORK}/packages/*.deb)
+list(LENGTH packages count)
+if(NOT count EQUAL 2)
+  message(FATAL_ERROR "cpack made ${count} packages, not the run-time one and -dev: ${packages}")
+endif()
+foreach(package ${packages})
+  run("dpkg-deb" dpkg-deb --extract ${package} ${WORK}/root)
+endforeach()
+build_host(deb ${WORK}/root/usr)
+
+# Static libraries keep their symbols but lose their debug information.
+file(GLOB archives ${WORK}/root/usr/lib/libtork_*.a)
+if(NOT archives)
+  message(FATAL_ERROR "no static library in the -dev package")
+endif()
+foreach(archive ${archives})
+  run("objdump" objdump --section-headers ${archive})
+  if(out MATCHES "\\.debug_")
+    message(FATAL_ERROR "${archive} is packaged with its debug information")
   endif()
 endforeach()
 
-run("installed subplay" ${prefix}/bin/subplay --probe ${SOURCE}/examples/lighthouse.sub)
-
-run("configure" ${CMAKE_COMMAND} -S ${SOURCE}/examples/host -B ${WORK}/package -G Ninja
-  -DCMAKE_CXX_COMPILER=${CXX} -DCMAKE_PREFIX_PATH=${prefix})
-run("build" ${CMAKE_COMMAND} --build ${WORK}/package)
-expect_sample(${WORK}/package/print_entries)
-
-set(pkg_config ${CMAKE_COMMAND} -E env PKG_CONFIG_PATH=${prefix}/lib/pkgconfig pkg-config)
-run("pkg-config" ${pkg_config} --variable=plugindir tork-microdvd)
-string(STRIP "${out}" plugins)
-run("pkg-config" ${pkg_config} --cflags --libs tork-microdvd)
-separate_arguments(flags UNIX_COMMAND "${out}")
-run("pkg-config build" ${CXX} -std=c++20 ${SOURCE}/examples/host/print_entries.cpp
-  "-DPLUGIN_PATH=\"${plugins}/${PLUGIN_FILE}\"" ${flags} -o ${WORK}/print_entries)
-expect_sample(${WORK}/print_entries)
+find_program(LINTIAN lintian)
+if(LINTIAN)
+  # Errors fail; warnings are shown in the test's output.
+  run("lintian" ${LINTIAN} --fail-on error --tag-display-limit 0 ${packages})
+  message(STATUS "lintian:\n${out}")
+else()
+  message(STATUS "lintian not installed: the packages were not checked")
+endif()

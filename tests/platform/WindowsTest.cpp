@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -83,6 +84,49 @@ TEST(Windows, DoesAsTheSystemDoes) {
         {"framework's ICU", versionOf("Z:/orvel_icuuc40.dll"), "40"},
         {"unversioned", versionOf("icuuc.dll"), "0"},
         {"not a DLL", versionOf("icuuc72.dll.old"), "0"},
+    };
+    for (const auto& row : cases) EXPECT_EQ(row.actual, row.expected) << row.description;
+}
+
+bool loads(const std::string& path) {
+    return DynamicLibrary(path).loaded();
+}
+
+// A DLL planted under a name the plug-in looks for (a copy of the logging library here) is
+// loaded from the plug-in's folder, the program's and System32 only.
+TEST(Windows, LooksForBareNamesOnlyInSafeFolders) {
+    namespace fs = std::filesystem;
+    const Testing::TempFolder folder;
+    const std::string name = "tork_planted.dll";
+    const fs::path logging = Testing::TempFolder::native(TORK_LOGGING_LIBRARY_PATH);
+    fs::copy_file(logging, Testing::TempFolder::native(folder.path(name)));
+
+    const fs::path current = fs::current_path();
+    const char* pathVariable = std::getenv("PATH");
+    const std::string path = pathVariable ? pathVariable : "";
+    fs::current_path(Testing::TempFolder::native(folder.path()));
+    _putenv(("PATH=" + folder.path() + ";" + path).c_str());
+    const bool fromCurrentFolderOrPath = loads(name);
+    const bool fromRelativePath = loads(".\\" + name);
+    _putenv(("PATH=" + path).c_str());
+    fs::current_path(current);
+
+    const fs::path besideProgram =
+        Testing::TempFolder::native(DynamicLibrary::programFolder() + name);
+    fs::copy_file(logging, besideProgram, fs::copy_options::overwrite_existing);
+    const bool fromProgramFolder = loads(name);
+    std::error_code ignored;
+    fs::remove(besideProgram, ignored);
+
+    const struct {
+        const char* description;
+        bool actual, expected;
+    } cases[] = {
+        {"current folder or PATH", fromCurrentFolderOrPath, false},
+        {"a relative path names the current folder", fromRelativePath, true},
+        {"program's folder", fromProgramFolder, true},
+        {"full path", loads(TORK_LOGGING_LIBRARY_PATH), true},
+        {"System32", loads("kernel32.dll"), true},
     };
     for (const auto& row : cases) EXPECT_EQ(row.actual, row.expected) << row.description;
 }
