@@ -7,7 +7,6 @@
 #include "text/Utf.h"
 
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <cstring>
 #include <filesystem>
@@ -21,9 +20,8 @@ namespace {
 bool isFileUrl(std::string_view url) {
     constexpr std::string_view scheme = "file:";
     return url.size() >= scheme.size() &&
-           std::equal(scheme.begin(), scheme.end(), url.begin(), [](char a, char b) {
-               return a == std::tolower(static_cast<unsigned char>(b));
-           });
+           std::equal(scheme.begin(), scheme.end(), url.begin(),
+                      [](char a, char b) { return a == Ascii::lower(b); });
 }
 
 // What the plug-in takes for the extension: from the last "." of what the path is made
@@ -49,7 +47,7 @@ bool framedPlainly(std::string_view line) {
     std::size_t at = 0;
     const auto digits = [&] {
         const std::size_t from = at;
-        while (at < line.size() && line[at] >= '0' && line[at] <= '9') ++at;
+        while (at < line.size() && Ascii::isDigit(line[at])) ++at;
         return at > from;
     };
     const auto brace = [&](char c) { return at < line.size() && line[at++] == c; };
