@@ -167,7 +167,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     checkCode(text);
     checkLineCodes(text);
     checkDeclaration(text);
-    (void)parseLeadingFrameRate(text);
+    (void)parseRateLine(text);
     LineSplitter lines(text.data(), text.size());
     std::size_t count = 0;
     while (const auto line = lines.next()) {

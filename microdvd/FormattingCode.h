@@ -6,12 +6,10 @@
 
 namespace Tork {
 
-/// Only one code counts, and only at the very start of the text:
-///   "/" or "\"            → <i>text</i>
-///   "{y:ib}" (} at ≤ 5)   → style tags, later letters outermost; other letters dropped
-///   "{c:$BBGGRR}"         → <font color="#RRGGBB">text</font> ("#" for "$" too; the
-///                            six bytes must be hex digits)
-/// Anything else is copied unchanged. `out` is replaced, so one buffer can serve every line.
+/// The default reading's code: only one counts, and only at the very start of the text:
+/// "/" or "\" (italic), a style code of at most two letters ("{y:ib}") or a colour code
+/// ("{c:$BBGGRR}"), translated by addCodeTags and closed at the end of the text. Anything
+/// else is copied unchanged. `out` is replaced, so one buffer can serve every line.
 void translateFormattingCode(std::string_view text, std::string& out);
 
 }  // namespace Tork

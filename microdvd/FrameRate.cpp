@@ -1,6 +1,7 @@
 #include "microdvd/FrameRate.h"
 
 #include "microdvd/LineScanner.h"
+#include "text/Ascii.h"
 
 #include <limits>
 
@@ -56,8 +57,17 @@ FrameRateDeclaration fractionRate(std::string_view text) {
     return rate(numerator, denominator);
 }
 
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
+using Ascii::isBlank;
+using Ascii::isDigit;
+
+// Blanks, then "fps" in any case, then blanks: what may follow a rate line's number.
+bool onlyFpsAfter(std::string_view rest) {
+    while (!rest.empty() && isBlank(rest.front())) rest.remove_prefix(1);
+    if (rest.size() >= 3 && Ascii::lower(rest[0]) == 'f' && Ascii::lower(rest[1]) == 'p' &&
+        Ascii::lower(rest[2]) == 's')
+        rest.remove_prefix(3);
+    while (!rest.empty() && isBlank(rest.front())) rest.remove_prefix(1);
+    return rest.empty();
 }
 
 }  // namespace
@@ -79,7 +89,7 @@ FrameRateDeclaration parseFrameRateDeclaration(std::string_view text) {
     bool fraction = false;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
-        if (c >= '0' && c <= '9') continue;
+        if (isDigit(c)) continue;
         const bool point = c == '.' || c == ',';
         const bool bar = c == '/' || c == '\\';
         if ((!point && !bar) || separator != std::string_view::npos) return {};
@@ -95,7 +105,7 @@ FrameRateDeclaration parseFrameRateDeclaration(std::string_view text) {
     return fraction ? fractionRate(text) : decimalRate(text, separator);
 }
 
-std::optional<FrameRate> parseLeadingFrameRate(std::string_view text) {
+std::optional<FrameRate> parseRateLine(std::string_view text) {
     std::size_t length = 0;
     while (length < text.size() && isDigit(text[length])) ++length;
     if (length == 0) return std::nullopt;
@@ -104,6 +114,9 @@ std::optional<FrameRate> parseLeadingFrameRate(std::string_view text) {
         length += 2;
         while (length < text.size() && isDigit(text[length])) ++length;
     }
+    // Release notes write sizes and resolutions before the rate ("4.37GB; 23.976fps"): only
+    // a number alone is one.
+    if (!onlyFpsAfter(text.substr(length))) return std::nullopt;
     const FrameRateDeclaration number = parseFrameRateDeclaration(text.substr(0, length));
     if (number.kind != Kind::Rate) return std::nullopt;
     const FrameRate found = number.rate;

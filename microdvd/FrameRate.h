@@ -34,9 +34,9 @@ struct FrameRateDeclaration {
 /// would be 0, or whose digits or power of ten exceed 64 bits, is Unusable.
 FrameRateDeclaration parseFrameRateDeclaration(std::string_view text);
 
-/// The rate a rate line's text begins with ("25.000 movie info", "23,976"): a decimal
-/// number (point or comma) above 3 and below 200, followed by the end of the text or by
-/// anything but a digit. None when the text begins otherwise.
-std::optional<FrameRate> parseLeadingFrameRate(std::string_view text);
+/// The rate a rate line's text states: a decimal number (point or comma) above 3 and below
+/// 200, alone or followed by blanks and "fps" in any case ("25.000", "23,976 fps"). None
+/// for any other text ("25.000 movie info", "4.37GB; 23.976fps").
+std::optional<FrameRate> parseRateLine(std::string_view text);
 
 }  // namespace Tork

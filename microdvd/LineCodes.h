@@ -1,6 +1,8 @@
 // Translates the formatting codes at the start of every line of a MicroDVD entry into mark-up.
 #pragma once
 
+#include "microdvd/CodeTable.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -8,19 +10,12 @@
 namespace Tork {
 
 /// The lenient reading's codes. Each line of `text` (lines end at LF) may begin with a
-/// run of codes:
-///   "/" or "\"               → <i>
-///   "{y:i,b,u,s}"             → <i>, <b>, <u>, <s> (bold closes with </B>); other letters
-///                               are ignored
-///   "{c:$BBGGRR}" ("#" too)   → <font color="#RRGGBB">
-///   "{f:name}"                → <font face="name">, with & < > " escaped
-///   "{s:digits}"              → <font size="digits">
-///   any other "{letter:...}"  → removed
-/// A lower-case code letter (and "/") covers its line; an upper-case one its line and every
-/// later line. Tags close in the reverse order of opening at the end of their scope, so
-/// the mark-up is always well nested. The run ends at the first code that is not well
-/// formed (no closing brace, a colour that is not six hex digits, an empty name or a size
-/// that is not digits), which stays as text like everything after it. `out` is replaced.
+/// run of "/", "\" (italic) and codes of the lenient reading (addCodeTags). A lower-case
+/// code letter (and "/") covers its line; an upper-case one its line and every later line.
+/// Tags close in the reverse order of opening at the end of their scope, so the mark-up is
+/// always well nested. The run ends at the first code that is not well formed (no closing
+/// brace, a colour that is not six hex digits, an empty name or a size that is not
+/// digits), which stays as text like everything after it. `out` is replaced.
 void translateLineCodes(std::string_view text, std::string& out);
 
 /// translateLineCodes with its working memory kept from one text to the next, for a parser
@@ -31,7 +26,8 @@ public:
 
 private:
     std::string lineOpening_, laterOpening_;
-    std::vector<std::string_view> lineClosing_, laterClosing_, closingLater_;
+    ScopeTags::Closings lineClosing_, laterClosing_;
+    std::vector<std::string_view> closingLater_;
 };
 
 }  // namespace Tork

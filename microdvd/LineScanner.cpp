@@ -1,21 +1,14 @@
 #include "microdvd/LineScanner.h"
 
+#include "text/Ascii.h"
+
 #include <limits>
 
 namespace Tork {
 namespace {
 
-bool isScanSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
+using Ascii::isBlank;
+using Ascii::isDigit;
 
 std::string_view trimBlanks(std::string_view text) {
     while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
@@ -45,7 +38,7 @@ bool scanInt32(std::string_view& text, std::int32_t& value) {
         return true;
     }
     std::size_t i = 0;
-    while (i < text.size() && isScanSpace(text[i])) ++i;
+    while (i < text.size() && Ascii::isSpace(text[i])) ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
     if (i == text.size() || !isDigit(text[i])) return false;
@@ -74,7 +67,8 @@ ScannedLine scanSplitLineInFull(std::string_view line) {
         if (rest.front() != '{') return result;
         rest.remove_prefix(1);
         std::string_view afterSpace = rest;
-        while (!afterSpace.empty() && isScanSpace(afterSpace.front())) afterSpace.remove_prefix(1);
+        while (!afterSpace.empty() && Ascii::isSpace(afterSpace.front()))
+            afterSpace.remove_prefix(1);
         if (afterSpace.empty()) {
             if (result.conversions == 0) result.conversions = -1;
             return result;

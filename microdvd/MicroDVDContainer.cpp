@@ -9,6 +9,7 @@
 #include "microdvd/LineSplitter.h"
 #include "microdvd/MicroDVDParser.h"
 #include "subtitle/EntryStore.h"
+#include "text/Ascii.h"
 #include "text/FileUrl.h"
 #include "text/ParserUtilities.h"
 #include "text/UCNVLibrary.h"
@@ -16,6 +17,7 @@
 
 #include <boost/assign/list_of.hpp>
 
+#include <algorithm>
 #include <cstring>
 #include <iterator>
 #include <mutex>
@@ -45,19 +47,27 @@ std::int32_t MicroDVDContainer::queryInterface(const String& id, void** out) {
 namespace {
 
 constexpr std::int32_t kProbeBytes = 1024;
+// The lenient reading skips header lines, so its probe looks as far as detection does.
+constexpr std::int32_t kLenientProbeBytes = 64 * 1024;
 
 const String* urlOf(const Location* location) {
     return location && location->url && !location->url->empty() ? location->url : nullptr;
 }
 
-// Only these two, exactly: the extension is the URL from its last dot on, leaving out the
-// query and fragment as the path does, so the file checked is the file opened.
-bool hasSubtitleExtension(std::string_view url) {
+// Only these two, exactly by default and in any letter case leniently: the extension is the
+// URL from its last dot on, leaving out the query and fragment as the path does, so the file
+// checked is the file opened.
+bool hasSubtitleExtension(std::string_view url, MicroDVDReading reading) {
     url = withoutQueryOrFragment(url);
     const auto dot = url.rfind('.');
     if (dot == std::string_view::npos) return false;
     const std::string_view extension = url.substr(dot);
-    return extension == ".sub" || extension == ".txt";
+    const auto is = [&](std::string_view wanted) {
+        if (reading == MicroDVDReading::Default) return extension == wanted;
+        return std::equal(extension.begin(), extension.end(), wanted.begin(), wanted.end(),
+                          [](char a, char b) { return Ascii::lower(a) == b; });
+    };
+    return is(".sub") || is(".txt");
 }
 
 // The host's "FrameRate"/"Ratio" is (denominator, numerator); a zero in either is unusable.
@@ -116,7 +126,8 @@ bool MicroDVDContainer::probe(const Location* location, std::uint64_t,
         if (!url || ParserUtilities::pathFromUrl(*url, path) != Result::Ok) return false;
         const ReadingChoices choices = readingChoices(context_);
         String text;
-        if (!readText(path, context_, choices, text, kProbeBytes,
+        const bool lenient = choices.reading == MicroDVDReading::Lenient;
+        if (!readText(path, context_, choices, text, lenient ? kLenientProbeBytes : kProbeBytes,
                       ParserUtilities::ReadSize::AtMost) ||
             !showsFrames(text, choices.reading))
             return false;
@@ -135,10 +146,10 @@ std::int32_t MicroDVDContainer::open(const Location* location) {
     return orOnException(Result::Failure, [&] {
         std::lock_guard guard(lock_);
         const String* url = urlOf(location);
-        if (!url || !hasSubtitleExtension(url->text())) return Result::Failure;
+        const ReadingChoices choices = readingChoices(context_);
+        if (!url || !hasSubtitleExtension(url->text(), choices.reading)) return Result::Failure;
         String path;
         if (ParserUtilities::pathFromUrl(*url, path) != Result::Ok) return Result::Failure;
-        const ReadingChoices choices = readingChoices(context_);
         String text;
         if (!readText(path, context_, choices, text) || text.empty()) return Result::Failure;
         EntryStore entries(std::move(text));

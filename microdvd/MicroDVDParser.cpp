@@ -51,8 +51,6 @@ const char* skipReason(const LenientLine& scanned) {
         case LenientLine::Shape::Frames:
             break;
     }
-    // Shifted by an editor to before the film: it would never show.
-    if (scanned.end && *scanned.end < 0) return "its end frame is negative";
     return nullptr;
 }
 
@@ -73,13 +71,20 @@ void logSkipped(std::size_t number, const char* why) {
                               "skipped line %lu: %s", static_cast<unsigned long>(number), why);
 }
 
+// Not "skipped": the line is MicroDVD, only its entry would never show.
+void logDropped(std::size_t number, std::int32_t end) {
+    Logger::instance()->write("Container", "Tork::MicroDVDContainer::open", __LINE__,
+                              "dropped line %lu: it ends at frame %d, before the film starts",
+                              static_cast<unsigned long>(number), static_cast<int>(end));
+}
+
 // A leniently read rate line: one of the first three frame lines, from frame 0 or 1 to
-// frame 0, 1 or nothing, whose text begins with a plausible rate.
+// frame 0, 1 or nothing, whose text is a plausible rate.
 std::optional<FrameRate> rateLine(const FrameLine& line, std::size_t frameLines) {
     const auto isZeroOrOne = [](std::int32_t frame) { return frame == 0 || frame == 1; };
     if (frameLines > 3 || !isZeroOrOne(line.start) || (line.end && !isZeroOrOne(*line.end)))
         return std::nullopt;
-    return parseLeadingFrameRate(line.text);
+    return parseRateLine(line.text);
 }
 
 // Entries written "{start}{}" last until the next start, known only once all are read.
@@ -118,6 +123,12 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
         }
         ++frameLines;
         if (framed.text.empty()) continue;
+        // Shifted by an editor to before the film: read unsigned, as frames once were, it
+        // would show hundreds of hours in.
+        if (framed.end && *framed.end < 0) {
+            if (lenient) logDropped(line->number, *framed.end);
+            continue;
+        }
         if (framed.start == 1 && framed.end == 1 && framed.text.size() < kMaxDeclarationLength) {
             const FrameRateDeclaration declaration = parseFrameRateDeclaration(framed.text);
             if (declaration.kind == FrameRateDeclaration::Kind::Rate) rate = declaration.rate;
@@ -155,9 +166,8 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
             }
         }
         if (final.size() > std::min(maxEntryLength, kMaxEntryLength)) return false;
-        // A negative start is clamped leniently; by default it wraps, as frames are unsigned.
-        const std::uint32_t start =
-            rate.toMilliseconds(lenient ? std::max(framed.start, 0) : framed.start);
+        // Begun before the film: it shows from the start.
+        const std::uint32_t start = rate.toMilliseconds(std::max(framed.start, 0));
         const auto duration = static_cast<std::int32_t>(
             (framed.end ? rate.toMilliseconds(*framed.end) : start) - start);
         if (copied) {

@@ -14,15 +14,17 @@ class EntryStore;
 /// The longest text an entry can carry: a chunk's size is a signed 32-bit count.
 inline constexpr std::size_t kMaxEntryLength = std::numeric_limits<std::int32_t>::max();
 
-/// How lines are read. The lenient reading, for files from the wild, differs from the
+/// How lines are read. In both readings a start before frame 0 is frame 0 and an entry
+/// ending before frame 0 is dropped. The lenient reading, for files from the wild, differs from the
 /// default in these ways only:
 /// - a line that is not "{start}{end}text" is skipped and logged instead of failing the
 ///   file; the file fails only when no line has frame groups;
 /// - blanks may stand around the groups and the numbers, and the text is trimmed of them;
-/// - an entry ending at a negative frame is dropped (and logged); a negative start is 0;
+/// - an entry ending at a negative frame is logged when dropped;
 /// - "{start}{}text" lasts until the next later start, or 3 s after the last one;
 /// - one of the first three frame lines that starts at 0 or 1 and ends at 0, 1 or nothing
-///   may declare the rate by beginning with it ("25.000 movie info"), and is consumed;
+///   may declare the rate with a text that is the rate alone ("25.000", "23.976 fps"), and
+///   is consumed;
 /// - every line of an entry may begin with codes (translateLineCodes).
 enum class MicroDVDReading : std::uint8_t { Default, Lenient };
 

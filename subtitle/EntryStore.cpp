@@ -69,9 +69,11 @@ void EntryStore::finish() noexcept {
     const auto earlier = [](const EntryRecord& a, const EntryRecord& b) {
         return a.start < b.start;
     };
-    // Files are nearly always in time order already: checking is one pass.
+    // Files are nearly always in time order already: checking is one pass. Stable, so that
+    // entries starting together show in the file's order (without memory for its buffer,
+    // the sort works in place instead of throwing).
     if (!std::is_sorted(records_.begin(), records_.end(), earlier))
-        std::sort(records_.begin(), records_.end(), earlier);
+        std::stable_sort(records_.begin(), records_.end(), earlier);
 
     keepOnlyTexts();
 

@@ -1,6 +1,7 @@
 #include "text/FileUrl.h"
 
 #include "platform/FileUrl.h"
+#include "text/Ascii.h"
 #include "text/Utf.h"
 
 namespace Tork {
@@ -9,8 +10,7 @@ namespace {
 bool equalsIgnoringCase(std::string_view text, std::string_view lowerCase) {
     if (text.size() != lowerCase.size()) return false;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i] >= 'A' && text[i] <= 'Z' ? static_cast<char>(text[i] + 32) : text[i];
-        if (c != lowerCase[i]) return false;
+        if (Ascii::lower(text[i]) != lowerCase[i]) return false;
     }
     return true;
 }
@@ -83,9 +83,8 @@ std::string fileUrlFromPath(std::string_view absolutePath) {
     url.reserve(url.size() + absolutePath.size());
     for (const char c : absolutePath) {
         const auto byte = static_cast<unsigned char>(c);
-        const bool kept = (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
-                          (byte >= '0' && byte <= '9') || c == '-' || c == '.' || c == '_' ||
-                          c == '~' || c == '/';
+        const bool kept = Ascii::isLetter(c) || Ascii::isDigit(c) || c == '-' || c == '.' ||
+                          c == '_' || c == '~' || c == '/';
         if (kept) {
             url += c;
         } else {

@@ -348,7 +348,7 @@ TEST(EndToEnd, ProbeLooksAtTheFirstLineAndRelaysTheHost) {
 TEST(EndToEnd, ReadsLenientlyAndDetectsWhenAsked) {
     if (Testing::icuIsAStandIn()) GTEST_SKIP() << "detection needs the system's ICU";
     const std::string file =
-        "{DEFAULT}{}{Y:b}\r\n\r\n{1}{1}25.000 movie info\r{0}{25}{y:i}Za\xBF\xF3\xB3\xE6 "
+        "{DEFAULT}{}{Y:b}\r\n\r\n{1}{1}25.000 fps\r{0}{25}{y:i}Za\xBF\xF3\xB3\xE6 "
         "g\xEA\x9Cl\xB9 ja\x9F\xF1|Dobrze\njunk\n{25}{}Dzi\xEA kuj\xEA \t";
     Session asText;
     asText.context().setSetting("MicroDVD", "Lenient", std::string("true"));
@@ -362,10 +362,11 @@ TEST(EndToEnd, ReadsLenientlyAndDetectsWhenAsked) {
                             Entry{1000, 3000, "Dzię kuję"}));
     std::vector<std::string> told;
     for (const Logged& log : installation().logs())
-        if (log.function != "Tork::SubtitleParserTemplate<class "
-                            "Tork::MicroDVDContainer>::OverlayStream::readStream")
+        if (log.function !=
+            "Tork::SubtitleParserTemplate<class "
+            "Tork::MicroDVDContainer>::OverlayStream::readStream")
             told.push_back(log.text);
-    EXPECT_THAT(told, ElementsAre("Detected windows-1250, confidence 30",
+    EXPECT_THAT(told, ElementsAre("Detected windows-1250, confidence 29",
                                   "skipped line 1: no {start}{end} at its start",
                                   "got subtitle start: 0 duration: 1000 '<i>Zażółć gęślą "
                                   "jaźń</i>\nDobrze'",
@@ -373,6 +374,60 @@ TEST(EndToEnd, ReadsLenientlyAndDetectsWhenAsked) {
                                   "got subtitle start: 1000 duration: 0 'Dzię kuję'"));
     const Host::UrlLocation written("file://" + installation().files().path("l.sub"));
     EXPECT_TRUE(session.container().probe(written.get(), 0, nullptr));  // any frame line will do
+}
+
+// An entry over before the film is dropped in both readings; the lenient one says why.
+TEST(EndToEnd, SaysWhyAnEntryEndingBeforeTheFilmIsDropped) {
+    const std::string file = "{-50}{-1}gone\n{-24}{24}kept\n";
+    for (const bool lenient : {false, true}) {
+        SCOPED_TRACE(lenient);
+        installation().clearLogs();
+        Session session;
+        if (lenient) session.context().setSetting("MicroDVD", "Lenient", true);
+        EXPECT_THAT(session.readFile("d.sub", file).value_or(std::vector<Entry>{}),
+                    ElementsAre(Entry{0, 1001, "kept"}));
+        std::vector<std::string> told;
+        for (const Logged& log : installation().logs())
+            if (log.function == "Tork::MicroDVDContainer::open") told.push_back(log.text);
+        if (lenient) {
+            EXPECT_THAT(told,
+                        ElementsAre("dropped line 1: it ends at frame -1, before the film starts",
+                                    "got subtitle start: 0 duration: 1001 'kept'"));
+        } else {
+            EXPECT_THAT(told, ElementsAre("got subtitle start: 0 duration: 1001 'kept'"));
+        }
+    }
+}
+
+// Leniently, extensions in any letter case open, and the probe looks past header lines as
+// far as the open does.
+TEST(EndToEnd, LenientNamesAndProbeDepth) {
+    std::string headers;
+    for (int i = 0; headers.size() < 1400; ++i)
+        headers += "Header line " + std::to_string(i) + " of a release: notes, credits\n";
+    const struct {
+        const char* name;
+        std::string contents;
+        bool strictOpens, lenientOpens, lenientProbes;
+    } cases[] = {
+        {"a.sub", "{0}{25}Hi", true, true, true},
+        {"a.SUB", "{0}{25}Hi", false, true, true},
+        {"a.Txt", "{0}{25}Hi", false, true, true},
+        {"a.srt", "{0}{25}Hi", false, false, true},
+        {"a.subx", "{0}{25}Hi", false, false, true},
+        {"h.sub", headers + "{0}{25}Hi", false, true, true},
+        {"far.sub", std::string(70 * 1024, '\n') + "x\n{0}{25}Hi", false, true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(Session().readFile(c.name, c.contents).has_value(), c.strictOpens);
+        Session lenient;
+        lenient.context().setSetting("MicroDVD", "Lenient", true);
+        lenient.host().setAcceptFormats(true);
+        EXPECT_EQ(lenient.readFile(c.name, c.contents).has_value(), c.lenientOpens);
+        const Host::UrlLocation written(Testing::fileUrl(installation().files().path(c.name)));
+        EXPECT_EQ(lenient.container().probe(written.get(), 0, nullptr), c.lenientProbes);
+    }
 }
 
 }  // namespace

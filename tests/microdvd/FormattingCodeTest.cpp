@@ -18,6 +18,7 @@ TEST(FormattingCode, TranslatesOnlyTheLeadingCode) {
         {"{y:ib}Hi", "<b><i>Hi</i></B>"},  // later letters wrap outside earlier ones
         {"{Y:I}Hi", "<i>Hi</i>"},
         {"{y:u}Hi", "Hi"},
+        {"{y:ii}Hi", "<i><i>Hi</i></i>"},  // letters may repeat, unlike leniently
         {"{y:}Hi", "Hi"},
         {"{y:u}", ""},
         {"{y:ibu}Hi", "{y:ibu}Hi"},  // its brace is at position 6

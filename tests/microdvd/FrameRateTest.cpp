@@ -77,17 +77,26 @@ TEST(FrameRate, ConvertsFramesToMilliseconds) {
     }
 }
 
-TEST(FrameRate, LeadingRateOfARateLine) {
+// A rate line's text is the number alone; what release notes write around a rate is not.
+TEST(FrameRate, RateLineIsANumberAlone) {
     const std::pair<const char*, std::optional<FrameRate>> cases[] = {
-        {"23,976 movie info", FrameRate{23976, 1000}},
+        {"25.000", FrameRate{25000, 1000}},
+        {"23,976", FrameRate{23976, 1000}},
+        {"23.976 fps", FrameRate{23976, 1000}},
+        {"29.97FPS \t", FrameRate{2997, 100}},
         {"3.5fps", FrameRate{35, 10}},
+        {"25.000 movie info: XVID 25.0fps", std::nullopt},
+        {"4.37GB; 1280x704; 23.976fps.", std::nullopt},
+        {"25 fps.", std::nullopt},
+        {"25.", std::nullopt},
+        {"fps", std::nullopt},
         {"3", std::nullopt},  // the bounds are excluded
         {"200", std::nullopt},
         {"25.00000000000000000000001", std::nullopt},  // beyond 64 bits
     };
     for (const auto& [text, rate] : cases) {
         SCOPED_TRACE(text);
-        EXPECT_EQ(parseLeadingFrameRate(text), rate);
+        EXPECT_EQ(parseRateLine(text), rate);
     }
 }
 

@@ -157,15 +157,24 @@ TEST(ParseMicroDVD, LenientReading) {
          "  { 0 } { 25 }  Hello  \n{ 1 } { 1 }  50   \n{50}{100}x",
          {{{0, 1000, "Hello"}, {1000, 1000, "x"}}},
          -1},
-        {"negative frames", "{-35}{23}a\n{-50}{-1}b", {{{0, 920, "a"}}}, 2},
+        {"negative frames",
+         "{-35}{23}a\n{-50}{-1}b\n{-10}{}c\n{25}{50}d",
+         {{{0, 920, "a"}, {0, 1000, "c"}, {1000, 1000, "d"}}},
+         -1},
         {"open ends",
          "{100}{}a\n{150}{}b\n{125}{140}c\n{150}{175}d",
          {{{4000, 1000, "a"}, {6000, 3000, "b"}, {5000, 600, "c"}, {6000, 1000, "d"}}},
          -1},
         {"rate lines",
-         "{1}{1}25.000 movie info: XVID 25.0fps\n{0}{0}50\n{1}{}10\n{50}{100}x",
+         "{1}{1}23.976 fps\n{0}{0}50\n{1}{}10\n{50}{100}x",
          {{{5000, 5000, "x"}}},
          -1},
+        {"a rate line's text is the number alone",
+         "{1}{1}4.37GB; 1280x704; 23.976fps.\n{0}{0}25.000 movie info\n{50}{100}x",
+         {{{40, 0, "4.37GB; 1280x704; 23.976fps."},
+           {0, 0, "25.000 movie info"},
+           {2000, 2000, "x"}}},
+         3},
         {"rate lines only among the first three frame lines, from 0 or 1 to 0, 1 or nothing, "
          "above 3 and below 200",
          "j\n{0}{1}a\n{2}{2}50\n{0}{2}50\n{0}{0}50\n{0}{0}2",
@@ -180,6 +189,52 @@ TEST(ParseMicroDVD, LenientReading) {
         EXPECT_EQ(lenient.entries, c.lenient.value_or(std::vector<Entry>{}));
         const Parsed strict = parse(c.text, {25, 1});
         EXPECT_EQ(strict.ok ? static_cast<int>(strict.entries.size()) : -1, c.strict);
+    }
+}
+
+// Files shifted by an editor hold frames before 0; read unsigned they would show hundreds of
+// hours in. Both readings alike, at 25 frames per second.
+TEST(ParseMicroDVD, NegativeFramesInEveryReading) {
+    const std::pair<const char*, std::vector<Entry>> cases[] = {
+        {"{-35}{23}a", {{0, 920, "a"}}},  // begun before the film: shown from its start
+        {"{-5}{0}a", {{0, 0, "a"}}},
+        {"{-2147483648}{25}a", {{0, 1000, "a"}}},
+        {"{-50}{-1}a", {}},  // over before the film: dropped
+        {"{10}{-1}a", {}},
+        {"{0}{-2147483648}a", {}},
+        {"{-50}{-1}a\n{25}{50}b", {{1000, 1000, "b"}}},
+        {"{1}{1}25\n{-25}{25}a", {{0, 1000, "a"}}},
+    };
+    for (const MicroDVDReading reading : {MicroDVDReading::Default, MicroDVDReading::Lenient}) {
+        for (const auto& [text, entries] : cases) {
+            SCOPED_TRACE(text);
+            const Parsed parsed = parse(text, {25, 1}, reading);
+            EXPECT_TRUE(parsed.ok);
+            EXPECT_EQ(parsed.entries, entries);
+        }
+    }
+}
+
+// Entries that start together keep the file's order, however unsorted the file is.
+TEST(ParseMicroDVD, EqualStartsKeepTheFilesOrder) {
+    std::string file;
+    for (int i = 0; i < 64; ++i) {
+        const int frame = (63 - i) / 8 * 25;  // eight groups of eight, the groups descending
+        file += "{" + std::to_string(frame) + "}{" + std::to_string(frame + 25) + "}" +
+                std::to_string(i) + "\n";
+    }
+    EntryStore store{String(file)};
+    ASSERT_TRUE(parseMicroDVD(store, {25, 1}));
+    store.finish();
+    const auto records = store.records();
+    ASSERT_EQ(records.size(), 64u);
+    for (std::size_t i = 1; i < records.size(); ++i) {
+        SCOPED_TRACE(i);
+        ASSERT_LE(records[i - 1].start, records[i].start);
+        if (records[i - 1].start == records[i].start) {
+            EXPECT_LT(std::stoi(std::string(store.text(records[i - 1]))),
+                      std::stoi(std::string(store.text(records[i]))));
+        }
     }
 }
 

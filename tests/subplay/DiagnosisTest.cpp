@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <future>
+#include <tuple>
 
 namespace Tork::Subplay {
 namespace {
@@ -67,6 +68,34 @@ TEST(Diagnosis, ThePluginsLogNamesTheFailure) {
         SCOPED_TRACE(row.lines);
         EXPECT_EQ(reasonFromPluginLog(std::string(head) + std::string(row.lines) + "\n"),
                   row.reason);
+    }
+}
+
+// An entry dropped for its end is told apart from a line without frame groups.
+TEST(Diagnosis, SkippedAndDroppedLinesAreToldApart) {
+    const std::string head = "2026-01-01T00:00:00Z [Container] f:1: ";
+    const WorkedAround found =
+        workedAroundInPluginLog(head + "skipped line 1: no {start}{end} at its start\n" + head +
+                                "dropped line 3: it ends at frame -1, before the film starts\n");
+    EXPECT_EQ(readingWarnings(found, false, "a.sub"),
+              "subplay: a.sub: skipped 1 line without {start}{end}: 1\n"
+              "subplay: a.sub: dropped 1 line ending before frame 0: 3\n");
+}
+
+// The lenient reading takes extensions in any letter case; the default only lower case.
+TEST(Diagnosis, ExtensionsByReading) {
+    const std::tuple<const char*, bool, const char*> cases[] = {
+        {"file:///nonexistent/a.SUB", true, "no such file"},
+        {"file:///nonexistent/a.Txt", true, "no such file"},
+        {"file:///nonexistent/a.SUB", false,
+         "the MicroDVD plug-in opens only names ending in .sub or .txt (lower case with "
+         "--strict)"},
+        {"file:///nonexistent/a.srt", true,
+         "the MicroDVD plug-in opens only names ending in .sub or .txt"},
+    };
+    for (const auto& [url, lenient, reason] : cases) {
+        SCOPED_TRACE(url);
+        EXPECT_EQ(explainFailure({url, false, std::nullopt, "", lenient}, Attempt::Open), reason);
     }
 }
 

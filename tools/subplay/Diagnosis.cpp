@@ -1,12 +1,12 @@
 #include "tools/subplay/Diagnosis.h"
 
 #include "platform/FileHandle.h"
+#include "text/Ascii.h"
 #include "text/FileUrl.h"
 #include "text/UCNVLibrary.h"
 #include "text/Utf.h"
 
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <cstring>
 #include <filesystem>
@@ -20,9 +20,8 @@ namespace {
 bool isFileUrl(std::string_view url) {
     constexpr std::string_view scheme = "file:";
     return url.size() >= scheme.size() &&
-           std::equal(scheme.begin(), scheme.end(), url.begin(), [](char a, char b) {
-               return a == std::tolower(static_cast<unsigned char>(b));
-           });
+           std::equal(scheme.begin(), scheme.end(), url.begin(),
+                      [](char a, char b) { return a == Ascii::lower(b); });
 }
 
 // What the plug-in takes for the extension: from the last "." of what the path is made
@@ -48,7 +47,7 @@ bool framedPlainly(std::string_view line) {
     std::size_t at = 0;
     const auto digits = [&] {
         const std::size_t from = at;
-        while (at < line.size() && line[at] >= '0' && line[at] <= '9') ++at;
+        while (at < line.size() && Ascii::isDigit(line[at])) ++at;
         return at > from;
     };
     const auto brace = [&](char c) { return at < line.size() && line[at++] == c; };
@@ -127,6 +126,9 @@ WorkedAround workedAroundInPluginLog(std::string_view lines) {
         if (const long long number = numberAfter(line, "skipped line "); number > 0) {
             found.skippedLines.push_back(static_cast<std::size_t>(number));
         }
+        if (const long long number = numberAfter(line, "dropped line "); number > 0) {
+            found.droppedLines.push_back(static_cast<std::size_t>(number));
+        }
         // "Detected NAME, confidence N" or "..., confidence N, read as NAME"
         for (const std::string_view prefix : {"Detected ", ", read as "}) {
             const auto at = line.find(prefix);
@@ -141,16 +143,21 @@ WorkedAround workedAroundInPluginLog(std::string_view lines) {
 std::string readingWarnings(const WorkedAround& workedAround, bool replaced,
                             const std::string& shown) {
     std::string warnings;
-    if (const auto& lines = workedAround.skippedLines; !lines.empty()) {
+    const auto tell = [&](const std::vector<std::size_t>& lines, std::string_view what,
+                          std::string_view why) {
+        if (lines.empty()) return;
         constexpr std::size_t kShown = 5;
-        warnings += "subplay: " + shown + ": skipped " + std::to_string(lines.size()) +
-                    (lines.size() == 1 ? " line" : " lines") + " without {start}{end}: ";
+        warnings += "subplay: " + shown + ": " + std::string(what) + " " +
+                    std::to_string(lines.size()) + (lines.size() == 1 ? " line" : " lines") +
+                    std::string(why) + ": ";
         for (std::size_t i = 0; i < std::min(lines.size(), kShown); ++i)
             warnings += (i ? ", " : "") + std::to_string(lines[i]);
         if (lines.size() > kShown)
             warnings += " and " + std::to_string(lines.size() - kShown) + " more";
         warnings += '\n';
-    }
+    };
+    tell(workedAround.skippedLines, "skipped", " without {start}{end}");
+    tell(workedAround.droppedLines, "dropped", " ending before frame 0");
     if (replaced) {
         warnings += "subplay: " + shown +
                     ": some bytes are not UTF-8 and show as U+FFFD; name the encoding with "
@@ -164,8 +171,16 @@ std::string explainFailure(const FailureContext& context, Attempt attempt) {
     if (!isFileUrl(url)) return "not a file: URL";
     if (attempt == Attempt::Open) {
         const std::string_view extension = urlExtension(url);
-        if (extension != ".sub" && extension != ".txt") {
-            return "the MicroDVD plug-in opens only names ending in .sub or .txt (lower case)";
+        const auto is = [&](std::string_view wanted) {
+            if (!context.lenient) return extension == wanted;
+            return std::equal(extension.begin(), extension.end(), wanted.begin(), wanted.end(),
+                              [](char a, char b) { return Ascii::lower(a) == b; });
+        };
+        if (!is(".sub") && !is(".txt")) {
+            return context.lenient
+                       ? "the MicroDVD plug-in opens only names ending in .sub or .txt"
+                       : "the MicroDVD plug-in opens only names ending in .sub or .txt (lower "
+                         "case with --strict)";
         }
     }
     const auto path = filePathFromUrl(url);

@@ -17,6 +17,7 @@ struct FailureContext {
     bool probeAccepted = false;           // the probe liked the first line
     std::optional<std::string> encoding;  // the host's converter name
     std::string pluginLog;                // the plug-in's log lines of a failed open
+    bool lenient = false;                 // the host asked for the lenient reading
 };
 
 /// What the plug-in's own log lines of a failed open say went wrong: the file could not be
@@ -27,6 +28,7 @@ std::optional<std::string> reasonFromPluginLog(std::string_view lines);
 /// What the plug-in's log lines of an open say it worked around.
 struct WorkedAround {
     std::vector<std::size_t> skippedLines;        // by the lenient reading, 1-based
+    std::vector<std::size_t> droppedLines;        // ending before frame 0, 1-based
     std::optional<std::string> detectedEncoding;  // what detection had the file read as
 };
 WorkedAround workedAroundInPluginLog(std::string_view lines);
@@ -41,8 +43,9 @@ bool hasLineForLenience(std::string_view bytes);
 std::string regularFileBytes(const std::string& path);
 
 /// The warnings about the file `shown`, one "subplay: " line each: how many lines were
-/// skipped, with the first few numbers, and, when `replaced`, that U+FFFD stands in for
-/// bytes (with a hint at --encoding). Empty when there is nothing to tell.
+/// skipped and how many entries dropped, with the first few line numbers, and, when `replaced`,
+/// that U+FFFD stands in for bytes (with a hint at --encoding). Empty when there is nothing to
+/// tell.
 std::string readingWarnings(const WorkedAround& workedAround, bool replaced,
                             const std::string& shown);
 

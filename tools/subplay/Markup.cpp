@@ -1,5 +1,7 @@
 #include "tools/subplay/Markup.h"
 
+#include "text/Ascii.h"
+
 #include <algorithm>
 #include <array>
 #include <optional>
@@ -11,18 +13,10 @@ namespace {
 
 using Style = MarkupSpan::Style;
 
-char asciiLower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool isHexDigit(char c) {
-    return (c >= '0' && c <= '9') || (asciiLower(c) >= 'a' && asciiLower(c) <= 'f');
-}
-
 bool matchesNoCase(std::string_view text, std::size_t at, std::string_view pattern) {
     if (text.size() - at < pattern.size()) return false;
     for (std::size_t i = 0; i < pattern.size(); ++i) {
-        if (asciiLower(text[at + i]) != pattern[i]) return false;
+        if (Ascii::lower(text[at + i]) != pattern[i]) return false;
     }
     return true;
 }
@@ -45,7 +39,7 @@ std::optional<Tag> fontAt(std::string_view text, std::size_t at) {
     if (matchesNoCase(text, at, colourHead) && text.size() - at >= colourLength &&
         text.substr(at + colourHead.size() + 6, 2) == "\">") {
         std::string_view colour = text.substr(at + colourHead.size(), 6);
-        if (!std::all_of(colour.begin(), colour.end(), isHexDigit)) colour = {};
+        if (!std::all_of(colour.begin(), colour.end(), Ascii::isHexDigit)) colour = {};
         return Tag{true, {Style::Font, colour, {}, {}}, colourLength};
     }
     constexpr std::string_view head = "<font ";

@@ -303,8 +303,8 @@ std::string shortUsageText() {
 std::string usageText() {
     return "Usage: subplay [OPTIONS] [FILE|URL|-]...\n"
            "Plays or converts MicroDVD subtitle files through the MicroDVD plug-in, loaded as a\n"
-           "player loads it. The plug-in opens only names ending in .sub or .txt (lower case);\n"
-           "with no FILE, or -, subplay reads standard input.\n"
+           "player loads it. The plug-in opens only names ending in .sub or .txt (with\n"
+           "--strict in lower case only); with no FILE, or -, subplay reads standard input.\n"
            "\n"
            "  --format FMT        print every entry as json, srt, vtt, text or sub (MicroDVD\n"
            "                      in UTF-8), then exit (default: the extension of -o FILE;\n"

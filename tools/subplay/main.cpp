@@ -222,7 +222,7 @@ int runOne(const Options& options, const Host::PluginLibrary& library,
 
     // A player probes before it opens; the answer also says which line the plug-in disliked.
     const bool recognised = session.probe(url);
-    FailureContext context{url, recognised, options.encoding, {}};
+    FailureContext context{url, recognised, options.encoding, {}, settings.lenient};
     if (options.mode == Mode::Probe) {
         if (recognised) return exitSuccess;
         return fail(shown +
