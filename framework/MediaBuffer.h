@@ -99,9 +99,9 @@ public:
 MediaBufferAllocator& handedOutChunkAllocator();
 
 /// A chunk of handedOutChunkAllocator() with its own copy of the `length` bytes at `text`:
-/// capacity and size `length`, times 0, no block when `length` is 0. The chunk and the copy
-/// share one allocation, which release() frees as it frees any chunk. Throws std::bad_alloc
-/// when memory runs out.
+/// capacity and size `length`, times 0, no block when `length` is 0. The copy is a block of
+/// its own from new[], so a host may take it over (lockData, then setData(nullptr, 0) before
+/// release) and free it with delete[]. Throws std::bad_alloc when memory runs out.
 MediaChunk* handOutCopy(const void* text, std::int32_t length);
 
 }  // namespace Tork
