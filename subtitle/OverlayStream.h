@@ -143,6 +143,8 @@ bool SubtitleParserTemplate<Format>::OverlayStream::getInfo(String* name, String
         copy(name, name_);
         copy(language, language_);
         copy(region, region_);
+    } catch (const ThreadCancellation&) {
+        throw;
     } catch (...) {
         // Out of memory: report what was copied before.
     }
