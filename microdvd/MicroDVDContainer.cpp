@@ -5,6 +5,7 @@
 #include "framework/OrOnException.h"
 #include "framework/PluginHost.h"
 #include "framework/Setting.h"
+#include "framework/StreamFormat.h"
 #include "microdvd/LineScanner.h"
 #include "microdvd/LineSplitter.h"
 #include "microdvd/MicroDVDParser.h"
@@ -25,7 +26,8 @@
 
 namespace Tork {
 
-MicroDVDContainer::MicroDVDContainer(PluginHost* host) : Plugin(host) {
+MicroDVDContainer::MicroDVDContainer(PluginHost* host)
+    : Plugin(host), SubtitleContainer("Tork::MicroDVDContainer") {
     const std::vector<std::pair<String, std::int32_t>> types =
         boost::assign::list_of<std::pair<String, std::int32_t>>(String("text/x-sub"), 1)(
             String("text/plain"), 1);
