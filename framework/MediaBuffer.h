@@ -41,7 +41,8 @@ private:
     String info_;
 };
 
-/// One block of UTF-8 text with its time. Exactly one owner, who ends it with release().
+/// One block of UTF-8 text with its time. Exactly one owner, who ends it with release(),
+/// which runs the plug-in's code: release every chunk before unloading the plug-in's library.
 class MediaChunk : public MediaBuffer {
 public:
     explicit MediaChunk(MediaBufferAllocator* allocator) : allocator_(allocator) {}

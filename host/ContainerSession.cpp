@@ -57,6 +57,7 @@ std::vector<Entry> readDue(StreamInterface& stream) {
 
 ContainerSession::ContainerSession(const PluginLibrary& library)
     : ContainerSession([&library](PluginHost* host) { return library.create(host); }) {
+    library_ = library.keepLoaded();
     if (!library.loaded()) error_ = library.error();
 }
 
@@ -137,6 +138,17 @@ StreamInterface* ContainerSession::openStream(const std::string& url) {
     if (open(url) != OpenOutcome::Opened) return nullptr;
     stream_->setClock(&clock_);
     return stream_;
+}
+
+ReadOutcome ContainerSession::readChunk(OwnedChunk& chunk) {
+    if (!stream_) {
+        chunk.reset();
+        return ReadOutcome::End;
+    }
+    OwnedChunk read(nullptr, ChunkRelease(library_));
+    const ReadOutcome outcome = Host::readChunk(*stream_, read);
+    chunk = std::move(read);
+    return outcome;
 }
 
 std::optional<std::vector<Entry>> ContainerSession::read(const std::string& url) {

@@ -35,8 +35,16 @@ struct Entry {
 };
 std::ostream& operator<<(std::ostream& out, const Entry& entry);
 
-struct ChunkRelease {
+/// Ends a chunk with its release(). One made with a share of the plug-in's library keeps
+/// the library loaded until then: a chunk's release runs the plug-in's code.
+class ChunkRelease {
+public:
+    ChunkRelease() = default;
+    explicit ChunkRelease(std::shared_ptr<const void> library) : library_(std::move(library)) {}
     void operator()(MediaChunk* chunk) const;
+
+private:
+    std::shared_ptr<const void> library_;
 };
 /// A chunk the host holds; released when the owner goes.
 using OwnedChunk = std::unique_ptr<MediaChunk, ChunkRelease>;
@@ -44,7 +52,8 @@ using OwnedChunk = std::unique_ptr<MediaChunk, ChunkRelease>;
 enum class ReadOutcome { Entry, NotYet, End };
 
 /// One readStream call. End also when the stream answers a failure; a chunk comes only with
-/// Entry.
+/// Entry, and keeps the ChunkRelease `chunk` had. For the stream of a loaded library use
+/// ContainerSession::readChunk, whose chunks keep the library loaded.
 ReadOutcome readChunk(StreamInterface& stream, OwnedChunk& chunk);
 /// The chunk's time and text: its size bytes, at most its capacity.
 Entry entryOf(MediaChunk& chunk);
@@ -61,7 +70,8 @@ public:
     /// Makes the component, given the host it reports to; answers null when it cannot.
     using Factory = std::function<Plugin*(PluginHost*)>;
 
-    /// A component of the loaded `library`, which must stay loaded while the session lives.
+    /// A component of the loaded `library`; the session and the chunks it hands out keep
+    /// the library loaded.
     explicit ContainerSession(const PluginLibrary& library);
     /// A component the host makes itself, holding one reference the session takes over.
     explicit ContainerSession(const Factory& make);
@@ -94,6 +104,9 @@ public:
 
     /// open() with the session's clock attached to the stream: the stream, or null.
     StreamInterface* openStream(const std::string& url);
+    /// One readChunk() on the selected stream (End without one); the chunk keeps the
+    /// plug-in's library loaded until it is released, after the session too.
+    ReadOutcome readChunk(OwnedChunk& chunk);
     /// Opens `url` and reads it whole at the latest clock time; nothing when it fails.
     std::optional<std::vector<Entry>> read(const std::string& url);
 
@@ -103,6 +116,7 @@ public:
     void release();
 
 private:
+    std::shared_ptr<const void> library_;  // first in, last out: the component's code
     RecordingPluginHost host_;
     SettingsContext context_;
     ManualClock clock_;
