@@ -6,6 +6,7 @@
 #include "host/PluginLibrary.h"
 #include "host/RecordingPluginHost.h"
 #include "host/SettingsContext.h"
+#include "host/UrlLocation.h"
 
 #include <cstdint>
 #include <functional>
@@ -90,12 +91,14 @@ public:
     RecordingPluginHost& host() { return host_; }
     ManualClock& clock() { return clock_; }
 
-    /// The container's probe of `url`; false also when the session is not ready.
-    bool probe(const std::string& url, std::vector<StreamFormat>* formats = nullptr);
+    /// The container's probe of `file`; false also when the session is not ready.
+    bool probe(const FileLocation& file, std::vector<StreamFormat>* formats = nullptr);
 
     enum class OpenOutcome { Opened, Refused, NoStream };
-    /// Opens `url`, then selectProgram(). Refused when the container's open fails.
-    OpenOutcome open(const std::string& url);
+    /// Opens `file` (a FilePath or a FileUrl), then selectProgram(). Refused, with error()
+    /// saying why as far as the host can tell (no such file, not a file: URL), when the
+    /// container's open fails.
+    OpenOutcome open(const FileLocation& file);
     /// Lists the programs, selects the first and takes the stream the container selected.
     /// NoStream, with error() saying which step failed, when any does.
     OpenOutcome selectProgram();
@@ -103,12 +106,13 @@ public:
     StreamInterface* stream() const { return stream_; }
 
     /// open() with the session's clock attached to the stream: the stream, or null.
-    StreamInterface* openStream(const std::string& url);
+    StreamInterface* openStream(const FileLocation& file);
     /// One readChunk() on the selected stream (End without one); the chunk keeps the
     /// plug-in's library loaded until it is released, after the session too.
     ReadOutcome readChunk(OwnedChunk& chunk);
-    /// Opens `url` and reads it whole at the latest clock time; nothing when it fails.
-    std::optional<std::vector<Entry>> read(const std::string& url);
+    /// Opens `file` and reads it whole at the latest clock time; nothing, with error()
+    /// saying why, when it fails.
+    std::optional<std::vector<Entry>> read(const FileLocation& file);
 
     /// close(flag) on the container; an opened session is closed at the end otherwise.
     std::int32_t close(bool flag = false);
