@@ -17,6 +17,14 @@
 #include <string>
 #include <thread>
 
+#if defined(__SANITIZE_ADDRESS__)
+#define TORK_UNDER_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TORK_UNDER_ASAN 1
+#endif
+#endif
+
 namespace Tork {
 namespace {
 
@@ -55,6 +63,11 @@ void* openOnHostThread(void* argument) {
 class CancelledInOpen : public testing::TestWithParam<const char*> {};
 
 TEST_P(CancelledInOpen, TheThreadEndsAndTheProcessGoesOn) {
+#ifdef TORK_UNDER_ASAN
+    // AddressSanitizer's own stack bookkeeping fails a check when a cancelled thread
+    // unwinds (asan_thread.cpp, kCurrentStackFrameMagic), whatever the code does.
+    GTEST_SKIP() << "AddressSanitizer cannot follow a cancelled thread's unwinding";
+#endif
     const auto& library = Host::PluginLibrary::kept(TORK_PLUGIN_PATH);
     ASSERT_TRUE(library.loaded()) << library.error();
     Host::RecordingPluginHost host;
