@@ -17,11 +17,11 @@
 #include <string>
 #include <thread>
 
-#if defined(__SANITIZE_ADDRESS__)
-#define TORK_UNDER_ASAN 1
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define TORK_UNDER_SANITIZER 1
 #elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define TORK_UNDER_ASAN 1
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define TORK_UNDER_SANITIZER 1
 #endif
 #endif
 
@@ -63,10 +63,11 @@ void* openOnHostThread(void* argument) {
 class CancelledInOpen : public testing::TestWithParam<const char*> {};
 
 TEST_P(CancelledInOpen, TheThreadEndsAndTheProcessGoesOn) {
-#ifdef TORK_UNDER_ASAN
-    // AddressSanitizer's own stack bookkeeping fails a check when a cancelled thread
-    // unwinds (asan_thread.cpp, kCurrentStackFrameMagic), whatever the code does.
-    GTEST_SKIP() << "AddressSanitizer cannot follow a cancelled thread's unwinding";
+#ifdef TORK_UNDER_SANITIZER
+    // The sanitizers lose track of a thread cancelled inside one of their interceptors:
+    // AddressSanitizer fails its own stack check (asan_thread.cpp, kCurrentStackFrameMagic)
+    // and ThreadSanitizer misses the unlock made while it unwinds.
+    GTEST_SKIP() << "the sanitizers cannot follow a cancelled thread's unwinding";
 #endif
     const auto& library = Host::PluginLibrary::kept(TORK_PLUGIN_PATH);
     ASSERT_TRUE(library.loaded()) << library.error();
