@@ -93,12 +93,13 @@ enum class Reading { Default, LenientAndDetect };
 Opened openOnce(const std::string& url, Reading reading) {
     auto session = std::make_unique<Tork::Host::ContainerSession>(
         [](Tork::PluginHost* host) { return new Tork::MicroDVDContainer(host); });
-    session->context().setSetting("CodePage", "OverrideEmbedded", false);
+    session->context().set(Tork::Host::Settings::overrideEmbeddedSignature(false));
     if (reading == Reading::LenientAndDetect) {
-        session->context().setSetting("MicroDVD", "Lenient", true);
-        session->context().setSetting("CodePage", "Detect", true);
+        session->context().set(Tork::Host::Settings::lenientReading(true));
+        session->context().set(Tork::Host::Settings::detectEncoding(true));
     }
-    const bool ok = session->open(url) == Tork::Host::ContainerSession::OpenOutcome::Opened;
+    const bool ok = session->open(Tork::Host::FileUrl(url)) ==
+                    Tork::Host::ContainerSession::OpenOutcome::Opened;
     return {std::move(session), ok};
 }
 

@@ -2,7 +2,7 @@
 #include "framework/MediaBuffer.h"
 #include "host/ManualClock.h"
 #include "host/SettingsContext.h"
-#include "subtitle/SubtitleParserTemplate.h"
+#include "subtitle/SubtitleContainer.h"
 #include "tests/subtitle/TestContainer.h"
 
 #include <benchmark/benchmark.h>

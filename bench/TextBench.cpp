@@ -43,7 +43,7 @@ private:
 void readFile(benchmark::State& state, const std::string& contents, const char* codePage) {
     const TempFile file(contents);
     Host::SettingsContext settings;
-    if (codePage) settings.setSetting("CodePage", "Name", std::string(codePage));
+    if (codePage) settings.set(Host::Settings::codePageName(std::string(codePage)));
     const String path(file.path());
     for (auto _ : state) {
         String out;

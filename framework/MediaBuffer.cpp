@@ -1,50 +1,9 @@
 #include "framework/MediaBuffer.h"
 
 #include <cstring>
-#include <new>
-#include <typeinfo>
-#include <utility>
+#include <memory>
 
 namespace Tork {
-namespace {
-
-// A chunk with its text right behind it, in the one block: one allocation per chunk
-// instead of two.
-class TextChunk final : public MediaChunk {
-public:
-    using MediaChunk::MediaChunk;
-
-    static void operator delete(void* block) noexcept { ::operator delete(block); }
-
-    static MediaChunk* make(MediaBufferAllocator* allocator, const void* text,
-                            std::int32_t length) {
-        const auto bytes = static_cast<std::size_t>(length);
-        void* block = ::operator new(sizeof(TextChunk) + bytes);
-        TextChunk* chunk = nullptr;
-        try {
-            chunk = ::new (block) TextChunk(allocator);
-        } catch (...) {
-            ::operator delete(block);
-            throw;
-        }
-        if (length > 0) {
-            std::memcpy(chunk->text(), text, bytes);
-            chunk->setData(chunk->text(), length);
-            chunk->sizeField() = length;
-        }
-        return chunk;
-    }
-
-    unsigned char* text() noexcept { return reinterpret_cast<unsigned char*>(this + 1); }
-};
-
-// Whether `data` is the text a TextChunk carries in its own block, which is not freed apart.
-bool isOwnText(MediaBuffer* buffer, const unsigned char* data) {
-    return typeid(*buffer) == typeid(TextChunk) && data == static_cast<TextChunk*>(buffer)->text();
-}
-
-}  // namespace
-
 MediaBuffer::~MediaBuffer() {
     lock_.lock();
     lock_.unlock();
@@ -92,8 +51,7 @@ bool IBufferAllocator::configure(String) {
 void MediaBufferAllocator::release(MediaBuffer* buffer) {
     if (!buffer) return;
     if (buffer->getCapacity() != 0) {
-        unsigned char* data = buffer->lockData();
-        if (!isOwnText(buffer, data)) delete[] data;  // a host may have set its own
+        delete[] buffer->lockData();
         buffer->unlockData();
     }
     delete buffer;
@@ -114,7 +72,17 @@ MediaBufferAllocator& handedOutChunkAllocator() {
 }
 
 MediaChunk* handOutCopy(const void* text, std::int32_t length) {
-    return TextChunk::make(&handedOutChunkAllocator(), text, length);
+    // A block of its own, apart from the chunk: a host may take it over with setData and
+    // free it itself after release.
+    std::unique_ptr<unsigned char[]> copy;
+    if (length > 0) {
+        copy.reset(new unsigned char[static_cast<std::size_t>(length)]);
+        std::memcpy(copy.get(), text, static_cast<std::size_t>(length));
+    }
+    MediaChunk* chunk = handedOutChunkAllocator().create(copy.get(), length);
+    copy.release();
+    chunk->sizeField() = length;
+    return chunk;
 }
 
 }  // namespace Tork

@@ -41,7 +41,8 @@ private:
     String info_;
 };
 
-/// One block of UTF-8 text with its time. Exactly one owner, who ends it with release().
+/// One block of UTF-8 text with its time. Exactly one owner, who ends it with release(),
+/// which runs the plug-in's code: release every chunk before unloading the plug-in's library.
 class MediaChunk : public MediaBuffer {
 public:
     explicit MediaChunk(MediaBufferAllocator* allocator) : allocator_(allocator) {}
@@ -99,9 +100,9 @@ public:
 MediaBufferAllocator& handedOutChunkAllocator();
 
 /// A chunk of handedOutChunkAllocator() with its own copy of the `length` bytes at `text`:
-/// capacity and size `length`, times 0, no block when `length` is 0. The chunk and the copy
-/// share one allocation, which release() frees as it frees any chunk. Throws std::bad_alloc
-/// when memory runs out.
+/// capacity and size `length`, times 0, no block when `length` is 0. The copy is a block of
+/// its own from new[], so a host may take it over (lockData, then setData(nullptr, 0) before
+/// release) and free it with delete[]. Throws std::bad_alloc when memory runs out.
 MediaChunk* handOutCopy(const void* text, std::int32_t length);
 
 }  // namespace Tork

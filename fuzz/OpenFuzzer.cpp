@@ -71,15 +71,15 @@ Choices choose(const std::uint8_t* bytes) {
 
 void configure(SettingsContext& context, const Choices& choices) {
     if (choices.overrideEmbedded == 1 || choices.overrideEmbedded == 2)
-        context.setSetting("CodePage", "OverrideEmbedded", choices.overrideEmbedded == 2);
+        context.set(Host::Settings::overrideEmbeddedSignature(choices.overrideEmbedded == 2));
     if (choices.overrideEmbedded == 3)
-        context.setSetting("CodePage", "OverrideEmbedded", std::string("yes"));
-    if (choices.codePage) context.setSetting("CodePage", "Name", std::string(choices.codePage));
-    if (choices.rateAnswer < 2) context.setSetting("FrameRate", "Ratio", choices.ratio);
-    if (choices.rateAnswer == 2) context.setSetting("FrameRate", "Ratio", std::string("25"));
+        context.setAnyAnswer("CodePage", "OverrideEmbedded", std::string("yes"));
+    if (choices.codePage) context.set(Host::Settings::codePageName(std::string(choices.codePage)));
+    if (choices.rateAnswer < 2) context.setAnyAnswer("FrameRate", "Ratio", choices.ratio);
+    if (choices.rateAnswer == 2) context.setAnyAnswer("FrameRate", "Ratio", std::string("25"));
     if (choices.lenientAndDetect) {
-        context.setSetting("MicroDVD", "Lenient", true);
-        context.setSetting("CodePage", "Detect", true);
+        context.set(Host::Settings::lenientReading(true));
+        context.set(Host::Settings::detectEncoding(true));
     }
 }
 
@@ -166,13 +166,13 @@ void run(const Choices& choices, std::string_view file) {
     configure(session.context(), choices);
 
     std::vector<StreamFormat> formats;
-    const bool probed = session.probe(url, &formats);
+    const bool probed = session.probe(Host::FileUrl(url), &formats);
     FUZZ_CHECK(!probed || choices.hostAccepts);
     FUZZ_CHECK(formats.size() <= (choices.hostAccepts ? 0u : 1u));
 
     int opened = 0;
     for (int i = 0; i < (choices.openTwice ? 2 : 1); ++i) {
-        const Session::OpenOutcome outcome = session.open(url);
+        const Session::OpenOutcome outcome = session.open(Host::FileUrl(url));
         FUZZ_CHECK(outcome != Session::OpenOutcome::NoStream);
         if (outcome == Session::OpenOutcome::Opened) ++opened;
     }

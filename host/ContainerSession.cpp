@@ -57,6 +57,7 @@ std::vector<Entry> readDue(StreamInterface& stream) {
 
 ContainerSession::ContainerSession(const PluginLibrary& library)
     : ContainerSession([&library](PluginHost* host) { return library.create(host); }) {
+    library_ = library.keepLoaded();
     if (!library.loaded()) error_ = library.error();
 }
 
@@ -87,17 +88,18 @@ void ContainerSession::release() {
     stream_ = nullptr;
 }
 
-bool ContainerSession::probe(const std::string& url, std::vector<StreamFormat>* formats) {
+bool ContainerSession::probe(const FileLocation& file, std::vector<StreamFormat>* formats) {
     if (!container_) return false;
-    const UrlLocation location(url);
+    const UrlLocation location(file.url());
     return container_->probe(location.get(), /*reserved*/ 0, formats);
 }
 
-ContainerSession::OpenOutcome ContainerSession::open(const std::string& url) {
+ContainerSession::OpenOutcome ContainerSession::open(const FileLocation& file) {
     if (!container_) return OpenOutcome::Refused;
-    const UrlLocation location(url);
+    const UrlLocation location(file.url());
     if (container_->open(location.get()) != Result::Ok) {
-        error_ = "the plug-in could not open it";
+        error_ = file.problem();
+        if (error_.empty()) error_ = "the plug-in could not open it";
         return OpenOutcome::Refused;
     }
     opened_ = true;
@@ -133,14 +135,25 @@ ContainerSession::OpenOutcome ContainerSession::selectProgram() {
     return OpenOutcome::Opened;
 }
 
-StreamInterface* ContainerSession::openStream(const std::string& url) {
-    if (open(url) != OpenOutcome::Opened) return nullptr;
+StreamInterface* ContainerSession::openStream(const FileLocation& file) {
+    if (open(file) != OpenOutcome::Opened) return nullptr;
     stream_->setClock(&clock_);
     return stream_;
 }
 
-std::optional<std::vector<Entry>> ContainerSession::read(const std::string& url) {
-    StreamInterface* stream = openStream(url);
+ReadOutcome ContainerSession::readChunk(OwnedChunk& chunk) {
+    if (!stream_) {
+        chunk.reset();
+        return ReadOutcome::End;
+    }
+    OwnedChunk read(nullptr, ChunkRelease(library_));
+    const ReadOutcome outcome = Host::readChunk(*stream_, read);
+    chunk = std::move(read);
+    return outcome;
+}
+
+std::optional<std::vector<Entry>> ContainerSession::read(const FileLocation& file) {
+    StreamInterface* stream = openStream(file);
     if (!stream) return std::nullopt;
     clock_.set(latestClockTime);
     return readDue(*stream);

@@ -6,6 +6,7 @@
 #include "host/PluginLibrary.h"
 #include "host/RecordingPluginHost.h"
 #include "host/SettingsContext.h"
+#include "host/UrlLocation.h"
 
 #include <cstdint>
 #include <functional>
@@ -35,8 +36,16 @@ struct Entry {
 };
 std::ostream& operator<<(std::ostream& out, const Entry& entry);
 
-struct ChunkRelease {
+/// Ends a chunk with its release(). One made with a share of the plug-in's library keeps
+/// the library loaded until then: a chunk's release runs the plug-in's code.
+class ChunkRelease {
+public:
+    ChunkRelease() = default;
+    explicit ChunkRelease(std::shared_ptr<const void> library) : library_(std::move(library)) {}
     void operator()(MediaChunk* chunk) const;
+
+private:
+    std::shared_ptr<const void> library_;
 };
 /// A chunk the host holds; released when the owner goes.
 using OwnedChunk = std::unique_ptr<MediaChunk, ChunkRelease>;
@@ -44,7 +53,8 @@ using OwnedChunk = std::unique_ptr<MediaChunk, ChunkRelease>;
 enum class ReadOutcome { Entry, NotYet, End };
 
 /// One readStream call. End also when the stream answers a failure; a chunk comes only with
-/// Entry.
+/// Entry, and keeps the ChunkRelease `chunk` had. For the stream of a loaded library use
+/// ContainerSession::readChunk, whose chunks keep the library loaded.
 ReadOutcome readChunk(StreamInterface& stream, OwnedChunk& chunk);
 /// The chunk's time and text: its size bytes, at most its capacity.
 Entry entryOf(MediaChunk& chunk);
@@ -61,7 +71,8 @@ public:
     /// Makes the component, given the host it reports to; answers null when it cannot.
     using Factory = std::function<Plugin*(PluginHost*)>;
 
-    /// A component of the loaded `library`, which must stay loaded while the session lives.
+    /// A component of the loaded `library`; the session and the chunks it hands out keep
+    /// the library loaded.
     explicit ContainerSession(const PluginLibrary& library);
     /// A component the host makes itself, holding one reference the session takes over.
     explicit ContainerSession(const Factory& make);
@@ -80,12 +91,14 @@ public:
     RecordingPluginHost& host() { return host_; }
     ManualClock& clock() { return clock_; }
 
-    /// The container's probe of `url`; false also when the session is not ready.
-    bool probe(const std::string& url, std::vector<StreamFormat>* formats = nullptr);
+    /// The container's probe of `file`; false also when the session is not ready.
+    bool probe(const FileLocation& file, std::vector<StreamFormat>* formats = nullptr);
 
     enum class OpenOutcome { Opened, Refused, NoStream };
-    /// Opens `url`, then selectProgram(). Refused when the container's open fails.
-    OpenOutcome open(const std::string& url);
+    /// Opens `file` (a FilePath or a FileUrl), then selectProgram(). Refused, with error()
+    /// saying why as far as the host can tell (no such file, not a file: URL), when the
+    /// container's open fails.
+    OpenOutcome open(const FileLocation& file);
     /// Lists the programs, selects the first and takes the stream the container selected.
     /// NoStream, with error() saying which step failed, when any does.
     OpenOutcome selectProgram();
@@ -93,9 +106,13 @@ public:
     StreamInterface* stream() const { return stream_; }
 
     /// open() with the session's clock attached to the stream: the stream, or null.
-    StreamInterface* openStream(const std::string& url);
-    /// Opens `url` and reads it whole at the latest clock time; nothing when it fails.
-    std::optional<std::vector<Entry>> read(const std::string& url);
+    StreamInterface* openStream(const FileLocation& file);
+    /// One readChunk() on the selected stream (End without one); the chunk keeps the
+    /// plug-in's library loaded until it is released, after the session too.
+    ReadOutcome readChunk(OwnedChunk& chunk);
+    /// Opens `file` and reads it whole at the latest clock time; nothing, with error()
+    /// saying why, when it fails.
+    std::optional<std::vector<Entry>> read(const FileLocation& file);
 
     /// close(flag) on the container; an opened session is closed at the end otherwise.
     std::int32_t close(bool flag = false);
@@ -103,6 +120,7 @@ public:
     void release();
 
 private:
+    std::shared_ptr<const void> library_;  // first in, last out: the component's code
     RecordingPluginHost host_;
     SettingsContext context_;
     ManualClock clock_;

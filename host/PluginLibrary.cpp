@@ -6,13 +6,14 @@
 
 namespace Tork::Host {
 
-PluginLibrary::PluginLibrary(const std::string& path) : library_(path) {
-    if (!library_.loaded()) {
+PluginLibrary::PluginLibrary(const std::string& path)
+    : library_(std::make_shared<const DynamicLibrary>(path)) {
+    if (!library_->loaded()) {
         error_ = DynamicLibrary::lastError();
         if (error_.empty()) error_ = "cannot load " + path;
         return;
     }
-    entry_ = reinterpret_cast<Entry>(library_.symbol("_getPlugin"));
+    entry_ = reinterpret_cast<Entry>(library_->symbol("_getPlugin"));
     if (!entry_) error_ = path + " has no _getPlugin";
 }
 

@@ -4,6 +4,7 @@
 #include "platform/DynamicLibrary.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,11 +15,18 @@ class PluginHost;
 
 namespace Tork::Host {
 
+/// A loaded plug-in library. The component's code lives in it, and so does the code that
+/// ends a chunk: every chunk of a component must be released before the library is
+/// unloaded. Copies share one load, and keepLoaded() hands out a share that sessions and
+/// their chunks hold, so the library is unloaded only when the last of them goes.
 class PluginLibrary {
 public:
     /// Loads `path`; loaded() is false, and error() says why, when it cannot be loaded or
     /// has no _getPlugin.
     explicit PluginLibrary(const std::string& path);
+
+    /// A share of the load: the library stays loaded while it lives. Null when not loaded.
+    std::shared_ptr<const void> keepLoaded() const { return entry_ ? library_ : nullptr; }
 
     bool loaded() const { return entry_ != nullptr; }
     const std::string& error() const { return error_; }
@@ -38,7 +46,7 @@ public:
 
 private:
     using Entry = std::int32_t (*)(PluginHost*, Plugin**);
-    DynamicLibrary library_;
+    std::shared_ptr<const DynamicLibrary> library_;
     Entry entry_ = nullptr;
     std::string error_;
 };

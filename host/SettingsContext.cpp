@@ -4,7 +4,11 @@
 
 namespace Tork::Host {
 
-void SettingsContext::setSetting(const std::string& group, const std::string& key, Value value) {
+void SettingsContext::set(const HostSetting& setting) {
+    setAnyAnswer(setting.group(), setting.key(), setting.value());
+}
+
+void SettingsContext::setAnyAnswer(const std::string& group, const std::string& key, Value value) {
     std::lock_guard guard(mutex_);
     Entry& entry = settings_[{group, key}];
     entry.value = std::move(value);

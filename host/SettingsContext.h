@@ -3,6 +3,7 @@
 
 #include "framework/ContainerContext.h"
 #include "framework/String.h"
+#include "host/HostSettings.h"
 
 #include <atomic>
 #include <cstdint>
@@ -17,14 +18,14 @@ namespace Tork::Host {
 
 class SettingsContext : public ContainerContext {
 public:
-    struct Ratio {
-        std::uint32_t first;
-        std::uint32_t second;
-    };
-    using Value = std::variant<bool, Ratio, std::string>;
+    using Ratio = Host::Ratio;
+    using Value = SettingAnswer;
 
-    /// Answers group/key with `value` from now on (type 1, 8 or 11).
-    void setSetting(const std::string& group, const std::string& key, Value value);
+    /// Answers the setting's group/key with its value from now on (HostSettings.h lists them).
+    void set(const HostSetting& setting);
+    /// Answers any group/key with any value from now on (type 1, 8 or 11): for tests of
+    /// what the plug-in makes of answers a host should not give.
+    void setAnyAnswer(const std::string& group, const std::string& key, Value value);
     void setPreferredLanguage(std::string language);
 
     std::uint64_t newId() override { return nextId_++; }

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
+#include <system_error>
 
 namespace Tork::Host {
 
@@ -21,6 +23,34 @@ bool isUrl(std::string_view argument) {
                return std::isalnum(static_cast<unsigned char>(c)) || c == '+' || c == '-' ||
                       c == '.';
            });
+}
+
+FileLocation::FileLocation(const FilePath& path) : path_(path.text()) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(
+        std::filesystem::path(std::u8string(path_.begin(), path_.end())), error);
+    const std::u8string generic = error ? std::u8string() : absolute.generic_u8string();
+    std::string text(generic.begin(), generic.end());
+    if (text.empty()) text = path_;
+    if (text.empty() || text.front() != '/') text.insert(0, 1, '/');  // a drive letter
+    url_ = fileUrlFromPath(text);
+}
+
+std::string FileLocation::problem() const {
+    if (!path_.empty()) {
+        std::error_code error;
+        if (!std::filesystem::exists(
+                std::filesystem::path(std::u8string(path_.begin(), path_.end())), error))
+            return "no such file";
+        return {};
+    }
+    const std::string_view scheme = std::string_view(url_).substr(0, 5);
+    const bool file =
+        scheme.size() == 5 && std::equal(scheme.begin(), scheme.end(), "file:", [](char a, char b) {
+            return std::tolower(static_cast<unsigned char>(a)) == b;
+        });
+    if (!file) return "not a file: URL (a path goes in a FilePath)";
+    return {};
 }
 
 std::string locationFor(std::string_view argument, std::string_view workingFolder) {

@@ -5,6 +5,7 @@
 #include "framework/OrOnException.h"
 #include "framework/PluginHost.h"
 #include "framework/Setting.h"
+#include "framework/StreamFormat.h"
 #include "microdvd/LineScanner.h"
 #include "microdvd/LineSplitter.h"
 #include "microdvd/MicroDVDParser.h"
@@ -27,7 +28,8 @@
 
 namespace Tork {
 
-MicroDVDContainer::MicroDVDContainer(PluginHost* host) : Plugin(host) {
+MicroDVDContainer::MicroDVDContainer(PluginHost* host)
+    : Plugin(host), SubtitleContainer("Tork::MicroDVDContainer") {
     const std::vector<std::pair<String, std::int32_t>> types =
         boost::assign::list_of<std::pair<String, std::int32_t>>(String("text/x-sub"), 1)(
             String("text/plain"), 1);
@@ -161,6 +163,8 @@ std::int32_t MicroDVDContainer::open(const Location* location) {
         // behind a failed open. Without memory the location is merely not kept.
         try {
             setLocation(path);
+        } catch (const ThreadCancellation&) {
+            throw;
         } catch (...) {
         }
         return Result::Ok;

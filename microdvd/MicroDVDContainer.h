@@ -2,8 +2,9 @@
 #pragma once
 
 #include "framework/Plugin.h"
+#include "framework/ResultCode.h"
 #include "framework/String.h"
-#include "subtitle/SubtitleParserTemplate.h"
+#include "subtitle/SubtitleContainer.h"
 
 #include <cstdint>
 #include <map>
@@ -11,11 +12,8 @@
 
 namespace Tork {
 
-class MicroDVDContainer : public Plugin, public SubtitleParserTemplate<MicroDVDContainer> {
+class MicroDVDContainer : public Plugin, public SubtitleContainer {
 public:
-    /// How the stream's log lines name this format.
-    static constexpr std::string_view qualifiedName = "Tork::MicroDVDContainer";
-
     explicit MicroDVDContainer(PluginHost* host);
     ~MicroDVDContainer() override;
 

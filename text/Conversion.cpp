@@ -1,5 +1,7 @@
 #include "text/Conversion.h"
 
+#include "framework/OrOnException.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -83,7 +85,7 @@ bool convertInPieces(const char* converterName, std::string_view source, const U
 }  // namespace
 
 std::string convertToUTF8(const char* converterName, std::string_view source,
-                          const UCNVLibrary* library) noexcept {
+                          const UCNVLibrary* library) {
     try {
         std::string text;
         const auto append = [&text](std::string_view bytes) {
@@ -92,13 +94,15 @@ std::string convertToUTF8(const char* converterName, std::string_view source,
         };
         if (!convertInPieces(converterName, source, library, append)) return {};
         return text;
+    } catch (const ThreadCancellation&) {
+        throw;
     } catch (...) {
         return {};  // out of memory
     }
 }
 
 bool convertTextToUTF8(const char* converterName, std::string_view source, String& out,
-                       const UCNVLibrary* library) noexcept {
+                       const UCNVLibrary* library) {
     try {
         constexpr std::uint64_t kMaxLength = std::numeric_limits<std::uint32_t>::max() - 1;
         std::uint64_t length = 0;
@@ -125,6 +129,8 @@ bool convertTextToUTF8(const char* converterName, std::string_view source, Strin
         }
         out = std::move(text);
         return true;
+    } catch (const ThreadCancellation&) {
+        throw;
     } catch (...) {
         return false;  // out of memory
     }

@@ -13,9 +13,8 @@ namespace Tork {
 /// Empty when the name or the source is missing or empty, the source is longer than ICU
 /// takes in one call, memory runs out, `library` is null or unusable, or it refuses the
 /// name. Input that ICU cannot map is substituted, not reported.
-[[nodiscard]] std::string convertToUTF8(
-    const char* converterName, std::string_view source,
-    const UCNVLibrary* library = UCNVLibrary::instance()) noexcept;
+[[nodiscard]] std::string convertToUTF8(const char* converterName, std::string_view source,
+                                        const UCNVLibrary* library = UCNVLibrary::instance());
 
 /// As convertToUTF8, but only the text up to the first zero byte, set in `out` (its
 /// allocator kept). The conversion runs once, into pieces that are then joined in a block
@@ -24,6 +23,6 @@ namespace Tork {
 /// for one that a String cannot hold.
 [[nodiscard]] bool convertTextToUTF8(const char* converterName, std::string_view source,
                                      String& out,
-                                     const UCNVLibrary* library = UCNVLibrary::instance()) noexcept;
+                                     const UCNVLibrary* library = UCNVLibrary::instance());
 
 }  // namespace Tork

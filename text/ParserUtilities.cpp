@@ -1,6 +1,7 @@
 #include "text/ParserUtilities.h"
 
 #include "framework/Logger.h"
+#include "framework/OrOnException.h"
 #include "framework/Setting.h"
 #include "platform/FileHandle.h"
 #include "text/Conversion.h"
@@ -166,29 +167,32 @@ bool decodeText(String& buffer, bool partial, ContainerContext* settings, String
 }  // namespace
 
 bool readTextFile(const String& path, ContainerContext* settings, String* out, std::int32_t size,
-                  ReadSize mode) noexcept {
+                  ReadSize mode) {
     return readTextFile(path, settings, out, size, mode, UCNVLibrary::instance());
 }
 
 bool readTextFile(const String& path, ContainerContext* settings, String* out, std::int32_t size,
-                  ReadSize mode, const UCNVLibrary* converters,
-                  const UCSDetLibrary* detector) noexcept {
+                  ReadSize mode, const UCNVLibrary* converters, const UCSDetLibrary* detector) {
     if (!out) return false;
     try {
         String buffer(out->allocator());
         if (!readRawBytes(path, size, mode, buffer)) return false;
         return decodeText(buffer, size != kWholeFile, settings, *out, converters, detector);
+    } catch (const ThreadCancellation&) {
+        throw;
     } catch (...) {  // out of memory, or the host's getSetting threw
         return false;
     }
 }
 
-ResultCode pathFromUrl(const String& location, String& pathOut) noexcept {
+ResultCode pathFromUrl(const String& location, String& pathOut) {
     try {
         const auto path = filePathFromUrl(location.text());
         if (!path || path->size() >= UINT32_MAX) return Result::NotFileUrl;
         pathOut.assign(path->data(), static_cast<std::uint32_t>(path->size()));
         return Result::Ok;
+    } catch (const ThreadCancellation&) {
+        throw;
     } catch (...) {
         return Result::NotFileUrl;
     }

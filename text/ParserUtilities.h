@@ -33,10 +33,10 @@ inline constexpr std::int64_t kMaxFileSize = INT32_MAX - 1;
 /// null, the file is no regular file or cannot be read, `size` is otherwise negative, the
 /// length does not fit a 32-bit size, an Exact read finds fewer bytes, conversion fails,
 /// the text does not begin with a well-formed UTF-8 character followed by at least one
-/// more byte, or memory runs out. The failures to open, size and read are logged.
+/// more byte, or memory runs out. The failures to open, size and read are logged. Throws
+/// nothing but the unwinding of a thread cancelled meanwhile (in a host callback).
 [[nodiscard]] bool readTextFile(const String& path, ContainerContext* settings, String* out,
-                                std::int32_t size = kWholeFile,
-                                ReadSize mode = ReadSize::Exact) noexcept;
+                                std::int32_t size = kWholeFile, ReadSize mode = ReadSize::Exact);
 
 /// As above, converting named encodings through `converters` (null: none are available).
 /// With a `detector`, a text that neither a signature nor the settings name and that is not
@@ -46,12 +46,12 @@ inline constexpr std::int64_t kMaxFileSize = INT32_MAX - 1;
 /// without a match, or with a name the converters refuse, it is taken as UTF-8 all the same.
 [[nodiscard]] bool readTextFile(const String& path, ContainerContext* settings, String* out,
                                 std::int32_t size, ReadSize mode, const UCNVLibrary* converters,
-                                const UCSDetLibrary* detector = nullptr) noexcept;
+                                const UCSDetLibrary* detector = nullptr);
 
 /// Sets `pathOut` (keeping its allocator) to the local path that the file: URL in
 /// `location` (its text up to the first zero) names. Answers Result::NotFileUrl, with
 /// `pathOut` untouched, when the URL is refused (see filePathFromUrl) or memory runs out.
-[[nodiscard]] ResultCode pathFromUrl(const String& location, String& pathOut) noexcept;
+[[nodiscard]] ResultCode pathFromUrl(const String& location, String& pathOut);
 
 }  // namespace ParserUtilities
 }  // namespace Tork

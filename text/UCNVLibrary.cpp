@@ -1,5 +1,6 @@
 #include "text/UCNVLibrary.h"
 
+#include "framework/OrOnException.h"
 #include "platform/LibraryNames.h"
 
 #include <memory>
@@ -56,13 +57,15 @@ bool UCNVLibrary::bind(const std::string& candidate) {
     return false;
 }
 
-const UCNVLibrary* UCNVLibrary::instance() noexcept {
+const UCNVLibrary* UCNVLibrary::instance() {
     try {
         // Made once and kept while the plug-in is loaded; freed when it is unloaded, when no
         // conversion can still be running. A failed attempt is tried again next time.
         static const std::unique_ptr<const UCNVLibrary> library =
             std::make_unique<const UCNVLibrary>(systemCandidates());
         return library.get();
+    } catch (const ThreadCancellation&) {
+        throw;
     } catch (...) {
         return nullptr;
     }

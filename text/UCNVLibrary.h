@@ -44,7 +44,7 @@ public:
 
     /// The process-wide binding to the system's ICU, made once and kept until the plug-in
     /// is unloaded. Null only when memory ran out; the next call then tries again.
-    static const UCNVLibrary* instance() noexcept;
+    static const UCNVLibrary* instance();
     /// The system's ICU common library names, newest version first, then the platform's
     /// other names.
     /// Defined in a file of its own, so a build can bind another set.

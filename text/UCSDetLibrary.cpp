@@ -1,5 +1,6 @@
 #include "text/UCSDetLibrary.h"
 
+#include "framework/OrOnException.h"
 #include "platform/LibraryNames.h"
 #include "text/UCNVLibrary.h"
 
@@ -45,7 +46,7 @@ std::vector<std::string> UCSDetLibrary::candidatesBeside(std::string_view common
             std::string(common)};
 }
 
-const UCSDetLibrary* UCSDetLibrary::instance() noexcept {
+const UCSDetLibrary* UCSDetLibrary::instance() {
     try {
         // As the converters' binding: made once, freed when the plug-in is unloaded.
         static const std::unique_ptr<const UCSDetLibrary> library = [] {
@@ -55,12 +56,14 @@ const UCSDetLibrary* UCSDetLibrary::instance() noexcept {
                 candidatesBeside(converters->boundCandidate()), converters->functionSuffix());
         }();
         return library.get();
+    } catch (const ThreadCancellation&) {
+        throw;
     } catch (...) {
         return nullptr;
     }
 }
 
-std::optional<DetectedCharset> UCSDetLibrary::detect(std::string_view text) const noexcept {
+std::optional<DetectedCharset> UCSDetLibrary::detect(std::string_view text) const {
     if (!usable() || text.empty()) return std::nullopt;
     try {
         std::int32_t status = 0;
@@ -76,6 +79,8 @@ std::optional<DetectedCharset> UCSDetLibrary::detect(std::string_view text) cons
         const std::int32_t confidence = confidenceFunction_(match, &status);
         if (!name || !*name || status > 0) return std::nullopt;
         return DetectedCharset{name, confidence};
+    } catch (const ThreadCancellation&) {
+        throw;
     } catch (...) {
         return std::nullopt;  // out of memory
     }

@@ -49,7 +49,7 @@ public:
     /// The process-wide binding, from the i18n library of the version that
     /// UCNVLibrary::instance() bound; not usable when that is not. Null only when memory
     /// ran out; the next call then tries again.
-    static const UCSDetLibrary* instance() noexcept;
+    static const UCSDetLibrary* instance();
     /// The i18n library that goes with the common library `common` (a file name or path):
     /// the same version, in the same folder, then `common` itself (a library of all of ICU).
     /// Empty for an empty name.
@@ -60,7 +60,7 @@ public:
     /// ICU's best match for the first kMaxSample bytes of `text`. None when the binding is
     /// not usable, the text is empty, ICU reports an error or finds no match, or memory
     /// runs out.
-    std::optional<DetectedCharset> detect(std::string_view text) const noexcept;
+    std::optional<DetectedCharset> detect(std::string_view text) const;
 
 private:
     bool bind(const std::string& candidate, const std::string& suffix);

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <string>
 #include <thread>
 
 namespace Tork {
@@ -30,6 +31,19 @@ TEST(MediaBufferAllocator, ReleaseLeavesABlockOfCapacityZeroAlone) {
     allocator.create(kept, 0)->release();
     EXPECT_EQ(kept[0], 'x');
     allocator.release(nullptr);
+}
+
+// A host may keep a handed-out chunk's text beyond the chunk; a double free here before.
+TEST(HandOutCopy, AHostMayTakeTheBlockOver) {
+    MediaChunk* chunk = handOutCopy("Hello", 5);
+    EXPECT_EQ(chunk->getCapacity(), 5);
+    EXPECT_EQ(chunk->sizeField(), 5);
+    unsigned char* data = chunk->lockData();
+    chunk->unlockData();
+    chunk->setData(nullptr, 0);
+    chunk->release();
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(data), 5), "Hello");
+    delete[] data;
 }
 
 TEST(MediaBufferAllocator, AllocateAndConfigureAnswerNothing) {

@@ -166,7 +166,7 @@ TEST(AllocationFailure, EveryAllocationOfAContainersLife) {
             ASSERT_LT(index, 100000);
             PluginHost host;
             Context context;
-            if (scenario.utf16) context.setSetting("CodePage", "OverrideEmbedded", false);
+            if (scenario.utf16) context.set(Host::Settings::overrideEmbeddedSignature(false));
             Host::ManualClock clock(std::numeric_limits<std::int32_t>::max());
             auto* container = new MicroDVDContainer(&host);
             container->initialize(&context, 7);

@@ -114,10 +114,11 @@ TEST(HostileFiles, AreRefused) {
         SCOPED_TRACE(c.description);
         Session session;
         const std::string url = urlOf(files().write("refused.sub", c.contents));
-        EXPECT_EQ(session.read(url), std::nullopt);
+        EXPECT_EQ(session.read(Host::FileUrl(url)), std::nullopt);
         EXPECT_FALSE(session.announcedStreams());
         // A good file opens afterwards in the same component.
-        EXPECT_TRUE(session.read(urlOf(files().write("good.sub", "{0}{25}Hi"))).has_value());
+        EXPECT_TRUE(
+            session.read(Host::FileUrl(urlOf(files().write("good.sub", "{0}{25}Hi")))).has_value());
     }
 }
 
@@ -147,8 +148,9 @@ TEST(HostileFiles, OpenWithADefinedResult) {
     for (const DefinedFile& c : cases) {
         SCOPED_TRACE(c.description);
         Session session;
-        session.context().setSetting("FrameRate", "Ratio", Host::SettingsContext::Ratio{1, 25});
-        const auto entries = session.read(urlOf(files().write("defined.sub", c.contents)));
+        session.context().set(Host::Settings::frameRateFramesPerSeconds(25, 1));
+        const auto entries =
+            session.read(Host::FileUrl(urlOf(files().write("defined.sub", c.contents))));
         ASSERT_TRUE(entries.has_value());
         EXPECT_EQ(*entries, c.entries);
     }
@@ -176,8 +178,9 @@ TEST(HostileFiles, FrameNumbersAtTheLimits) {
     for (const FrameLimit& c : cases) {
         SCOPED_TRACE(c.line);
         Session session;
-        session.context().setSetting("FrameRate", "Ratio", Host::SettingsContext::Ratio{1, 1000});
-        StreamInterface* stream = session.openStream(urlOf(files().write("limits.sub", c.line)));
+        session.context().set(Host::Settings::frameRateFramesPerSeconds(1000, 1));
+        StreamInterface* stream =
+            session.openStream(Host::FileUrl(urlOf(files().write("limits.sub", c.line))));
         ASSERT_NE(stream, nullptr);
         session.clock().set(latestClockTime);
         const std::vector<Entry> entries = readDue(*stream);
@@ -225,9 +228,10 @@ TEST(HostileFiles, BrokenUnicodeIsReplaced) {
     for (const BrokenEncoding& c : cases) {
         SCOPED_TRACE(c.description);
         Session session;
-        session.context().setSetting("CodePage", "OverrideEmbedded", false);
-        session.context().setSetting("FrameRate", "Ratio", Host::SettingsContext::Ratio{1, 25});
-        const auto entries = session.read(urlOf(files().write("broken.sub", c.bytes)));
+        session.context().set(Host::Settings::overrideEmbeddedSignature(false));
+        session.context().set(Host::Settings::frameRateFramesPerSeconds(25, 1));
+        const auto entries =
+            session.read(Host::FileUrl(urlOf(files().write("broken.sub", c.bytes))));
         ASSERT_TRUE(entries.has_value());
         EXPECT_EQ(*entries, c.entries);
     }
@@ -262,8 +266,8 @@ TEST(HostileFiles, SpecialFilesAreRefusedAtOnce) {
         SCOPED_TRACE(c.description);
         withinSeconds(10, [&] {
             Session session;
-            EXPECT_FALSE(session.probe(urlOf(c.path)));
-            EXPECT_EQ(session.read(urlOf(c.path)), std::nullopt);
+            EXPECT_FALSE(session.probe(Host::FileUrl(urlOf(c.path))));
+            EXPECT_EQ(session.read(Host::FileUrl(urlOf(c.path))), std::nullopt);
             EXPECT_FALSE(session.announcedStreams());
         });
     }
@@ -273,13 +277,13 @@ TEST(HostileFiles, SpecialFilesAreRefusedAtOnce) {
 TEST(HostileFiles, FileGoneBetweenProbeAndOpen) {
     const std::string path = files().write("vanishing.sub", "{0}{25}Hi");
     Session session;
-    EXPECT_TRUE(session.probe(urlOf(path)));
+    EXPECT_TRUE(session.probe(Host::FileUrl(urlOf(path))));
     fs::remove(path);
-    EXPECT_EQ(session.read(urlOf(path)), std::nullopt);
+    EXPECT_EQ(session.read(Host::FileUrl(urlOf(path))), std::nullopt);
 
     // Replaced by a folder of the same name: refused, not read.
     fs::create_directory(path);
-    EXPECT_EQ(session.read(urlOf(path)), std::nullopt);
+    EXPECT_EQ(session.read(Host::FileUrl(urlOf(path))), std::nullopt);
     fs::remove(path);
     EXPECT_FALSE(session.announcedStreams());
 }
@@ -290,8 +294,8 @@ TEST(HostileFiles, FileWithoutReadPermission) {
     const std::string path = files().write("secret.sub", "{0}{25}Hi");
     fs::permissions(path, fs::perms::none);
     Session session;
-    EXPECT_FALSE(session.probe(urlOf(path)));
-    EXPECT_EQ(session.read(urlOf(path)), std::nullopt);
+    EXPECT_FALSE(session.probe(Host::FileUrl(urlOf(path))));
+    EXPECT_EQ(session.read(Host::FileUrl(urlOf(path))), std::nullopt);
     fs::permissions(path, fs::perms::owner_all);
 }
 #endif
@@ -332,14 +336,14 @@ TEST(HostileUrls, OnlyLocalFileUrlsOpen) {
     for (const HostileUrl& c : cases) {
         SCOPED_TRACE(c.description);
         Session session;
-        EXPECT_EQ(session.probe(c.url), c.opens);
-        EXPECT_EQ(session.read(c.url).has_value(), c.opens);
+        EXPECT_EQ(session.probe(Host::FileUrl(c.url)), c.opens);
+        EXPECT_EQ(session.read(Host::FileUrl(c.url)).has_value(), c.opens);
         EXPECT_EQ(session.announcedStreams(), c.opens);
     }
     // Nor may a query or fragment lend the extension to a file that lacks it.
     const std::string other = urlOf(files().write("target.srt", "{0}{25}Hi"));
     for (const char* tail : {"?.sub", "#.sub"})
-        EXPECT_EQ(Session().read(other + tail), std::nullopt);
+        EXPECT_EQ(Session().read(Host::FileUrl(other + tail)), std::nullopt);
 }
 #endif
 
@@ -360,7 +364,7 @@ TEST(Lifecycle, ReleasedWithoutClosing) {
     {
         SCOPED_TRACE("opened, partly read");
         Session session;
-        StreamInterface* stream = session.openStream(url);
+        StreamInterface* stream = session.openStream(Host::FileUrl(url));
         ASSERT_NE(stream, nullptr);
         session.clock().set(0);  // only the first entry is due
         EXPECT_EQ(readDue(*stream).size(), 1u);
@@ -368,23 +372,23 @@ TEST(Lifecycle, ReleasedWithoutClosing) {
     {
         SCOPED_TRACE("opened twice");
         Session session;
-        ASSERT_NE(session.openStream(url), nullptr);
-        ASSERT_NE(session.openStream(url), nullptr);
+        ASSERT_NE(session.openStream(Host::FileUrl(url)), nullptr);
+        ASSERT_NE(session.openStream(Host::FileUrl(url)), nullptr);
         EXPECT_EQ(session.context().streamsAdded().size(), 3u);  // announced at each select
     }
     {
         SCOPED_TRACE("opened, then a failed open");
         Session session;
-        ASSERT_NE(session.openStream(url), nullptr);
-        EXPECT_EQ(session.openStream(bad), nullptr);
+        ASSERT_NE(session.openStream(Host::FileUrl(url)), nullptr);
+        EXPECT_EQ(session.openStream(Host::FileUrl(bad)), nullptr);
         EXPECT_EQ(session.container().close(true), Result::Ok);  // closes nothing
     }
     {
         SCOPED_TRACE("closed, then opened again");
         Session session;
-        ASSERT_NE(session.openStream(url), nullptr);
+        ASSERT_NE(session.openStream(Host::FileUrl(url)), nullptr);
         EXPECT_EQ(session.container().close(false), Result::Ok);
-        StreamInterface* stream = session.openStream(url);
+        StreamInterface* stream = session.openStream(Host::FileUrl(url));
         ASSERT_NE(stream, nullptr);
         session.clock().set(latestClockTime);
         EXPECT_EQ(readDue(*stream).size(), 3u);

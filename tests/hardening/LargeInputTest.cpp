@@ -24,8 +24,8 @@ TEST(LargeInput, FiftyMegabyteLine) {
     std::replace(text.begin(), text.end(), '|', '\n');
 
     Session session;
-    session.context().setSetting("FrameRate", "Ratio", Host::SettingsContext::Ratio{1, 25});
-    const auto entries = session.read(Testing::fileUrl(path));
+    session.context().set(Host::Settings::frameRateFramesPerSeconds(25, 1));
+    const auto entries = session.read(Host::FileUrl(Testing::fileUrl(path)));
     ASSERT_TRUE(entries.has_value());
     ASSERT_EQ(entries->size(), 1u);
     EXPECT_EQ(entries->front().start, 0u);
@@ -46,8 +46,8 @@ TEST(LargeInput, TwoMillionShortLines) {
     file.shrink_to_fit();
 
     Session session;
-    session.context().setSetting("FrameRate", "Ratio", Host::SettingsContext::Ratio{1, 1000});
-    const auto entries = session.read(Testing::fileUrl(path));
+    session.context().set(Host::Settings::frameRateFramesPerSeconds(1000, 1));
+    const auto entries = session.read(Host::FileUrl(Testing::fileUrl(path)));
     ASSERT_TRUE(entries.has_value());
     ASSERT_EQ(entries->size(), kLines);
     for (const std::uint32_t i : {0u, 1u, kLines / 2, kLines - 1}) {

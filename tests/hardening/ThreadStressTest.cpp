@@ -68,9 +68,10 @@ TEST(HostThreads, ContainersOfTheirOwn) {
         hosts.emplace_back([&, t] {
             for (int round = 0; round < 32; ++round) {
                 Session session;
-                session.context().setSetting("CodePage", "OverrideEmbedded", false);
-                EXPECT_TRUE(session.probe(url));
-                StreamInterface* stream = session.openStream(round % 4 == 3 ? utf16 : url);
+                session.context().set(Host::Settings::overrideEmbeddedSignature(false));
+                EXPECT_TRUE(session.probe(Host::FileUrl(url)));
+                StreamInterface* stream =
+                    session.openStream(Host::FileUrl(round % 4 == 3 ? utf16 : url));
                 ASSERT_NE(stream, nullptr);
                 session.clock().set(latestClockTime);
                 entriesRead += static_cast<int>(readDue(*stream).size());
@@ -93,7 +94,7 @@ TEST(HostThreads, SharedContainer) {
     const TempFolder folder;
     const std::string url = Testing::fileUrl(folder.write("shared.sub", subtitleFile(300)));
     Session session;
-    StreamInterface* first = session.openStream(url);
+    StreamInterface* first = session.openStream(Host::FileUrl(url));
     ASSERT_NE(first, nullptr);
     session.clock().set(4000);
     std::atomic<int> calls{0};

@@ -1,6 +1,7 @@
 #include "framework/ContainerInterface.h"
 #include "framework/InterfaceId.h"
 #include "framework/ResultCode.h"
+#include "framework/StreamFormat.h"
 #include "host/RecordingPluginHost.h"
 #include "microdvd/MicroDVDContainer.h"
 

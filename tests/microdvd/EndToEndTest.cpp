@@ -7,6 +7,7 @@
 #include "framework/StreamFormat.h"
 #include "framework/StreamInterface.h"
 #include "host/ContainerSession.h"
+#include "host/HostSettings.h"
 #include "host/UrlLocation.h"
 #include "platform/LibraryNames.h"
 #include "tests/platform/TempFolder.h"
@@ -100,7 +101,7 @@ public:
 
     /// Opens a file of `contents` and reads it whole; nothing when the open fails.
     std::optional<std::vector<Entry>> readFile(const std::string& name, std::string_view contents) {
-        return read(Testing::fileUrl(installation_.files().write(name, contents)));
+        return read(Host::FileUrl(Testing::fileUrl(installation_.files().write(name, contents))));
     }
 
 private:
@@ -128,7 +129,7 @@ TEST(EndToEnd, PlaysAFileThroughTheWholeLife) {
         EXPECT_TRUE(formats.empty());
         EXPECT_THAT(session.host().formatsChecked(), ElementsAre("UTF8"));
 
-        ASSERT_EQ(session.open(url), Host::ContainerSession::OpenOutcome::Opened);
+        ASSERT_EQ(session.open(Host::FileUrl(url)), Host::ContainerSession::OpenOutcome::Opened);
         StreamInterface* stream = session.stream();
         const std::uint64_t streamId = stream->id();
         EXPECT_THAT(session.context().streamsSelected(), ElementsAre(std::make_pair(streamId, 1)));
@@ -241,9 +242,10 @@ TEST(EndToEnd, ReadsEveryEncodingAsUtf8) {
     for (const EncodingCase& c : cases) {
         SCOPED_TRACE(c.description);
         Session session;
-        session.context().setSetting("CodePage", "OverrideEmbedded", false);
-        session.context().setSetting("FrameRate", "Ratio", SettingsContext::Ratio{1, 25});
-        if (c.codePage) session.context().setSetting("CodePage", "Name", std::string(c.codePage));
+        session.context().set(Host::Settings::overrideEmbeddedSignature(false));
+        session.context().set(Host::Settings::frameRateFramesPerSeconds(25, 1));
+        if (c.codePage)
+            session.context().set(Host::Settings::codePageName(std::string(c.codePage)));
         const auto entries = session.readFile("encoding.sub", c.bytes);
         ASSERT_TRUE(entries.has_value());
         EXPECT_THAT(*entries, ElementsAre(Entry{0, 1000, c.text}));
@@ -260,9 +262,10 @@ TEST(EndToEnd, WithoutIcuOnlyUnconvertedTextOpens) {
     for (const EncodingCase& c : cases) {
         SCOPED_TRACE(c.description);
         Session session(installationWithoutIcu());
-        session.context().setSetting("CodePage", "OverrideEmbedded", false);
-        session.context().setSetting("FrameRate", "Ratio", SettingsContext::Ratio{1, 25});
-        if (c.codePage) session.context().setSetting("CodePage", "Name", std::string(c.codePage));
+        session.context().set(Host::Settings::overrideEmbeddedSignature(false));
+        session.context().set(Host::Settings::frameRateFramesPerSeconds(25, 1));
+        if (c.codePage)
+            session.context().set(Host::Settings::codePageName(std::string(c.codePage)));
         const auto entries = session.readFile("no-icu.sub", c.bytes);
         if (!c.text) {
             EXPECT_FALSE(entries.has_value());
@@ -351,12 +354,12 @@ TEST(EndToEnd, ReadsLenientlyAndDetectsWhenAsked) {
         "{DEFAULT}{}{Y:b}\r\n\r\n{1}{1}25.000 fps\r{0}{25}{y:i}Za\xBF\xF3\xB3\xE6 "
         "g\xEA\x9Cl\xB9 ja\x9F\xF1|Dobrze\njunk\n{25}{}Dzi\xEA kuj\xEA \t";
     Session asText;
-    asText.context().setSetting("MicroDVD", "Lenient", std::string("true"));
+    asText.context().setAnyAnswer("MicroDVD", "Lenient", std::string("true"));
     EXPECT_FALSE(asText.readFile("l.sub", file).has_value());
     installation().clearLogs();
     Session session;
-    session.context().setSetting("MicroDVD", "Lenient", true);
-    session.context().setSetting("CodePage", "Detect", true);
+    session.context().set(Host::Settings::lenientReading(true));
+    session.context().set(Host::Settings::detectEncoding(true));
     EXPECT_THAT(session.readFile("l.sub", file).value_or(std::vector<Entry>{}),
                 ElementsAre(Entry{0, 1000, "<i>Zażółć gęślą jaźń</i>\nDobrze"},
                             Entry{1000, 3000, "Dzię kuję"}));
@@ -383,7 +386,7 @@ TEST(EndToEnd, SaysWhyAnEntryEndingBeforeTheFilmIsDropped) {
         SCOPED_TRACE(lenient);
         installation().clearLogs();
         Session session;
-        if (lenient) session.context().setSetting("MicroDVD", "Lenient", true);
+        if (lenient) session.context().set(Host::Settings::lenientReading(true));
         EXPECT_THAT(session.readFile("d.sub", file).value_or(std::vector<Entry>{}),
                     ElementsAre(Entry{0, 1001, "kept"}));
         std::vector<std::string> told;
@@ -422,7 +425,7 @@ TEST(EndToEnd, LenientNamesAndProbeDepth) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(Session().readFile(c.name, c.contents).has_value(), c.strictOpens);
         Session lenient;
-        lenient.context().setSetting("MicroDVD", "Lenient", true);
+        lenient.context().set(Host::Settings::lenientReading(true));
         lenient.host().setAcceptFormats(true);
         EXPECT_EQ(lenient.readFile(c.name, c.contents).has_value(), c.lenientOpens);
         const Host::UrlLocation written(Testing::fileUrl(installation().files().path(c.name)));

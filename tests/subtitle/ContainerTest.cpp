@@ -1,6 +1,6 @@
 // The subtitle container: entry order, program, stream selection by language, close.
 #include "subtitle/LanguageCodeTable.h"
-#include "subtitle/SubtitleParserTemplate.h"
+#include "subtitle/SubtitleContainer.h"
 #include "tests/platform/TempFolder.h"
 #include "tests/subtitle/TestContainer.h"
 

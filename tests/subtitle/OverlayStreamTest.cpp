@@ -1,6 +1,6 @@
 // Reading, seeking and rate changes of the overlay stream over the subtitles X, Y and Z.
 #include "framework/Properties.h"
-#include "subtitle/SubtitleParserTemplate.h"
+#include "subtitle/SubtitleContainer.h"
 #include "tests/subtitle/TestContainer.h"
 
 #include <gtest/gtest.h>

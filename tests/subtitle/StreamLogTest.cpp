@@ -36,6 +36,7 @@ constexpr const char* readTag =
 struct Expected {
     const char* category;
     const char* function;
+    int line;
     const char* format;
     const char* text;
 };
@@ -62,11 +63,14 @@ TEST(OverlayStreamLog, LogsSeeksAndChunksVerbatim) {
     stream->seekStream(0, &result, 0);  // refused: nothing logged
 
     const Expected expected[] = {
-        {"Container", seekTag, "Subtitle Stream: seeked to %d", "Subtitle Stream: seeked to 1000"},
-        {"Subtitle", readTag, "PARSED(Sub=%i): timestamp=%d duration=%d mediatime=%d",
+        {"Container", seekTag, 602, "Subtitle Stream: seeked to %d",
+         "Subtitle Stream: seeked to 1000"},
+        {"Subtitle", readTag, 664, "PARSED(Sub=%i): timestamp=%d duration=%d mediatime=%d",
          "PARSED(Sub=0): timestamp=1000 duration=2000 mediatime=500"},
-        {"Container", seekTag, "Subtitle Stream: seeked to %s", "Subtitle Stream: seeked to end"},
-        {"Container", seekTag, "Subtitle Stream: seeked to %d", "Subtitle Stream: seeked to 9000"},
+        {"Container", seekTag, 604, "Subtitle Stream: seeked to %s",
+         "Subtitle Stream: seeked to end"},
+        {"Container", seekTag, 602, "Subtitle Stream: seeked to %d",
+         "Subtitle Stream: seeked to 9000"},
     };
     const std::vector<LogRecord> records = recordedLogs();
     ASSERT_EQ(records.size(), std::size(expected));
@@ -76,7 +80,7 @@ TEST(OverlayStreamLog, LogsSeeksAndChunksVerbatim) {
         EXPECT_EQ(records[i].function, expected[i].function);
         EXPECT_EQ(records[i].format, expected[i].format);
         EXPECT_EQ(records[i].text, expected[i].text);
-        EXPECT_GT(records[i].line, 0);
+        EXPECT_EQ(records[i].line, expected[i].line);
     }
 }
 

@@ -3,11 +3,12 @@
 
 #include "framework/MediaBuffer.h"
 #include "framework/ResultCode.h"
+#include "framework/StreamFormat.h"
 #include "framework/StreamInterface.h"
 #include "host/ManualClock.h"
 #include "host/SettingsContext.h"
 #include "subtitle/EntryStore.h"
-#include "subtitle/SubtitleParserTemplate.h"
+#include "subtitle/SubtitleContainer.h"
 
 #include <cstdint>
 #include <cstring>
@@ -38,9 +39,9 @@ inline std::string textOf(MediaChunk& chunk) {
     return text;
 }
 
-class TestContainer : public SubtitleParserTemplate<TestContainer> {
+class TestContainer : public SubtitleContainer {
 public:
-    static constexpr std::string_view qualifiedName = "Tork::Testing::TestContainer";
+    TestContainer() : SubtitleContainer("Tork::Testing::TestContainer") {}
 
     bool probe(const Location*, std::uint64_t, std::vector<StreamFormat>*) override {
         return false;

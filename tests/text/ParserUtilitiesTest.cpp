@@ -77,8 +77,8 @@ TEST_P(Encoding, FollowsSignatureAndSettings) {
     const Testing::TempFolder folder;
     SettingsContext settings;
     if (row.overrideEmbedded)
-        settings.setSetting("CodePage", "OverrideEmbedded", *row.overrideEmbedded);
-    if (row.name) settings.setSetting("CodePage", "Name", *row.name);
+        settings.setAnyAnswer("CodePage", "OverrideEmbedded", *row.overrideEmbedded);
+    if (row.name) settings.setAnyAnswer("CodePage", "Name", *row.name);
     EXPECT_EQ(read(folder.write("f.sub", row.file), &settings, kWholeFile, ReadSize::Exact,
                    row.icu == Icu::Present ? UCNVLibrary::instance() : absentIcu()),
               row.expected);

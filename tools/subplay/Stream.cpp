@@ -13,16 +13,15 @@ namespace Tork::Subplay {
 
 void applySettings(Host::SettingsContext& context, const HostSettings& settings) {
     // Encoding signatures are honoured unless the user says otherwise, so always answer.
-    context.setSetting("CodePage", "OverrideEmbedded", settings.ignoreSignature);
-    if (settings.encoding) context.setSetting("CodePage", "Name", *settings.encoding);
+    context.set(Host::Settings::overrideEmbeddedSignature(settings.ignoreSignature));
+    if (settings.encoding) context.set(Host::Settings::codePageName(*settings.encoding));
     if (settings.frameRate) {
-        context.setSetting("FrameRate", "Ratio",
-                           Host::SettingsContext::Ratio{settings.frameRate->denominator,
-                                                        settings.frameRate->numerator});
+        context.set(Host::Settings::frameRateFramesPerSeconds(settings.frameRate->numerator,
+                                                              settings.frameRate->denominator));
     }
     if (settings.language) context.setPreferredLanguage(*settings.language);
-    if (settings.lenient) context.setSetting("MicroDVD", "Lenient", true);
-    if (settings.detect) context.setSetting("CodePage", "Detect", true);
+    if (settings.lenient) context.set(Host::Settings::lenientReading(true));
+    if (settings.detect) context.set(Host::Settings::detectEncoding(true));
 }
 
 StreamDescription describeStream(StreamInterface& stream) {

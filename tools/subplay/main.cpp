@@ -130,7 +130,7 @@ std::string pluginLogOfOpen(const Host::PluginLibrary& library, const std::strin
     return capturePluginLog(pluginPath, logging, /*echo*/ false, [&] {
         Host::ContainerSession session(library);
         applySettings(session.context(), settings);
-        (void)session.open(url);
+        (void)session.open(Host::FileUrl(url));
     });
 }
 
@@ -221,7 +221,7 @@ int runOne(const Options& options, const Host::PluginLibrary& library,
     applySettings(session.context(), settings);
 
     // A player probes before it opens; the answer also says which line the plug-in disliked.
-    const bool recognised = session.probe(url);
+    const bool recognised = session.probe(Host::FileUrl(url));
     FailureContext context{url, recognised, options.encoding, {}, settings.lenient};
     if (options.mode == Mode::Probe) {
         if (recognised) return exitSuccess;
@@ -242,7 +242,7 @@ int runOne(const Options& options, const Host::PluginLibrary& library,
         logNeeded = (detectable && !*wellFormed) || (settings.lenient && hasLineForLenience(bytes));
     }
     auto opened = Host::ContainerSession::OpenOutcome::Refused;
-    const auto open = [&] { opened = session.open(url); };
+    const auto open = [&] { opened = session.open(Host::FileUrl(url)); };
     const WorkedAround workedAround =
         logNeeded ? workedAroundInPluginLog(capturePluginLog(pluginPath, options.log,
                                                              /*echo*/ true, open))
