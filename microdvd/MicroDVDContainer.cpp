@@ -4,7 +4,7 @@
 #include "framework/Location.h"
 #include "framework/OrOnException.h"
 #include "framework/PluginHost.h"
-#include "framework/Setting.h"
+#include "microdvd/HostSettings.h"
 #include "microdvd/LineScanner.h"
 #include "microdvd/LineSplitter.h"
 #include "microdvd/MicroDVDParser.h"
@@ -60,33 +60,18 @@ bool hasSubtitleExtension(std::string_view url) {
     return extension == ".sub" || extension == ".txt";
 }
 
-// The host's "FrameRate"/"Ratio" is (denominator, numerator); a zero in either is unusable.
-FrameRate initialFrameRate(ContainerContext* context) {
-    const auto ratio = querySettingRatio(context, "FrameRate", "Ratio");
-    if (!ratio || ratio->first == 0 || ratio->second == 0) return FrameRate{};
-    return FrameRate{ratio->second, ratio->first};
-}
-
-// The host's choices of how to read: both off unless answered with a boolean true.
-struct ReadingChoices {
-    MicroDVDReading reading = MicroDVDReading::Default;
-    const UCSDetLibrary* detector = nullptr;
-};
-
-ReadingChoices readingChoices(ContainerContext* context) {
-    ReadingChoices choices;
-    if (querySettingBoolean(context, "MicroDVD", "Lenient").value_or(false))
-        choices.reading = MicroDVDReading::Lenient;
-    if (querySettingBoolean(context, "CodePage", "Detect").value_or(false))
-        choices.detector = UCSDetLibrary::instance();
-    return choices;
-}
-
-bool readText(const String& path, ContainerContext* context, const ReadingChoices& choices,
-              String& text, std::int32_t size = ParserUtilities::kWholeFile,
+// The file's text as the host's settings say to read it; those are asked as the reading
+// gets to them.
+bool readText(const String& path, HostSettings& settings, String& text,
+              std::int32_t size = ParserUtilities::kWholeFile,
               ParserUtilities::ReadSize mode = ParserUtilities::ReadSize::Exact) {
-    return ParserUtilities::readTextFile(path, context, &text, size, mode, UCNVLibrary::instance(),
-                                         choices.detector);
+    String bytes(text.allocator());
+    if (!ParserUtilities::readFileBytes(path, bytes, size, mode)) return false;
+    settings.askEncoding(bytes);
+    const auto& encoding = settings.value().encoding;
+    return ParserUtilities::decodeFileText(bytes, size != ParserUtilities::kWholeFile, encoding,
+                                           &text, UCNVLibrary::instance(),
+                                           encoding.detect ? UCSDetLibrary::instance() : nullptr);
 }
 
 // By default the first line must begin with frame groups; leniently any line may.
@@ -114,11 +99,10 @@ bool MicroDVDContainer::probe(const Location* location, std::uint64_t,
         const String* url = urlOf(location);
         String path;
         if (!url || ParserUtilities::pathFromUrl(*url, path) != Result::Ok) return false;
-        const ReadingChoices choices = readingChoices(context_);
+        HostSettings settings(context_);
         String text;
-        if (!readText(path, context_, choices, text, kProbeBytes,
-                      ParserUtilities::ReadSize::AtMost) ||
-            !showsFrames(text, choices.reading))
+        if (!readText(path, settings, text, kProbeBytes, ParserUtilities::ReadSize::AtMost) ||
+            !showsFrames(text, settings.value().reading))
             return false;
         const bool accepted = getHost()->checkFormat(String("UTF8"));
         if (!accepted && formats) {
@@ -138,11 +122,12 @@ std::int32_t MicroDVDContainer::open(const Location* location) {
         if (!url || !hasSubtitleExtension(url->text())) return Result::Failure;
         String path;
         if (ParserUtilities::pathFromUrl(*url, path) != Result::Ok) return Result::Failure;
-        const ReadingChoices choices = readingChoices(context_);
+        HostSettings settings(context_);
         String text;
-        if (!readText(path, context_, choices, text) || text.empty()) return Result::Failure;
+        if (!readText(path, settings, text) || text.empty()) return Result::Failure;
         EntryStore entries(std::move(text));
-        if (!parseMicroDVD(entries, initialFrameRate(context_), choices.reading) ||
+        settings.askFrameRate();
+        if (!parseMicroDVD(entries, settings.value().rate, settings.value().reading) ||
             !addStream(std::move(entries), String(streamName(url->text())), String(), String())) {
             return Result::Failure;
         }

@@ -1,7 +1,6 @@
 #include "text/ParserUtilities.h"
 
 #include "framework/Logger.h"
-#include "framework/Setting.h"
 #include "platform/FileHandle.h"
 #include "text/Conversion.h"
 #include "text/EncodingSignature.h"
@@ -118,22 +117,18 @@ String detectedEncoding(std::string_view raw, const UCSDetLibrary& detector) {
     return String(latin1 ? "windows-1252" : detected->name.c_str(), charAllocator());
 }
 
-// `partial`: the buffer holds only the first bytes of the file.
-bool decodeText(String& buffer, bool partial, ContainerContext* settings, String& out,
+bool decodeText(String& buffer, bool partial, const EncodingSettings& settings, String& out,
                 const UCNVLibrary* converters, const UCSDetLibrary* detector) {
     const unsigned char* bytes = buffer.data();
     std::uint32_t count = buffer.length();
     String name(charAllocator());
-    const auto overrideEmbedded = querySettingBoolean(settings, "CodePage", "OverrideEmbedded");
-    if (overrideEmbedded.has_value() && !*overrideEmbedded) {
+    if (settings.honourSignature) {
         const auto skipped =
             static_cast<std::uint32_t>(detectEncodingSignature(bytes, count, name));
         bytes += skipped;
         count -= skipped;
     }
-    if (name.empty()) {
-        if (auto named = querySettingText(settings, "CodePage", "Name")) name = *named;
-    }
+    if (name.empty()) name = settings.codePage;
 
     const std::string_view raw(reinterpret_cast<const char*>(bytes), count);
     const auto convert = [&](const String& from) {
@@ -147,7 +142,7 @@ bool decodeText(String& buffer, bool partial, ContainerContext* settings, String
     if (!name.empty()) return convert(name);
     const bool wellFormed = isWellFormedUtf8(raw);  // the usual case, and once only
     // Only a guess: a name the converters refuse leaves the text to be taken as UTF-8.
-    if (detector && !wellFormed && !isMostlyUtf8(raw, partial)) {
+    if (settings.detect && detector && !wellFormed && !isMostlyUtf8(raw, partial)) {
         const String detected = detectedEncoding(raw, *detector);
         if (!detected.empty() && convert(detected)) return true;
     }
@@ -167,20 +162,49 @@ bool decodeText(String& buffer, bool partial, ContainerContext* settings, String
 
 }  // namespace
 
-bool readTextFile(const String& path, ContainerContext* settings, String* out, std::int32_t size,
-                  ReadSize mode) noexcept {
-    return readTextFile(path, settings, out, size, mode, UCNVLibrary::instance());
+bool readFileBytes(const String& path, String& bytes, std::int32_t size, ReadSize mode) noexcept {
+    try {
+        return readRawBytes(path, size, mode, bytes);
+    } catch (...) {  // out of memory
+        return false;
+    }
 }
 
-bool readTextFile(const String& path, ContainerContext* settings, String* out, std::int32_t size,
-                  ReadSize mode, const UCNVLibrary* converters,
+bool needsCodePageName(const String& bytes, bool honourSignature) noexcept {
+    if (!honourSignature) return true;
+    try {
+        String name(charAllocator());
+        return detectEncodingSignature(bytes.data(), bytes.length(), name) == 0;
+    } catch (...) {  // out of memory: the name is asked, and decoding meets the same lack
+        return true;
+    }
+}
+
+bool decodeFileText(String& bytes, bool partial, const EncodingSettings& settings, String* out,
+                    const UCNVLibrary* converters, const UCSDetLibrary* detector) noexcept {
+    if (!out) return false;
+    try {
+        return decodeText(bytes, partial, settings, *out, converters, detector);
+    } catch (...) {  // out of memory
+        return false;
+    }
+}
+
+bool readTextFile(const String& path, const EncodingSettings& settings, String* out,
+                  std::int32_t size, ReadSize mode) noexcept {
+    return readTextFile(path, settings, out, size, mode, UCNVLibrary::instance(),
+                        settings.detect ? UCSDetLibrary::instance() : nullptr);
+}
+
+bool readTextFile(const String& path, const EncodingSettings& settings, String* out,
+                  std::int32_t size, ReadSize mode, const UCNVLibrary* converters,
                   const UCSDetLibrary* detector) noexcept {
     if (!out) return false;
     try {
         String buffer(out->allocator());
-        if (!readRawBytes(path, size, mode, buffer)) return false;
-        return decodeText(buffer, size != kWholeFile, settings, *out, converters, detector);
-    } catch (...) {  // out of memory, or the host's getSetting threw
+        return readFileBytes(path, buffer, size, mode) &&
+               decodeFileText(buffer, size != kWholeFile, settings, out, converters, detector);
+    } catch (...) {  // out of memory
         return false;
     }
 }

@@ -8,7 +8,6 @@
 
 namespace Tork {
 
-class ContainerContext;
 class UCNVLibrary;
 class UCSDetLibrary;
 
@@ -23,24 +22,52 @@ enum class ReadSize : std::uint8_t {
 /// readTextFile's size for the whole file.
 inline constexpr std::int32_t kWholeFile = -1;
 
-/// Reads the file at `path` (UTF-8) whole (kWholeFile) or its first `size` bytes, settles
-/// its encoding from its signature or from the "CodePage" settings of `settings` (may be
-/// null) and hands it out in `out` as UTF-8. False, with `out` untouched, when `out` is
-/// null, the file is no regular file or cannot be read, `size` is otherwise negative, the
-/// length does not fit a 32-bit size, an Exact read finds fewer bytes, conversion fails,
-/// the text does not begin with a well-formed UTF-8 character followed by at least one
-/// more byte, or memory runs out. The failures to open, size and read are logged.
-[[nodiscard]] bool readTextFile(const String& path, ContainerContext* settings, String* out,
+/// How a file's encoding is to be settled: the host's choices, as plain values.
+struct EncodingSettings {
+    /// Whether a byte-order signature names the encoding. Otherwise the signature is not
+    /// looked for and stays in the text.
+    bool honourSignature = false;
+    /// The converter that the text is in when no signature names one; empty for none.
+    String codePage{charAllocator()};
+    /// Whether a text that neither names nor UTF-8 settle has its encoding detected.
+    bool detect = false;
+};
+
+/// Reads the file at `path` (UTF-8) whole (kWholeFile) or its first `size` bytes into
+/// `bytes` (keeping its allocator), one zero byte after them. False, after logging why,
+/// when the file is no regular file or cannot be read, `size` is otherwise negative, the
+/// length does not fit a 32-bit size, an Exact read finds fewer bytes or memory runs out.
+[[nodiscard]] bool readFileBytes(const String& path, String& bytes, std::int32_t size = kWholeFile,
+                                 ReadSize mode = ReadSize::Exact) noexcept;
+
+/// Whether the encoding of `bytes` is still open once their signature has been looked at
+/// (when `honourSignature`), so that a code page name would be used.
+[[nodiscard]] bool needsCodePageName(const String& bytes, bool honourSignature) noexcept;
+
+/// Settles the encoding of `bytes` (as readFileBytes gave them; `partial` when they are only
+/// the file's first bytes) from their signature or `settings` and hands the text out in
+/// `out` as UTF-8, converting named encodings through `converters` (null: none are
+/// available). With `settings.detect` and a `detector`, a text that neither a signature
+/// nor the code page names and that is not UTF-8 is converted from the encoding the
+/// detector names, ISO-8859-1 read as its superset windows-1252. A text counts as UTF-8
+/// when it holds fewer ill-formed parts than characters of two or more bytes, not counting
+/// a sequence that a partial read cut off; without a match, or with a name the converters
+/// refuse, it is taken as UTF-8 all the same. False, with `out` untouched, when `out` is
+/// null, conversion fails, the text does not begin with a well-formed UTF-8 character
+/// followed by at least one more byte, or memory runs out; `bytes` may then have been
+/// taken.
+[[nodiscard]] bool decodeFileText(String& bytes, bool partial, const EncodingSettings& settings,
+                                  String* out, const UCNVLibrary* converters,
+                                  const UCSDetLibrary* detector = nullptr) noexcept;
+
+/// readFileBytes, then decodeFileText with ICU's converters (and its detector when
+/// `settings.detect`).
+[[nodiscard]] bool readTextFile(const String& path, const EncodingSettings& settings, String* out,
                                 std::int32_t size = kWholeFile,
                                 ReadSize mode = ReadSize::Exact) noexcept;
 
-/// As above, converting named encodings through `converters` (null: none are available).
-/// With a `detector`, a text that neither a signature nor the settings name and that is not
-/// UTF-8 is converted from the encoding the detector names, ISO-8859-1 read as its superset
-/// windows-1252. A text counts as UTF-8 when it holds fewer ill-formed parts than
-/// characters of two or more bytes, not counting a sequence that a partial read cut off;
-/// without a match, or with a name the converters refuse, it is taken as UTF-8 all the same.
-[[nodiscard]] bool readTextFile(const String& path, ContainerContext* settings, String* out,
+/// As above, with the given converters and detector.
+[[nodiscard]] bool readTextFile(const String& path, const EncodingSettings& settings, String* out,
                                 std::int32_t size, ReadSize mode, const UCNVLibrary* converters,
                                 const UCSDetLibrary* detector = nullptr) noexcept;
 

@@ -39,7 +39,9 @@ std::optional<std::string> read(std::string_view bytes, const UCSDetLibrary& det
     static const UCNVLibrary fake(Candidates{FAKE_ICU_SUFFIXED});
     static const Testing::TempFolder folder;
     String out;
-    if (!ParserUtilities::readTextFile(String(folder.write("f.sub", bytes)), nullptr, &out, size,
+    ParserUtilities::EncodingSettings settings;
+    settings.detect = true;
+    if (!ParserUtilities::readTextFile(String(folder.write("f.sub", bytes)), settings, &out, size,
                                        ParserUtilities::ReadSize::AtMost,
                                        converters ? converters : &fake, &detector))
         return std::nullopt;
