@@ -8,6 +8,7 @@
 #include "microdvd/LineScanner.h"
 #include "microdvd/LineSplitter.h"
 #include "microdvd/MicroDVDParser.h"
+#include "microdvd/ReportFilling.h"
 #include "subtitle/EntryStore.h"
 #include "text/FileUrl.h"
 #include "text/ParserUtilities.h"
@@ -25,7 +26,7 @@
 
 namespace Tork {
 
-MicroDVDContainer::MicroDVDContainer(PluginHost* host) : Plugin(host) {
+MicroDVDContainer::MicroDVDContainer(PluginHost* host) : Plugin(host), report_(unopenedReport()) {
     const std::vector<std::pair<String, std::int32_t>> types =
         boost::assign::list_of<std::pair<String, std::int32_t>>(String("text/x-sub"), 1)(
             String("text/plain"), 1);
@@ -37,9 +38,23 @@ MicroDVDContainer::~MicroDVDContainer() = default;
 std::int32_t MicroDVDContainer::queryInterface(const String& id, void** out) {
     if (!out) return Result::Failure;
     *out = nullptr;
-    if (!sameText(id, InterfaceId::container)) return Result::NoInterface;
-    *out = static_cast<ContainerInterface*>(this);
+    if (sameText(id, InterfaceId::container)) {
+        *out = static_cast<ContainerInterface*>(this);
+    } else if (id.text() == kReadingReportInterfaceId) {
+        *out = static_cast<ReadingReportInterface*>(this);
+    } else {
+        return Result::NoInterface;
+    }
     return Result::Ok;
+}
+
+std::int32_t MicroDVDContainer::getReadingReport(ReadingReport* report) {
+    if (!report) return Result::Failure;
+    return orOnException(Result::Failure, [&] {
+        std::lock_guard guard(lock_);
+        *report = report_;
+        return Result::Ok;
+    });
 }
 
 namespace {
@@ -61,17 +76,24 @@ bool hasSubtitleExtension(std::string_view url) {
 }
 
 // The file's text as the host's settings say to read it; those are asked as the reading
-// gets to them.
-bool readText(const String& path, HostSettings& settings, String& text,
+// gets to them. What happened goes into `report` (may be null).
+bool readText(const String& path, HostSettings& settings, String& text, ReadingReport* report,
               std::int32_t size = ParserUtilities::kWholeFile,
               ParserUtilities::ReadSize mode = ParserUtilities::ReadSize::Exact) {
     String bytes(text.allocator());
-    if (!ParserUtilities::readFileBytes(path, bytes, size, mode)) return false;
+    const auto read = ParserUtilities::readFileBytes(path, bytes, size, mode);
+    if (!read) {
+        if (report) reportReadFailure(*report, read);
+        return false;
+    }
     settings.askEncoding(bytes);
     const auto& encoding = settings.value().encoding;
-    return ParserUtilities::decodeFileText(bytes, size != ParserUtilities::kWholeFile, encoding,
-                                           &text, UCNVLibrary::instance(),
-                                           encoding.detect ? UCSDetLibrary::instance() : nullptr);
+    ParserUtilities::DecodeReport decoding;
+    const bool decoded = ParserUtilities::decodeFileText(
+        bytes, size != ParserUtilities::kWholeFile, encoding, &text, UCNVLibrary::instance(),
+        encoding.detect ? UCSDetLibrary::instance() : nullptr, &decoding);
+    if (report) reportDecoding(*report, decoding, decoded);
+    return decoded;
 }
 
 // By default the first line must begin with frame groups; leniently any line may.
@@ -101,7 +123,8 @@ bool MicroDVDContainer::probe(const Location* location, std::uint64_t,
         if (!url || ParserUtilities::pathFromUrl(*url, path) != Result::Ok) return false;
         HostSettings settings(context_);
         String text;
-        if (!readText(path, settings, text, kProbeBytes, ParserUtilities::ReadSize::AtMost) ||
+        if (!readText(path, settings, text, nullptr, kProbeBytes,
+                      ParserUtilities::ReadSize::AtMost) ||
             !showsFrames(text, settings.value().reading))
             return false;
         const bool accepted = getHost()->checkFormat(String("UTF8"));
@@ -118,19 +141,36 @@ std::int32_t MicroDVDContainer::open(const Location* location) {
     // Out of memory, lock resources or a host callback that threw fail like a bad file.
     return orOnException(Result::Failure, [&] {
         std::lock_guard guard(lock_);
+        ReadingReport& report = report_;
+        report = unopenedReport();
+        const auto fail = [&report](std::int32_t outcome) {
+            report.outcome = outcome;
+            return Result::Failure;
+        };
         const String* url = urlOf(location);
-        if (!url || !hasSubtitleExtension(url->text())) return Result::Failure;
+        if (!url) return fail(kReadingNotFileUrl);
+        if (!hasSubtitleExtension(url->text())) return fail(kReadingExtensionRefused);
         String path;
-        if (ParserUtilities::pathFromUrl(*url, path) != Result::Ok) return Result::Failure;
+        if (ParserUtilities::pathFromUrl(*url, path) != Result::Ok) return fail(kReadingNotFileUrl);
+        // Whatever throws from here on is memory running out (or a host callback failing).
+        report.outcome = kReadingOutOfMemory;
         HostSettings settings(context_);
+        reportSettings(report, settings.value());
         String text;
-        if (!readText(path, settings, text) || text.empty()) return Result::Failure;
+        if (!readText(path, settings, text, &report)) return Result::Failure;
+        if (text.empty()) return fail(kReadingNoEntries);
         EntryStore entries(std::move(text));
         settings.askFrameRate();
-        if (!parseMicroDVD(entries, settings.value().rate, settings.value().reading) ||
-            !addStream(std::move(entries), String(streamName(url->text())), String(), String())) {
-            return Result::Failure;
-        }
+        reportSettings(report, settings.value());
+        ParseReport parse;
+        const bool parsed = parseMicroDVD(entries, settings.value().rate, settings.value().reading,
+                                          kMaxEntryLength, &parse);
+        reportParse(report, parse, settings.value().reading, parsed);
+        if (!parsed) return Result::Failure;
+        report.entries = static_cast<std::uint32_t>(entries.size());
+        if (!addStream(std::move(entries), String(streamName(url->text())), String(), String()))
+            return fail(kReadingOutOfMemory);
+        report.outcome = kReadingOpened;
         // The stream exists, so this open has succeeded: failing here would leave a stream
         // behind a failed open. Without memory the location is merely not kept.
         try {

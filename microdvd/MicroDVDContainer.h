@@ -2,6 +2,7 @@
 #pragma once
 
 #include "framework/Plugin.h"
+#include "framework/ReadingReport.h"
 #include "framework/String.h"
 #include "subtitle/SubtitleParserTemplate.h"
 
@@ -11,7 +12,9 @@
 
 namespace Tork {
 
-class MicroDVDContainer : public Plugin, public SubtitleParserTemplate<MicroDVDContainer> {
+class MicroDVDContainer : public Plugin,
+                          public SubtitleParserTemplate<MicroDVDContainer>,
+                          public ReadingReportInterface {
 public:
     /// How the stream's log lines name this format.
     static constexpr std::string_view qualifiedName = "Tork::MicroDVDContainer";
@@ -19,8 +22,8 @@ public:
     explicit MicroDVDContainer(PluginHost* host);
     ~MicroDVDContainer() override;
 
-    /// Answers the container face for the container identifier only; 0x80100001 when `out`
-    /// is null.
+    /// Answers the container face for the container identifier, the reading report for
+    /// kReadingReportInterfaceId, nothing else; 0x80100001 when `out` is null.
     std::int32_t queryInterface(const String& id, void** out) override;
 
     bool probe(const Location* location, std::uint64_t reserved,
@@ -36,8 +39,11 @@ public:
 
     void fillStreamFormat(StreamFormat* format) override;
 
+    std::int32_t getReadingReport(ReadingReport* report) override;
+
 private:
     std::map<String, std::int32_t, TextOrder> mimeTypes_;
+    ReadingReport report_;  // of the last open; guarded by lock_
 };
 
 }  // namespace Tork

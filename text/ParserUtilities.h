@@ -4,7 +4,9 @@
 #include "framework/ResultCode.h"
 #include "framework/String.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace Tork {
 
@@ -33,16 +35,53 @@ struct EncodingSettings {
     bool detect = false;
 };
 
+/// How reading a file's bytes ended.
+struct FileReadResult {
+    enum class Status : std::uint8_t {
+        Ok,
+        NotFound,  // also a path that is not well-formed UTF-8
+        NotRegularFile,
+        PermissionDenied,
+        TooLarge,    // over what a 32-bit size holds, or a negative size asked
+        ReadFailed,  // the system failed, or fewer bytes than asked were there
+        OutOfMemory,
+    };
+    Status status = Status::Ok;
+    std::int32_t systemError = 0;  // where the system said why
+
+    explicit operator bool() const { return status == Status::Ok; }
+};
+
 /// Reads the file at `path` (UTF-8) whole (kWholeFile) or its first `size` bytes into
-/// `bytes` (keeping its allocator), one zero byte after them. False, after logging why,
+/// `bytes` (keeping its allocator), one zero byte after them. Fails, after logging why,
 /// when the file is no regular file or cannot be read, `size` is otherwise negative, the
 /// length does not fit a 32-bit size, an Exact read finds fewer bytes or memory runs out.
-[[nodiscard]] bool readFileBytes(const String& path, String& bytes, std::int32_t size = kWholeFile,
-                                 ReadSize mode = ReadSize::Exact) noexcept;
+[[nodiscard]] FileReadResult readFileBytes(const String& path, String& bytes,
+                                           std::int32_t size = kWholeFile,
+                                           ReadSize mode = ReadSize::Exact) noexcept;
 
 /// Whether the encoding of `bytes` is still open once their signature has been looked at
 /// (when `honourSignature`), so that a code page name would be used.
 [[nodiscard]] bool needsCodePageName(const String& bytes, bool honourSignature) noexcept;
+
+/// How decodeFileText settled the encoding, and why it failed.
+struct DecodeReport {
+    enum class Status : std::uint8_t {
+        Ok,
+        UnknownCodePage,   // the converters do not know the name given
+        ConversionFailed,  // no converters, or a start that is no UTF-8 character
+        NoText,            // empty, or a single character
+        OutOfMemory,
+    };
+    enum class Source : std::uint8_t { None, Signature, CodePage, Detected, Default };
+    Status status = Status::Ok;
+    Source source = Source::None;
+    std::string encoding;          // the converter name used; "UTF-8" for a text taken as it is
+    std::int32_t confidence = -1;  // Detected: the detector's, 0-100
+    std::string runnerUp;          // the detector's second guess, when it gives one
+    std::int32_t runnerUpConfidence = -1;
+    std::size_t replacements = 0;  // ill-formed sequences that became U+FFFD
+};
 
 /// Settles the encoding of `bytes` (as readFileBytes gave them; `partial` when they are only
 /// the file's first bytes) from their signature or `settings` and hands the text out in
@@ -55,10 +94,11 @@ struct EncodingSettings {
 /// refuse, it is taken as UTF-8 all the same. False, with `out` untouched, when `out` is
 /// null, conversion fails, the text does not begin with a well-formed UTF-8 character
 /// followed by at least one more byte, or memory runs out; `bytes` may then have been
-/// taken.
+/// taken. Says how in `*report` (may be null).
 [[nodiscard]] bool decodeFileText(String& bytes, bool partial, const EncodingSettings& settings,
                                   String* out, const UCNVLibrary* converters,
-                                  const UCSDetLibrary* detector = nullptr) noexcept;
+                                  const UCSDetLibrary* detector = nullptr,
+                                  DecodeReport* report = nullptr) noexcept;
 
 /// readFileBytes, then decodeFileText with ICU's converters (and its detector when
 /// `settings.detect`).
