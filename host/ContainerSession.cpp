@@ -55,6 +55,18 @@ std::vector<Entry> readDue(StreamInterface& stream) {
     return entries;
 }
 
+namespace {
+
+// The name a location ends in, as people know the file.
+std::string fileNameOf(const std::string& url) {
+    const auto end = url.find_first_of("?#");
+    const std::string path = url.substr(0, end);
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
 ContainerSession::ContainerSession(const PluginLibrary& library)
     : ContainerSession([&library](PluginHost* host) { return library.create(host); }) {
     if (!library.loaded()) error_ = library.error();
@@ -96,8 +108,11 @@ bool ContainerSession::probe(const std::string& url, std::vector<StreamFormat>* 
 ContainerSession::OpenOutcome ContainerSession::open(const std::string& url) {
     if (!container_) return OpenOutcome::Refused;
     const UrlLocation location(url);
-    if (container_->open(location.get()) != Result::Ok) {
-        error_ = "the plug-in could not open it";
+    const bool opened = container_->open(location.get()) == Result::Ok;
+    report_ = plugin_ ? OpenReport::of(*plugin_) : std::nullopt;
+    if (!opened) {
+        error_ =
+            report_ ? fileNameOf(url) + ": " + report_->failure() : "the plug-in could not open it";
         return OpenOutcome::Refused;
     }
     opened_ = true;

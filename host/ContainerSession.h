@@ -3,6 +3,7 @@
 #pragma once
 
 #include "host/ManualClock.h"
+#include "host/OpenReport.h"
 #include "host/PluginLibrary.h"
 #include "host/RecordingPluginHost.h"
 #include "host/SettingsContext.h"
@@ -84,8 +85,12 @@ public:
     bool probe(const std::string& url, std::vector<StreamFormat>* formats = nullptr);
 
     enum class OpenOutcome { Opened, Refused, NoStream };
-    /// Opens `url`, then selectProgram(). Refused when the container's open fails.
+    /// Opens `url`, then selectProgram(). Refused when the container's open fails; error()
+    /// then says why as the component's report does ("film.sub: line 12: ...").
     OpenOutcome open(const std::string& url);
+    /// What the component reported of the last open, successful or not; nothing before an
+    /// open or from a component without a report.
+    const std::optional<OpenReport>& report() const { return report_; }
     /// Lists the programs, selects the first and takes the stream the container selected.
     /// NoStream, with error() saying which step failed, when any does.
     OpenOutcome selectProgram();
@@ -111,6 +116,7 @@ private:
     StreamInterface* stream_ = nullptr;
     bool opened_ = false;
     std::string error_;
+    std::optional<OpenReport> report_;
 };
 
 /// The latest media time a host clock can show.

@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
     // latest time a clock can show.
     const auto entries = session.read(url);
     if (!entries) {
-        std::cerr << "print_entries: " << argv[1] << ": " << session.error() << '\n';
+        std::cerr << "print_entries: " << session.error() << '\n';
         return 1;
     }
     for (const Tork::Host::Entry& entry : *entries) {
