@@ -22,7 +22,7 @@ enum ReadingOutcome : std::int32_t {
     kReadingTooLarge = 7,           ///< the file, or one entry, is over 2 GiB
     kReadingReadFailed = 8,         ///< opening or reading failed otherwise, or the file
                                     ///< shrank while it was read (systemError when known)
-    kReadingOutOfMemory = 9,        ///< memory ran out
+    kReadingOutOfMemory = 9,        ///< memory ran out (or a host callback failed)
     kReadingUnknownCodePage = 10,   ///< the code page setting names no converter ICU has
     kReadingConversionFailed = 11,  ///< the text could not be converted or taken as UTF-8
                                     ///< (no ICU, or a start that is no UTF-8 character)
@@ -85,7 +85,8 @@ struct ReadingReport {
     std::int32_t confidence;          ///< kEncodingDetected: 0-100, else -1
     char runnerUp[kNameSize];         ///< the detector's second guess, or empty
     std::int32_t runnerUpConfidence;  ///< 0-100, or -1 when there is none
-    std::uint32_t replacements;       ///< ill-formed sequences that became U+FFFD
+    std::uint32_t replacements;       ///< ill-formed sequences of a text taken as UTF-8
+                                      ///< that became U+FFFD
 
     std::int32_t rateSource;        ///< a ReadingRateSource
     std::uint32_t rateNumerator;    ///< frames per second: numerator / denominator,

@@ -5,7 +5,6 @@
 #include "framework/String.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace Tork::Host {
 namespace {
