@@ -1,5 +1,4 @@
 // Whole-file reads (as they are, repaired, converted) and the one-time search for ICU.
-#include "host/SettingsContext.h"
 #include "text/ParserUtilities.h"
 #include "text/UCNVLibrary.h"
 #include "text/Utf.h"
@@ -42,12 +41,12 @@ private:
 
 void readFile(benchmark::State& state, const std::string& contents, const char* codePage) {
     const TempFile file(contents);
-    Host::SettingsContext settings;
-    if (codePage) settings.set(Host::Settings::codePageName(std::string(codePage)));
+    ParserUtilities::EncodingSettings settings;
+    if (codePage) settings.codePage = String(codePage, charAllocator());
     const String path(file.path());
     for (auto _ : state) {
         String out;
-        if (!ParserUtilities::readTextFile(path, &settings, &out)) state.SkipWithError("refused");
+        if (!ParserUtilities::readTextFile(path, settings, &out)) state.SkipWithError("refused");
         benchmark::DoNotOptimize(out.data());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * contents.size()));

@@ -55,6 +55,18 @@ std::vector<Entry> readDue(StreamInterface& stream) {
     return entries;
 }
 
+namespace {
+
+// The name a location ends in, as people know the file.
+std::string fileNameOf(const std::string& url) {
+    const auto end = url.find_first_of("?#");
+    const std::string path = url.substr(0, end);
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
 ContainerSession::ContainerSession(const PluginLibrary& library)
     : ContainerSession([&library](PluginHost* host) { return library.create(host); }) {
     library_ = library.keepLoaded();
@@ -97,9 +109,16 @@ bool ContainerSession::probe(const FileLocation& file, std::vector<StreamFormat>
 ContainerSession::OpenOutcome ContainerSession::open(const FileLocation& file) {
     if (!container_) return OpenOutcome::Refused;
     const UrlLocation location(file.url());
-    if (container_->open(location.get()) != Result::Ok) {
-        error_ = file.problem();
-        if (error_.empty()) error_ = "the plug-in could not open it";
+    const bool opened = container_->open(location.get()) == Result::Ok;
+    report_ = plugin_ ? OpenReport::of(*plugin_) : std::nullopt;
+    if (!opened) {
+        // The kit knows a host's own mistake best: a path passed as a URL.
+        if (report_ && !(report_->outcome == kReadingNotFileUrl && !file.problem().empty())) {
+            error_ = fileNameOf(file.url()) + ": " + report_->failure();
+        } else {
+            error_ = file.problem();
+            if (error_.empty()) error_ = "the plug-in could not open it";
+        }
         return OpenOutcome::Refused;
     }
     opened_ = true;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "host/ManualClock.h"
+#include "host/OpenReport.h"
 #include "host/PluginLibrary.h"
 #include "host/RecordingPluginHost.h"
 #include "host/SettingsContext.h"
@@ -95,10 +96,14 @@ public:
     bool probe(const FileLocation& file, std::vector<StreamFormat>* formats = nullptr);
 
     enum class OpenOutcome { Opened, Refused, NoStream };
-    /// Opens `file` (a FilePath or a FileUrl), then selectProgram(). Refused, with error()
-    /// saying why as far as the host can tell (no such file, not a file: URL), when the
-    /// container's open fails.
+    /// Opens `file` (a FilePath or a FileUrl), then selectProgram(). Refused when the
+    /// container's open fails; error() then says why as the component's report does
+    /// ("film.sub: line 12: ..."), or as far as the host can tell (no such file, not a
+    /// file: URL) from a component without a report.
     OpenOutcome open(const FileLocation& file);
+    /// What the component reported of the last open, successful or not; nothing before an
+    /// open or from a component without a report.
+    const std::optional<OpenReport>& report() const { return report_; }
     /// Lists the programs, selects the first and takes the stream the container selected.
     /// NoStream, with error() saying which step failed, when any does.
     OpenOutcome selectProgram();
@@ -129,6 +134,7 @@ private:
     StreamInterface* stream_ = nullptr;
     bool opened_ = false;
     std::string error_;
+    std::optional<OpenReport> report_;
 };
 
 /// The latest media time a host clock can show.

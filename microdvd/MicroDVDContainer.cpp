@@ -4,11 +4,12 @@
 #include "framework/Location.h"
 #include "framework/OrOnException.h"
 #include "framework/PluginHost.h"
-#include "framework/Setting.h"
 #include "framework/StreamFormat.h"
+#include "microdvd/HostSettings.h"
 #include "microdvd/LineScanner.h"
 #include "microdvd/LineSplitter.h"
 #include "microdvd/MicroDVDParser.h"
+#include "microdvd/ReportFilling.h"
 #include "subtitle/EntryStore.h"
 #include "text/Ascii.h"
 #include "text/FileUrl.h"
@@ -29,7 +30,7 @@
 namespace Tork {
 
 MicroDVDContainer::MicroDVDContainer(PluginHost* host)
-    : Plugin(host), SubtitleContainer("Tork::MicroDVDContainer") {
+    : Plugin(host), SubtitleContainer("Tork::MicroDVDContainer"), report_(unopenedReport()) {
     const std::vector<std::pair<String, std::int32_t>> types =
         boost::assign::list_of<std::pair<String, std::int32_t>>(String("text/x-sub"), 1)(
             String("text/plain"), 1);
@@ -41,9 +42,23 @@ MicroDVDContainer::~MicroDVDContainer() = default;
 std::int32_t MicroDVDContainer::queryInterface(const String& id, void** out) {
     if (!out) return Result::Failure;
     *out = nullptr;
-    if (!sameText(id, InterfaceId::container)) return Result::NoInterface;
-    *out = static_cast<ContainerInterface*>(this);
+    if (sameText(id, InterfaceId::container)) {
+        *out = static_cast<ContainerInterface*>(this);
+    } else if (id.text() == kReadingReportInterfaceId) {
+        *out = static_cast<ReadingReportInterface*>(this);
+    } else {
+        return Result::NoInterface;
+    }
     return Result::Ok;
+}
+
+std::int32_t MicroDVDContainer::getReadingReport(ReadingReport* report) {
+    if (!report) return Result::Failure;
+    return orOnException(Result::Failure, [&] {
+        std::lock_guard guard(lock_);
+        *report = report_;
+        return Result::Ok;
+    });
 }
 
 namespace {
@@ -72,33 +87,25 @@ bool hasSubtitleExtension(std::string_view url, MicroDVDReading reading) {
     return is(".sub") || is(".txt");
 }
 
-// The host's "FrameRate"/"Ratio" is (denominator, numerator); a zero in either is unusable.
-FrameRate initialFrameRate(ContainerContext* context) {
-    const auto ratio = querySettingRatio(context, "FrameRate", "Ratio");
-    if (!ratio || ratio->first == 0 || ratio->second == 0) return FrameRate{};
-    return FrameRate{ratio->second, ratio->first};
-}
-
-// The host's choices of how to read: both off unless answered with a boolean true.
-struct ReadingChoices {
-    MicroDVDReading reading = MicroDVDReading::Default;
-    const UCSDetLibrary* detector = nullptr;
-};
-
-ReadingChoices readingChoices(ContainerContext* context) {
-    ReadingChoices choices;
-    if (querySettingBoolean(context, "MicroDVD", "Lenient").value_or(false))
-        choices.reading = MicroDVDReading::Lenient;
-    if (querySettingBoolean(context, "CodePage", "Detect").value_or(false))
-        choices.detector = UCSDetLibrary::instance();
-    return choices;
-}
-
-bool readText(const String& path, ContainerContext* context, const ReadingChoices& choices,
-              String& text, std::int32_t size = ParserUtilities::kWholeFile,
+// The file's text as the host's settings say to read it; those are asked as the reading
+// gets to them. What happened goes into `report` (may be null).
+bool readText(const String& path, HostSettings& settings, String& text, ReadingReport* report,
+              std::int32_t size = ParserUtilities::kWholeFile,
               ParserUtilities::ReadSize mode = ParserUtilities::ReadSize::Exact) {
-    return ParserUtilities::readTextFile(path, context, &text, size, mode, UCNVLibrary::instance(),
-                                         choices.detector);
+    String bytes(text.allocator());
+    const auto read = ParserUtilities::readFileBytes(path, bytes, size, mode);
+    if (!read) {
+        if (report) reportReadFailure(*report, read);
+        return false;
+    }
+    settings.askEncoding(bytes);
+    const auto& encoding = settings.value().encoding;
+    ParserUtilities::DecodeReport decoding;
+    const bool decoded = ParserUtilities::decodeFileText(
+        bytes, size != ParserUtilities::kWholeFile, encoding, &text, UCNVLibrary::instance(),
+        encoding.detect ? UCSDetLibrary::instance() : nullptr, &decoding);
+    if (report) reportDecoding(*report, decoding, decoded);
+    return decoded;
 }
 
 // By default the first line must begin with frame groups; leniently any line may.
@@ -126,12 +133,12 @@ bool MicroDVDContainer::probe(const Location* location, std::uint64_t,
         const String* url = urlOf(location);
         String path;
         if (!url || ParserUtilities::pathFromUrl(*url, path) != Result::Ok) return false;
-        const ReadingChoices choices = readingChoices(context_);
+        HostSettings settings(context_);
         String text;
-        const bool lenient = choices.reading == MicroDVDReading::Lenient;
-        if (!readText(path, context_, choices, text, lenient ? kLenientProbeBytes : kProbeBytes,
+        const bool lenient = settings.value().reading == MicroDVDReading::Lenient;
+        if (!readText(path, settings, text, nullptr, lenient ? kLenientProbeBytes : kProbeBytes,
                       ParserUtilities::ReadSize::AtMost) ||
-            !showsFrames(text, choices.reading))
+            !showsFrames(text, settings.value().reading))
             return false;
         const bool accepted = getHost()->checkFormat(String("UTF8"));
         if (!accepted && formats) {
@@ -147,18 +154,38 @@ std::int32_t MicroDVDContainer::open(const Location* location) {
     // Out of memory, lock resources or a host callback that threw fail like a bad file.
     return orOnException(Result::Failure, [&] {
         std::lock_guard guard(lock_);
-        const String* url = urlOf(location);
-        const ReadingChoices choices = readingChoices(context_);
-        if (!url || !hasSubtitleExtension(url->text(), choices.reading)) return Result::Failure;
-        String path;
-        if (ParserUtilities::pathFromUrl(*url, path) != Result::Ok) return Result::Failure;
-        String text;
-        if (!readText(path, context_, choices, text) || text.empty()) return Result::Failure;
-        EntryStore entries(std::move(text));
-        if (!parseMicroDVD(entries, initialFrameRate(context_), choices.reading) ||
-            !addStream(std::move(entries), String(streamName(url->text())), String(), String())) {
+        ReadingReport& report = report_;
+        report = unopenedReport();
+        const auto fail = [&report](std::int32_t outcome) {
+            report.outcome = outcome;
             return Result::Failure;
-        }
+        };
+        const String* url = urlOf(location);
+        if (!url) return fail(kReadingNotFileUrl);
+        // Whatever throws from here on is memory running out (or a host callback failing).
+        report.outcome = kReadingOutOfMemory;
+        // The reading decides which names are taken, so it is asked first.
+        HostSettings settings(context_);
+        if (!hasSubtitleExtension(url->text(), settings.value().reading))
+            return fail(kReadingExtensionRefused);
+        String path;
+        if (ParserUtilities::pathFromUrl(*url, path) != Result::Ok) return fail(kReadingNotFileUrl);
+        reportSettings(report, settings.value());
+        String text;
+        if (!readText(path, settings, text, &report)) return Result::Failure;
+        if (text.empty()) return fail(kReadingNoEntries);
+        EntryStore entries(std::move(text));
+        settings.askFrameRate();
+        reportSettings(report, settings.value());
+        ParseReport parse;
+        const bool parsed = parseMicroDVD(entries, settings.value().rate, settings.value().reading,
+                                          kMaxEntryLength, &parse);
+        reportParse(report, parse, settings.value().reading, parsed);
+        if (!parsed) return Result::Failure;
+        report.entries = static_cast<std::uint32_t>(entries.size());
+        if (!addStream(std::move(entries), String(streamName(url->text())), String(), String()))
+            return fail(kReadingOutOfMemory);
+        report.outcome = kReadingOpened;
         // The stream exists, so this open has succeeded: failing here would leave a stream
         // behind a failed open. Without memory the location is merely not kept.
         try {

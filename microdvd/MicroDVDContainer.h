@@ -3,6 +3,7 @@
 
 #include "framework/Plugin.h"
 #include "framework/ResultCode.h"
+#include "framework/ReadingReport.h"
 #include "framework/String.h"
 #include "subtitle/SubtitleContainer.h"
 
@@ -12,13 +13,13 @@
 
 namespace Tork {
 
-class MicroDVDContainer : public Plugin, public SubtitleContainer {
+class MicroDVDContainer : public Plugin, public SubtitleContainer, public ReadingReportInterface {
 public:
     explicit MicroDVDContainer(PluginHost* host);
     ~MicroDVDContainer() override;
 
-    /// Answers the container face for the container identifier only; 0x80100001 when `out`
-    /// is null.
+    /// Answers the container face for the container identifier, the reading report for
+    /// kReadingReportInterfaceId, nothing else; 0x80100001 when `out` is null.
     std::int32_t queryInterface(const String& id, void** out) override;
 
     bool probe(const Location* location, std::uint64_t reserved,
@@ -34,8 +35,11 @@ public:
 
     void fillStreamFormat(StreamFormat* format) override;
 
+    std::int32_t getReadingReport(ReadingReport* report) override;
+
 private:
     std::map<String, std::int32_t, TextOrder> mimeTypes_;
+    ReadingReport report_;  // of the last open; guarded by lock_
 };
 
 }  // namespace Tork

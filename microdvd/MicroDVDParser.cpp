@@ -1,6 +1,7 @@
 #include "microdvd/MicroDVDParser.h"
 
 #include "framework/Logger.h"
+#include "framework/ReadingReport.h"
 #include "microdvd/FormattingCode.h"
 #include "microdvd/LineCodes.h"
 #include "microdvd/LineScanner.h"
@@ -13,6 +14,7 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace Tork {
 namespace {
@@ -35,23 +37,25 @@ bool anyLineStartsWithCode(std::string_view text) {
 // A line as the chosen reading sees it.
 struct FrameLine {
     enum class Verdict : std::uint8_t { Frames, Skip, Fail } verdict = Verdict::Fail;
-    const char* why = "";  // for Skip
+    const char* why = "";     // for Skip
+    std::int32_t reason = 0;  // for Skip: a ReadingSkipReason
     std::int32_t start = 0;
     std::optional<std::int32_t> end;  // none: lasts until the next start
     std::string_view text;            // may be empty: no entry
 };
 
-// Why the lenient reading skips a line, in a few words for the log; null when it reads it.
-const char* skipReason(const LenientLine& scanned) {
+// Why the lenient reading skips a line, in a few words for the log and as a code; null
+// when it reads it.
+std::pair<const char*, std::int32_t> skipReason(const LenientLine& scanned) {
     switch (scanned.shape) {
         case LenientLine::Shape::Blank:
-            return "white space only";
+            return {"white space only", kSkipBlank};
         case LenientLine::Shape::NoFrames:
-            return "no {start}{end} at its start";
+            return {"no {start}{end} at its start", kSkipNoFrameGroups};
         case LenientLine::Shape::Frames:
             break;
     }
-    return nullptr;
+    return {nullptr, 0};
 }
 
 FrameLine readLine(std::string_view line, MicroDVDReading reading) {
@@ -59,11 +63,12 @@ FrameLine readLine(std::string_view line, MicroDVDReading reading) {
     if (reading == MicroDVDReading::Default) {
         const ScannedLine scanned = scanSplitLine(line);
         if (scanned.conversions < 2) return {};
-        return {Verdict::Frames, "", scanned.start, scanned.end, scanned.text};
+        return {Verdict::Frames, "", 0, scanned.start, scanned.end, scanned.text};
     }
     const LenientLine scanned = scanLenientLine(line);
-    if (const char* why = skipReason(scanned)) return {Verdict::Skip, why, 0, std::nullopt, {}};
-    return {Verdict::Frames, "", scanned.start, scanned.end, scanned.text};
+    if (const auto [why, reason] = skipReason(scanned); why)
+        return {Verdict::Skip, why, reason, 0, std::nullopt, {}};
+    return {Verdict::Frames, "", 0, scanned.start, scanned.end, scanned.text};
 }
 
 void logSkipped(std::size_t number, const char* why) {
@@ -99,8 +104,23 @@ void closeOpenEnds(EntryStore& entries, const std::vector<std::size_t>& open) {
 
 }  // namespace
 
+void ParseReport::skip(std::size_t line, std::int32_t reason) {
+    ++skippedCount;
+    if (skipped.size() < kSkippedListed)
+        skipped.push_back({static_cast<std::uint32_t>(line), reason});
+}
+
 bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
-                   std::size_t maxEntryLength) {
+                   std::size_t maxEntryLength, ParseReport* report) {
+    ParseReport unused;
+    ParseReport& said = report ? *report : unused;
+    const auto setRate = [&](FrameRate declared, std::size_t line) {
+        rate = declared;
+        said.rate = declared;
+        said.rateLine = static_cast<std::uint32_t>(line);
+        ++said.rateChanges;
+    };
+    said.rate = rate;
     const bool lenient = reading == MicroDVDReading::Lenient;
     char* const text = entries.fileText();
     const std::size_t length = entries.fileLength();
@@ -115,28 +135,40 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
     std::size_t frameLines = 0;
     std::vector<std::size_t> openEnds;
     while (const auto line = lines.next()) {
+        said.linesRead = static_cast<std::uint32_t>(line->number);
         const FrameLine framed = readLine(line->view(), reading);
-        if (framed.verdict == FrameLine::Verdict::Fail) return false;
+        if (framed.verdict == FrameLine::Verdict::Fail) {
+            said.badLine = static_cast<std::uint32_t>(line->number);
+            return false;
+        }
         if (framed.verdict == FrameLine::Verdict::Skip) {
             logSkipped(line->number, framed.why);
+            said.skip(line->number, framed.reason);
             continue;
         }
         ++frameLines;
-        if (framed.text.empty()) continue;
+        if (framed.text.empty()) {
+            said.skip(line->number, kSkipNoText);
+            continue;
+        }
         // Shifted by an editor to before the film: read unsigned, as frames once were, it
         // would show hundreds of hours in.
         if (framed.end && *framed.end < 0) {
             if (lenient) logDropped(line->number, *framed.end);
+            said.skip(line->number, kSkipNegativeEnd);
             continue;
         }
         if (framed.start == 1 && framed.end == 1 && framed.text.size() < kMaxDeclarationLength) {
             const FrameRateDeclaration declaration = parseFrameRateDeclaration(framed.text);
-            if (declaration.kind == FrameRateDeclaration::Kind::Rate) rate = declaration.rate;
+            if (declaration.kind == FrameRateDeclaration::Kind::Rate)
+                setRate(declaration.rate, line->number);
+            if (declaration.kind == FrameRateDeclaration::Kind::Unusable)
+                said.skip(line->number, kSkipUnusableRate);
             if (declaration.kind != FrameRateDeclaration::Kind::NotDeclaration) continue;
         }
         if (lenient) {
             if (const auto declared = rateLine(framed, frameLines)) {
-                rate = *declared;
+                setRate(*declared, line->number);
                 continue;
             }
         }
@@ -185,6 +217,7 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
                       final.data());  // zero-terminated: the line's end or the translation's
         }
     }
+    said.frameLines = static_cast<std::uint32_t>(frameLines);
     if (lenient && frameLines == 0) return false;
     closeOpenEnds(entries, openEnds);
     return true;

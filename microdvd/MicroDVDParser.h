@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <vector>
 
 namespace Tork {
 
@@ -28,14 +29,34 @@ inline constexpr std::size_t kMaxEntryLength = std::numeric_limits<std::int32_t>
 /// - every line of an entry may begin with codes (translateLineCodes).
 enum class MicroDVDReading : std::uint8_t { Default, Lenient };
 
+/// What a parse met, gathered as the lines go by, for the reading report.
+struct ParseReport {
+    static constexpr std::size_t kSkippedListed = 100;
+    struct Skipped {
+        std::uint32_t line;
+        std::int32_t reason;  // a ReadingSkipReason
+    };
+    std::uint32_t linesRead = 0;    // the number of the last line seen
+    std::uint32_t badLine = 0;      // the default reading's failing line
+    std::uint32_t frameLines = 0;   // lines with frame groups, once all are read
+    std::uint32_t rateLine = 0;     // the last rate line that set the rate
+    std::uint32_t rateChanges = 0;  // rate lines that set the rate
+    FrameRate rate;                 // the rate at the end
+    std::uint32_t skippedCount = 0;
+    std::vector<Skipped> skipped;  // the first kSkippedListed
+
+    void skip(std::size_t line, std::int32_t reason);
+};
+
 /// Parses the file text that `entries` holds, in place (it is split and rewritten), at the
 /// starting `rate`, adding one entry per subtitle in file order. False at the first line
 /// whose final text is longer than `maxEntryLength`; by default also at the first line that
 /// does not begin with two frame groups, leniently for a text without any. The entries
 /// added so far stay. Throws std::bad_alloc when memory runs out, leaving the entries added
-/// so far likewise.
+/// so far likewise. Tells what it met in `*report` (may be null).
 [[nodiscard]] bool parseMicroDVD(EntryStore& entries, FrameRate rate,
                                  MicroDVDReading reading = MicroDVDReading::Default,
-                                 std::size_t maxEntryLength = kMaxEntryLength);
+                                 std::size_t maxEntryLength = kMaxEntryLength,
+                                 ParseReport* report = nullptr);
 
 }  // namespace Tork

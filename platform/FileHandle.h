@@ -21,6 +21,13 @@ enum class FileCreation : std::uint8_t {
 
 enum class SeekOrigin : std::uint8_t { Start, Current, End };
 
+/// Why FileHandle::open gave no file.
+struct FileOpenFailure {
+    enum class Kind : std::uint8_t { None, NotFound, NotRegularFile, PermissionDenied, Other };
+    Kind kind = Kind::None;
+    std::int32_t systemError = 0;  // errno, or GetLastError() on Windows; 0 when none
+};
+
 /// Owns one open regular file and closes it on destruction.
 class FileHandle {
 public:
@@ -40,9 +47,11 @@ public:
     /// Opens `path` (UTF-8 bytes). The result is not isOpen() when the system refuses, when
     /// the path holds a zero byte, or when it names anything but a regular file, which is
     /// then never opened (nor waited for, as a FIFO might be). On Windows others may read and
-    /// write a file opened only for reading, and only read one opened for writing.
+    /// write a file opened only for reading, and only read one opened for writing. Says why
+    /// in `*failure` (may be null).
     [[nodiscard]] static FileHandle open(const std::string& path, FileAccess access,
-                                         FileCreation creation) noexcept;
+                                         FileCreation creation,
+                                         FileOpenFailure* failure = nullptr) noexcept;
 
     bool isOpen() const noexcept { return descriptor_ >= 0; }
     /// The new position counted from the start, or -1 when it cannot be moved there.

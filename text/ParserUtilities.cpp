@@ -2,7 +2,6 @@
 
 #include "framework/Logger.h"
 #include "framework/OrOnException.h"
-#include "framework/Setting.h"
 #include "platform/FileHandle.h"
 #include "text/Conversion.h"
 #include "text/EncodingSignature.h"
@@ -25,18 +24,36 @@ constexpr const char* kFunction = "Tork::ParserUtilities::readTextFile";
 
 constexpr std::int64_t kMaxCount = kMaxFileSize;
 
-// Reads the requested bytes of the file into `buffer`, one zero byte after them. False,
+using ReadStatus = FileReadResult::Status;
+
+ReadStatus readStatusOf(FileOpenFailure::Kind kind) {
+    switch (kind) {
+        case FileOpenFailure::Kind::NotFound:
+            return ReadStatus::NotFound;
+        case FileOpenFailure::Kind::NotRegularFile:
+            return ReadStatus::NotRegularFile;
+        case FileOpenFailure::Kind::PermissionDenied:
+            return ReadStatus::PermissionDenied;
+        case FileOpenFailure::Kind::None:
+        case FileOpenFailure::Kind::Other:
+            break;
+    }
+    return ReadStatus::ReadFailed;
+}
+
+// Reads the requested bytes of the file into `buffer`, one zero byte after them. Fails,
 // after logging why, when the file cannot be opened, sized or read.
-bool readRawBytes(const String& path, std::int32_t size, ReadSize mode, String& buffer) {
+FileReadResult readRawBytes(const String& path, std::int32_t size, ReadSize mode, String& buffer) {
     // Paths stay UTF-8 bytes for the system; they must be well-formed all the same.
     FileHandle file;
+    FileOpenFailure failure{FileOpenFailure::Kind::NotFound, 0};
     if (isWellFormedUtf8(path.text()))
         file = FileHandle::open(std::string(path.text()), FileAccess::Read,
-                                FileCreation::OpenExisting);
+                                FileCreation::OpenExisting, &failure);
     if (!file.isOpen()) {
         Logger::instance()->write(kCategory, kFunction, __LINE__, "Failed to open file %s\n",
                                   path.c_str());
-        return false;
+        return {readStatusOf(failure.kind), failure.systemError};
     }
 
     std::int64_t wanted = size;
@@ -45,7 +62,7 @@ bool readRawBytes(const String& path, std::int32_t size, ReadSize mode, String& 
         if (length < 0 || file.seek(0, SeekOrigin::Start) != 0) {
             Logger::instance()->write(kCategory, kFunction, __LINE__,
                                       "Couldn't allocate %ld bytes\n", 0L);
-            return false;
+            return {ReadStatus::ReadFailed};
         }
         wanted = size == kWholeFile ? length : std::min<std::int64_t>(length, size);
     }
@@ -57,7 +74,7 @@ bool readRawBytes(const String& path, std::int32_t size, ReadSize mode, String& 
             static_cast<long>(std::min<std::int64_t>(count, std::numeric_limits<long>::max()));
         Logger::instance()->write(kCategory, kFunction, __LINE__, "Couldn't allocate %ld bytes\n",
                                   asked);
-        return false;
+        return {ReadStatus::TooLarge};
     }
 
     // Read straight into the text's own block: a copy of a large file costs as much again
@@ -67,7 +84,7 @@ bool readRawBytes(const String& path, std::int32_t size, ReadSize mode, String& 
     } catch (const std::bad_alloc&) {
         Logger::instance()->write(kCategory, kFunction, __LINE__, "Couldn't allocate %ld bytes\n",
                                   static_cast<long>(wanted + 1));
-        return false;
+        return {ReadStatus::OutOfMemory};
     }
     const std::int64_t got = file.read(buffer.data(), static_cast<std::size_t>(wanted));
     file.close();
@@ -75,9 +92,9 @@ bool readRawBytes(const String& path, std::int32_t size, ReadSize mode, String& 
         Logger::instance()->write(kCategory, kFunction, __LINE__,
                                   "Tried to read %ld bytes, got %ld\n", static_cast<long>(wanted),
                                   static_cast<long>(got));
-        return false;
+        return {ReadStatus::ReadFailed};
     }
-    return true;
+    return {};
 }
 
 // The text must open with one well-formed character and hold at least one more byte.
@@ -105,9 +122,10 @@ bool isMostlyUtf8(std::string_view text, bool partial) {
 }
 
 // The encoding the detector sees in `raw`, by a name the converters take; empty for none.
-String detectedEncoding(std::string_view raw, const UCSDetLibrary& detector) {
+String detectedEncoding(std::string_view raw, const UCSDetLibrary& detector, DecodeReport& report) {
     const auto detected = detector.detect(raw);
     if (!detected) return String(charAllocator());
+    report.confidence = detected->confidence;
     // The two differ only in 0x80-0x9F, where text files mean windows-1252's letters and
     // punctuation rather than control codes.
     const bool latin1 = detected->name == "ISO-8859-1";
@@ -117,70 +135,145 @@ String detectedEncoding(std::string_view raw, const UCSDetLibrary& detector) {
     return String(latin1 ? "windows-1252" : detected->name.c_str(), charAllocator());
 }
 
-// `partial`: the buffer holds only the first bytes of the file.
-bool decodeText(String& buffer, bool partial, ContainerContext* settings, String& out,
-                const UCNVLibrary* converters, const UCSDetLibrary* detector) {
+// Why a named conversion failed: ICU refuses the name, or could not convert.
+DecodeReport::Status conversionFailure(const char* name, const UCNVLibrary* converters) {
+    if (!converters || !converters->usable()) return DecodeReport::Status::ConversionFailed;
+    std::int32_t status = 0;
+    IcuConverter* converter = converters->open(name, &status);
+    if (!converter) return DecodeReport::Status::UnknownCodePage;
+    converters->close(converter);
+    return DecodeReport::Status::ConversionFailed;
+}
+
+// Too short for the first character and one more byte, or not beginning with a character.
+DecodeReport::Status refusalOf(std::string_view text) {
+    if (text.empty()) return DecodeReport::Status::NoText;
+    const int first = measureUtf8Sequence(text);
+    return first > 0 && static_cast<std::size_t>(first) >= text.size()
+               ? DecodeReport::Status::NoText
+               : DecodeReport::Status::ConversionFailed;
+}
+
+bool decodeText(String& buffer, bool partial, const EncodingSettings& settings, String& out,
+                const UCNVLibrary* converters, const UCSDetLibrary* detector,
+                DecodeReport& report) {
+    using Source = DecodeReport::Source;
     const unsigned char* bytes = buffer.data();
     std::uint32_t count = buffer.length();
     String name(charAllocator());
-    const auto overrideEmbedded = querySettingBoolean(settings, "CodePage", "OverrideEmbedded");
-    if (overrideEmbedded.has_value() && !*overrideEmbedded) {
+    if (settings.honourSignature) {
         const auto skipped =
             static_cast<std::uint32_t>(detectEncodingSignature(bytes, count, name));
         bytes += skipped;
         count -= skipped;
     }
-    if (name.empty()) {
-        if (auto named = querySettingText(settings, "CodePage", "Name")) name = *named;
-    }
+    report.source = name.empty() ? Source::CodePage : Source::Signature;
+    if (name.empty()) name = settings.codePage;
 
     const std::string_view raw(reinterpret_cast<const char*>(bytes), count);
     const auto convert = [&](const String& from) {
+        report.encoding = from.text();
         String converted(out.allocator());
-        if (!convertTextToUTF8(from.c_str(), raw, converted, converters) ||
-            !beginsLikeUtf8(converted.bytes()))
+        if (!convertTextToUTF8(from.c_str(), raw, converted, converters)) {
+            report.status = conversionFailure(from.c_str(), converters);
             return false;
+        }
+        if (!beginsLikeUtf8(converted.bytes())) {
+            report.status = refusalOf(converted.bytes());
+            return false;
+        }
         out = std::move(converted);
         return true;
     };
     if (!name.empty()) return convert(name);
     const bool wellFormed = isWellFormedUtf8(raw);  // the usual case, and once only
     // Only a guess: a name the converters refuse leaves the text to be taken as UTF-8.
-    if (detector && !wellFormed && !isMostlyUtf8(raw, partial)) {
-        const String detected = detectedEncoding(raw, *detector);
+    if (settings.detect && detector && !wellFormed && !isMostlyUtf8(raw, partial)) {
+        const String detected = detectedEncoding(raw, *detector, report);
+        report.source = Source::Detected;
         if (!detected.empty() && convert(detected)) return true;
+        report.status = DecodeReport::Status::Ok;
+        report.confidence = -1;
     }
 
     // Taken as it is, but the host is told it is UTF-8: anything ill-formed past the first
     // character becomes U+FFFD.
-    if (!beginsLikeUtf8(raw)) return false;
+    report.source = Source::Default;
+    report.encoding = "UTF-8";
+    if (!beginsLikeUtf8(raw)) {
+        report.status = refusalOf(raw);
+        return false;
+    }
     if (wellFormed) {
         out = std::move(buffer);  // no signature was skipped, so the text is the whole block
         return true;
     }
-    const std::string repaired = replaceIllFormedUtf8(raw);
-    if (repaired.size() >= UINT32_MAX) return false;
+    const std::string repaired = replaceIllFormedUtf8(raw, &report.replacements);
+    if (repaired.size() >= UINT32_MAX) {
+        report.status = DecodeReport::Status::OutOfMemory;
+        return false;
+    }
     out.assign(repaired.data(), static_cast<std::uint32_t>(repaired.size()));
     return true;
 }
 
 }  // namespace
 
-bool readTextFile(const String& path, ContainerContext* settings, String* out, std::int32_t size,
-                  ReadSize mode) {
-    return readTextFile(path, settings, out, size, mode, UCNVLibrary::instance());
+FileReadResult readFileBytes(const String& path, String& bytes, std::int32_t size, ReadSize mode) {
+    try {
+        return readRawBytes(path, size, mode, bytes);
+    } catch (const ThreadCancellation&) {
+        throw;
+    } catch (...) {  // out of memory
+        return {FileReadResult::Status::OutOfMemory};
+    }
 }
 
-bool readTextFile(const String& path, ContainerContext* settings, String* out, std::int32_t size,
-                  ReadSize mode, const UCNVLibrary* converters, const UCSDetLibrary* detector) {
+bool needsCodePageName(const String& bytes, bool honourSignature) {
+    if (!honourSignature) return true;
+    try {
+        String name(charAllocator());
+        return detectEncodingSignature(bytes.data(), bytes.length(), name) == 0;
+    } catch (const ThreadCancellation&) {
+        throw;
+    } catch (...) {  // out of memory: the name is asked, and decoding meets the same lack
+        return true;
+    }
+}
+
+bool decodeFileText(String& bytes, bool partial, const EncodingSettings& settings, String* out,
+                    const UCNVLibrary* converters, const UCSDetLibrary* detector,
+                    DecodeReport* report) {
+    DecodeReport unused;
+    DecodeReport& said = report ? *report : unused;
+    if (!out) return false;
+    try {
+        return decodeText(bytes, partial, settings, *out, converters, detector, said);
+    } catch (const ThreadCancellation&) {
+        throw;
+    } catch (...) {  // out of memory
+        said.status = DecodeReport::Status::OutOfMemory;
+        return false;
+    }
+}
+
+bool readTextFile(const String& path, const EncodingSettings& settings, String* out,
+                  std::int32_t size, ReadSize mode) {
+    return readTextFile(path, settings, out, size, mode, UCNVLibrary::instance(),
+                        settings.detect ? UCSDetLibrary::instance() : nullptr);
+}
+
+bool readTextFile(const String& path, const EncodingSettings& settings, String* out,
+                  std::int32_t size, ReadSize mode, const UCNVLibrary* converters,
+                  const UCSDetLibrary* detector) {
     if (!out) return false;
     try {
         String buffer(out->allocator());
-        if (!readRawBytes(path, size, mode, buffer)) return false;
-        return decodeText(buffer, size != kWholeFile, settings, *out, converters, detector);
+        return static_cast<bool>(readFileBytes(path, buffer, size, mode)) &&
+               decodeFileText(buffer, size != kWholeFile, settings, out, converters, detector);
     } catch (const ThreadCancellation&) {
         throw;
-    } catch (...) {  // out of memory, or the host's getSetting threw
+    } catch (...) {  // out of memory
         return false;
     }
 }

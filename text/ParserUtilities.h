@@ -4,11 +4,12 @@
 #include "framework/ResultCode.h"
 #include "framework/String.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace Tork {
 
-class ContainerContext;
 class UCNVLibrary;
 class UCSDetLibrary;
 
@@ -27,24 +28,89 @@ inline constexpr std::int32_t kWholeFile = -1;
 /// the signed 32-bit size that callers pass.
 inline constexpr std::int64_t kMaxFileSize = INT32_MAX - 1;
 
-/// Reads the file at `path` (UTF-8) whole (kWholeFile) or its first `size` bytes, settles
-/// its encoding from its signature or from the "CodePage" settings of `settings` (may be
-/// null) and hands it out in `out` as UTF-8. False, with `out` untouched, when `out` is
-/// null, the file is no regular file or cannot be read, `size` is otherwise negative, the
-/// length does not fit a 32-bit size, an Exact read finds fewer bytes, conversion fails,
-/// the text does not begin with a well-formed UTF-8 character followed by at least one
-/// more byte, or memory runs out. The failures to open, size and read are logged. Throws
-/// nothing but the unwinding of a thread cancelled meanwhile (in a host callback).
-[[nodiscard]] bool readTextFile(const String& path, ContainerContext* settings, String* out,
+/// How a file's encoding is to be settled: the host's choices, as plain values.
+struct EncodingSettings {
+    /// Whether a byte-order signature names the encoding. Otherwise the signature is not
+    /// looked for and stays in the text.
+    bool honourSignature = false;
+    /// The converter that the text is in when no signature names one; empty for none.
+    String codePage{charAllocator()};
+    /// Whether a text that neither names nor UTF-8 settle has its encoding detected.
+    bool detect = false;
+};
+
+/// How reading a file's bytes ended.
+struct FileReadResult {
+    enum class Status : std::uint8_t {
+        Ok,
+        NotFound,  // also a path that is not well-formed UTF-8
+        NotRegularFile,
+        PermissionDenied,
+        TooLarge,    // over what a 32-bit size holds, or a negative size asked
+        ReadFailed,  // the system failed, or fewer bytes than asked were there
+        OutOfMemory,
+    };
+    Status status = Status::Ok;
+    std::int32_t systemError = 0;  // where the system said why
+
+    explicit operator bool() const { return status == Status::Ok; }
+};
+
+/// Reads the file at `path` (UTF-8) whole (kWholeFile) or its first `size` bytes into
+/// `bytes` (keeping its allocator), one zero byte after them. Fails, after logging why,
+/// when the file is no regular file or cannot be read, `size` is otherwise negative, the
+/// length does not fit a 32-bit size, an Exact read finds fewer bytes or memory runs out.
+[[nodiscard]] FileReadResult readFileBytes(const String& path, String& bytes,
+                                           std::int32_t size = kWholeFile,
+                                           ReadSize mode = ReadSize::Exact);
+
+/// Whether the encoding of `bytes` is still open once their signature has been looked at
+/// (when `honourSignature`), so that a code page name would be used.
+[[nodiscard]] bool needsCodePageName(const String& bytes, bool honourSignature);
+
+/// How decodeFileText settled the encoding, and why it failed.
+struct DecodeReport {
+    enum class Status : std::uint8_t {
+        Ok,
+        UnknownCodePage,   // the converters do not know the name given
+        ConversionFailed,  // no converters, or a start that is no UTF-8 character
+        NoText,            // empty, or a single character
+        OutOfMemory,
+    };
+    enum class Source : std::uint8_t { None, Signature, CodePage, Detected, Default };
+    Status status = Status::Ok;
+    Source source = Source::None;
+    std::string encoding;          // the converter name used; "UTF-8" for a text taken as it is
+    std::int32_t confidence = -1;  // Detected: the detector's, 0-100
+    std::string runnerUp;          // the detector's second guess, when it gives one
+    std::int32_t runnerUpConfidence = -1;
+    std::size_t replacements = 0;  // ill-formed sequences that became U+FFFD
+};
+
+/// Settles the encoding of `bytes` (as readFileBytes gave them; `partial` when they are only
+/// the file's first bytes) from their signature or `settings` and hands the text out in
+/// `out` as UTF-8, converting named encodings through `converters` (null: none are
+/// available). With `settings.detect` and a `detector`, a text that neither a signature
+/// nor the code page names and that is not UTF-8 is converted from the encoding the
+/// detector names, ISO-8859-1 read as its superset windows-1252. A text counts as UTF-8
+/// when it holds fewer ill-formed parts than characters of two or more bytes, not counting
+/// a sequence that a partial read cut off; without a match, or with a name the converters
+/// refuse, it is taken as UTF-8 all the same. False, with `out` untouched, when `out` is
+/// null, conversion fails, the text does not begin with a well-formed UTF-8 character
+/// followed by at least one more byte, or memory runs out; `bytes` may then have been
+/// taken. Says how in `*report` (may be null).
+[[nodiscard]] bool decodeFileText(String& bytes, bool partial, const EncodingSettings& settings,
+                                  String* out, const UCNVLibrary* converters,
+                                  const UCSDetLibrary* detector = nullptr,
+                                  DecodeReport* report = nullptr);
+
+/// readFileBytes, then decodeFileText with ICU's converters (and its detector when
+/// `settings.detect`).
+[[nodiscard]] bool readTextFile(const String& path, const EncodingSettings& settings, String* out,
                                 std::int32_t size = kWholeFile, ReadSize mode = ReadSize::Exact);
 
-/// As above, converting named encodings through `converters` (null: none are available).
-/// With a `detector`, a text that neither a signature nor the settings name and that is not
-/// UTF-8 is converted from the encoding the detector names, ISO-8859-1 read as its superset
-/// windows-1252. A text counts as UTF-8 when it holds fewer ill-formed parts than
-/// characters of two or more bytes, not counting a sequence that a partial read cut off;
-/// without a match, or with a name the converters refuse, it is taken as UTF-8 all the same.
-[[nodiscard]] bool readTextFile(const String& path, ContainerContext* settings, String* out,
+/// As above, with the given converters and detector.
+[[nodiscard]] bool readTextFile(const String& path, const EncodingSettings& settings, String* out,
                                 std::int32_t size, ReadSize mode, const UCNVLibrary* converters,
                                 const UCSDetLibrary* detector = nullptr);
 

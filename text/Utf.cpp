@@ -146,7 +146,7 @@ Utf8Census countUtf8Sequences(std::string_view text) noexcept {
     return census;
 }
 
-std::string replaceIllFormedUtf8(std::string_view text) {
+std::string replaceIllFormedUtf8(std::string_view text, std::size_t* replaced) {
     static constexpr std::string_view replacement = "\xEF\xBF\xBD";
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     std::string result;
@@ -158,6 +158,7 @@ std::string replaceIllFormedUtf8(std::string_view text) {
             continue;
         }
         result.append(text.substr(copied, i - copied)).append(replacement);
+        if (replaced) ++*replaced;
         i += static_cast<std::size_t>(-length);
         copied = i;
     }

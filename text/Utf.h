@@ -44,8 +44,9 @@ struct Utf8Census {
 [[nodiscard]] Utf8Census countUtf8Sequences(std::string_view text) noexcept;
 
 /// `text` with each maximal ill-formed part replaced by U+FFFD; well-formed text, zero
-/// bytes included, comes back unchanged. Throws std::bad_alloc when memory runs out.
-std::string replaceIllFormedUtf8(std::string_view text);
+/// bytes included, comes back unchanged. Adds the parts replaced to `*replaced` (may be
+/// null). Throws std::bad_alloc when memory runs out.
+std::string replaceIllFormedUtf8(std::string_view text, std::size_t* replaced = nullptr);
 
 /// Lenient UTF-8 to UTF-16: overlong forms and surrogate values pass; a leading EF BB BF
 /// is skipped and reported through `hadSignature` (may be null). Answers the units

@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
     // latest time a clock can show.
     const auto entries = session.read(FilePath(argv[1]));
     if (!entries) {
-        std::cerr << "print_entries: " << argv[1] << ": " << session.error() << '\n';
+        std::cerr << "print_entries: " << session.error() << '\n';
         return 1;
     }
     for (const Entry& entry : *entries) {

@@ -36,23 +36,37 @@ int openFlags(FileAccess access, FileCreation creation) {
 
 }  // namespace
 
-FileHandle FileHandle::open(const std::string& path, FileAccess access,
-                            FileCreation creation) noexcept {
-    if (path.find('\0') != std::string::npos) return {};
+FileHandle FileHandle::open(const std::string& path, FileAccess access, FileCreation creation,
+                            FileOpenFailure* failure) noexcept {
+    const auto fail = [failure](FileOpenFailure::Kind kind, int error) {
+        if (failure) *failure = {kind, static_cast<std::int32_t>(error)};
+        return FileHandle();
+    };
+    const auto failWithErrno = [&fail](int error) {
+        using Kind = FileOpenFailure::Kind;
+        return fail(error == ENOENT || error == ENOTDIR ? Kind::NotFound
+                    : error == EACCES || error == EPERM ? Kind::PermissionDenied
+                                                        : Kind::Other,
+                    error);
+    };
+    if (path.find('\0') != std::string::npos) return fail(FileOpenFailure::Kind::NotFound, 0);
     // Looked at before it is opened: opening a device can act on it (a watchdog, a tape).
     // Only a regular file, or a missing one that may be created, goes on.
     struct stat status;
-    if (::stat(path.c_str(), &status) == 0
-            ? !S_ISREG(status.st_mode)
-            : errno != ENOENT || creation == FileCreation::OpenExisting)
-        return {};
+    if (::stat(path.c_str(), &status) == 0) {
+        if (!S_ISREG(status.st_mode)) return fail(FileOpenFailure::Kind::NotRegularFile, 0);
+    } else if (errno != ENOENT || creation == FileCreation::OpenExisting) {
+        return failWithErrno(errno);
+    }
     int descriptor;
     do {
         descriptor = ::open(path.c_str(), openFlags(access, creation), 0666);
     } while (descriptor < 0 && errno == EINTR);
+    if (descriptor < 0) return failWithErrno(errno);
     FileHandle file(descriptor);
     // And again what was opened: the path may name something else by now.
-    if (!file.isOpen() || ::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) return {};
+    if (::fstat(descriptor, &status) != 0) return failWithErrno(errno);
+    if (!S_ISREG(status.st_mode)) return fail(FileOpenFailure::Kind::NotRegularFile, 0);
     return file;
 }
 

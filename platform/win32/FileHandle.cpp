@@ -33,24 +33,39 @@ DWORD disposition(FileCreation creation) {
 
 }  // namespace
 
-FileHandle FileHandle::open(const std::string& path, FileAccess access,
-                            FileCreation creation) noexcept {
+FileHandle FileHandle::open(const std::string& path, FileAccess access, FileCreation creation,
+                            FileOpenFailure* failure) noexcept {
+    using Kind = FileOpenFailure::Kind;
+    const auto fail = [failure](Kind kind, DWORD error) {
+        if (failure) *failure = {kind, static_cast<std::int32_t>(error)};
+        return FileHandle();
+    };
+    const auto failWithError = [&fail](DWORD error) {
+        return fail(error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+                            error == ERROR_INVALID_NAME
+                        ? Kind::NotFound
+                    : error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION
+                        ? Kind::PermissionDenied
+                        : Kind::Other,
+                    error);
+    };
     std::optional<std::wstring> wide;
     try {
         wide = Win32::widened(path);
     } catch (const std::bad_alloc&) {
-        return {};
+        return fail(Kind::Other, ERROR_NOT_ENOUGH_MEMORY);
     }
-    if (!wide || wide->empty()) return {};
+    if (!wide || wide->empty()) return fail(Kind::NotFound, 0);
     // Looked at before it is opened: opening a device can act on it. Only a file, or a
     // missing one that may be created, goes on.
     const DWORD attributes = ::GetFileAttributesW(wide->c_str());
     const DWORD error = attributes == INVALID_FILE_ATTRIBUTES ? ::GetLastError() : NO_ERROR;
     const bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-    if (attributes == INVALID_FILE_ATTRIBUTES
-            ? !missing || creation == FileCreation::OpenExisting
-            : (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0)
-        return {};
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        if (!missing || creation == FileCreation::OpenExisting) return failWithError(error);
+    } else if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0) {
+        return fail(Kind::NotRegularFile, 0);
+    }
     const DWORD wanted = access == FileAccess::Read    ? GENERIC_READ
                          : access == FileAccess::Write ? GENERIC_WRITE
                                                        : GENERIC_READ | GENERIC_WRITE;
@@ -60,10 +75,11 @@ FileHandle FileHandle::open(const std::string& path, FileAccess access,
         access == FileAccess::Read ? FILE_SHARE_READ | FILE_SHARE_WRITE : FILE_SHARE_READ;
     const HANDLE handle = ::CreateFileW(wide->c_str(), wanted, sharing, nullptr,
                                         disposition(creation), FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return failWithError(::GetLastError());
     // INVALID_HANDLE_VALUE is -1: a closed FileHandle.
     FileHandle file(reinterpret_cast<std::intptr_t>(handle));
     // And what was opened: device names (NUL, CON, COM1) may carry a file's attributes.
-    if (!file.isOpen() || ::GetFileType(handle) != FILE_TYPE_DISK) return {};
+    if (::GetFileType(handle) != FILE_TYPE_DISK) return fail(Kind::NotRegularFile, 0);
     return file;
 }
 

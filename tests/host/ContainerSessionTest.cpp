@@ -41,9 +41,10 @@ TEST(ContainerSession, SaysWhyAFileDidNotOpen) {
         const char* error;
     };
     const Row rows[] = {
-        {FilePath("/no/such/folder/film.sub"), "no such file"},
+        {FilePath("/no/such/folder/film.sub"), "film.sub: no such file"},
         {FileUrl(lighthouse), "not a file: URL (a path goes in a FilePath)"},
-        {FilePath(std::string(TORK_SOURCE_DIR) + "/README.md"), "the plug-in could not open it"},
+        {FilePath(std::string(TORK_SOURCE_DIR) + "/README.md"),
+         "README.md: the MicroDVD plug-in opens only names ending in .sub or .txt (lower case)"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.file.url());

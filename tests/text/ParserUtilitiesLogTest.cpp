@@ -50,7 +50,7 @@ TEST_P(ReaderLog, WritesTheExactMessage) {
     const Testing::TempFolder folder;
     const std::string path = row.makeFile(folder);
     String out;
-    EXPECT_FALSE(readTextFile(String(path), nullptr, &out, row.size, row.mode));
+    EXPECT_FALSE(readTextFile(String(path), EncodingSettings{}, &out, row.size, row.mode));
 
     std::vector<Message> expected = row.expected;
     for (Message& message : expected) {

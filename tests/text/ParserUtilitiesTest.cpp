@@ -1,7 +1,6 @@
 // Reading text files: encoding decisions, sizes, and what is not a regular file.
 #include "text/ParserUtilities.h"
 
-#include "host/SettingsContext.h"
 #include "tests/platform/TempFolder.h"
 #include "text/UCNVLibrary.h"
 
@@ -27,11 +26,16 @@ namespace Tork::ParserUtilities {
 namespace {
 
 using namespace std::string_literals;
-using Host::SettingsContext;
-using Setting = std::optional<SettingsContext::Value>;
 
-const std::string kOverride = "CodePage/OverrideEmbedded";
-const std::string kName = "CodePage/Name";
+// The settings of a host that sets nothing: signatures are not looked for.
+const EncodingSettings kNone;
+
+EncodingSettings settingsOf(bool honourSignature, std::string codePage) {
+    EncodingSettings settings;
+    settings.honourSignature = honourSignature;
+    settings.codePage = String(codePage.c_str(), charAllocator());
+    return settings;
+}
 
 const UCNVLibrary* absentIcu() {
     static const UCNVLibrary library(std::vector<std::string>{});
@@ -39,7 +43,7 @@ const UCNVLibrary* absentIcu() {
 }
 
 // What readTextFile hands out, or nullopt when it fails; a failure must leave `out` alone.
-std::optional<std::string> read(const std::string& path, ContainerContext* settings,
+std::optional<std::string> read(const std::string& path, const EncodingSettings& settings,
                                 std::int32_t size = kWholeFile, ReadSize mode = ReadSize::Exact,
                                 const UCNVLibrary* icu = UCNVLibrary::instance()) {
     String out("untouched");
@@ -53,15 +57,15 @@ std::optional<std::string> read(const std::string& path, ContainerContext* setti
 }
 
 enum class Icu { Present, Absent };
+constexpr bool kHonour = true, kIgnore = false;
 
 struct EncodingCase {
     const char* description;
     std::string file;
-    Setting overrideEmbedded;
-    Setting name;
+    bool honourSignature;
+    std::string codePage;
     Icu icu;
     std::optional<std::string> expected;
-    std::vector<std::string> queries;
 };
 // Listed by name, not as raw bytes.
 void PrintTo(const EncodingCase& c, std::ostream* out) {
@@ -75,110 +79,63 @@ TEST_P(Encoding, FollowsSignatureAndSettings) {
     if (row.icu == Icu::Present && !UCNVLibrary::instance()->usable())
         GTEST_SKIP() << "no ICU on this system";
     const Testing::TempFolder folder;
-    SettingsContext settings;
-    if (row.overrideEmbedded)
-        settings.setAnyAnswer("CodePage", "OverrideEmbedded", *row.overrideEmbedded);
-    if (row.name) settings.setAnyAnswer("CodePage", "Name", *row.name);
-    EXPECT_EQ(read(folder.write("f.sub", row.file), &settings, kWholeFile, ReadSize::Exact,
+    EXPECT_EQ(read(folder.write("f.sub", row.file), settingsOf(row.honourSignature, row.codePage),
+                   kWholeFile, ReadSize::Exact,
                    row.icu == Icu::Present ? UCNVLibrary::instance() : absentIcu()),
               row.expected);
-    EXPECT_EQ(settings.queries(), row.queries);
 }
 
 const EncodingCase encodingCases[] = {
-    {"Utf8SignatureRemoved", "\xEF\xBB\xBFhi", false, {}, Icu::Present, "hi", {kOverride}},
-    {"Utf8SignatureKeptWhenOverridden",
-     "\xEF\xBB\xBFhi",
-     true,
-     {},
-     Icu::Present,
-     "\xEF\xBB\xBFhi",
-     {kOverride, kName}},
+    {"Utf8SignatureRemoved", "\xEF\xBB\xBFhi", kHonour, "", Icu::Present, "hi"},
+    {"Utf8SignatureKeptWhenIgnored", "\xEF\xBB\xBFhi", kIgnore, "", Icu::Present, "\xEF\xBB\xBFhi"},
     {"Utf16LeSignature",
      "\xFF\xFE"
      "A\0B\0"s,
-     false,
-     {},
-     Icu::Present,
-     "AB",
-     {kOverride}},
+     kHonour, "", Icu::Present, "AB"},
     {"Utf16LeWithoutIcu",
      "\xFF\xFE"
      "A\0B\0"s,
-     false,
-     {},
+     kHonour,
+     "",
      Icu::Absent,
-     {},
-     {kOverride}},
+     {}},
     {"SignatureBeatsName",
      "\xFF\xFE"
      "A\0B\0"s,
-     false,
-     "ISO-8859-1"s,
-     Icu::Present,
-     "AB",
-     {kOverride}},
+     kHonour, "ISO-8859-1", Icu::Present, "AB"},
     {"ConvertedTextEndsAtAZero",
      "\xFF\xFE"
      "A\0B\0\0\0C\0"s,
-     false,
-     {},
-     Icu::Present,
-     "AB",
-     {kOverride}},
-    {"Latin1Unnamed", "\xE9t\xE9", {}, {}, Icu::Present, {}, {kOverride, kName}},
-    {"Latin1Named",
-     "\xE9t\xE9",
-     false,
-     "ISO-8859-1"s,
-     Icu::Present,
-     "\xC3\xA9t\xC3\xA9",
-     {kOverride, kName}},
-    {"Latin1NamedWithoutIcu",
-     "\xE9t\xE9",
-     false,
-     "ISO-8859-1"s,
-     Icu::Absent,
-     {},
-     {kOverride, kName}},
+     kHonour, "", Icu::Present, "AB"},
+    {"Latin1Unnamed", "\xE9t\xE9", kIgnore, "", Icu::Present, {}},
+    {"Latin1Named", "\xE9t\xE9", kHonour, "ISO-8859-1", Icu::Present, "\xC3\xA9t\xC3\xA9"},
+    {"Latin1NamedWithoutIcu", "\xE9t\xE9", kHonour, "ISO-8859-1", Icu::Absent, {}},
     {"Windows1250",
      "\x8A"
      "a",
-     true,
-     "windows-1250"s,
-     Icu::Present,
+     kIgnore, "windows-1250", Icu::Present,
      "\xC5\xA0"
-     "a",
-     {kOverride, kName}},
-    // No boolean answer: the signature goes to the converter with the text.
-    {"OverrideNotABoolean",
-     "\xEF\xBB\xBFhi",
-     "no"s,
-     "UTF-8"s,
-     Icu::Present,
-     "\xEF\xBB\xBFhi",
-     {kOverride, kName}},
-    {"NameNotAString", "hi", false, true, Icu::Present, "hi", {kOverride, kName}},
-    {"UnknownConverter", "hi", false, "no-such-encoding"s, Icu::Present, {}, {kOverride, kName}},
-    {"OnlyASignature", "\xEF\xBB\xBF", false, {}, Icu::Present, {}, {kOverride}},
-    {"UnchangedTextKeepsZeros", "a\0\0b"s, {}, {}, Icu::Present, "a\0\0b"s, {kOverride, kName}},
-    {"IllFormedTailReplaced",
-     "{1}\xE9t\xE9\xE2\x82"s,
-     {},
-     {},
-     Icu::Absent,
-     "{1}\xEF\xBF\xBDt\xEF\xBF\xBD\xEF\xBF\xBD",
-     {kOverride, kName}},
-    {"Utf8Unchanged",
-     "\xC3\xA9t\xC3\xA9",
-     {},
-     {},
-     Icu::Absent,
-     "\xC3\xA9t\xC3\xA9",
-     {kOverride, kName}},
+     "a"},
+    // Not honoured: the signature goes to the converter with the text.
+    {"IgnoredSignatureConverted", "\xEF\xBB\xBFhi", kIgnore, "UTF-8", Icu::Present,
+     "\xEF\xBB\xBFhi"},
+    {"UnknownConverter", "hi", kHonour, "no-such-encoding", Icu::Present, {}},
+    {"OnlyASignature", "\xEF\xBB\xBF", kHonour, "", Icu::Present, {}},
+    {"UnchangedTextKeepsZeros", "a\0\0b"s, kIgnore, "", Icu::Present, "a\0\0b"s},
+    {"IllFormedTailReplaced", "{1}\xE9t\xE9\xE2\x82"s, kIgnore, "", Icu::Absent,
+     "{1}\xEF\xBF\xBDt\xEF\xBF\xBD\xEF\xBF\xBD"},
+    {"Utf8Unchanged", "\xC3\xA9t\xC3\xA9", kIgnore, "", Icu::Absent, "\xC3\xA9t\xC3\xA9"},
 };
 INSTANTIATE_TEST_SUITE_P(ReadTextFile, Encoding, testing::ValuesIn(encodingCases),
                          [](const auto& info) { return std::string(info.param.description); });
+
+// Whether the code page would be used decides whether hosts are asked for it.
+TEST(NeedsCodePageName, OnlyWhenNoHonouredSignatureNamesTheEncoding) {
+    EXPECT_FALSE(needsCodePageName(String("\xEF\xBB\xBFhi"), kHonour));
+    EXPECT_TRUE(needsCodePageName(String("\xEF\xBB\xBFhi"), kIgnore));
+    EXPECT_TRUE(needsCodePageName(String("hi"), kHonour));
+    EXPECT_TRUE(needsCodePageName(String(""), kHonour));
+}
 
 struct SizeCase {
     const char* description;
@@ -197,7 +154,7 @@ class Size : public testing::TestWithParam<SizeCase> {};
 TEST_P(Size, ReadsWhatIsAsked) {
     const SizeCase& row = GetParam();
     const Testing::TempFolder folder;
-    EXPECT_EQ(read(folder.write("f.sub", row.file), nullptr, row.size, row.mode), row.expected);
+    EXPECT_EQ(read(folder.write("f.sub", row.file), kNone, row.size, row.mode), row.expected);
 }
 
 const SizeCase sizeCases[] = {
@@ -253,8 +210,8 @@ TEST(ReadTextFile, RefusesWhatIsNotARegularFile) {
     });
     for (const std::string& path : {folder.path(), fifo, "/dev/null"s, "/dev/zero"s}) {
         SCOPED_TRACE(path);
-        EXPECT_EQ(read(path, nullptr), std::nullopt);
-        EXPECT_EQ(read(path, nullptr, 1024, ReadSize::AtMost), std::nullopt);
+        EXPECT_EQ(read(path, kNone), std::nullopt);
+        EXPECT_EQ(read(path, kNone, 1024, ReadSize::AtMost), std::nullopt);
     }
     done = true;
     rescuer.join();
@@ -270,20 +227,20 @@ TEST(ReadTextFile, RefusesAFileTooLongForItsSize) {
     const std::string limit = folder.write("limit.sub", "{1}{1}25\n");
     std::filesystem::resize_file(limit, std::numeric_limits<std::int32_t>::max());
 
-    EXPECT_EQ(read(huge, nullptr), std::nullopt);
-    EXPECT_EQ(read(limit, nullptr), std::nullopt);
+    EXPECT_EQ(read(huge, kNone), std::nullopt);
+    EXPECT_EQ(read(limit, kNone), std::nullopt);
     // The probe's read still works on it.
-    const auto start = read(huge, nullptr, 16, ReadSize::AtMost);
+    const auto start = read(huge, kNone, 16, ReadSize::AtMost);
     EXPECT_EQ(start, "{1}{1}25\n\0\0\0\0\0\0\0"s);
 }
 
 TEST(ReadTextFile, NeedsAWellFormedPathAndAnOut) {
     const Testing::TempFolder folder;
     const std::string illFormed = folder.write("bad\xFF.sub", "{1}{1}25\n");
-    EXPECT_EQ(read(illFormed, nullptr), std::nullopt);
+    EXPECT_EQ(read(illFormed, kNone), std::nullopt);
     const std::string named = folder.write("\xC3\xA9t\xC3\xA9.sub", "{1}{1}25\n");
-    EXPECT_EQ(read(named, nullptr), "{1}{1}25\n");
-    EXPECT_FALSE(readTextFile(String(named), nullptr, nullptr));
+    EXPECT_EQ(read(named, kNone), "{1}{1}25\n");
+    EXPECT_FALSE(readTextFile(String(named), kNone, nullptr));
 }
 
 }  // namespace

@@ -39,7 +39,9 @@ std::optional<std::string> read(std::string_view bytes, const UCSDetLibrary& det
     static const UCNVLibrary fake(Candidates{FAKE_ICU_SUFFIXED});
     static const Testing::TempFolder folder;
     String out;
-    if (!ParserUtilities::readTextFile(String(folder.write("f.sub", bytes)), nullptr, &out, size,
+    ParserUtilities::EncodingSettings settings;
+    settings.detect = true;
+    if (!ParserUtilities::readTextFile(String(folder.write("f.sub", bytes)), settings, &out, size,
                                        ParserUtilities::ReadSize::AtMost,
                                        converters ? converters : &fake, &detector))
         return std::nullopt;
@@ -61,6 +63,32 @@ TEST(UCSDetLibrary, ConvertsOnlyTextThatIsNotUtf8) {
     EXPECT_EQ(read("no-such\n\xE9", detector), "no-such\n\xEF\xBF\xBD");
     EXPECT_EQ(read("fake-latin1\n\xE9", UCSDetLibrary(Candidates{}, "_99")),
               "fake-latin1\n\xEF\xBF\xBD");
+}
+
+// The decoding says what it settled on: the detector's guess with its confidence, or UTF-8
+// with the count of U+FFFD put in when the guess is not taken.
+TEST(UCSDetLibrary, DecodingReportsTheGuess) {
+    static const UCNVLibrary fake(Candidates{FAKE_ICU_SUFFIXED});
+    const UCSDetLibrary detector(Candidates{FAKE_ICU_SUFFIXED}, "_99");
+    ParserUtilities::EncodingSettings settings;
+    settings.detect = true;
+    const auto decode = [&](std::string_view bytes) {
+        String raw(std::string(bytes).c_str());
+        String out;
+        ParserUtilities::DecodeReport report;
+        EXPECT_TRUE(
+            ParserUtilities::decodeFileText(raw, false, settings, &out, &fake, &detector, &report));
+        return report;
+    };
+    const auto guessed = decode("fake-latin1\nt\xEA");
+    EXPECT_EQ(guessed.source, ParserUtilities::DecodeReport::Source::Detected);
+    EXPECT_EQ(guessed.encoding, "fake-latin1");
+    EXPECT_EQ(guessed.confidence, 0);  // the KiB shown
+    const auto refused = decode("no-such\n\xE9x\xE9");
+    EXPECT_EQ(refused.source, ParserUtilities::DecodeReport::Source::Default);
+    EXPECT_EQ(refused.encoding, "UTF-8");
+    EXPECT_EQ(refused.confidence, -1);
+    EXPECT_EQ(refused.replacements, 2u);
 }
 
 // Subtitles made from UTF-8 by the system's converters come back as they were written.

@@ -1,0 +1,118 @@
+// The reading report: what a subtitle container's last open did, in plain types for any host.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace Tork {
+
+/// The identifier that queryInterface answers with a ReadingReportInterface. A host that
+/// never asks for it sees the component as before.
+inline constexpr const char* kReadingReportInterfaceId = "tork.microdvd.reading-report";
+
+/// How the last open ended. Where a line or a system error applies, ReadingReport says it.
+enum ReadingOutcome : std::int32_t {
+    kReadingOpened = 0,             ///< the stream was made
+    kReadingNotOpened = 1,          ///< open has not been called
+    kReadingNotFileUrl = 2,         ///< the location is absent, empty or no file: URL
+    kReadingNotFound = 3,           ///< no such file (or a path that cannot name one)
+    kReadingNotRegularFile = 4,     ///< a folder, a device, a FIFO
+    kReadingPermissionDenied = 5,   ///< the system refused access (systemError says how)
+    kReadingExtensionRefused = 6,   ///< the name does not end in .sub or .txt
+    kReadingTooLarge = 7,           ///< the file, or one entry, is over 2 GiB
+    kReadingReadFailed = 8,         ///< opening or reading failed otherwise, or the file
+                                    ///< shrank while it was read (systemError when known)
+    kReadingOutOfMemory = 9,        ///< memory ran out (or a host callback failed)
+    kReadingUnknownCodePage = 10,   ///< the code page setting names no converter ICU has
+    kReadingConversionFailed = 11,  ///< the text could not be converted or taken as UTF-8
+                                    ///< (no ICU, or a start that is no UTF-8 character)
+    kReadingNoFrameLines = 12,      ///< lenient reading: no line has {start}{end}
+    kReadingBadLine = 13,           ///< default reading: line `line` has no {start}{end}
+    kReadingNoEntries = 14,         ///< the file holds no text: empty, or one character
+};
+
+/// How the encoding was settled.
+enum ReadingEncodingSource : std::int32_t {
+    kEncodingNotSettled = 0,  ///< the file was not read that far
+    kEncodingSignature = 1,   ///< a byte-order signature at the start of the file
+    kEncodingCodePage = 2,    ///< the host's "CodePage"/"Name"
+    kEncodingDetected = 3,    ///< "CodePage"/"Detect": see confidence and runner-up
+    kEncodingDefault = 4,     ///< taken as UTF-8
+};
+
+/// Where the frame rate in use came from.
+enum ReadingRateSource : std::int32_t {
+    kRateDefault = 0,      ///< 24000/1001 frames per second
+    kRateHost = 1,         ///< the host's "FrameRate"/"Ratio"
+    kRateDeclaration = 2,  ///< a rate line of the file, on line `rateLine`
+};
+
+/// The reading the host asked for with "MicroDVD"/"Lenient".
+enum ReadingMode : std::int32_t {
+    kReadingDefault = 0,
+    kReadingLenient = 1,
+};
+
+/// Why a line made no entry.
+enum ReadingSkipReason : std::int32_t {
+    kSkipBlank = 1,          ///< white space only (lenient reading)
+    kSkipNoFrameGroups = 2,  ///< no {start}{end} at its start (lenient reading)
+    kSkipNegativeEnd = 3,    ///< its end frame is negative: it would never show
+    kSkipNoText = 4,         ///< frame groups without a text
+    kSkipUnusableRate = 5,   ///< a rate line without a usable rate
+};
+
+/// One line that made no entry.
+struct ReadingSkippedLine {
+    std::uint32_t line;   ///< counted from 1
+    std::int32_t reason;  ///< a ReadingSkipReason
+};
+
+/// The report. Texts are zero-terminated and cut to fit; numbers are 0 when they do not
+/// apply. The layout is the same on every platform the plug-in is built for.
+struct ReadingReport {
+    static constexpr std::uint32_t kVersion = 1;
+    static constexpr std::size_t kNameSize = 64;
+    static constexpr std::size_t kSkippedListed = 100;
+
+    std::uint32_t version;     ///< kVersion
+    std::int32_t outcome;      ///< a ReadingOutcome
+    std::uint32_t line;        ///< kReadingBadLine: the line, counted from 1
+    std::int32_t systemError;  ///< errno, or GetLastError() on Windows, where known
+
+    std::int32_t encodingSource;      ///< a ReadingEncodingSource
+    char encoding[kNameSize];         ///< the converter used; "UTF-8" when taken as is
+    std::int32_t confidence;          ///< kEncodingDetected: 0-100, else -1
+    char runnerUp[kNameSize];         ///< the detector's second guess, or empty
+    std::int32_t runnerUpConfidence;  ///< 0-100, or -1 when there is none
+    std::uint32_t replacements;       ///< ill-formed sequences of a text taken as UTF-8
+                                      ///< that became U+FFFD
+
+    std::int32_t rateSource;        ///< a ReadingRateSource
+    std::uint32_t rateNumerator;    ///< frames per second: numerator / denominator,
+    std::uint32_t rateDenominator;  ///< both cut to 32 bits
+    std::uint32_t rateLine;         ///< kRateDeclaration: the line, counted from 1
+    std::uint32_t rateChanges;      ///< rate lines of the file that set a rate
+
+    std::int32_t reading;         ///< a ReadingMode
+    std::uint32_t linesRead;      ///< lines seen, blank ones of the lenient reading too
+    std::uint32_t entries;        ///< entries made
+    std::uint32_t skippedCount;   ///< lines that made no entry
+    std::uint32_t skippedListed;  ///< how many of them `skipped` holds
+    ReadingSkippedLine skipped[kSkippedListed];  ///< the first ones, in file order
+};
+static_assert(sizeof(ReadingReport) == 4 * 4 + 4 + 64 + 4 + 64 + 4 + 4 + 5 * 4 + 5 * 4 + 100 * 8);
+
+/// Answered by queryInterface(kReadingReportInterfaceId). The object is the component's and
+/// lives as long as it; hosts never delete it.
+class ReadingReportInterface {
+public:
+    /// Copies the report of the last open (or, before any, one whose outcome is
+    /// kReadingNotOpened) into `*report`. Answers 0, or 0x80100001 when `report` is null.
+    virtual std::int32_t getReadingReport(ReadingReport* report) = 0;
+
+protected:
+    ~ReadingReportInterface() = default;
+};
+
+}  // namespace Tork

@@ -1,0 +1,66 @@
+// What a container said about its last open, as a C++ value, with words for people.
+#pragma once
+
+#include "framework/ReadingReport.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace Tork {
+class Plugin;
+}
+
+namespace Tork::Host {
+
+/// The component's ReadingReport (framework/ReadingReport.h), every field as it came;
+/// codes keep their ReadingOutcome, ReadingEncodingSource, ReadingRateSource and
+/// ReadingSkipReason values.
+struct OpenReport {
+    struct SkippedLine {
+        std::uint32_t line = 0;
+        std::int32_t reason = 0;
+        bool operator==(const SkippedLine&) const = default;
+    };
+
+    std::int32_t outcome = kReadingNotOpened;
+    std::uint32_t line = 0;
+    std::int32_t systemError = 0;
+
+    std::int32_t encodingSource = kEncodingNotSettled;
+    std::string encoding;
+    std::int32_t confidence = -1;
+    std::string runnerUp;
+    std::int32_t runnerUpConfidence = -1;
+    std::uint32_t replacements = 0;
+
+    std::int32_t rateSource = kRateDefault;
+    std::uint32_t rateNumerator = 0;
+    std::uint32_t rateDenominator = 0;
+    std::uint32_t rateLine = 0;
+    std::uint32_t rateChanges = 0;
+
+    bool lenient = false;
+    std::uint32_t linesRead = 0;
+    std::uint32_t entries = 0;
+    std::uint32_t skippedCount = 0;
+    std::vector<SkippedLine> skipped;  // the first ones the component listed
+
+    bool opened() const { return outcome == kReadingOpened; }
+    /// Why open failed, in words ("line 12: no {start}{end} at its start"); empty when it
+    /// opened.
+    std::string failure() const;
+
+    /// The report of `plugin`'s last open; nothing when the component has no report
+    /// (an older plug-in) or does not answer.
+    static std::optional<OpenReport> of(Plugin& plugin);
+    /// The report in `raw`, texts cut at their first zero or their end.
+    static OpenReport from(const ReadingReport& raw);
+};
+
+/// A few words on a skipped line's reason ("white space only"); "reason N" for a code
+/// this kit does not know.
+std::string skipReasonText(std::int32_t reason);
+
+}  // namespace Tork::Host
