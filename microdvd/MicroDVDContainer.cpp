@@ -2,11 +2,11 @@
 
 #include "framework/InterfaceId.h"
 #include "framework/Location.h"
+#include "framework/Logger.h"
 #include "framework/OrOnException.h"
 #include "framework/PluginHost.h"
 #include "framework/Setting.h"
 #include "microdvd/LineScanner.h"
-#include "microdvd/LineSplitter.h"
 #include "microdvd/MicroDVDParser.h"
 #include "subtitle/EntryStore.h"
 #include "text/FileUrl.h"
@@ -82,23 +82,39 @@ ReadingChoices readingChoices(ContainerContext* context) {
     return choices;
 }
 
-bool readText(const String& path, ContainerContext* context, const ReadingChoices& choices,
-              String& text, std::int32_t size = ParserUtilities::kWholeFile,
-              ParserUtilities::ReadSize mode = ParserUtilities::ReadSize::Exact) {
-    return ParserUtilities::readTextFile(path, context, &text, size, mode, UCNVLibrary::instance(),
-                                         choices.detector);
+// By default the first line must begin with frame groups; leniently any line may. Lines as
+// LineSplitter finds them, but without writing into the text, which is parsed later.
+bool showsFrames(std::string_view text, MicroDVDReading reading) {
+    text = text.substr(0, text.find('\0'));
+    for (auto start = text.find_first_not_of("\r\n"); start != std::string_view::npos;
+         start = text.find_first_not_of("\r\n")) {
+        text.remove_prefix(start);
+        const std::string_view line = text.substr(0, text.find_first_of("\r\n"));
+        if (reading == MicroDVDReading::Default) return scanSplitLine(line).conversions >= 2;
+        if (scanLenientLine(line).shape == LenientLine::Shape::Frames) return true;
+        text.remove_prefix(line.size());
+    }
+    return false;
 }
 
-// By default the first line must begin with frame groups; leniently any line may.
-bool showsFrames(String& text, MicroDVDReading reading) {
-    LineSplitter lines(reinterpret_cast<char*>(text.data()), text.length());
-    if (reading == MicroDVDReading::Default) {
-        const auto first = lines.next();
-        return first && scanSplitLine(first->view()).conversions >= 2;
-    }
-    while (const auto line = lines.next())
-        if (scanLenientLine(line->view()).shape == LenientLine::Shape::Frames) return true;
-    return false;
+bool readText(const char* function, const String& path, ContainerContext* context,
+              const ReadingChoices& choices, String& text,
+              std::int32_t size = ParserUtilities::kWholeFile,
+              ParserUtilities::ReadSize mode = ParserUtilities::ReadSize::Exact) {
+    const auto read = [&](String& into, const UCSDetLibrary* detector) {
+        return ParserUtilities::readTextFile(path, context, &into, size, mode,
+                                             UCNVLibrary::instance(), detector);
+    };
+    const bool done = read(text, choices.detector);
+    if (!choices.detector || (done && showsFrames(text.bytes(), choices.reading))) return done;
+    // Detection only guesses: a guess that hides the frame lines a file shows without it
+    // would break a file that opens without detection.
+    String plain;
+    if (!read(plain, nullptr) || !showsFrames(plain.bytes(), choices.reading)) return done;
+    Logger::instance()->write("Container", function, __LINE__,
+                              "No frame line in the detected encoding, read as UTF-8");
+    text = std::move(plain);
+    return true;
 }
 
 std::string_view streamName(std::string_view url) {
@@ -116,9 +132,9 @@ bool MicroDVDContainer::probe(const Location* location, std::uint64_t,
         if (!url || ParserUtilities::pathFromUrl(*url, path) != Result::Ok) return false;
         const ReadingChoices choices = readingChoices(context_);
         String text;
-        if (!readText(path, context_, choices, text, kProbeBytes,
+        if (!readText("Tork::MicroDVDContainer::probe", path, context_, choices, text, kProbeBytes,
                       ParserUtilities::ReadSize::AtMost) ||
-            !showsFrames(text, choices.reading))
+            !showsFrames(text.bytes(), choices.reading))
             return false;
         const bool accepted = getHost()->checkFormat(String("UTF8"));
         if (!accepted && formats) {
@@ -140,7 +156,9 @@ std::int32_t MicroDVDContainer::open(const Location* location) {
         if (ParserUtilities::pathFromUrl(*url, path) != Result::Ok) return Result::Failure;
         const ReadingChoices choices = readingChoices(context_);
         String text;
-        if (!readText(path, context_, choices, text) || text.empty()) return Result::Failure;
+        if (!readText("Tork::MicroDVDContainer::open", path, context_, choices, text) ||
+            text.empty())
+            return Result::Failure;
         EntryStore entries(std::move(text));
         if (!parseMicroDVD(entries, initialFrameRate(context_), choices.reading) ||
             !addStream(std::move(entries), String(streamName(url->text())), String(), String())) {

@@ -3,6 +3,7 @@
 #include "framework/Logger.h"
 #include "framework/Setting.h"
 #include "platform/FileHandle.h"
+#include "text/CharsetDetection.h"
 #include "text/Conversion.h"
 #include "text/EncodingSignature.h"
 #include "text/FileUrl.h"
@@ -106,16 +107,20 @@ bool isMostlyUtf8(std::string_view text, bool partial) {
 }
 
 // The encoding the detector sees in `raw`, by a name the converters take; empty for none.
-String detectedEncoding(std::string_view raw, const UCSDetLibrary& detector) {
-    const auto detected = detector.detect(raw);
+String detectedEncoding(std::string_view raw, const UCSDetLibrary& detector,
+                        const UCNVLibrary* converters) {
+    const auto detected = detectCharset(raw, detector, converters);
     if (!detected) return String(charAllocator());
-    // The two differ only in 0x80-0x9F, where text files mean windows-1252's letters and
-    // punctuation rather than control codes.
-    const bool latin1 = detected->name == "ISO-8859-1";
-    Logger::instance()->write(kCategory, kFunction, __LINE__, "Detected %s, confidence %d%s",
+    const std::string readAs(readableCharset(detected->name));
+    const std::string runnerUp = detected->runnerUp.empty()
+                                     ? std::string()
+                                     : ", runner-up " + detected->runnerUp + " " +
+                                           std::to_string(detected->runnerUpConfidence);
+    const std::string readAsNote = readAs == detected->name ? std::string() : ", read as " + readAs;
+    Logger::instance()->write(kCategory, kFunction, __LINE__, "Detected %s, confidence %d%s%s",
                               detected->name.c_str(), static_cast<int>(detected->confidence),
-                              latin1 ? ", read as windows-1252" : "");
-    return String(latin1 ? "windows-1252" : detected->name.c_str(), charAllocator());
+                              runnerUp.c_str(), readAsNote.c_str());
+    return String(readAs.c_str(), charAllocator());
 }
 
 // `partial`: the buffer holds only the first bytes of the file.
@@ -148,7 +153,7 @@ bool decodeText(String& buffer, bool partial, ContainerContext* settings, String
     const bool wellFormed = isWellFormedUtf8(raw);  // the usual case, and once only
     // Only a guess: a name the converters refuse leaves the text to be taken as UTF-8.
     if (detector && !wellFormed && !isMostlyUtf8(raw, partial)) {
-        const String detected = detectedEncoding(raw, *detector);
+        const String detected = detectedEncoding(raw, *detector, converters);
         if (!detected.empty() && convert(detected)) return true;
     }
 

@@ -36,10 +36,10 @@ inline constexpr std::int32_t kWholeFile = -1;
 
 /// As above, converting named encodings through `converters` (null: none are available).
 /// With a `detector`, a text that neither a signature nor the settings name and that is not
-/// UTF-8 is converted from the encoding the detector names, ISO-8859-1 read as its superset
-/// windows-1252. A text counts as UTF-8 when it holds fewer ill-formed parts than
-/// characters of two or more bytes, not counting a sequence that a partial read cut off;
-/// without a match, or with a name the converters refuse, it is taken as UTF-8 all the same.
+/// UTF-8 is converted from the encoding that detectCharset() settles, when it settles one. A text
+/// counts as UTF-8 when it holds fewer ill-formed parts than characters of two or more bytes, not
+/// counting a sequence that a partial read cut off; without a match, or with a name the converters
+/// refuse, it is taken as UTF-8 all the same.
 [[nodiscard]] bool readTextFile(const String& path, ContainerContext* settings, String* out,
                                 std::int32_t size, ReadSize mode, const UCNVLibrary* converters,
                                 const UCSDetLibrary* detector = nullptr) noexcept;

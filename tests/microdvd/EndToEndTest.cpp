@@ -16,6 +16,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -362,10 +364,11 @@ TEST(EndToEnd, ReadsLenientlyAndDetectsWhenAsked) {
                             Entry{1000, 3000, "Dzię kuję"}));
     std::vector<std::string> told;
     for (const Logged& log : installation().logs())
-        if (log.function != "Tork::SubtitleParserTemplate<class "
-                            "Tork::MicroDVDContainer>::OverlayStream::readStream")
+        if (log.function !=
+            "Tork::SubtitleParserTemplate<class "
+            "Tork::MicroDVDContainer>::OverlayStream::readStream")
             told.push_back(log.text);
-    EXPECT_THAT(told, ElementsAre("Detected windows-1250, confidence 30",
+    EXPECT_THAT(told, ElementsAre("Detected windows-1250, confidence 30, runner-up windows-1252 17",
                                   "skipped line 1: no {start}{end} at its start",
                                   "got subtitle start: 0 duration: 1000 '<i>Zażółć gęślą "
                                   "jaźń</i>\nDobrze'",
@@ -373,6 +376,57 @@ TEST(EndToEnd, ReadsLenientlyAndDetectsWhenAsked) {
                                   "got subtitle start: 1000 duration: 0 'Dzię kuję'"));
     const Host::UrlLocation written("file://" + installation().files().path("l.sub"));
     EXPECT_TRUE(session.container().probe(written.get(), 0, nullptr));  // any frame line will do
+}
+
+struct DetectionCase {
+    const char* description;
+    std::string bytes;
+    bool lenient;
+    const char* told;  // what the plug-in logs of detection beyond "Detected ..."; "" for nothing
+};
+
+// Detection only guesses: a file that opens without it opens with it to the same entries.
+TEST(EndToEnd, DetectionNeverBreaksAFileThatOpensWithoutIt) {
+    if (Testing::icuIsAStandIn()) GTEST_SKIP() << "detection needs the system's ICU";
+    const DetectionCase cases[] = {
+        // Taken as UTF-16BE at 10 and failed.
+        {"a copyright sign", "{1}{50}\xA9 2004", false, ""},
+        {"short, bytes above 0x7F", "{1}{50}\xE9\xE8", false, ""},
+        {"short, lenient", "{0}{25}\xC0\xFF\xE4\n", true, ""},
+        // UTF-16LE at 60 for its zero bytes: the first line would be gone.
+        {"zero bytes", std::string("{1}{50}Caf\xE9\n{60}{90}a\0b\0c\0d\0e\0f\0g\0", 28), true,
+         "No frame line in the detected encoding, read as UTF-8"},
+    };
+    for (const DetectionCase& c : cases) {
+        SCOPED_TRACE(c.description);
+        const auto open = [&](bool detect) {
+            Session session;
+            if (c.lenient) session.context().setSetting("MicroDVD", "Lenient", true);
+            if (detect) session.context().setSetting("CodePage", "Detect", true);
+            return session.readFile("d.sub", c.bytes);
+        };
+        const auto plain = open(false);
+        ASSERT_TRUE(plain);
+        installation().clearLogs();
+        EXPECT_EQ(open(true), plain);
+        bool told = false;
+        for (const Logged& log : installation().logs())
+            told = told || (*c.told && log.text == c.told);
+        EXPECT_EQ(told, *c.told != 0);
+    }
+}
+
+// Read as windows-1252 at 31 before the letters each reading gives were weighed.
+TEST(EndToEnd, DetectsACzechFile) {
+    if (Testing::icuIsAStandIn()) GTEST_SKIP() << "detection needs the system's ICU";
+    std::ifstream file(TORK_SOURCE_DIR "/examples/lighthouse-cs-1250.sub", std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(file), {}};
+    Session session;
+    session.context().setSetting("CodePage", "Detect", true);
+    const auto entries = session.readFile("cs.sub", bytes);
+    ASSERT_TRUE(entries && entries->size() == 5);
+    EXPECT_EQ(entries->back().text,
+              "<font color=\"#00FF00\">Olej došel v březnu, řekl žák.</font>");
 }
 
 }  // namespace
