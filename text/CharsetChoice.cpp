@@ -43,8 +43,8 @@ constexpr Language kBulgarian{U"абвгдежзийклмнопрстуфхцч
 constexpr Language kSerbian{U"абвгдђежзијклљмнњопрстћуфхцчџшАБВГДЂЕЖЗИЈКЛЉМНЊОПРСТЋУФХЦЧЏШ"};
 constexpr Language kBelarusian{U"абвгдеёжзійклмнопрстуўфхцчшыьэюяАБВГДЕЁЖЗІЙКЛМНОПРСТУЎФХЦЧШЫЬЭЮЯ"};
 constexpr Language kGreek{U"αβγδεζηθικλμνξοπρσςτυφχψωάέήίόύώϊϋΐΰΑΒΓΔΕΖΗΘΙΚΛΜΝΞΟΠΡΣΤΥΦΧΨΩΆΈΉΊΌΎΏΪΫ"};
-constexpr Language kHebrew{U"", U"\u05D0\u05EA"};
-constexpr Language kArabic{U"", U"\u0621\u064A\u0660\u0669"};
+constexpr Language kHebrew{U"", U"\u05B0\u05C7\u05D0\u05EA"};              // points, letters
+constexpr Language kArabic{U"", U"\u0620\u065F\u0660\u0669\u0671\u06D3"};  // Persian, Urdu too
 // CJK punctuation, and full-width forms; not the half-width katakana that Latin bytes make.
 constexpr Language kJapanese{U"", U"\u3000\u303F\u3041\u30FF\u4E00\u9FFF\uFF01\uFF5E"};
 constexpr Language kChinese{U"", U"\u3000\u303F\u4E00\u9FFF\uFF01\uFF5E"};
@@ -226,9 +226,10 @@ std::optional<CharsetChoice> chooseCharset(std::string_view sample,
         scored.push_back({&candidate, candidate.confidence *
                                           letterPlausibility(candidate.name, candidate.decoded)});
     }
-    if (scored.empty()) return std::nullopt;
     std::stable_sort(scored.begin(), scored.end(),
                      [](const Scored& a, const Scored& b) { return a.score > b.score; });
+    // A reading whose letters halve the confidence is as unsure as a low confidence.
+    if (scored.empty() || scored[0].score < kCharsetConfidenceFloor) return std::nullopt;
     CharsetChoice choice{scored[0].candidate->name, scored[0].candidate->confidence, {}, 0};
     if (scored.size() > 1) {
         choice.runnerUp = scored[1].candidate->name;

@@ -47,7 +47,8 @@ inline constexpr std::int32_t kCharsetConfidenceFloor = 11;
 
 /// The admissible candidate whose confidence, weighed by letterPlausibility(), is highest
 /// (the detector's order breaks ties), and the next one. None when no candidate is
-/// admissible or decoded. Throws std::bad_alloc when memory runs out.
+/// admissible and decoded, or when the best weighs less than the floor. Throws std::bad_alloc when
+/// memory runs out.
 [[nodiscard]] std::optional<CharsetChoice> chooseCharset(
     std::string_view sample, std::span<const CharsetCandidate> candidates);
 

@@ -131,11 +131,17 @@ TEST(UCSDetLibrary, SystemIcuTellsLegacyEncodingsApart) {
         {"ISO-8859-7", "ISO-8859-7", "{1}{50}Πού ήσουν όλη τη νύχτα; Σε ψάχναμε σε όλη την πόλη."},
         {"windows-1253", "ISO-8859-7",
          "{1}{50}Πού ήσουν όλη τη νύχτα; Σε ψάχναμε σε όλη την πόλη."},
+        // ICU names Hebrew at 14, whose reading leaves half the bytes unmapped.
+        {"ISO-8859-5", nullptr, "{1}{50}Где ты был всю ночь? Мы тебя искали."},
     };
     for (const auto& [encoding, detected, text] : samples) {
         SCOPED_TRACE(std::string(encoding) + ": " + text);
         const std::string bytes = encode(encoding, text);
         const auto choice = detectCharset(bytes, *detector, UCNVLibrary::instance());
+        if (!detected) {
+            EXPECT_FALSE(choice) << choice->name;
+            continue;
+        }
         ASSERT_TRUE(choice);
         EXPECT_EQ(choice->name, detected);
         EXPECT_EQ(read(bytes, *detector, ParserUtilities::kWholeFile, UCNVLibrary::instance()),
