@@ -130,7 +130,7 @@ std::u32string codePoints(std::string_view text) {
         const int length = measureUtf8Sequence(text);
         if (length <= 0) {
             points.push_back(0xFFFD);
-            text.remove_prefix(static_cast<std::size_t>(-length));
+            text.remove_prefix(std::max<std::size_t>(1, static_cast<std::size_t>(-length)));
             continue;
         }
         const auto lead = static_cast<unsigned char>(text[0]);

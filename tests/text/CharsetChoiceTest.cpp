@@ -91,7 +91,9 @@ TEST(LetterPlausibility, IsTheShareOfLettersOneLanguageWrites) {
         {"windows-1253", "Πού abc", 1.0},
         {"windows-1253", "Zażółć", 0.0},  // letters no language of the encoding writes
         {"Shift_JIS", "日本語ｩ", 0.75},   // half-width katakana: Latin bytes read as Japanese
-        {"UTF-8", "日本語ｩ", 1.0},        // an encoding of no one language: every letter
+        {"UTF-8", "日本語ｩ", 1.0},
+        {"windows-1250", "\xC3\xE9",
+         0.0},  // ill-formed UTF-8: unmapped        // an encoding of no one language: every letter
     };
     for (const PlausibilityCase& c : cases) {
         SCOPED_TRACE(std::string(c.encoding) + ": " + c.text);
