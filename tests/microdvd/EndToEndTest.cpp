@@ -16,8 +16,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -414,19 +412,6 @@ TEST(EndToEnd, DetectionNeverBreaksAFileThatOpensWithoutIt) {
             told = told || (*c.told && log.text == c.told);
         EXPECT_EQ(told, *c.told != 0);
     }
-}
-
-// Read as windows-1252 at 31 before the letters each reading gives were weighed.
-TEST(EndToEnd, DetectsACzechFile) {
-    if (Testing::icuIsAStandIn()) GTEST_SKIP() << "detection needs the system's ICU";
-    std::ifstream file(TORK_SOURCE_DIR "/examples/lighthouse-cs-1250.sub", std::ios::binary);
-    const std::string bytes{std::istreambuf_iterator<char>(file), {}};
-    Session session;
-    session.context().setSetting("CodePage", "Detect", true);
-    const auto entries = session.readFile("cs.sub", bytes);
-    ASSERT_TRUE(entries && entries->size() == 5);
-    EXPECT_EQ(entries->back().text,
-              "<font color=\"#00FF00\">Olej došel v březnu, řekl žák.</font>");
 }
 
 }  // namespace
