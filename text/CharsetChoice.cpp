@@ -171,7 +171,17 @@ double letterPlausibility(std::string_view encoding, std::string_view decoded) n
             if (c < 0x80) continue;
             const bool afterLetter = i > 0 && isLetter(text[i - 1]);
             if (isPunctuation(c)) {
-                if (afterLetter && i + 1 < text.size() && isLetter(text[i + 1])) ++bad;
+                const bool beforeLetter = i + 1 < text.size() && isLetter(text[i + 1]);
+                // An apostrophe ends a word or joins two ("l’homme", "σ’"); one that opens a
+                // word is windows-1253's "Ά" read as ISO-8859-7.
+                if (beforeLetter && (c == U'\u2019' ? !afterLetter : afterLetter)) ++bad;
+                continue;
+            }
+            // Hebrew's final letters and Greek's final sigma end words.
+            static constexpr std::u32string_view kFinal = U"ךםןףץς";
+            if (kFinal.find(c) != std::u32string_view::npos && i + 1 < text.size() &&
+                isLetter(text[i + 1])) {
+                ++bad;
                 continue;
             }
             const Case letterCase = caseOf(c);

@@ -80,8 +80,11 @@ TEST(LetterPlausibility, IsTheShareOfLettersOneLanguageWrites) {
         {"windows-1251", "аБ", 0.5},           // a capital after a small letter
         {"windows-1251", "ЖЖЖж", 2.0 / 3},     // more capitals than small letters
         {"windows-1253", "Πού abc", 1.0},
-        {"windows-1253", "Zażółć", 0.0},  // letters no language of the encoding writes
-        {"Shift_JIS", "日本語ｩ", 0.75},   // half-width katakana: Latin bytes read as Japanese
+        {"windows-1252", "l’homme", 1.0},
+        {"ISO-8859-7", "’ντε", 0.75},      // an apostrophe opening a word
+        {"windows-1255", "םלא", 2.0 / 3},  // a final letter inside a word
+        {"windows-1253", "Zażółć", 0.0},   // letters no language of the encoding writes
+        {"Shift_JIS", "日本語ｩ", 0.75},    // half-width katakana: Latin bytes read as Japanese
         {"UTF-8", "日本語ｩ", 1.0},
         {"windows-1250", "\xC3\xE9",
          0.0},  // ill-formed UTF-8: unmapped        // an encoding of no one language: every letter

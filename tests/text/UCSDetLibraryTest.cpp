@@ -131,6 +131,25 @@ TEST(UCSDetLibrary, SystemIcuTellsLegacyEncodingsApart) {
         {"ISO-8859-7", "ISO-8859-7", "{1}{50}Πού ήσουν όλη τη νύχτα; Σε ψάχναμε σε όλη την πόλη."},
         {"windows-1253", "ISO-8859-7",
          "{1}{50}Πού ήσουν όλη τη νύχτα; Σε ψάχναμε σε όλη την πόλη."},
+        {"windows-1250", "windows-1250", "{1}{50}Kôň sa pásol na lúke, ďaleko od mäsiara. Čo už?"},
+        // Hungarian's letters lie alike in both.
+        {"windows-1250", "ISO-8859-2", "{1}{50}Árvíztűrő tükörfúrógép, mondta a fiú. Ő nem tudja."},
+        {"windows-1250", "windows-1250", "{1}{50}Čovjek je došao kući. Šta ćeš? Đak je žedan."},
+        {"windows-1251", "windows-1251",
+         "{1}{50}Къде беше цяла нощ? Търсихме те навсякъде в града."},
+        {"windows-1254", "ISO-8859-9",
+         "{1}{50}Nereye gittin? Seni her yerde aradık, çocuğum. Şimdi gel."},
+        {"windows-1252", "ISO-8859-1",
+         "{1}{50}¿Dónde estás? Te buscábamos por todas partes, niño."},
+        {"windows-1252", "ISO-8859-1", "{1}{50}Você não está sozinho, disse a avó. Ação já!"},
+        {"windows-1252", "ISO-8859-1",
+         "{1}{50}Vad gör du här? Jag söker min hund, sa pojken på ön."},
+        {"windows-1252", "ISO-8859-1", "{1}{50}Perché non sei venuto? È già tardi, però."},
+        // "Ά" is "’" in ISO-8859-7, which ICU names for text without bytes 0x80-0x9F.
+        {"windows-1253", "windows-1253", "{1}{50}Άντε, πάμε σπίτι. Έχει αργήσει πολύ."},
+        {"windows-1255", "ISO-8859-8-I", "{1}{50}איפה היית כל הלילה? חיפשנו אותך בכל העיר."},
+        {"windows-1256", "windows-1256", "{1}{50}أين كنت طوال الليل؟ بحثنا عنك في كل مكان."},
+        {"Shift_JIS", "Shift_JIS", "{1}{50}どこにいたの？一晩中探していたんだよ。"},
         // ICU names Hebrew at 14, whose reading leaves half the bytes unmapped.
         {"ISO-8859-5", nullptr, "{1}{50}Где ты был всю ночь? Мы тебя искали."},
     };
