@@ -1,5 +1,4 @@
-// Which of a detector's candidate encodings a text is in: its confidence weighed by the
-// letters each reading would give.
+// Which of a detector's candidate encodings a text is in, by the letters each reading gives.
 #pragma once
 
 #include <cstdint>

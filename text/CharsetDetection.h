@@ -1,5 +1,4 @@
-// Charset detection: ICU's candidates for a text, each read through the converters and
-// weighed by the letters it gives.
+// Charset detection: ICU's candidates for a text, read through the converters and weighed.
 #pragma once
 
 #include "text/CharsetChoice.h"
