@@ -1,6 +1,9 @@
-// Whole-file reads (as they are, repaired, converted) and the one-time search for ICU.
+// Whole-file reads (as they are, repaired, converted, detected), detection alone and the
+// one-time search for ICU.
+#include "text/CharsetDetection.h"
 #include "text/ParserUtilities.h"
 #include "text/UCNVLibrary.h"
+#include "text/UCSDetLibrary.h"
 #include "text/Utf.h"
 
 #include <benchmark/benchmark.h>
@@ -39,14 +42,19 @@ private:
     std::string path_;
 };
 
-void readFile(benchmark::State& state, const std::string& contents, const char* codePage) {
+void readFile(benchmark::State& state, const std::string& contents, const char* codePage,
+              const UCSDetLibrary* detector = nullptr) {
     const TempFile file(contents);
     ParserUtilities::EncodingSettings settings;
     if (codePage) settings.codePage = String(codePage, charAllocator());
+    settings.detect = detector != nullptr;
     const String path(file.path());
     for (auto _ : state) {
         String out;
-        if (!ParserUtilities::readTextFile(path, settings, &out)) state.SkipWithError("refused");
+        if (!ParserUtilities::readTextFile(path, settings, &out, ParserUtilities::kWholeFile,
+                                           ParserUtilities::ReadSize::Exact,
+                                           UCNVLibrary::instance(), detector))
+            state.SkipWithError("refused");
         benchmark::DoNotOptimize(out.data());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * contents.size()));
@@ -63,7 +71,26 @@ void BM_ReadWindows1252Converted(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadUtf8AsItIs);
 BENCHMARK(BM_ReadLatin1Repaired);
+// The same file with its encoding detected: what detection adds to the conversion.
+void BM_ReadWindows1252Detected(benchmark::State& state) {
+    readFile(state, subtitleFile("\xE9"), nullptr, UCSDetLibrary::instance());
+}
 BENCHMARK(BM_ReadWindows1252Converted);
+BENCHMARK(BM_ReadWindows1252Detected);
+
+// Detection alone, on the most of a file it looks at: Polish in windows-1250.
+void BM_DetectCharset(benchmark::State& state) {
+    std::string text;
+    for (int frame = 0; text.size() < UCSDetLibrary::kMaxSample; frame += 50)
+        text += "{" + std::to_string(frame) + "}{" + std::to_string(frame + 40) +
+                "}Za\xBF\xF3\xB3\xE6 g\xEA\x9Cl\xB9 ja\x9F\xF1|Dzi\xEA kuj\xEA\r\n";
+    const UCSDetLibrary* detector = UCSDetLibrary::instance();
+    if (!detector || !detector->usable()) state.SkipWithError("no ICU i18n library");
+    for (auto _ : state)
+        if (detector)
+            benchmark::DoNotOptimize(detectCharset(text, *detector, UCNVLibrary::instance()));
+}
+BENCHMARK(BM_DetectCharset)->Unit(benchmark::kMicrosecond);
 
 void BM_StrictUtf8Check(benchmark::State& state) {
     const std::string text = subtitleFile("\xC3\xA9");

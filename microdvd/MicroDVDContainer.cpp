@@ -2,12 +2,12 @@
 
 #include "framework/InterfaceId.h"
 #include "framework/Location.h"
+#include "framework/Logger.h"
 #include "framework/OrOnException.h"
 #include "framework/PluginHost.h"
 #include "framework/StreamFormat.h"
 #include "microdvd/HostSettings.h"
 #include "microdvd/LineScanner.h"
-#include "microdvd/LineSplitter.h"
 #include "microdvd/MicroDVDParser.h"
 #include "microdvd/ReportFilling.h"
 #include "subtitle/EntryStore.h"
@@ -87,37 +87,63 @@ bool hasSubtitleExtension(std::string_view url, MicroDVDReading reading) {
     return is(".sub") || is(".txt");
 }
 
-// The file's text as the host's settings say to read it; those are asked as the reading
-// gets to them. What happened goes into `report` (may be null).
-bool readText(const String& path, HostSettings& settings, String& text, ReadingReport* report,
-              std::int32_t size = ParserUtilities::kWholeFile,
-              ParserUtilities::ReadSize mode = ParserUtilities::ReadSize::Exact) {
-    String bytes(text.allocator());
-    const auto read = ParserUtilities::readFileBytes(path, bytes, size, mode);
-    if (!read) {
-        if (report) reportReadFailure(*report, read);
-        return false;
+// By default the first line must begin with frame groups; leniently any line may. Lines as
+// LineSplitter finds them, but without writing into the text, which is parsed later.
+bool showsFrames(std::string_view text, MicroDVDReading reading) {
+    text = text.substr(0, text.find('\0'));
+    for (auto start = text.find_first_not_of("\r\n"); start != std::string_view::npos;
+         start = text.find_first_not_of("\r\n")) {
+        text.remove_prefix(start);
+        const std::string_view line = text.substr(0, text.find_first_of("\r\n"));
+        if (reading == MicroDVDReading::Default) return scanSplitLine(line).conversions >= 2;
+        if (scanLenientLine(line).shape == LenientLine::Shape::Frames) return true;
+        text.remove_prefix(line.size());
     }
-    settings.askEncoding(bytes);
-    const auto& encoding = settings.value().encoding;
-    ParserUtilities::DecodeReport decoding;
-    const bool decoded = ParserUtilities::decodeFileText(
-        bytes, size != ParserUtilities::kWholeFile, encoding, &text, UCNVLibrary::instance(),
-        encoding.detect ? UCSDetLibrary::instance() : nullptr, &decoding);
-    if (report) reportDecoding(*report, decoding, decoded);
-    return decoded;
+    return false;
 }
 
-// By default the first line must begin with frame groups; leniently any line may.
-bool showsFrames(String& text, MicroDVDReading reading) {
-    LineSplitter lines(reinterpret_cast<char*>(text.data()), text.length());
-    if (reading == MicroDVDReading::Default) {
-        const auto first = lines.next();
-        return first && scanSplitLine(first->view()).conversions >= 2;
+// The file's text as the host's settings say to read it; those are asked as the reading
+// gets to them. What happened goes into `report` (may be null).
+bool readText(const char* function, const String& path, HostSettings& settings, String& text,
+              ReadingReport* report, std::int32_t size = ParserUtilities::kWholeFile,
+              ParserUtilities::ReadSize mode = ParserUtilities::ReadSize::Exact) {
+    using ParserUtilities::DecodeReport;
+    const auto readBytes = [&](String& bytes) {
+        const auto read = ParserUtilities::readFileBytes(path, bytes, size, mode);
+        if (!read && report) reportReadFailure(*report, read);
+        return static_cast<bool>(read);
+    };
+    String bytes(text.allocator());
+    if (!readBytes(bytes)) return false;
+    settings.askEncoding(bytes);
+    const auto& encoding = settings.value().encoding;
+    const MicroDVDReading reading = settings.value().reading;
+    const bool partial = size != ParserUtilities::kWholeFile;
+    DecodeReport decoding;
+    bool decoded = ParserUtilities::decodeFileText(
+        bytes, partial, encoding, &text, UCNVLibrary::instance(),
+        encoding.detect ? UCSDetLibrary::instance() : nullptr, &decoding);
+    if (decoding.source == DecodeReport::Source::Detected &&
+        !(decoded && showsFrames(text.bytes(), reading))) {
+        // Detection only guesses: a guess that hides the frame lines a file shows without it
+        // would break a file that opens without detection. The bytes went into the guess,
+        // so they are read again; this happens only for a file that would fail otherwise.
+        String again(text.allocator());
+        String plain(text.allocator());
+        DecodeReport plainDecoding;
+        if (readBytes(again) &&
+            ParserUtilities::decodeFileText(again, partial, encoding, &plain,
+                                            UCNVLibrary::instance(), nullptr, &plainDecoding) &&
+            showsFrames(plain.bytes(), reading)) {
+            Logger::instance()->write("Container", function, __LINE__,
+                                      "No frame line in the detected encoding, read as UTF-8");
+            text = std::move(plain);
+            decoding = plainDecoding;
+            decoded = true;
+        }
     }
-    while (const auto line = lines.next())
-        if (scanLenientLine(line->view()).shape == LenientLine::Shape::Frames) return true;
-    return false;
+    if (report) reportDecoding(*report, decoding, decoded);
+    return decoded;
 }
 
 std::string_view streamName(std::string_view url) {
@@ -136,9 +162,10 @@ bool MicroDVDContainer::probe(const Location* location, std::uint64_t,
         HostSettings settings(context_);
         String text;
         const bool lenient = settings.value().reading == MicroDVDReading::Lenient;
-        if (!readText(path, settings, text, nullptr, lenient ? kLenientProbeBytes : kProbeBytes,
+        if (!readText("Tork::MicroDVDContainer::probe", path, settings, text, nullptr,
+                      lenient ? kLenientProbeBytes : kProbeBytes,
                       ParserUtilities::ReadSize::AtMost) ||
-            !showsFrames(text, settings.value().reading))
+            !showsFrames(text.bytes(), settings.value().reading))
             return false;
         const bool accepted = getHost()->checkFormat(String("UTF8"));
         if (!accepted && formats) {
@@ -172,7 +199,8 @@ std::int32_t MicroDVDContainer::open(const Location* location) {
         if (ParserUtilities::pathFromUrl(*url, path) != Result::Ok) return fail(kReadingNotFileUrl);
         reportSettings(report, settings.value());
         String text;
-        if (!readText(path, settings, text, &report)) return Result::Failure;
+        if (!readText("Tork::MicroDVDContainer::open", path, settings, text, &report))
+            return Result::Failure;
         if (text.empty()) return fail(kReadingNoEntries);
         EntryStore entries(std::move(text));
         settings.askFrameRate();

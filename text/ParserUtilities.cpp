@@ -3,6 +3,7 @@
 #include "framework/Logger.h"
 #include "framework/OrOnException.h"
 #include "platform/FileHandle.h"
+#include "text/CharsetDetection.h"
 #include "text/Conversion.h"
 #include "text/EncodingSignature.h"
 #include "text/FileUrl.h"
@@ -122,17 +123,23 @@ bool isMostlyUtf8(std::string_view text, bool partial) {
 }
 
 // The encoding the detector sees in `raw`, by a name the converters take; empty for none.
-String detectedEncoding(std::string_view raw, const UCSDetLibrary& detector, DecodeReport& report) {
-    const auto detected = detector.detect(raw);
+String detectedEncoding(std::string_view raw, const UCSDetLibrary& detector,
+                        const UCNVLibrary* converters, DecodeReport& report) {
+    const auto detected = detectCharset(raw, detector, converters);
     if (!detected) return String(charAllocator());
     report.confidence = detected->confidence;
-    // The two differ only in 0x80-0x9F, where text files mean windows-1252's letters and
-    // punctuation rather than control codes.
-    const bool latin1 = detected->name == "ISO-8859-1";
-    Logger::instance()->write(kCategory, kFunction, __LINE__, "Detected %s, confidence %d%s",
+    report.runnerUp = detected->runnerUp;
+    report.runnerUpConfidence = detected->runnerUp.empty() ? -1 : detected->runnerUpConfidence;
+    const std::string readAs(readableCharset(detected->name));
+    const std::string runnerUp = detected->runnerUp.empty()
+                                     ? std::string()
+                                     : ", runner-up " + detected->runnerUp + " " +
+                                           std::to_string(detected->runnerUpConfidence);
+    const std::string readAsNote = readAs == detected->name ? std::string() : ", read as " + readAs;
+    Logger::instance()->write(kCategory, kFunction, __LINE__, "Detected %s, confidence %d%s%s",
                               detected->name.c_str(), static_cast<int>(detected->confidence),
-                              latin1 ? ", read as windows-1252" : "");
-    return String(latin1 ? "windows-1252" : detected->name.c_str(), charAllocator());
+                              runnerUp.c_str(), readAsNote.c_str());
+    return String(readAs.c_str(), charAllocator());
 }
 
 // Why a named conversion failed: ICU refuses the name, or could not convert.
@@ -189,11 +196,13 @@ bool decodeText(String& buffer, bool partial, const EncodingSettings& settings, 
     const bool wellFormed = isWellFormedUtf8(raw);  // the usual case, and once only
     // Only a guess: a name the converters refuse leaves the text to be taken as UTF-8.
     if (settings.detect && detector && !wellFormed && !isMostlyUtf8(raw, partial)) {
-        const String detected = detectedEncoding(raw, *detector, report);
+        const String detected = detectedEncoding(raw, *detector, converters, report);
         report.source = Source::Detected;
         if (!detected.empty() && convert(detected)) return true;
         report.status = DecodeReport::Status::Ok;
         report.confidence = -1;
+        report.runnerUp.clear();
+        report.runnerUpConfidence = -1;
     }
 
     // Taken as it is, but the host is told it is UTF-8: anything ill-formed past the first

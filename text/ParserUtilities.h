@@ -92,7 +92,7 @@ struct DecodeReport {
 /// `out` as UTF-8, converting named encodings through `converters` (null: none are
 /// available). With `settings.detect` and a `detector`, a text that neither a signature
 /// nor the code page names and that is not UTF-8 is converted from the encoding the
-/// detector names, ISO-8859-1 read as its superset windows-1252. A text counts as UTF-8
+/// detectCharset() settles, when it settles one. A text counts as UTF-8
 /// when it holds fewer ill-formed parts than characters of two or more bytes, not counting
 /// a sequence that a partial read cut off; without a match, or with a name the converters
 /// refuse, it is taken as UTF-8 all the same. False, with `out` untouched, when `out` is

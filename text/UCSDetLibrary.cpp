@@ -22,15 +22,15 @@ bool UCSDetLibrary::bind(const std::string& candidate, const std::string& suffix
     void* const open = find("ucsdet_open");
     void* const close = find("ucsdet_close");
     void* const setText = find("ucsdet_setText");
-    void* const detect = find("ucsdet_detect");
+    void* const detectAll = find("ucsdet_detectAll");
     void* const name = find("ucsdet_getName");
     void* const confidence = find("ucsdet_getConfidence");
-    if (!open || !close || !setText || !detect || !name || !confidence) return false;
+    if (!open || !close || !setText || !detectAll || !name || !confidence) return false;
     module_ = std::move(library);
     openFunction_ = reinterpret_cast<OpenFunction>(open);
     closeFunction_ = reinterpret_cast<CloseFunction>(close);
     setTextFunction_ = reinterpret_cast<SetTextFunction>(setText);
-    detectFunction_ = reinterpret_cast<DetectFunction>(detect);
+    detectAllFunction_ = reinterpret_cast<DetectAllFunction>(detectAll);
     nameFunction_ = reinterpret_cast<NameFunction>(name);
     confidenceFunction_ = reinterpret_cast<ConfidenceFunction>(confidence);
     return true;
@@ -63,26 +63,33 @@ const UCSDetLibrary* UCSDetLibrary::instance() {
     }
 }
 
-std::optional<DetectedCharset> UCSDetLibrary::detect(std::string_view text) const {
-    if (!usable() || text.empty()) return std::nullopt;
+std::vector<DetectedCharset> UCSDetLibrary::detect(std::string_view text) const {
+    std::vector<DetectedCharset> found;
+    if (!usable() || text.empty()) return found;
     try {
         std::int32_t status = 0;
         const std::unique_ptr<IcuDetector, CloseFunction> detector(openFunction_(&status),
                                                                    closeFunction_);
-        if (!detector || status > 0) return std::nullopt;
+        if (!detector || status > 0) return found;
         // ICU keeps the pointer, not the bytes: the text outlives the detector here.
         const std::size_t sample = std::min(text.size(), kMaxSample);
         setTextFunction_(detector.get(), text.data(), static_cast<std::int32_t>(sample), &status);
-        const IcuMatch* match = status > 0 ? nullptr : detectFunction_(detector.get(), &status);
-        if (!match || status > 0) return std::nullopt;
-        const char* name = nameFunction_(match, &status);
-        const std::int32_t confidence = confidenceFunction_(match, &status);
-        if (!name || !*name || status > 0) return std::nullopt;
-        return DetectedCharset{name, confidence};
+        std::int32_t count = 0;
+        // The matches belong to the detector and live as long as it does.
+        const IcuMatch** matches =
+            status > 0 ? nullptr : detectAllFunction_(detector.get(), &count, &status);
+        if (!matches || status > 0) return found;
+        for (std::int32_t i = 0; i < count; ++i) {
+            std::int32_t matchStatus = 0;
+            const char* name = nameFunction_(matches[i], &matchStatus);
+            const std::int32_t confidence = confidenceFunction_(matches[i], &matchStatus);
+            if (name && *name && matchStatus <= 0) found.push_back({name, confidence});
+        }
+        return found;
     } catch (const ThreadCancellation&) {
         throw;
     } catch (...) {
-        return std::nullopt;  // out of memory
+        return {};  // out of memory
     }
 }
 

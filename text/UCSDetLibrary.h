@@ -5,7 +5,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -17,21 +16,22 @@ namespace Tork {
 struct IcuDetector;
 struct IcuMatch;
 
-/// ICU's best guess at a text's encoding.
+/// One of ICU's guesses at a text's encoding.
 struct DetectedCharset {
     std::string name;         // as ICU names it ("windows-1250", "ISO-8859-1")
     std::int32_t confidence;  // 0 to 100
 };
 
-/// One binding of ucsdet_open, ucsdet_close, ucsdet_setText, ucsdet_detect, ucsdet_getName
-/// and ucsdet_getConfidence. Statuses follow ICU: above 0 is an error.
+/// One binding of ucsdet_open, ucsdet_close, ucsdet_setText, ucsdet_detectAll,
+/// ucsdet_getName and ucsdet_getConfidence. Statuses follow ICU: above 0 is an error.
 class UCSDetLibrary {
 public:
     using OpenFunction = IcuDetector* (*)(std::int32_t* status);
     using CloseFunction = void (*)(IcuDetector* detector);
     using SetTextFunction = void (*)(IcuDetector* detector, const char* text, std::int32_t length,
                                      std::int32_t* status);
-    using DetectFunction = const IcuMatch* (*)(IcuDetector* detector, std::int32_t* status);
+    using DetectAllFunction = const IcuMatch** (*)(IcuDetector* detector, std::int32_t* found,
+                                                   std::int32_t* status);
     using NameFunction = const char* (*)(const IcuMatch* match, std::int32_t* status);
     using ConfidenceFunction = std::int32_t (*)(const IcuMatch* match, std::int32_t* status);
 
@@ -57,10 +57,10 @@ public:
 
     bool usable() const noexcept { return openFunction_ != nullptr; }
 
-    /// ICU's best match for the first kMaxSample bytes of `text`. None when the binding is
-    /// not usable, the text is empty, ICU reports an error or finds no match, or memory
-    /// runs out.
-    std::optional<DetectedCharset> detect(std::string_view text) const;
+    /// Every match ICU finds for the first kMaxSample bytes of `text`, best first. Empty when
+    /// the binding is not usable, the text is empty, ICU reports an error or finds no match,
+    /// or memory runs out; a match without a name is left out.
+    std::vector<DetectedCharset> detect(std::string_view text) const;
 
 private:
     bool bind(const std::string& candidate, const std::string& suffix);
@@ -69,7 +69,7 @@ private:
     OpenFunction openFunction_ = nullptr;
     CloseFunction closeFunction_ = nullptr;
     SetTextFunction setTextFunction_ = nullptr;
-    DetectFunction detectFunction_ = nullptr;
+    DetectAllFunction detectAllFunction_ = nullptr;
     NameFunction nameFunction_ = nullptr;
     ConfidenceFunction confidenceFunction_ = nullptr;
 };

@@ -369,7 +369,7 @@ TEST(EndToEnd, ReadsLenientlyAndDetectsWhenAsked) {
             "Tork::SubtitleParserTemplate<class "
             "Tork::MicroDVDContainer>::OverlayStream::readStream")
             told.push_back(log.text);
-    EXPECT_THAT(told, ElementsAre("Detected windows-1250, confidence 29",
+    EXPECT_THAT(told, ElementsAre("Detected windows-1250, confidence 29, runner-up windows-1252 14",
                                   "skipped line 1: no {start}{end} at its start",
                                   "got subtitle start: 0 duration: 1000 '<i>Zażółć gęślą "
                                   "jaźń</i>\nDobrze'",
@@ -430,6 +430,44 @@ TEST(EndToEnd, LenientNamesAndProbeDepth) {
         EXPECT_EQ(lenient.readFile(c.name, c.contents).has_value(), c.lenientOpens);
         const Host::UrlLocation written(Testing::fileUrl(installation().files().path(c.name)));
         EXPECT_EQ(lenient.container().probe(written.get(), 0, nullptr), c.lenientProbes);
+    }
+}
+
+struct DetectionCase {
+    const char* description;
+    std::string bytes;
+    bool lenient;
+    const char* told;  // what the plug-in logs of detection beyond "Detected ..."; "" for nothing
+};
+
+// Detection only guesses: a file that opens without it opens with it to the same entries.
+TEST(EndToEnd, DetectionNeverBreaksAFileThatOpensWithoutIt) {
+    if (Testing::icuIsAStandIn()) GTEST_SKIP() << "detection needs the system's ICU";
+    const DetectionCase cases[] = {
+        // Taken as UTF-16BE at 10 and failed.
+        {"a copyright sign", "{1}{50}\xA9 2004", false, ""},
+        {"short, bytes above 0x7F", "{1}{50}\xE9\xE8", false, ""},
+        {"short, lenient", "{0}{25}\xC0\xFF\xE4\n", true, ""},
+        // UTF-16LE at 60 for its zero bytes: the first line would be gone.
+        {"zero bytes", std::string("{1}{50}Caf\xE9\n{60}{90}a\0b\0c\0d\0e\0f\0g\0", 28), true,
+         "No frame line in the detected encoding, read as UTF-8"},
+    };
+    for (const DetectionCase& c : cases) {
+        SCOPED_TRACE(c.description);
+        const auto open = [&](bool detect) {
+            Session session;
+            if (c.lenient) session.context().set(Host::Settings::lenientReading(true));
+            if (detect) session.context().set(Host::Settings::detectEncoding(true));
+            return session.readFile("d.sub", c.bytes);
+        };
+        const auto plain = open(false);
+        ASSERT_TRUE(plain);
+        installation().clearLogs();
+        EXPECT_EQ(open(true), plain);
+        bool told = false;
+        for (const Logged& log : installation().logs())
+            told = told || (*c.told && log.text == c.told);
+        EXPECT_EQ(told, *c.told != 0);
     }
 }
 

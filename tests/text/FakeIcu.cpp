@@ -1,11 +1,15 @@
 // A stand-in for ICU: Latin-1, UTF-8, UTF-16, UTF-32 and (the letters the tests use of)
 // windows-1250 converters that count what is opened, and a charset detector that names what
-// the text's first line spells ("none" finds nothing, "error" fails), its confidence the KiB
-// it was shown. Built several times with other function-name suffixes or a function left out.
+// the text's first line lists ("none" finds nothing, "error" fails), a confidence not given
+// being the KiB it was shown. Built several times with other function-name suffixes or a function
+// left out.
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #define FAKE_ICU_JOIN2(name, suffix) name##suffix
 #define FAKE_ICU_JOIN(name, suffix) FAKE_ICU_JOIN2(name, suffix)
@@ -30,6 +34,7 @@ const struct {
     {"UTF-8", Converter::Utf8, 0},          {"UTF16-LE", Converter::Utf16Le, 0},
     {"UTF16-BE", Converter::Utf16Be, 0},    {"UTF32-LE", Converter::Utf32Le, 0},
     {"UTF32-BE", Converter::Utf32Be, 0},    {"windows-1250", Converter::Windows1250, 0},
+    {"UTF-16LE", Converter::Utf16Le, 0},  // as the detector names it
 };
 int openConverters = 0;
 int openCalls = 0;
@@ -141,9 +146,15 @@ FAKE_ICU_EXPORT void FAKE_ICU(ucnv_fromUnicode)(const Converter* converter, char
 }
 #endif
 
+struct Match {
+    std::string name;
+    std::int32_t confidence;
+};
+
 struct Detector {
-    std::string firstLine;
-    std::int32_t length;
+    std::vector<Match> matches;
+    std::vector<const Match*> found;
+    bool error = false;
 };
 
 FAKE_ICU_EXPORT Detector* FAKE_ICU(ucsdet_open)(std::int32_t*) {
@@ -152,18 +163,34 @@ FAKE_ICU_EXPORT Detector* FAKE_ICU(ucsdet_open)(std::int32_t*) {
 FAKE_ICU_EXPORT void FAKE_ICU(ucsdet_close)(Detector* detector) {
     delete detector;
 }
+// The first line lists the matches, best first: "NAME CONFIDENCE,NAME,...".
 FAKE_ICU_EXPORT void FAKE_ICU(ucsdet_setText)(Detector* detector, const char* text,
                                               std::int32_t length, std::int32_t*) {
     const std::string_view all(text, static_cast<std::size_t>(length));
-    *detector = {std::string(all.substr(0, all.find('\n'))), length};
+    std::string_view line = all.substr(0, all.find('\n'));
+    *detector = {};
+    detector->error = line == "error";
+    while (!line.empty() && line != "none" && !detector->error) {
+        const std::string_view item = line.substr(0, line.find(','));
+        line.remove_prefix(std::min(line.size(), item.size() + 1));
+        const auto blank = item.find(' ');
+        const std::int32_t confidence =
+            blank == std::string_view::npos
+                ? length / 1024
+                : std::atoi(std::string(item.substr(blank + 1)).c_str());
+        detector->matches.push_back({std::string(item.substr(0, blank)), confidence});
+    }
+    for (const Match& match : detector->matches) detector->found.push_back(&match);
 }
-FAKE_ICU_EXPORT const Detector* FAKE_ICU(ucsdet_detect)(Detector* detector, std::int32_t* status) {
-    if (detector->firstLine == "error") *status = 2;
-    return detector->firstLine == "none" || *status > 0 ? nullptr : detector;
+FAKE_ICU_EXPORT const Match** FAKE_ICU(ucsdet_detectAll)(Detector* detector, std::int32_t* count,
+                                                         std::int32_t* status) {
+    if (detector->error) *status = 2;
+    *count = static_cast<std::int32_t>(detector->found.size());
+    return *count == 0 || *status > 0 ? nullptr : detector->found.data();
 }
-FAKE_ICU_EXPORT const char* FAKE_ICU(ucsdet_getName)(const Detector* match, std::int32_t*) {
-    return match->firstLine.c_str();
+FAKE_ICU_EXPORT const char* FAKE_ICU(ucsdet_getName)(const Match* match, std::int32_t*) {
+    return match->name.c_str();
 }
-FAKE_ICU_EXPORT std::int32_t FAKE_ICU(ucsdet_getConfidence)(const Detector* match, std::int32_t*) {
-    return match->length / 1024;
+FAKE_ICU_EXPORT std::int32_t FAKE_ICU(ucsdet_getConfidence)(const Match* match, std::int32_t*) {
+    return match->confidence;
 }

@@ -1,6 +1,7 @@
 // Charset detection: the run-time binding, and files read with it (stand-ins and system ICU).
 #include "tests/platform/TempFolder.h"
 #include "tests/support/StandInIcu.h"
+#include "text/CharsetDetection.h"
 #include "text/ParserUtilities.h"
 #include "text/UCNVLibrary.h"
 #include "text/UCSDetLibrary.h"
@@ -25,11 +26,14 @@ TEST(UCSDetLibrary, BindsBesideTheConvertersAndShowsAtMost64KiB) {
               (Candidates{sharedLibrary("icui18n"), sharedLibrary("icuuc")}));
     // A library without the functions under that suffix is passed over.
     const UCSDetLibrary library(Candidates{FAKE_ICU_PARTIAL, FAKE_ICU_SUFFIXED}, "_99");
-    const auto found = library.detect("fake-latin1\n" + std::string(100000, 'x'));
-    ASSERT_TRUE(found);
-    EXPECT_EQ(found->name, "fake-latin1");
-    EXPECT_EQ(found->confidence, 64);  // the KiB shown
-    for (const char* nothing : {"none\n", "error\n", ""}) EXPECT_FALSE(library.detect(nothing));
+    const auto found = library.detect("fake-latin1,ISO-8859-2 3\n" + std::string(100000, 'x'));
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found[0].name, "fake-latin1");
+    EXPECT_EQ(found[0].confidence, 64);  // the KiB shown
+    EXPECT_EQ(found[1].name, "ISO-8859-2");
+    EXPECT_EQ(found[1].confidence, 3);
+    for (const char* nothing : {"none\n", "error\n", ""})
+        EXPECT_TRUE(library.detect(nothing).empty());
 }
 
 // What readTextFile makes of a file of `bytes`, with detection.
@@ -48,21 +52,41 @@ std::optional<std::string> read(std::string_view bytes, const UCSDetLibrary& det
     return std::string(out.bytes());
 }
 
-// The stand-in detector names what each file's first line says.
+struct DetectionCase {
+    const char* description;
+    std::string bytes;  // the stand-in detector's matches on the first line
+    std::string read;
+};
+
 TEST(UCSDetLibrary, ConvertsOnlyTextThatIsNotUtf8) {
     const UCSDetLibrary detector(Candidates{FAKE_ICU_SUFFIXED}, "_99");
-    EXPECT_EQ(read("fake-latin1\nt\xEA", detector), "fake-latin1\nt\xC3\xAA");
-    EXPECT_EQ(read("ISO-8859-1\n\xE9", detector), "ISO-8859-1\n\xC3\xA9");  // as windows-1252
-    // Left as UTF-8, with U+FFFD where needed: UTF-8, UTF-8 with a stray byte, a cut
-    // character at the end of a partial read, no match, a name ICU refuses, no i18n library.
-    EXPECT_EQ(read("no-such\n\xC3\xA9", detector), "no-such\n\xC3\xA9");
-    EXPECT_EQ(read("no-such\n\xC3\xA9\xC3\xA9\xE9", detector),
-              "no-such\n\xC3\xA9\xC3\xA9\xEF\xBF\xBD");
-    EXPECT_EQ(read("no-such\n\xC3\xA9", detector, 9), "no-such\n\xEF\xBF\xBD");
-    EXPECT_EQ(read("none\n\xE9", detector), "none\n\xEF\xBF\xBD");
-    EXPECT_EQ(read("no-such\n\xE9", detector), "no-such\n\xEF\xBF\xBD");
-    EXPECT_EQ(read("fake-latin1\n\xE9", UCSDetLibrary(Candidates{}, "_99")),
-              "fake-latin1\n\xEF\xBF\xBD");
+    const DetectionCase cases[] = {
+        {"converted", "fake-latin1 50\nt\xEA", "fake-latin1 50\nt\xC3\xAA"},
+        {"ISO-8859-1 as windows-1252", "ISO-8859-1 50\n\xE9", "ISO-8859-1 50\n\xC3\xA9"},
+        // Left as UTF-8, with U+FFFD where needed.
+        {"UTF-8", "no-such 50\n\xC3\xA9", "no-such 50\n\xC3\xA9"},
+        {"UTF-8, a stray byte", "no-such 50\n\xC3\xA9\xC3\xA9\xE9",
+         "no-such 50\n\xC3\xA9\xC3\xA9\xEF\xBF\xBD"},
+        {"no match", "none\n\xE9", "none\n\xEF\xBF\xBD"},
+        {"a name ICU refuses", "no-such 50\n\xE9", "no-such 50\n\xEF\xBF\xBD"},
+        {"below the floor", "fake-latin1 10\n\xE9", "fake-latin1 10\n\xEF\xBF\xBD"},
+        // {1}{50}\xA9 2004 was read as UTF-16BE at 10 and failed.
+        {"UTF-16 for text without zero bytes", "UTF-16BE 90,UTF-32LE 80\n\xA9 2004",
+         "UTF-16BE 90,UTF-32LE 80\n\xEF\xBF\xBD 2004"},
+        {"passed over for the next", "UTF-16LE 90,fake-latin1 20\n\xE9",
+         "UTF-16LE 90,fake-latin1 20\n\xC3\xA9"},
+        {"UTF-16 for text with zero bytes", std::string("UTF-16LE 50\n\xE9\0", 14),
+         wideToUtf8(u"\u5455\u2D46\u3631\u454C\u3520\u0A30\u00E9")},
+    };
+    for (const DetectionCase& c : cases) {
+        SCOPED_TRACE(c.description);
+        EXPECT_EQ(read(c.bytes, detector), c.read);
+    }
+    EXPECT_EQ(read("no-such 50\n\xC3\xA9", detector, 12), "no-such 50\n\xEF\xBF\xBD")
+        << "a character cut by a partial read";
+    EXPECT_EQ(read("fake-latin1 50\n\xE9", UCSDetLibrary(Candidates{}, "_99")),
+              "fake-latin1 50\n\xEF\xBF\xBD")
+        << "no i18n library";
 }
 
 // The decoding says what it settled on: the detector's guess with its confidence, or UTF-8
@@ -80,10 +104,10 @@ TEST(UCSDetLibrary, DecodingReportsTheGuess) {
             ParserUtilities::decodeFileText(raw, false, settings, &out, &fake, &detector, &report));
         return report;
     };
-    const auto guessed = decode("fake-latin1\nt\xEA");
+    const auto guessed = decode("fake-latin1 50\nt\xEA");
     EXPECT_EQ(guessed.source, ParserUtilities::DecodeReport::Source::Detected);
     EXPECT_EQ(guessed.encoding, "fake-latin1");
-    EXPECT_EQ(guessed.confidence, 0);  // the KiB shown
+    EXPECT_EQ(guessed.confidence, 50);
     const auto refused = decode("no-such\n\xE9x\xE9");
     EXPECT_EQ(refused.source, ParserUtilities::DecodeReport::Source::Default);
     EXPECT_EQ(refused.encoding, "UTF-8");
@@ -105,22 +129,70 @@ std::string encode(const char* name, std::string_view utf8) {
     return bytes.substr(0, static_cast<std::size_t>(target - bytes.data()));
 }
 
+struct Sample {
+    const char* encoding;  // written in
+    const char* detected;  // what detection names
+    const char* text;
+};
+
+// Short samples of the languages each encoding is written in; detection must name the
+// encoding (or ICU's name for its sibling) and the file must read back as written.
 TEST(UCSDetLibrary, SystemIcuTellsLegacyEncodingsApart) {
     const UCSDetLibrary* detector = UCSDetLibrary::instance();
     if (!detector || !detector->usable()) GTEST_SKIP() << "no ICU i18n library on this system";
     if (Testing::icuIsAStandIn()) GTEST_SKIP() << "a stand-in for ICU";
-    const std::pair<const char*, const char*> samples[] = {
-        {"windows-1250",
+    const Sample samples[] = {
+        {"windows-1250", "windows-1250",
          "{1}{50}Zażółć gęślą jaźń, powiedział kierowca. Śmiało! Już się ściemnia."},
-        {"windows-1251", "{1}{50}Где ты был всю ночь? Мы тебя искали по всему городу."},
-        {"KOI8-R", "{1}{50}Почему ты молчишь? Скажи хоть что-нибудь, прошу тебя."},
-        {"windows-1252", "{1}{50}Où est passé le garçon qui était là hier? Ça ne m’étonne pas."},
+        {"ISO-8859-2", "ISO-8859-2", "{1}{50}Zażółć gęślą jaźń, powiedział kierowca."},
+        // Read as windows-1252 at 31 against windows-1250 at 27 before letters counted.
+        {"windows-1250", "windows-1250",
+         "{1}{1}25\n{25}{100}Maják zhasl ve čtvrt na deset.\n{110}{190}/Někdo musí vyjít po "
+         "schodech.\n{200}{280}{Y:b}Já ne.|Šel jsem včera.\n{290}{370}Přines kanystr s "
+         "olejem.\n{380}{460}{c:$00FF00}Olej došel v březnu, řekl žák.\n"},
+        {"windows-1251", "windows-1251",
+         "{1}{50}Где ты был всю ночь? Мы тебя искали по всему городу."},
+        {"KOI8-R", "KOI8-R", "{1}{50}Почему ты молчишь? Скажи хоть что-нибудь, прошу тебя."},
+        {"windows-1252", "windows-1252",
+         "{1}{50}Où est passé le garçon qui était là hier? Ça ne m’étonne pas."},
+        {"windows-1252", "ISO-8859-1", "{1}{50}Größere Häuser über der Straße, sagte der Müller."},
+        {"ISO-8859-7", "ISO-8859-7", "{1}{50}Πού ήσουν όλη τη νύχτα; Σε ψάχναμε σε όλη την πόλη."},
+        {"windows-1253", "ISO-8859-7",
+         "{1}{50}Πού ήσουν όλη τη νύχτα; Σε ψάχναμε σε όλη την πόλη."},
+        {"windows-1250", "windows-1250", "{1}{50}Kôň sa pásol na lúke, ďaleko od mäsiara. Čo už?"},
+        // Hungarian's letters lie alike in both.
+        {"windows-1250", "ISO-8859-2", "{1}{50}Árvíztűrő tükörfúrógép, mondta a fiú. Ő nem tudja."},
+        {"windows-1250", "windows-1250", "{1}{50}Čovjek je došao kući. Šta ćeš? Đak je žedan."},
+        {"windows-1251", "windows-1251",
+         "{1}{50}Къде беше цяла нощ? Търсихме те навсякъде в града."},
+        {"windows-1254", "ISO-8859-9",
+         "{1}{50}Nereye gittin? Seni her yerde aradık, çocuğum. Şimdi gel."},
+        {"windows-1252", "ISO-8859-1",
+         "{1}{50}¿Dónde estás? Te buscábamos por todas partes, niño."},
+        {"windows-1252", "ISO-8859-1", "{1}{50}Você não está sozinho, disse a avó. Ação já!"},
+        {"windows-1252", "ISO-8859-1",
+         "{1}{50}Vad gör du här? Jag söker min hund, sa pojken på ön."},
+        {"windows-1252", "ISO-8859-1", "{1}{50}Perché non sei venuto? È già tardi, però."},
+        // "Ά" is "’" in ISO-8859-7, which ICU names for text without bytes 0x80-0x9F.
+        {"windows-1253", "windows-1253", "{1}{50}Άντε, πάμε σπίτι. Έχει αργήσει πολύ."},
+        {"windows-1255", "ISO-8859-8-I", "{1}{50}איפה היית כל הלילה? חיפשנו אותך בכל העיר."},
+        {"windows-1256", "windows-1256", "{1}{50}أين كنت طوال الليل؟ بحثنا عنك في كل مكان."},
+        {"Shift_JIS", "Shift_JIS", "{1}{50}どこにいたの？一晩中探していたんだよ。"},
+        // ICU names Hebrew at 14, whose reading leaves half the bytes unmapped.
+        {"ISO-8859-5", nullptr, "{1}{50}Где ты был всю ночь? Мы тебя искали."},
     };
-    for (const auto& [encoding, text] : samples) {
-        EXPECT_EQ(read(encode(encoding, text), *detector, ParserUtilities::kWholeFile,
-                       UCNVLibrary::instance()),
-                  text)
-            << encoding;
+    for (const auto& [encoding, detected, text] : samples) {
+        SCOPED_TRACE(std::string(encoding) + ": " + text);
+        const std::string bytes = encode(encoding, text);
+        const auto choice = detectCharset(bytes, *detector, UCNVLibrary::instance());
+        if (!detected) {
+            EXPECT_FALSE(choice) << choice->name;
+            continue;
+        }
+        ASSERT_TRUE(choice);
+        EXPECT_EQ(choice->name, detected);
+        EXPECT_EQ(read(bytes, *detector, ParserUtilities::kWholeFile, UCNVLibrary::instance()),
+                  text);
     }
 }
 
