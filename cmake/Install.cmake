@@ -1,5 +1,6 @@
 # What `cmake --install` puts under the prefix, and the .deb that CPack makes of it:
 #   bin/subplay, share/man/man1/subplay.1
+#   lib/gstreamer-1.0/      the GStreamer element, when it was built
 #   lib/tork/plugins/       the plug-in and the logging library it binds from its own folder
 #   lib/                    the host kit's static libraries
 #   include/tork/           the contract headers and the host kit's
@@ -27,6 +28,9 @@ install(TARGETS tork_logging tork_microdvd EXPORT TorkMicroDVDTargets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
 if(TARGET subplay)  # Linux only
   install(TARGETS subplay RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
+if(TARGET gsttorkmicrodvd)  # where GStreamer looks under the prefix (Debian's with /usr)
+  install(TARGETS gsttorkmicrodvd LIBRARY DESTINATION ${TORK_GSTREAMER_PLUGIN_DIR})
 endif()
 
 foreach(folder framework host platform)
