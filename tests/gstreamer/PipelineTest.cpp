@@ -131,12 +131,13 @@ GstAppSink* sinkOf(GstElement* pipeline) {
     return GST_APP_SINK(sink);
 }
 
-// filesrc ! typefind ! the element ! appsink, with `options` on the element.
+// filesrc ! typefind ! [between !] the element ! appsink, with `options` on the element.
 Outcome parse(const std::string& path, const std::string& options = {},
-              const std::optional<GstClockTime>& seekTo = std::nullopt) {
-    GstElement* pipeline =
-        launch("filesrc location=\"" + path + "\" ! typefind ! torkmicrodvdparse " + options +
-               " ! appsink name=out sync=false");
+              const std::optional<GstClockTime>& seekTo = std::nullopt,
+              const std::string& between = {}) {
+    GstElement* pipeline = launch("filesrc location=\"" + path + "\" ! typefind ! " +
+                                  (between.empty() ? "" : between + " ! ") + "torkmicrodvdparse " +
+                                  options + " ! appsink name=out sync=false");
     if (!pipeline) return {};
     if (seekTo) {
         gst_element_set_state(pipeline, GST_STATE_PAUSED);
@@ -227,6 +228,13 @@ TEST(PipelineTest, ReadsTheLastCueOfAFileWithoutAFinalLineFeed) {
     EXPECT_EQ(run.error, "");
     EXPECT_EQ(run.cues,
               (std::vector<Cue>{{1000, 1000, "first"}, {3000, 1000, "a &lt; b &amp; c"}}));
+}
+
+// A queue cannot be pulled from: upstream pushes the file, which the element lets go by.
+TEST(PipelineTest, ReadsTheSameWhenUpstreamOnlyPushes) {
+    const Outcome run = parse(example("lighthouse.sub"), "", std::nullopt, "queue");
+    EXPECT_EQ(run.error, "");
+    EXPECT_EQ(run.cues, lighthouse);
 }
 
 TEST(PipelineTest, ReportsAFileThePlugInRefusesAsAnError) {
