@@ -4,6 +4,7 @@
 #include "gstreamer/SubtitleReader.h"
 
 #include <algorithm>
+#include <atomic>
 #include <limits>
 #include <memory>
 #include <new>
@@ -20,6 +21,7 @@ GST_DEBUG_CATEGORY_STATIC(parseDebug);
 struct ParseState {
     std::string encoding;  // the subtitle-encoding property; under the object lock
     std::unique_ptr<SubtitleReader> reader;
+    std::atomic<bool> started{false};  // whether the task has been started since activation
     bool opened = false;
     bool failed = false;
     bool sendSegment = true;
@@ -188,6 +190,8 @@ gboolean seek(TorkMicroDVDParse* self, GstEvent* event) {
         GST_DEBUG_OBJECT(self, "refusing a seek that is not forwards in time");
         return FALSE;
     }
+    // Without active pads there is no task to restart, and going to PAUSED resets the segment.
+    if (GST_PAD_MODE(self->sinkPad) == GST_PAD_MODE_NONE) return FALSE;
     const bool flush = (flags & GST_SEEK_FLAG_FLUSH) != 0;
     const guint32 seqnum = gst_event_get_seqnum(event);
     if (flush) {
@@ -236,30 +240,36 @@ gboolean srcQuery(GstPad* pad, GstObject* parent, GstQuery* query) {
     return gst_pad_query_default(pad, parent, query);
 }
 
-// Upstream's data and its events stand for the file the plug-in reads itself: the element
-// makes its own stream-start, caps, segment and EOS.
-GstFlowReturn sinkChain(GstPad*, GstObject*, GstBuffer* buffer) {
-    gst_buffer_unref(buffer);
-    return GST_FLOW_OK;
+// Upstream's data and events only stand for the file the plug-in reads itself: the element
+// makes its own stream-start, caps, segment and EOS. Upstream's first buffer (or its EOS)
+// starts the task: decodebin links and blocks the element's pad inside the type finder's
+// have-type, and the type finder pushes buffers only after that, whereas sticky events reach
+// the element as soon as it is activated, while its pad may not be linked yet. Ending
+// upstream's flow at once spares it reading a file nobody uses.
+void startOnce(TorkMicroDVDParse* self) {
+    if (!self->state->started.exchange(true)) {
+        gst_pad_start_task(self->srcPad, loop, self, nullptr);
+    }
 }
 
-gboolean sinkEvent(GstPad*, GstObject*, GstEvent* event) {
+GstFlowReturn sinkChain(GstPad*, GstObject* parent, GstBuffer* buffer) {
+    gst_buffer_unref(buffer);
+    startOnce(parseOf(parent));
+    return GST_FLOW_EOS;
+}
+
+gboolean sinkEvent(GstPad*, GstObject* parent, GstEvent* event) {
+    if (GST_EVENT_TYPE(event) == GST_EVENT_EOS) startOnce(parseOf(parent));
     gst_event_unref(event);
     return TRUE;
 }
 
-// Pulling lets upstream rest, since nothing it holds is read; pushing is taken otherwise.
-gboolean sinkActivate(GstPad* pad, GstObject*) {
-    GstQuery* query = gst_query_new_scheduling();
-    const bool pull =
-        gst_pad_peer_query(pad, query) && gst_query_has_scheduling_mode(query, GST_PAD_MODE_PULL);
-    gst_query_unref(query);
-    return gst_pad_activate_mode(pad, pull ? GST_PAD_MODE_PULL : GST_PAD_MODE_PUSH, TRUE);
-}
-
 gboolean sinkActivateMode(GstPad*, GstObject* parent, GstPadMode, gboolean active) {
     TorkMicroDVDParse* self = parseOf(parent);
-    if (active) return gst_pad_start_task(self->srcPad, loop, self, nullptr);
+    if (active) {
+        self->state->started = false;
+        return TRUE;
+    }
     return gst_pad_stop_task(self->srcPad);
 }
 
@@ -345,7 +355,6 @@ void tork_microdvd_parse_init(TorkMicroDVDParse* self) {
     self->sinkPad = gst_pad_new_from_static_template(&sinkTemplate, "sink");
     gst_pad_set_chain_function(self->sinkPad, sinkChain);
     gst_pad_set_event_function(self->sinkPad, sinkEvent);
-    gst_pad_set_activate_function(self->sinkPad, sinkActivate);
     gst_pad_set_activatemode_function(self->sinkPad, sinkActivateMode);
     gst_element_add_pad(GST_ELEMENT(self), self->sinkPad);
     self->srcPad = gst_pad_new_from_static_template(&srcTemplate, "src");

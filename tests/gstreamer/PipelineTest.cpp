@@ -323,21 +323,27 @@ TEST(PlaybinTest, PlaysTheSubtitlesOfAClipFromSuburi) {
     gst_element_set_state(maker, GST_STATE_NULL);
     gst_object_unref(maker);
 
-    GstElement* playbin = gst_element_factory_make("playbin", nullptr);
-    ASSERT_NE(playbin, nullptr);
-    GstElement* text = gst_element_factory_make("appsink", "out");
-    g_object_set(text, "sync", FALSE, nullptr);
-    GstElement* video = gst_element_factory_make("fakesink", nullptr);
-    g_object_set(video, "sync", FALSE, nullptr);
-    g_object_set(playbin, "uri", uriOf(clip).c_str(), "suburi",
-                 uriOf(example("lighthouse.sub")).c_str(), "text-sink", text, "video-sink", video,
-                 nullptr);
-    // Without a clock nothing waits for the media time: playsink makes its text sink sync.
-    gst_pipeline_use_clock(GST_PIPELINE(playbin), nullptr);
-    const Outcome run = collect(playbin, GST_APP_SINK(text));
-    gst_object_unref(playbin);
-    EXPECT_EQ(run.error, "");
-    EXPECT_EQ(run.cues, lighthouse);
+    // Repeated: the element once started pushing before decodebin had linked its pad, and
+    // lost every cue to not-linked in about one run in twenty.
+    for (int round = 0; round < 20; ++round) {
+        SCOPED_TRACE(round);
+        GstElement* playbin = gst_element_factory_make("playbin", nullptr);
+        ASSERT_NE(playbin, nullptr);
+        GstElement* text = gst_element_factory_make("appsink", "out");
+        g_object_set(text, "sync", FALSE, nullptr);
+        GstElement* video = gst_element_factory_make("fakesink", nullptr);
+        g_object_set(video, "sync", FALSE, nullptr);
+        g_object_set(playbin, "uri", uriOf(clip).c_str(), "suburi",
+                     uriOf(example("lighthouse.sub")).c_str(), "text-sink", text, "video-sink",
+                     video, nullptr);
+        // Without a clock nothing waits for the media time: playsink makes its text sink sync.
+        gst_pipeline_use_clock(GST_PIPELINE(playbin), nullptr);
+        const Outcome run = collect(playbin, GST_APP_SINK(text));
+        gst_object_unref(playbin);
+        EXPECT_EQ(run.error, "");
+        EXPECT_EQ(run.cues, lighthouse);
+        if (run.cues != lighthouse) break;
+    }
 }
 
 // Whatever the plug-in's text holds, GMarkup (and so Pango) takes the result.
