@@ -348,38 +348,14 @@ TEST(PlaybinTest, PlaysTheSubtitlesOfAClipFromSuburi) {
 
 // Whatever the plug-in's text holds, GMarkup (and so Pango) takes the result.
 TEST(PangoMarkupTest, IsWellFormedForAnyMixOfTagsAndBytes) {
+    // clang-format off
     const std::string pieces[] = {
-        "<i>",
-        "</i>",
-        "<B>",
-        "</b>",
-        "<u>",
-        "</U>",
-        "<s>",
-        "</s>",
-        "<font color=\"#00ff00\">",
-        "<font color=\"#zz0000\">",
-        "<font face=\"",
-        "<font size=\"",
-        "\">",
-        "</font>",
-        "&",
-        "&amp;",
-        "<",
-        ">",
-        "\"",
-        "'",
-        "\n",
-        "\x01",
-        "\xFF",
-        "\xC4",
-        "\x85",
-        "x",
-        "ą",
-        "&#1;",
-        "<!--",
-        "]]>",
+        "<i>", "</i>", "<B>", "</b>", "<u>", "</U>", "<s>", "</s>", "<font color=\"#00ff00\">",
+        "<font color=\"#zz0000\">", "<font face=\"", "<font size=\"", "\">", "</font>", "&",
+        "&amp;", "<", ">", "\"", "'", "\n", "\x01", "\xFF", "\xC4", "\x85", "x", "ą", "&#1;",
+        "<!--", "]]>",
     };
+    // clang-format on
     std::mt19937 random(20261209);
     std::uniform_int_distribution<std::size_t> pick(0, std::size(pieces) - 1);
     std::uniform_int_distribution<int> length(0, 24);
