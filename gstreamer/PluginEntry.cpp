@@ -10,7 +10,8 @@ gboolean initialise(GstPlugin* plugin) {
 
 }  // namespace
 
+// GST_PLUGIN_DEFINE names the source module with it.
 #define PACKAGE "tork-microdvd"
 GST_PLUGIN_DEFINE(GST_VERSION_MAJOR, GST_VERSION_MINOR, torkmicrodvd,
                   "MicroDVD subtitles read through the Tork MicroDVD plug-in", initialise,
-                  TORK_VERSION, "unknown", "tork-microdvd", "https://localhost/tork")
+                  TORK_VERSION, "unknown", "tork-microdvd", "Unknown package origin")
