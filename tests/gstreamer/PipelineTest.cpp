@@ -305,7 +305,7 @@ TEST(TypeFinderTest, RanksAboveGStreamersSubtitleTypeFinder) {
     gst_object_unref(theirs);
 }
 
-TEST(PlaybinTest, PlaysTheSubtitlesOfAClipFromSuburi) {
+TEST(PlaybinTest, PlaysTheExamplesBesideAClipFromSuburi) {
     TempFolder folder;
     const std::string clip = folder.add("clip.avi");
     GstElement* maker = launch(
@@ -324,9 +324,12 @@ TEST(PlaybinTest, PlaysTheSubtitlesOfAClipFromSuburi) {
     gst_object_unref(maker);
 
     // Repeated: the element once started pushing before decodebin had linked its pad, and
-    // lost every cue to not-linked in about one run in twenty.
+    // lost every cue to not-linked in about one run in twenty. The two examples read without
+    // a named encoding take turns: playbin does not hand its subtitle-encoding to the
+    // decodebins it makes when playing starts.
     for (int round = 0; round < 20; ++round) {
-        SCOPED_TRACE(round);
+        const ExampleCase& sample = examples[round % 2];
+        SCOPED_TRACE(sample.description);
         GstElement* playbin = gst_element_factory_make("playbin", nullptr);
         ASSERT_NE(playbin, nullptr);
         GstElement* text = gst_element_factory_make("appsink", "out");
@@ -334,15 +337,15 @@ TEST(PlaybinTest, PlaysTheSubtitlesOfAClipFromSuburi) {
         GstElement* video = gst_element_factory_make("fakesink", nullptr);
         g_object_set(video, "sync", FALSE, nullptr);
         g_object_set(playbin, "uri", uriOf(clip).c_str(), "suburi",
-                     uriOf(example("lighthouse.sub")).c_str(), "text-sink", text, "video-sink",
-                     video, nullptr);
+                     uriOf(example(sample.file)).c_str(), "text-sink", text, "video-sink", video,
+                     nullptr);
         // Without a clock nothing waits for the media time: playsink makes its text sink sync.
         gst_pipeline_use_clock(GST_PIPELINE(playbin), nullptr);
         const Outcome run = collect(playbin, GST_APP_SINK(text));
         gst_object_unref(playbin);
         EXPECT_EQ(run.error, "");
-        EXPECT_EQ(run.cues, lighthouse);
-        if (run.cues != lighthouse) break;
+        EXPECT_EQ(run.cues, sample.cues);
+        if (run.cues != sample.cues) break;
     }
 }
 
