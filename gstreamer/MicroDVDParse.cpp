@@ -331,12 +331,12 @@ void tork_microdvd_parse_class_init(TorkMicroDVDParseClass* klass) {
     object->get_property = getProperty;
     g_object_class_install_property(
         object, PropertyEncoding,
-        g_param_spec_string(kEncodingProperty, "subtitle encoding",
-                            "The file's encoding as an ICU converter name (windows-1250, "
-                            "ISO-8859-2, ...) over the detected one; a byte-order signature "
-                            "still wins",
-                            nullptr,
-                            static_cast<GParamFlags>(G_PARAM_READWRITE | G_PARAM_STATIC_STRINGS)));
+        g_param_spec_string(
+            kEncodingProperty, "subtitle encoding",
+            "The file's encoding as an ICU converter name (windows-1250, "
+            "ISO-8859-2, ...) over detection, UTF-8 included; a byte-order signature "
+            "still wins",
+            nullptr, static_cast<GParamFlags>(G_PARAM_READWRITE | G_PARAM_STATIC_STRINGS)));
     GstElementClass* element = GST_ELEMENT_CLASS(klass);
     element->change_state = changeState;
     gst_element_class_add_static_pad_template(element, &sinkTemplate);
