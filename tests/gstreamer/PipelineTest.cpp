@@ -49,7 +49,11 @@ std::string example(const char* name) {
 // A private folder for files a test writes; removed with what it holds.
 class TempFolder {
 public:
-    TempFolder() : path_(g_dir_make_tmp("tork-gst-test-XXXXXX", nullptr)) {}
+    TempFolder() {
+        gchar* path = g_dir_make_tmp("tork-gst-test-XXXXXX", nullptr);
+        path_ = path ? path : "";
+        g_free(path);
+    }
     ~TempFolder() {
         for (const std::string& file : files_) g_unlink(file.c_str());
         g_rmdir(path_.c_str());
