@@ -292,7 +292,7 @@ GstStateChangeReturn changeState(GstElement* element, GstStateChange transition)
 
 enum Property { PropertyEncoding = 1 };
 
-// The name decodebin and playbin pass on to every subtitle parser that has the property.
+// The name under which decodebin hands its own setting to every element it plugs.
 constexpr const char* kEncodingProperty = "subtitle-encoding";
 
 void setProperty(GObject* object, guint id, const GValue* value, GParamSpec* spec) {

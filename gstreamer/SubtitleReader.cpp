@@ -13,8 +13,8 @@ namespace Tork::Gst {
 
 namespace {
 
-// Kept loaded for the process: the plug-in's process-wide objects outlive any component,
-// and chunks handed out may be released after the element has gone.
+// Kept loaded for the process, longer than any element: the plug-in keeps process-wide
+// objects (its logger, its converter binding) that it does not free when unloaded.
 const Host::PluginLibrary& plugin() {
     return Host::PluginLibrary::kept(SubtitleReader::pluginPath());
 }
