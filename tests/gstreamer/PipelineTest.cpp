@@ -234,6 +234,14 @@ TEST(PipelineTest, ReadsTheLastCueOfAFileWithoutAFinalLineFeed) {
               (std::vector<Cue>{{1000, 1000, "first"}, {3000, 1000, "a &lt; b &amp; c"}}));
 }
 
+// A duration of -400 ms read as unsigned would show the cue for ever.
+TEST(PipelineTest, GivesACueThatEndsBeforeItStartsNoDuration) {
+    TempFolder folder;
+    const Outcome run = parse(folder.write("back.sub", "{1}{1}25\n{100}{90}backwards\n"));
+    EXPECT_EQ(run.error, "");
+    EXPECT_EQ(run.cues, (std::vector<Cue>{{4000, 0, "backwards"}}));
+}
+
 // A queue cannot be pulled from: upstream pushes the file, which the element lets go by.
 TEST(PipelineTest, ReadsTheSameWhenUpstreamOnlyPushes) {
     const Outcome run = parse(example("lighthouse.sub"), "", std::nullopt, "queue");
