@@ -295,10 +295,10 @@ enum Property { PropertyEncoding = 1 };
 // The name under which decodebin hands its own setting to every element it plugs.
 constexpr const char* kEncodingProperty = "subtitle-encoding";
 
-void setProperty(GObject* object, guint id, const GValue* value, GParamSpec* spec) {
+void setProperty(GObject* object, guint id, const GValue* value, GParamSpec* pspec) {
     TorkMicroDVDParse* self = parseOf(GST_OBJECT(object));
     if (id != PropertyEncoding) {
-        G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, spec);
+        G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
         return;
     }
     const gchar* encoding = g_value_get_string(value);
@@ -307,10 +307,10 @@ void setProperty(GObject* object, guint id, const GValue* value, GParamSpec* spe
     GST_OBJECT_UNLOCK(self);
 }
 
-void getProperty(GObject* object, guint id, GValue* value, GParamSpec* spec) {
+void getProperty(GObject* object, guint id, GValue* value, GParamSpec* pspec) {
     TorkMicroDVDParse* self = parseOf(GST_OBJECT(object));
     if (id != PropertyEncoding) {
-        G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, spec);
+        G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
         return;
     }
     GST_OBJECT_LOCK(self);
