@@ -3,6 +3,7 @@
 #   tork-microdvd:
 #     bin/subplay, share/man/man1/subplay.1.gz
 #     lib/tork/plugins/       the plug-in and the logging library it binds from its own folder
+#     lib/gstreamer-1.0/      the GStreamer element, when it was built
 #   tork-microdvd-dev:
 #     lib/                    the host kit's static libraries
 #     include/tork/           the contract headers and the host kit's: <tork/host/...>
@@ -49,6 +50,11 @@ string(CONFIGURE [[
   endif()
 ]] strip_archives @ONLY)
 install(CODE "${strip_archives}" COMPONENT dev)
+
+if(TARGET gsttorkmicrodvd)  # where GStreamer looks under the prefix (Debian's with /usr)
+  install(TARGETS gsttorkmicrodvd LIBRARY DESTINATION ${TORK_GSTREAMER_PLUGIN_DIR}
+    COMPONENT runtime)
+endif()
 
 # The headers as installed, their own includes turned into <tork/...> ones, are made in
 # include/tork/ of the build tree.

@@ -14,3 +14,7 @@ FUZZ_PACKAGES=(cmake ninja-build libboost-dev libicu72 clang-14 libclang-rt-14-d
 WINDOWS_BUILD_PACKAGES=(cmake ninja-build libboost-dev libgtest-dev libgmock-dev
   g++-mingw-w64-i686-posix)
 WINE_PACKAGES=(wine wine32:i386)
+# The GStreamer element, its pipeline tests and its demo (textoverlay is in gstreamer1.0-x).
+GSTREAMER_PACKAGES=(libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev gstreamer1.0-tools
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-x)
+TEST_PACKAGES+=("${GSTREAMER_PACKAGES[@]}")

@@ -1,0 +1,132 @@
+#include "gstreamer/PangoMarkup.h"
+
+#include "text/Utf.h"
+#include "tools/subplay/Markup.h"
+
+#include <charconv>
+
+namespace Tork::Gst {
+
+namespace {
+
+using Subplay::MarkupSpan;
+using Style = MarkupSpan::Style;
+
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
+
+// Pango sizes are in 1024ths of a point.
+constexpr unsigned kPangoScale = 1024;
+constexpr unsigned kLargestPoints = 1000;
+
+void appendEscaped(std::string_view text, std::string& out) {
+    for (const char c : text) {
+        switch (c) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            case '\'':
+                out += "&apos;";
+                break;
+            case '\n':
+            case '\t':
+                out += c;
+                break;
+            default:
+                // GMarkup refuses most control characters, and with them the whole cue.
+                if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+                    out += kReplacement;
+                } else {
+                    out += c;
+                }
+        }
+    }
+}
+
+// The plug-in escapes a face for an attribute; the text of a line can imitate its tag, so
+// the value is read back and escaped again rather than trusted.
+std::string unescapedFace(std::string_view face) {
+    static constexpr std::pair<std::string_view, char> kEntities[] = {
+        {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}};
+    std::string plain;
+    for (std::size_t at = 0; at < face.size();) {
+        bool replaced = false;
+        if (face[at] == '&') {
+            for (const auto& [entity, c] : kEntities) {
+                if (face.substr(at, entity.size()) == entity) {
+                    plain += c;
+                    at += entity.size();
+                    replaced = true;
+                    break;
+                }
+            }
+        }
+        if (!replaced) plain += face[at++];
+    }
+    return plain;
+}
+
+std::string spanOpening(const MarkupSpan& span) {
+    std::string tag = "<span";
+    if (!span.colour.empty()) {
+        tag.append(" foreground=\"#").append(span.colour).append("\"");
+    } else if (!span.face.empty()) {
+        tag += " font_family=\"";
+        appendEscaped(unescapedFace(span.face), tag);
+        tag += "\"";
+    } else if (!span.size.empty()) {
+        unsigned points = 0;
+        const auto [end, error] =
+            std::from_chars(span.size.data(), span.size.data() + span.size.size(), points);
+        if (error == std::errc() && end == span.size.data() + span.size.size() && points > 0 &&
+            points <= kLargestPoints) {
+            tag.append(" size=\"").append(std::to_string(points * kPangoScale)).append("\"");
+        }
+    }
+    return tag + ">";
+}
+
+class PangoSink : public Subplay::MarkupSink {
+public:
+    explicit PangoSink(std::string& out) : out_(out) {}
+    void text(std::string_view bytes) override { appendEscaped(bytes, out_); }
+    void open(const MarkupSpan& span) override {
+        if (span.style == Style::Font) {
+            out_ += spanOpening(span);
+        } else {
+            out_.append("<").append(kNames[static_cast<std::size_t>(span.style)]).append(">");
+        }
+    }
+    void close(const MarkupSpan& span) override {
+        if (span.style == Style::Font) {
+            out_ += "</span>";
+        } else {
+            out_.append("</").append(kNames[static_cast<std::size_t>(span.style)]).append(">");
+        }
+    }
+
+private:
+    static constexpr std::string_view kNames[] = {"i", "b", "u", "s"};
+    std::string& out_;
+};
+
+}  // namespace
+
+std::string toPangoMarkup(std::string_view text) {
+    const std::string valid = replaceIllFormedUtf8(text);
+    std::string out;
+    out.reserve(valid.size() + valid.size() / 4);
+    PangoSink sink(out);
+    Subplay::MarkupReader().read(valid, sink);
+    return out;
+}
+
+}  // namespace Tork::Gst
