@@ -99,9 +99,11 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
     const bool lenient = reading == MicroDVDReading::Lenient;
     char* const text = entries.fileText();
     const std::size_t length = entries.fileLength();
-    // Every entry takes a line of its own, so the line feeds bound the records needed (but
-    // for files that end lines with CR alone, whose records grow as they go).
-    entries.reserve(ByteWords::countBytes(text, length, '\n') + 1);
+    // Every entry takes a line of its own of 7 bytes at least with its separator ("{0}{}x"
+    // leniently), so the line feeds and the length each bound the records needed; the
+    // smaller bound is reserved (blank lines would cost 16 bytes each otherwise). Files that
+    // end lines with CR alone grow their records as they go.
+    entries.reserve(std::min(ByteWords::countBytes(text, length, '\n'), length / 7) + 1);
     // Bound once, so that with logging off each entry pays a single test.
     Logger& log = *Logger::instance();
     LineSplitter lines(text, length);

@@ -1,0 +1,102 @@
+// Memory on hostile files: what open holds at its peak over the file's size, and how the
+// entry store grows. Every heap request of the program is counted while a test arms it.
+#include "microdvd/MicroDVDParser.h"
+#include "subtitle/EntryStore.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdint>
+#include <cstdlib>
+#include <new>
+#include <string>
+
+namespace {
+
+std::atomic<bool> counting{false};
+std::atomic<std::int64_t> liveBytes{0}, peakBytes{0}, allocations{0};
+
+// Each block carries its size in front, so that a release counts what its request did.
+constexpr std::size_t kHeader = 16;
+
+}  // namespace
+
+void* operator new(std::size_t size) {
+    auto* block = static_cast<std::size_t*>(std::malloc(size + kHeader));
+    if (!block) throw std::bad_alloc();
+    *block = counting ? size : 0;
+    if (counting) {
+        ++allocations;
+        const std::int64_t live = liveBytes += static_cast<std::int64_t>(size);
+        for (std::int64_t peak = peakBytes;
+             live > peak && !peakBytes.compare_exchange_weak(peak, live);) {
+        }
+    }
+    return reinterpret_cast<char*>(block) + kHeader;
+}
+
+// Kept out of line: inlined, the compiler pairs free() with operator new and warns.
+[[gnu::noinline]] void operator delete(void* pointer) noexcept {
+    if (!pointer) return;
+    auto* block = reinterpret_cast<std::size_t*>(static_cast<char*>(pointer) - kHeader);
+    liveBytes -= static_cast<std::int64_t>(*block);
+    std::free(block);
+}
+
+[[gnu::noinline]] void operator delete(void* pointer, std::size_t) noexcept {
+    operator delete(pointer);
+}
+
+namespace Tork {
+namespace {
+
+// Counts the heap from its construction on; only the test's own thread allocates meanwhile.
+class HeapCount {
+public:
+    HeapCount() {
+        liveBytes = peakBytes = ::allocations = 0;
+        counting = true;
+    }
+    ~HeapCount() { counting = false; }
+    std::int64_t peak() const { return peakBytes; }
+    std::int64_t live() const { return liveBytes; }
+    std::int64_t requests() const { return ::allocations; }
+};
+
+TEST(PeakMemory, BlockTablesGrowGeometrically) {
+    // Each text fills a granule and opens a block of its own: one request per block, and a
+    // few more for the tables as they double, not two more per block.
+    constexpr std::int64_t kTexts = 100'000;
+    EntryStore store(String(), EntryStore::kAddressable, /*granule*/ 16);
+    const std::string text(16, 'x');
+    const HeapCount heap;
+    for (std::int64_t i = 0; i < kTexts; ++i) store.addCopy(0, 1, text);
+    EXPECT_LT(heap.requests(), kTexts + 200);
+}
+
+TEST(PeakMemory, LongAndShortTextsLeaveNoHalfEmptyBlocks) {
+    // Texts a little over half a block of short texts each, with a short one between.
+    constexpr std::int64_t kPairs = 200;
+    const std::string longText(33 * 1024, 'x'), shortText(100, 'y');
+    EntryStore store;
+    const HeapCount heap;
+    for (std::int64_t i = 0; i < kPairs; ++i) {
+        store.addCopy(0, 1, longText);
+        store.addCopy(0, 1, shortText);
+    }
+    store.finish();
+    const auto texts = static_cast<double>(kPairs * (longText.size() + shortText.size()));
+    EXPECT_LT(static_cast<double>(heap.live()), 1.05 * texts);
+}
+
+TEST(PeakMemory, BlankLinesReserveNoRecords) {
+    std::string file(1'000'000, '\n');
+    file += "{0}{1}x";
+    EntryStore entries(String(file.c_str()));
+    ASSERT_TRUE(parseMicroDVD(entries, FrameRate{25, 1}, MicroDVDReading::Lenient));
+    EXPECT_EQ(entries.size(), 1u);
+    EXPECT_LE(entries.records().capacity(), file.size() / 7 + 1);
+}
+
+}  // namespace
+}  // namespace Tork
