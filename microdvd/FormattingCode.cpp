@@ -1,5 +1,7 @@
 #include "microdvd/FormattingCode.h"
 
+#include "text/TextOutput.h"
+
 #include <algorithm>
 
 namespace Tork {
@@ -13,7 +15,8 @@ char lower(char c) {
 }
 
 // Each letter wraps what the earlier ones made, so the last letter's tags are outermost.
-void styled(std::string_view text, std::size_t brace, std::string& out) {
+template <class Out>
+void styled(std::string_view text, std::size_t brace, Out& out) {
     const std::string_view letters = text.substr(3, brace - 3);
     for (auto letter = letters.rbegin(); letter != letters.rend(); ++letter) {
         if (lower(*letter) == 'i') out += "<i>"sv;
@@ -35,7 +38,8 @@ bool isHex(std::string_view bytes) {
 }
 
 // Files write colours blue, green, red; the tag wants red, green, blue.
-void coloured(std::string_view text, std::string& out) {
+template <class Out>
+void coloured(std::string_view text, Out& out) {
     out += "<font color=\"#"sv;
     out.append(text.substr(8, 2)).append(text.substr(6, 2)).append(text.substr(4, 2));
     out.append("\">"sv).append(text.substr(11)).append("</font>"sv);
@@ -45,6 +49,11 @@ void coloured(std::string_view text, std::string& out) {
 
 void translateFormattingCode(std::string_view text, std::string& out) {
     out.clear();
+    writeFormattingCode(text, out);
+}
+
+template <class Out>
+void writeFormattingCode(std::string_view text, Out& out) {
     if (!text.empty() && (text[0] == '/' || text[0] == '\\')) {
         out.append("<i>"sv).append(text.substr(1)).append("</i>"sv);
         return;
@@ -59,8 +68,12 @@ void translateFormattingCode(std::string_view text, std::string& out) {
                isHex(text.substr(4, 6))) {
         coloured(text, out);
     } else {
-        out.assign(text);
+        out.append(text);
     }
 }
+
+template void writeFormattingCode(std::string_view, std::string&);
+template void writeFormattingCode(std::string_view, CountingOutput&);
+template void writeFormattingCode(std::string_view, FixedOutput&);
 
 }  // namespace Tork

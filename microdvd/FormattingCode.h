@@ -14,4 +14,8 @@ namespace Tork {
 /// Anything else is copied unchanged. `out` is replaced, so one buffer can serve every line.
 void translateFormattingCode(std::string_view text, std::string& out);
 
+/// Appends the translation to `out`: a std::string, a CountingOutput or a FixedOutput.
+template <class Out>
+void writeFormattingCode(std::string_view text, Out& out);
+
 }  // namespace Tork

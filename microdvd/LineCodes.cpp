@@ -1,6 +1,9 @@
 #include "microdvd/LineCodes.h"
 
+#include "text/TextOutput.h"
+
 #include <algorithm>
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -23,29 +26,26 @@ bool isHexDigit(char c) {
     return isDigit(c) || (lower(c) >= 'a' && lower(c) <= 'f');
 }
 
-// The tags that one scope opens, and how each closes: the translator's own memory.
-struct Tags {
-    std::string& opening;
-    std::vector<std::string_view>& closing;
+// How the tags close, by the index that a scope keeps of each: a byte rather than the text,
+// since a line of codes may open a tag for every few bytes of a file.
+constexpr std::string_view kClosings[] = {"</i>", "</B>", "</u>", "</s>", "</font>"};
+constexpr std::uint8_t kFontClosing = 4;
 
-    void add(std::string_view open, std::string_view close) {
-        opening += open;
-        closing.push_back(close);
-    }
-    void clear() {
-        opening.clear();
-        closing.clear();
-    }
+// What one scope has open: the styles, each opened once, and how its tags close in turn.
+struct Scope {
+    unsigned styles = 0;  // a bit per kStyles row
+    std::vector<std::uint8_t>& closing;
 };
 
 struct Code {
-    char letter;
+    char letter;  // '/' for a slash or a backslash
     std::string_view value;
     std::size_t length;
 };
 
-// "{", a letter, ":", a value and "}" at the start of `text`.
+// A slash, or "{", a letter, ":", a value and "}", at the start of `text`.
 std::optional<Code> codeAt(std::string_view text) {
+    if (!text.empty() && (text[0] == '/' || text[0] == '\\')) return Code{'/', {}, 1};
     if (text.size() < 4 || text[0] != '{' || !isLetter(text[1]) || text[2] != ':')
         return std::nullopt;
     const std::size_t brace = text.find('}', 3);
@@ -53,84 +53,116 @@ std::optional<Code> codeAt(std::string_view text) {
     return Code{text[1], text.substr(3, brace - 3), brace + 1};
 }
 
-void styles(std::string_view letters, Tags& tags) {
-    struct Style {
-        char letter;
-        std::string_view open, close;
-    };
-    static constexpr Style kStyles[] = {
-        {'i', "<i>", "</i>"}, {'b', "<b>", "</B>"}, {'u', "<u>", "</u>"}, {'s', "<s>", "</s>"}};
-    bool seen[std::size(kStyles)] = {};
-    // Later letters outermost, as the default reading nests them.
-    for (auto letter = letters.rbegin(); letter != letters.rend(); ++letter) {
-        for (std::size_t i = 0; i < std::size(kStyles); ++i) {
-            if (lower(*letter) != kStyles[i].letter || seen[i]) continue;
-            seen[i] = true;
-            tags.add(kStyles[i].open, kStyles[i].close);
-        }
+// Lower-case codes (and slashes) cover their line, upper-case ones the rest of the entry.
+bool coversLine(const Code& code) {
+    return lower(code.letter) == code.letter;
+}
+
+bool isColour(std::string_view value) {
+    return value.size() == 7 && (value[0] == '$' || value[0] == '#') &&
+           std::all_of(value.begin() + 1, value.end(), isHexDigit);
+}
+
+// Whether the code counts; the run of codes ends at the first that does not.
+bool isWellFormed(const Code& code) {
+    switch (lower(code.letter)) {
+        case 'c':
+            return isColour(code.value);
+        case 'f':
+            return !code.value.empty();
+        case 's':
+            return !code.value.empty() &&
+                   std::all_of(code.value.begin(), code.value.end(), isDigit);
+        default:
+            return true;
     }
 }
 
-// Files write colours blue, green, red; the tag wants red, green, blue.
-bool colour(std::string_view value, Tags& tags) {
-    if (value.size() != 7 || (value[0] != '$' && value[0] != '#') ||
-        !std::all_of(value.begin() + 1, value.end(), isHexDigit))
-        return false;
-    tags.opening.append("<font color=\"#")
-        .append(value.substr(5, 2))
-        .append(value.substr(3, 2))
-        .append(value.substr(1, 2));
-    tags.add("\">", "</font>");
-    return true;
+struct Style {
+    char letter;
+    std::string_view open;
+    std::uint8_t closing;
+};
+constexpr Style kStyles[] = {{'i', "<i>", 0}, {'b', "<b>", 1}, {'u', "<u>", 2}, {'s', "<s>", 3}};
+
+// A style already open in the scope is not opened again: nested, it would look the same,
+// and a line of slashes would otherwise cost seven bytes of mark-up for each.
+template <class Out>
+void openStyle(std::size_t style, Scope& scope, Out& out) {
+    if (scope.styles & (1u << style)) return;
+    scope.styles |= 1u << style;
+    out += kStyles[style].open;
+    scope.closing.push_back(kStyles[style].closing);
+}
+
+// Later letters outermost, as the default reading nests them.
+template <class Out>
+void openStyles(std::string_view letters, Scope& scope, Out& out) {
+    for (auto letter = letters.rbegin(); letter != letters.rend(); ++letter) {
+        for (std::size_t i = 0; i < std::size(kStyles); ++i)
+            if (lower(*letter) == kStyles[i].letter) openStyle(i, scope, out);
+    }
 }
 
 // The name reaches the host's renderer inside an attribute.
-bool face(std::string_view name, Tags& tags) {
-    if (name.empty()) return false;
-    tags.opening += "<font face=\"";
+template <class Out>
+void writeEscaped(std::string_view name, Out& out) {
     for (const char c : name) {
         switch (c) {
             case '&':
-                tags.opening += "&amp;";
+                out += std::string_view("&amp;");
                 break;
             case '<':
-                tags.opening += "&lt;";
+                out += std::string_view("&lt;");
                 break;
             case '>':
-                tags.opening += "&gt;";
+                out += std::string_view("&gt;");
                 break;
             case '"':
-                tags.opening += "&quot;";
+                out += std::string_view("&quot;");
                 break;
             default:
-                tags.opening += c;
+                out += c;
         }
     }
-    tags.add("\">", "</font>");
-    return true;
 }
 
-bool size(std::string_view digits, Tags& tags) {
-    if (digits.empty() || !std::all_of(digits.begin(), digits.end(), isDigit)) return false;
-    tags.opening.append("<font size=\"").append(digits);
-    tags.add("\">", "</font>");
-    return true;
-}
-
-// Adds what `code` opens; false, adding nothing, when it is not well formed.
-bool addTags(const Code& code, Tags& tags) {
+// Writes what a well-formed `code` opens.
+template <class Out>
+void open(const Code& code, Scope& scope, Out& out) {
     switch (lower(code.letter)) {
+        case '/':
+            openStyle(0, scope, out);
+            return;
         case 'y':
-            styles(code.value, tags);
-            return true;
-        case 'c':
-            return colour(code.value, tags);
+            openStyles(code.value, scope, out);
+            return;
+        case 'c':  // files write colours blue, green, red; the tag wants red, green, blue
+            out.append("<font color=\"#")
+                .append(code.value.substr(5, 2))
+                .append(code.value.substr(3, 2))
+                .append(code.value.substr(1, 2));
+            break;
         case 'f':
-            return face(code.value, tags);
+            out.append("<font face=\"");
+            writeEscaped(code.value, out);
+            break;
         case 's':
-            return size(code.value, tags);
+            out.append("<font size=\"").append(code.value);
+            break;
         default:
-            return true;  // position, font set, charset and the rest mean nothing here
+            return;  // position, font set, charset and the rest mean nothing here
+    }
+    out.append("\">");
+    scope.closing.push_back(kFontClosing);
+}
+
+// Opens the tags of the codes in `run` that belong to the scope.
+template <class Out>
+void openScope(std::string_view run, bool lineScope, Scope& scope, Out& out) {
+    while (const auto code = codeAt(run)) {
+        if (coversLine(*code) == lineScope) open(*code, scope, out);
+        run.remove_prefix(code->length);
     }
 }
 
@@ -142,33 +174,42 @@ void translateLineCodes(std::string_view text, std::string& out) {
 
 void LineCodeTranslator::translate(std::string_view text, std::string& out) {
     out.clear();
+    write(text, out);
+}
+
+template <class Out>
+void LineCodeTranslator::write(std::string_view text, Out& out) {
     // A line opens the tags of its upper-case codes before those of its lower-case ones, so
-    // what closes at the end of the line always lies inside what stays open.
-    Tags line{lineOpening_, lineClosing_}, later{laterOpening_, laterClosing_};
+    // what closes at the end of the line always lies inside what stays open. The codes are
+    // read again for each scope rather than their tags kept.
+    Scope later{0, closingLater_};
     closingLater_.clear();
     for (std::size_t start = 0;;) {
         const std::size_t end = std::min(text.find('\n', start), text.size());
-        std::string_view rest = text.substr(start, end - start);
-        line.clear();
-        later.clear();
-        for (;;) {
-            if (!rest.empty() && (rest.front() == '/' || rest.front() == '\\')) {
-                line.add("<i>", "</i>");
-                rest.remove_prefix(1);
-                continue;
-            }
-            const auto code = codeAt(rest);
-            if (!code || !addTags(*code, lower(code->letter) == code->letter ? line : later)) break;
+        const std::string_view line = text.substr(start, end - start);
+        std::string_view rest = line;
+        while (const auto code = codeAt(rest)) {
+            if (!isWellFormed(*code)) break;
             rest.remove_prefix(code->length);
         }
-        out.append(later.opening).append(line.opening).append(rest);
-        closingLater_.insert(closingLater_.end(), later.closing.begin(), later.closing.end());
-        for (auto tag = line.closing.rbegin(); tag != line.closing.rend(); ++tag) out += *tag;
+        const std::string_view run = line.substr(0, line.size() - rest.size());
+        openScope(run, /*lineScope*/ false, later, out);
+        lineClosing_.clear();
+        Scope own{0, lineClosing_};
+        openScope(run, /*lineScope*/ true, own, out);
+        out.append(rest);
+        for (auto tag = lineClosing_.rbegin(); tag != lineClosing_.rend(); ++tag)
+            out += kClosings[*tag];
         if (end == text.size()) break;
         out += '\n';
         start = end + 1;
     }
-    for (auto tag = closingLater_.rbegin(); tag != closingLater_.rend(); ++tag) out += *tag;
+    for (auto tag = closingLater_.rbegin(); tag != closingLater_.rend(); ++tag)
+        out += kClosings[*tag];
 }
+
+template void LineCodeTranslator::write(std::string_view, std::string&);
+template void LineCodeTranslator::write(std::string_view, CountingOutput&);
+template void LineCodeTranslator::write(std::string_view, FixedOutput&);
 
 }  // namespace Tork

@@ -8,6 +8,7 @@
 #include "microdvd/OpenEnds.h"
 #include "subtitle/EntryStore.h"
 #include "text/ByteWords.h"
+#include "text/TextOutput.h"
 
 #include <algorithm>
 #include <cstring>
@@ -135,35 +136,44 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
         char* body = line->start + (framed.text.data() - line->start);
         if (line->mayHoldBar) ByteWords::replaceBytes(body, framed.text.size(), '|', '\n');
         std::string_view final = framed.text;
-        bool copied = false;
+        std::size_t copyLength = 0;  // of a translation too long for its line: written at add
+        const auto translate = [&, source = final](auto& out) {
+            lenient ? codes.write(source, out) : writeFormattingCode(source, out);
+        };
         if (lenient ? anyLineStartsWithCode(final) : startsWithCode(final)) {
-            if (lenient) {
-                codes.translate(final, translated);
+            // Measured first, so that a long translation is written once, straight into
+            // its entry: a copy of it would cost as much memory again.
+            CountingOutput measured;
+            translate(measured);
+            if (measured.size() > line->length) {
+                copyLength = measured.size();
             } else {
-                translateFormattingCode(final, translated);
-            }
-            // Most translations only drop codes from the front (unknown ones, a line without
-            // any): such a text is still in the line, at its end. Others fit in the line's
-            // own bytes, frame groups and codes included, which are free now; only the rest
-            // are copied.
-            if (final.ends_with(translated)) {
-                final.remove_prefix(final.size() - translated.size());
-            } else if (translated.size() <= line->length) {
-                std::memcpy(line->start, translated.data(), translated.size());
-                final = {line->start, translated.size()};
-            } else {
-                final = translated;
-                copied = true;
+                translated.clear();
+                translated.reserve(measured.size());
+                translate(translated);
+                // Most translations only drop codes from the front (unknown ones, a line
+                // without any): such a text is still in the line, at its end. Others fit in
+                // the line's own bytes, frame groups and codes included, which are free now.
+                if (final.ends_with(translated)) {
+                    final.remove_prefix(final.size() - translated.size());
+                } else {
+                    std::memcpy(line->start, translated.data(), translated.size());
+                    final = {line->start, translated.size()};
+                }
             }
         }
-        if (final.size() > std::min(maxEntryLength, kMaxEntryLength)) return false;
+        if ((copyLength ? copyLength : final.size()) > std::min(maxEntryLength, kMaxEntryLength))
+            return false;
         // A negative start is clamped leniently; by default it wraps, as frames are unsigned.
         const std::uint32_t start =
             rate.toMilliseconds(lenient ? std::max(framed.start, 0) : framed.start);
         const auto duration = static_cast<std::int32_t>(
             (framed.end ? rate.toMilliseconds(*framed.end) : start) - start);
-        if (copied) {
-            entries.addCopy(start, duration, final);
+        if (copyLength) {
+            char* const copy = entries.addSpace(start, duration, copyLength);
+            FixedOutput out(copy);
+            translate(out);
+            final = {copy, copyLength};
         } else {
             // Terminated for the log: the lenient reading trims blanks after a text, and a
             // rewritten one ends anywhere in its line.
@@ -174,7 +184,7 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
         if (log.impl()) {
             log.write("Container", "Tork::MicroDVDContainer::open", __LINE__,
                       "got subtitle start: %d duration: %d '%s'", start, duration,
-                      final.data());  // zero-terminated: the line's end or the translation's
+                      final.data());  // zero-terminated: the line's end or the store's copy
         }
     }
     if (lenient && frameLines == 0) return false;

@@ -159,9 +159,10 @@ bool decodeText(String& buffer, bool partial, ContainerContext* settings, String
         out = std::move(buffer);  // no signature was skipped, so the text is the whole block
         return true;
     }
-    const std::string repaired = replaceIllFormedUtf8(raw);
-    if (repaired.size() >= UINT32_MAX) return false;
-    out.assign(repaired.data(), static_cast<std::uint32_t>(repaired.size()));
+    const std::size_t repaired = repairedUtf8Length(raw);
+    if (repaired >= UINT32_MAX) return false;
+    out.resizeForOverwrite(static_cast<std::uint32_t>(repaired));
+    writeRepairedUtf8(raw, reinterpret_cast<char*>(out.data()));
     return true;
 }
 

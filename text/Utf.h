@@ -46,6 +46,10 @@ struct Utf8Census {
 /// `text` with each maximal ill-formed part replaced by U+FFFD; well-formed text, zero
 /// bytes included, comes back unchanged. Throws std::bad_alloc when memory runs out.
 std::string replaceIllFormedUtf8(std::string_view text);
+/// The length of replaceIllFormedUtf8(text), and the same text written at `out`, which has
+/// room for that many bytes: a large text is then repaired into memory had once.
+[[nodiscard]] std::size_t repairedUtf8Length(std::string_view text) noexcept;
+void writeRepairedUtf8(std::string_view text, char* out) noexcept;
 
 /// Lenient UTF-8 to UTF-16: overlong forms and surrogate values pass; a leading EF BB BF
 /// is skipped and reported through `hadSignature` (may be null). Answers the units

@@ -1,7 +1,10 @@
 // Memory on hostile files: what open holds at its peak over the file's size, and how the
 // entry store grows. Every heap request of the program is counted while a test arms it.
+#include "host/ContainerSession.h"
+#include "microdvd/MicroDVDContainer.h"
 #include "microdvd/MicroDVDParser.h"
 #include "subtitle/EntryStore.h"
+#include "tests/platform/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -96,6 +99,66 @@ TEST(PeakMemory, BlankLinesReserveNoRecords) {
     ASSERT_TRUE(parseMicroDVD(entries, FrameRate{25, 1}, MicroDVDReading::Lenient));
     EXPECT_EQ(entries.size(), 1u);
     EXPECT_LE(entries.records().capacity(), file.size() / 7 + 1);
+}
+
+std::string repeated(std::string_view piece, std::size_t bytes) {
+    std::string text;
+    text.reserve(bytes + piece.size());
+    while (text.size() < bytes) text += piece;
+    return text;
+}
+
+// The worst shapes found, each about 2 MB: the peak of open over the file's size.
+TEST(PeakMemory, OpenHoldsAFewTimesTheFileAtMost) {
+    constexpr std::size_t kSize = 2'000'000;
+    std::string typical;
+    for (int i = 0; typical.size() < kSize; ++i) {
+        const std::string frames =
+            "{" + std::to_string(i * 50) + "}{" + std::to_string(i * 50 + 40) + "}";
+        typical += frames + (i % 4 == 1   ? "{y:i}Gdzie jest latarnik?|- Na g\xC3\xB3rze.\r\n"
+                             : i % 4 == 3 ? "{c:$0000FF}Zielone znaczy wolny port.\r\n"
+                                          : "\xC5\xBB\x61\x64nych statk\xC3\xB3w dzi\xC5\x9B.\r\n");
+    }
+    const struct {
+        const char* description;
+        std::string file;
+        bool lenient;
+        double most;  // times the file
+    } shapes[] = {
+        {"typical", typical, false, 3},
+        {"typical leniently", typical, true, 3},
+        {"one line of slashes", "{0}{1}" + repeated("/", kSize) + "\n", false, 8},
+        {"one line of slashes leniently", "{0}{1}" + repeated("/", kSize) + "\n", true, 8},
+        {"long lines of slashes leniently",
+         repeated("{0}{1}" + repeated("/", 99'990) + "\n", kSize), true, 8},
+        {"ill-formed UTF-8", repeated("{0}{1}" + std::string(1000, '\xFF') + "\n", kSize), false,
+         8},
+        {"ill-formed UTF-8 in one coded line", "{0}{1}{y:ib}" + std::string(kSize, '\xFF'), false,
+         8},
+        {"blank lines leniently", repeated("\n", kSize) + "{0}{1}x", true, 8},
+        {"{0}{0}x lines", repeated("{0}{0}x\n", kSize), false, 8},
+        {"{0}{}x lines leniently", repeated("{0}{}x\n", kSize), true, 8},
+        {"sizes leniently", "{0}{1}" + repeated("{s:1}", kSize) + "x", true, 8},
+        {"sizes on many lines leniently", "{0}{1}" + repeated("{s:1}|", kSize) + "x", true, 8},
+        {"italics on many lines leniently", "{0}{1}" + repeated("/|", kSize) + "x", true, 8},
+        {"a face of quotes leniently", "{0}{1}{f:" + std::string(kSize, '"') + "}x", true, 8},
+    };
+    const Testing::TempFolder folder;
+    for (const auto& shape : shapes) {
+        SCOPED_TRACE(shape.description);
+        const std::string url = Testing::fileUrl(folder.write("shape.sub", shape.file));
+        double ratio = 0;
+        {
+            Host::ContainerSession session(
+                [](PluginHost* host) { return new MicroDVDContainer(host); });
+            session.context().setSetting("FrameRate", "Ratio", Host::SettingsContext::Ratio{1, 25});
+            if (shape.lenient) session.context().setSetting("MicroDVD", "Lenient", true);
+            const HeapCount heap;
+            ASSERT_EQ(session.open(url), Host::ContainerSession::OpenOutcome::Opened);
+            ratio = static_cast<double>(heap.peak()) / static_cast<double>(shape.file.size());
+        }
+        EXPECT_LT(ratio, shape.most);
+    }
 }
 
 }  // namespace

@@ -11,6 +11,9 @@ TEST(LineCodes, ScopesNestingAndMalformedCodes) {
         {"{Y:i}A\nB", "<i>A\nB</i>"},  // upper case: the rest of the entry
         {"{y:i,b}{Y:u}{c:$0000FF}A", "<u><b><i><font color=\"#FF0000\">A</font></i></B></u>"},
         {"{y:sbsx}A", "<s><b>A</B></s>"},  // each letter once; others ignored
+        // A style once per scope, however often its codes repeat.
+        {"///{y:i}{y:bi}A", "<i><b>A</B></i>"},
+        {"{Y:i}A\n{Y:i}/B", "<i>A\n<i>B</i></i>"},
         // What closes with its line opened inside what stays open.
         {"{c:$00FF00}{Y:i}A\n{y:b}/B", "<i><font color=\"#00FF00\">A</font>\n<b><i>B</i></B></i>"},
         {"{f:A&\"<>}{s:12}A",
