@@ -92,20 +92,31 @@ TEST(PeakMemory, LongAndShortTextsLeaveNoHalfEmptyBlocks) {
     EXPECT_LT(static_cast<double>(heap.live()), 1.05 * texts);
 }
 
-TEST(PeakMemory, BlankLinesReserveNoRecords) {
-    std::string file(1'000'000, '\n');
-    file += "{0}{1}x";
-    EntryStore entries(String(file.c_str()));
-    ASSERT_TRUE(parseMicroDVD(entries, FrameRate{25, 1}, MicroDVDReading::Lenient));
-    EXPECT_EQ(entries.size(), 1u);
-    EXPECT_LE(entries.records().capacity(), file.size() / 7 + 1);
-}
-
 std::string repeated(std::string_view piece, std::size_t bytes) {
     std::string text;
     text.reserve(bytes + piece.size());
     while (text.size() < bytes) text += piece;
     return text;
+}
+
+TEST(PeakMemory, RecordsAreReservedForLinesThatCanHoldEntries) {
+    const struct {
+        const char* description;
+        std::string file;
+        std::size_t most;  // records reserved
+    } files[] = {
+        {"blank lines", repeated("\n", 1'000'000) + "{0}{1}x", 2},
+        {"blank lines ended by CR LF", repeated("\r\n", 1'000'000) + "{0}{1}x\r\n", 2},
+        {"lines of blanks: by the length", repeated(" \n", 1'000'000) + "{0}{1}x", 142'859},
+        {"a line each: by the lines", repeated("{0}{1}x\n", 800'000), 100'001},
+    };
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.description);
+        EntryStore entries(String(file.file.c_str()));
+        ASSERT_TRUE(parseMicroDVD(entries, FrameRate{25, 1}, MicroDVDReading::Lenient));
+        EXPECT_GE(entries.records().capacity(), entries.size());
+        EXPECT_LE(entries.records().capacity(), file.most);
+    }
 }
 
 // The worst shapes found, each about 2 MB: the peak of open over the file's size.
