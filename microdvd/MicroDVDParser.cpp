@@ -34,18 +34,20 @@ bool anyLineStartsWithCode(std::string_view text) {
     return false;
 }
 
-// The line feeds that end a line with something on it, eight bytes at a time, each beside
-// the byte before it: a run of CR and LF bytes is one separator.
+// The runs of CR and LF bytes (each one separator) that end a line with something on it,
+// eight bytes at a time, each beside the byte before it.
 std::size_t countFilledLines(const char* text, std::size_t length) {
+    const auto separators = [](std::uint64_t word) {
+        return ByteWords::bytesEqual(word, '\n') | ByteWords::bytesEqual(word, '\r');
+    };
+    const auto isSeparator = [](char c) { return c == '\n' || c == '\r'; };
     std::size_t count = 0, i = 1;
     for (; i + 8 <= length; i += 8) {
-        const std::uint64_t before = ByteWords::load(text + i - 1);
         const std::uint64_t ends =
-            ByteWords::bytesEqual(ByteWords::load(text + i), '\n') &
-            ~(ByteWords::bytesEqual(before, '\n') | ByteWords::bytesEqual(before, '\r'));
+            separators(ByteWords::load(text + i)) & ~separators(ByteWords::load(text + i - 1));
         count += static_cast<std::size_t>(std::popcount(ends));
     }
-    for (; i < length; ++i) count += text[i] == '\n' && text[i - 1] != '\n' && text[i - 1] != '\r';
+    for (; i < length; ++i) count += isSeparator(text[i]) && !isSeparator(text[i - 1]);
     return count;
 }
 
@@ -118,8 +120,7 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
     const std::size_t length = entries.fileLength();
     // Every entry takes a line of its own of 7 bytes at least with its separator ("{0}{}x"
     // leniently), so the lines with something on them and the length each bound the records
-    // needed: the smaller bound is reserved, not 16 bytes for every blank line. Files that end
-    // lines with CR alone grow their records as they go.
+    // needed: the smaller bound is reserved, not 16 bytes for every blank line.
     entries.reserve(std::min(countFilledLines(text, length), length / 7) + 1);
     // Bound once, so that with logging off each entry pays a single test.
     Logger& log = *Logger::instance();

@@ -109,6 +109,8 @@ TEST(PeakMemory, RecordsAreReservedForLinesThatCanHoldEntries) {
         {"blank lines ended by CR LF", repeated("\r\n", 1'000'000) + "{0}{1}x\r\n", 2},
         {"lines of blanks: by the length", repeated(" \n", 1'000'000) + "{0}{1}x", 142'859},
         {"a line each: by the lines", repeated("{0}{1}x\n", 800'000), 100'001},
+        {"ended by CR LF", repeated("{0}{1}x\r\n", 900'000), 100'001},
+        {"ended by CR", repeated("{0}{1}x\r", 800'000), 100'001},
     };
     for (const auto& file : files) {
         SCOPED_TRACE(file.description);
