@@ -188,7 +188,7 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
             (framed.end ? rate.toMilliseconds(*framed.end) : start) - start);
         if (copyLength) {
             char* const copy = entries.addSpace(start, duration, copyLength);
-            FixedOutput out(copy);
+            FixedOutput out(copy, copyLength);
             translate(out);
             final = {copy, copyLength};
         } else {

@@ -1,6 +1,7 @@
 // Where a translation writes: a count of its bytes, or memory sized by that count.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <string_view>
@@ -25,23 +26,26 @@ private:
     std::size_t size_ = 0;
 };
 
-/// Writes into memory with room for what a CountingOutput counted of the same writes.
+/// Writes into the `size` bytes at `at`, the count of a CountingOutput given the same
+/// writes. Anything beyond them is dropped: two passes that disagreed must not overrun.
 class FixedOutput {
 public:
-    explicit FixedOutput(char* at) noexcept : at_(at) {}
+    FixedOutput(char* at, std::size_t size) noexcept : at_(at), end_(at + size) {}
     FixedOutput& append(std::string_view bytes) noexcept {
-        if (!bytes.empty()) std::memcpy(at_, bytes.data(), bytes.size());
-        at_ += bytes.size();
+        const std::size_t size = std::min(bytes.size(), static_cast<std::size_t>(end_ - at_));
+        if (size) std::memcpy(at_, bytes.data(), size);
+        at_ += size;
         return *this;
     }
     FixedOutput& operator+=(std::string_view bytes) noexcept { return append(bytes); }
     FixedOutput& operator+=(char c) noexcept {
-        *at_++ = c;
+        if (at_ != end_) *at_++ = c;
         return *this;
     }
 
 private:
     char* at_;
+    char* end_;
 };
 
 }  // namespace Tork

@@ -1,5 +1,7 @@
 #include "microdvd/LineCodes.h"
 
+#include "text/TextOutput.h"
+
 #include <gtest/gtest.h>
 
 namespace Tork {
@@ -30,6 +32,9 @@ TEST(LineCodes, ScopesNestingAndMalformedCodes) {
         SCOPED_TRACE(text);
         translateLineCodes(text, out);
         EXPECT_EQ(out, expected);
+        CountingOutput counted;  // what a long translation is measured by
+        LineCodeTranslator().write(text, counted);
+        EXPECT_EQ(counted.size(), out.size());
     }
 }
 
