@@ -26,11 +26,11 @@ struct EntryRecord {
 ///
 /// The arena is a row of blocks that never move, so that a copy never moves the texts
 /// before it and memory follows what is stored. Its offsets come in granules, each of which
-/// lies in one block, so that finding a text is one table look-up. Short texts fill blocks
-/// of kBlockGranules granules one after another, each followed by a zero for the log; a
-/// text that does not fit the rest of the current block and is at least a granule long
-/// gets a block of its own, of its own size, while later short texts still fill the tail
-/// of the current block. No block is left with more than a granule unused.
+/// lies in one block, so that finding a text is one table look-up. Texts fill blocks of
+/// kBlockGranules granules one after another; one that does not fit the rest of the
+/// current block and is at least a granule long gets a block of its own size, while later
+/// short texts still fill the tail of the current block, so no block is left with more
+/// than a granule unused. Every copy is followed by a zero, for the log.
 class EntryStore {
 public:
     /// The size of the offset space.
@@ -68,9 +68,9 @@ public:
         records_[i].duration = duration;
     }
     /// Puts the entries in order of start (unsigned) unless they are already, and gives back
-    /// what the arena's block for short texts does not use and, when the texts in place fill less
-    /// than half of the file's text ("{0}{0}x" lines), the rest of it (where memory allows the
-    /// smaller copies). No entry may be added in place afterwards.
+    /// what the arena's block for short texts does not use and, when the texts in place fill
+    /// less than half of the file's text ("{0}{0}x" lines), the rest of it (where memory
+    /// allows the smaller copies). No entry may be added in place afterwards.
     void finish() noexcept;
 
     std::size_t size() const noexcept { return records_.size(); }
