@@ -42,10 +42,8 @@ void EntryStore::addInPlace(std::uint32_t start, std::int32_t duration, std::str
 }
 
 void EntryStore::addCopy(std::uint32_t start, std::int32_t duration, std::string_view text) {
-    if (!text.empty())
-        std::memcpy(addSpace(start, duration, text.size()), text.data(), text.size());
-    else
-        addSpace(start, duration, 0);
+    char* const at = addSpace(start, duration, text.size());
+    if (!text.empty()) std::memcpy(at, text.data(), text.size());
 }
 
 void EntryStore::openBlock(std::size_t bytes) {
