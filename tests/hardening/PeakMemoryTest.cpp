@@ -151,6 +151,7 @@ TEST(PeakMemory, OpenHoldsAFewTimesTheFileAtMost) {
         {"blank lines leniently", repeated("\n", kSize) + "{0}{1}x", true, 8},
         {"{0}{0}x lines", repeated("{0}{0}x\n", kSize), false, 8},
         {"{0}{}x lines leniently", repeated("{0}{}x\n", kSize), true, 8},
+        {"open-ended lines of a face code leniently", repeated("{0}{}{f:\"}\n", kSize), true, 8},
         {"sizes leniently", "{0}{1}" + repeated("{s:1}", kSize) + "x", true, 8},
         {"sizes on many lines leniently", "{0}{1}" + repeated("{s:1}|", kSize) + "x", true, 8},
         {"italics on many lines leniently", "{0}{1}" + repeated("/|", kSize) + "x", true, 8},
