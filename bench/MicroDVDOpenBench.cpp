@@ -1,5 +1,6 @@
-// How fast open reads, converts, parses and sorts a MicroDVD file, and what each entry costs
-// in memory. Run, in one line:
+// How fast open reads, converts, parses and sorts a MicroDVD file, what each entry costs in
+// memory, and what open holds at its peak over the file's size on the worst shapes of file
+// found (BM_PeakMemory; `--benchmark_filter=PeakMemory` runs only those). Run, in one line:
 //   GLIBC_TUNABLES=glibc.malloc.trim_threshold=4000000000:glibc.malloc.mmap_threshold=4000000000
 //   build/bin/microdvd_bench
 // Without the tunables glibc hands freed memory back between runs, and where a page fault is
@@ -18,6 +19,7 @@
 #include <map>
 #include <new>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -148,6 +150,90 @@ void BM_OpenUtf16(benchmark::State& state) {
 void BM_OpenUtf8Lenient(benchmark::State& state) {
     openFile(state, Encoding::Utf8, Reading::LenientAndDetect);
 }
+
+// The shapes of file that cost open the most memory over their size, 8 MB each.
+std::string repeated(std::string_view piece, std::size_t bytes = 8'000'000) {
+    std::string text;
+    text.reserve(bytes + piece.size());
+    while (text.size() < bytes) text += piece;
+    return text;
+}
+
+std::string typicalFile() {
+    return Tork::Bench::makeMicroDVD(170'000);  // 8 MB
+}
+std::string longLinesOfSlashes() {
+    return repeated("{0}{1}" + std::string(99'993, '/') + "\n");
+}
+std::string oneLineOfSlashes() {
+    return "{0}{1}" + repeated("/") + "\n";
+}
+std::string illFormedUtf8() {
+    return repeated("{0}{1}" + std::string(1000, '\xFF') + "\n");
+}
+std::string illFormedCodedLine() {
+    return "{0}{1}{y:ib}" + repeated("\xFF");
+}
+std::string blankLines() {
+    return repeated("\n") + "{0}{1}x";
+}
+std::string shortestLines() {
+    return repeated("{0}{0}x\n");
+}
+std::string openEndedLines() {
+    return repeated("{0}{}x\n");
+}
+std::string sizeCodes() {
+    return "{0}{1}" + repeated("{s:1}") + "x";
+}
+std::string faceOfQuotes() {
+    return "{0}{1}{f:" + repeated("\"") + "}x";
+}
+
+// Peak over the file's size: everything open asks of the heap at once, the file's own
+// text and the entries kept included.
+void BM_PeakMemory(benchmark::State& state, std::string (*make)(), Reading reading) {
+    const std::string path =
+        (std::filesystem::temp_directory_path() / "tork-bench-shape.sub").string();
+    std::int64_t size = 0;
+    {
+        const std::string text = make();
+        size = static_cast<std::int64_t>(text.size());
+        std::ofstream(path, std::ios::binary) << text;
+    }
+    std::int64_t peak = 0;
+    for (auto _ : state) {
+        counting = true;
+        const std::int64_t before = liveBytes;
+        peakBytes = before;
+        Opened opened = openOnce("file://" + path, reading);
+        peak = peakBytes - before;
+        opened.session.reset();
+        counting = false;
+        if (!opened.ok) state.SkipWithError("open failed");
+    }
+    std::filesystem::remove(path);
+    state.counters["peak_over_file"] = static_cast<double>(peak) / static_cast<double>(size);
+    state.counters["file_MB"] = static_cast<double>(size) / 1e6;
+}
+
+#define PEAK(name, make, reading)                         \
+    BENCHMARK_CAPTURE(BM_PeakMemory, name, make, reading) \
+        ->Iterations(1)                                   \
+        ->Unit(benchmark::kMillisecond)
+PEAK(typical, typicalFile, Reading::Default);
+PEAK(typical_lenient, typicalFile, Reading::LenientAndDetect);
+PEAK(long_lines_of_slashes, longLinesOfSlashes, Reading::Default);
+PEAK(long_lines_of_slashes_lenient, longLinesOfSlashes, Reading::LenientAndDetect);
+PEAK(one_line_of_slashes, oneLineOfSlashes, Reading::Default);
+PEAK(one_line_of_slashes_lenient, oneLineOfSlashes, Reading::LenientAndDetect);
+PEAK(ill_formed_utf8, illFormedUtf8, Reading::Default);
+PEAK(ill_formed_utf8_in_a_coded_line, illFormedCodedLine, Reading::Default);
+PEAK(blank_lines_lenient, blankLines, Reading::LenientAndDetect);
+PEAK(lines_0_0_x, shortestLines, Reading::Default);
+PEAK(lines_0_open_x_lenient, openEndedLines, Reading::LenientAndDetect);
+PEAK(size_codes_lenient, sizeCodes, Reading::LenientAndDetect);
+PEAK(face_of_quotes_lenient, faceOfQuotes, Reading::LenientAndDetect);
 
 BENCHMARK(BM_OpenUtf8)->Arg(10000)->Arg(200000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OpenUtf16)->Arg(10000)->Arg(200000)->Arg(1000000)->Unit(benchmark::kMillisecond);

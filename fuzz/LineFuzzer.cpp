@@ -7,6 +7,7 @@
 #include "microdvd/LineCodes.h"
 #include "microdvd/LineScanner.h"
 #include "microdvd/LineSplitter.h"
+#include "text/TextOutput.h"
 #include "text/Utf.h"
 
 #include <algorithm>
@@ -41,12 +42,25 @@ void checkScan(std::string_view line) {
     if (conversions == 3) FUZZ_CHECK(scanned.text == std::string_view(text.c_str()));
 }
 
+// A translation counted, then written into memory of that size, is the string one.
+template <class Write>
+void checkOutputs(const std::string& expected, Write&& write) {
+    CountingOutput counted;
+    write(counted);
+    FUZZ_CHECK(counted.size() == expected.size());
+    std::string fixed(expected.size(), '\0');
+    FixedOutput out(fixed.data(), fixed.size());
+    write(out);
+    FUZZ_CHECK(fixed == expected);
+}
+
 // Tags added by the largest translation (a colour) less the code it replaces.
 constexpr std::size_t kMostAdded = 23;
 
 void checkCode(std::string_view text) {
     std::string out = "left from an earlier line";
     translateFormattingCode(text, out);
+    checkOutputs(out, [&](auto& output) { writeFormattingCode(text, output); });
     if (isWellFormedUtf8(text)) FUZZ_CHECK(isWellFormedUtf8(out));
     if (text.find('\0') == std::string_view::npos) FUZZ_CHECK(out.find('\0') == std::string::npos);
     FUZZ_CHECK(out.size() <= text.size() + kMostAdded);
@@ -72,6 +86,8 @@ void checkLenientScan(std::string_view line) {
 void checkLineCodes(std::string_view text) {
     std::string out;
     translateLineCodes(text, out);
+    LineCodeTranslator codes;
+    checkOutputs(out, [&](auto& output) { codes.write(text, output); });
     if (isWellFormedUtf8(text)) FUZZ_CHECK(isWellFormedUtf8(out));
     if (text.find('\0') == std::string_view::npos) FUZZ_CHECK(out.find('\0') == std::string::npos);
     if (text.find('<') != std::string_view::npos) return;

@@ -6,51 +6,53 @@
 #include <boost/container/small_vector.hpp>
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
-#include <string>
 #include <string_view>
 
 namespace Tork {
 
-/// The tags one scope of text opens (a line, an entry), in the order they open, and how each
-/// closes; the driver writes the closings in reverse at the scope's end.
+/// The tags one scope of text has open (a line, an entry): a byte for each, naming how it
+/// closes, in the order they opened. A byte, not the closing text, since a line of codes
+/// may open a tag for every few bytes of a file. The lenient reading also keeps which
+/// styles are open, to open none twice.
 struct ScopeTags {
-    using Closings = boost::container::small_vector<std::string_view, 8>;
+    using Closings = boost::container::small_vector<std::uint8_t, 16>;
 
-    std::string& opening;
     Closings& closing;
-
-    void add(std::string_view open, std::string_view close) {
-        opening += open;
-        closing.push_back(close);
-    }
-    void clear() {
-        opening.clear();
-        closing.clear();
-    }
+    unsigned styles = 0;  // a bit per style
 };
 
-/// "{", a letter, ":", a value and "}": one code as written.
+/// "/" or "\" (italic: letter '/', no value), or "{", a letter, ":", a value and "}".
 struct CodeGroup {
     char letter;
     std::string_view value;
-    std::size_t length;  // of the whole group, braces included
+    std::size_t length;  // of the whole code, braces included
 };
 
-/// The code group at the very start of `text`; none when the text begins otherwise.
-std::optional<CodeGroup> codeGroupAt(std::string_view text);
+/// The code at the very start of `text`; none when the text begins otherwise.
+std::optional<CodeGroup> codeAt(std::string_view text);
 
-/// What "/" and "\" open: italic.
-void addItalic(ScopeTags& scope);
-
-/// Adds to `scope` what `code` opens in `reading`, the code letter in either case:
-///   y: <i>, <b> (closed by </B>); leniently also <u>, <s>, each once, and by default
-///      letters may repeat; later letters outermost; other letters ignored
+/// Whether `code` means something in `reading`, the code letter in either case:
+///   /: <i>
+///   y: <i>, <b> (closed by </B>); leniently also <u>, <s>. Later letters outermost,
+///      other letters ignored. By default letters may repeat; leniently a style already
+///      open in the scope is not opened again
 ///   c: "$BBGGRR" or "#BBGGRR", six hex digits → <font color="#RRGGBB">
 ///   f (lenient): a name → <font face="name">, with & < > " escaped
 ///   s (lenient): digits → <font size="digits">
 ///   any other letter: by default not a code; leniently removed without mark-up
-/// False, adding nothing, when the code is not one of `reading` or not well formed.
-[[nodiscard]] bool addCodeTags(const CodeGroup& code, MicroDVDReading reading, ScopeTags& scope);
+/// False for a code that is not one of `reading` or not well formed.
+[[nodiscard]] bool isCode(const CodeGroup& code, MicroDVDReading reading);
+
+/// Writes to `out` what `code` opens and adds its closings to `scope`. False, writing
+/// nothing, when the code is not one (isCode). `Out` is a std::string, a CountingOutput or
+/// a FixedOutput.
+template <class Out>
+bool openCode(const CodeGroup& code, MicroDVDReading reading, ScopeTags& scope, Out& out);
+
+/// Writes the closings of `scope` to `out`, the last opened first.
+template <class Out>
+void closeTags(const ScopeTags& scope, Out& out);
 
 }  // namespace Tork

@@ -2,31 +2,48 @@
 
 #include "microdvd/CodeTable.h"
 #include "text/Ascii.h"
+#include "text/TextOutput.h"
 
 namespace Tork {
+namespace {
+
+// Where the default reading takes a code: room for two style letters; a colour is
+// exactly six digits.
+bool isPlaced(const CodeGroup& code) {
+    switch (Ascii::lower(code.letter)) {
+        case '/':
+            return true;
+        case 'y':
+            return code.length <= 6;
+        case 'c':
+            return code.length == 11;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
 
 void translateFormattingCode(std::string_view text, std::string& out) {
     out.clear();
+    writeFormattingCode(text, out);
+}
+
+template <class Out>
+void writeFormattingCode(std::string_view text, Out& out) {
     ScopeTags::Closings closing;
-    ScopeTags tags{out, closing};
-    std::string_view rest = text;
-    if (!text.empty() && (text[0] == '/' || text[0] == '\\')) {
-        addItalic(tags);
-        rest.remove_prefix(1);
-    } else if (const auto code = codeGroupAt(text)) {
-        // Room for two style letters; a colour is exactly six digits.
-        const char letter = Ascii::lower(code->letter);
-        const bool placed =
-            (letter == 'y' && code->length <= 6) || (letter == 'c' && code->length == 11);
-        if (placed && addCodeTags(*code, MicroDVDReading::Default, tags))
-            rest.remove_prefix(code->length);
-    }
-    if (rest.size() == text.size()) {
-        out.assign(text);
+    ScopeTags tags{closing};
+    const auto code = codeAt(text);
+    if (!code || !isPlaced(*code) || !openCode(*code, MicroDVDReading::Default, tags, out)) {
+        out.append(text);
         return;
     }
-    out += rest;
-    for (auto tag = closing.rbegin(); tag != closing.rend(); ++tag) out += *tag;
+    out.append(text.substr(code->length));
+    closeTags(tags, out);
 }
+
+template void writeFormattingCode(std::string_view, std::string&);
+template void writeFormattingCode(std::string_view, CountingOutput&);
+template void writeFormattingCode(std::string_view, FixedOutput&);
 
 }  // namespace Tork

@@ -5,29 +5,31 @@
 
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace Tork {
 
 /// The lenient reading's codes. Each line of `text` (lines end at LF) may begin with a
-/// run of "/", "\" (italic) and codes of the lenient reading (addCodeTags). A lower-case
-/// code letter (and "/") covers its line; an upper-case one its line and every later line.
-/// Tags close in the reverse order of opening at the end of their scope, so the mark-up is
-/// always well nested. The run ends at the first code that is not well formed (no closing
-/// brace, a colour that is not six hex digits, an empty name or a size that is not
-/// digits), which stays as text like everything after it. `out` is replaced.
+/// run of "/", "\" (italic) and codes of the lenient reading (isCode). A lower-case code
+/// letter (and "/") covers its line; an upper-case one its line and every later line. Tags
+/// close in the reverse order of opening at the end of their scope, so the mark-up is
+/// always well nested. A style already open in the same scope is not opened again. The run
+/// ends at the first code that is not well formed (no closing brace, a colour that is not
+/// six hex digits, an empty name or a size that is not digits), which stays as text like
+/// everything after it. `out` is replaced.
 void translateLineCodes(std::string_view text, std::string& out);
 
 /// translateLineCodes with its working memory kept from one text to the next, for a parser
-/// that translates thousands: after the first few, a translation allocates nothing.
+/// that translates thousands: after the first few, a translation allocates nothing. Its
+/// memory is a byte for each font code of the text, and a few for the rest.
 class LineCodeTranslator {
 public:
     void translate(std::string_view text, std::string& out);
+    /// Appends the translation to `out`: a std::string, a CountingOutput or a FixedOutput.
+    template <class Out>
+    void write(std::string_view text, Out& out);
 
 private:
-    std::string lineOpening_, laterOpening_;
-    ScopeTags::Closings lineClosing_, laterClosing_;
-    std::vector<std::string_view> closingLater_;
+    ScopeTags::Closings lineClosing_, closingLater_;
 };
 
 }  // namespace Tork

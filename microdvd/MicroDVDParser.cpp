@@ -9,8 +9,10 @@
 #include "microdvd/OpenEnds.h"
 #include "subtitle/EntryStore.h"
 #include "text/ByteWords.h"
+#include "text/TextOutput.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -32,6 +34,23 @@ bool anyLineStartsWithCode(std::string_view text) {
          feed = text.find('\n', feed + 1))
         if (startsWithCode(text.substr(feed + 1))) return true;
     return false;
+}
+
+// The runs of CR and LF bytes (each one separator) that end a line with something on it,
+// eight bytes at a time, each beside the byte before it.
+std::size_t countFilledLines(const char* text, std::size_t length) {
+    const auto separators = [](std::uint64_t word) {
+        return ByteWords::bytesEqual(word, '\n') | ByteWords::bytesEqual(word, '\r');
+    };
+    const auto isSeparator = [](char c) { return c == '\n' || c == '\r'; };
+    std::size_t count = 0, i = 1;
+    for (; i + 8 <= length; i += 8) {
+        const std::uint64_t ends =
+            separators(ByteWords::load(text + i)) & ~separators(ByteWords::load(text + i - 1));
+        count += static_cast<std::size_t>(std::popcount(ends));
+    }
+    for (; i < length; ++i) count += isSeparator(text[i]) && !isSeparator(text[i - 1]);
+    return count;
 }
 
 // A line as the chosen reading sees it.
@@ -124,9 +143,10 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
     const bool lenient = reading == MicroDVDReading::Lenient;
     char* const text = entries.fileText();
     const std::size_t length = entries.fileLength();
-    // Every entry takes a line of its own, so the line feeds bound the records needed (but
-    // for files that end lines with CR alone, whose records grow as they go).
-    entries.reserve(ByteWords::countBytes(text, length, '\n') + 1);
+    // Every entry takes a line of its own of 7 bytes at least with its separator ("{0}{}x"
+    // leniently), so the lines with something on them and the length each bound the records
+    // needed: the smaller bound is reserved, not 16 bytes for every blank line.
+    entries.reserve(std::min(countFilledLines(text, length), length / 7) + 1);
     // Bound once, so that with logging off each entry pays a single test.
     Logger& log = *Logger::instance();
     LineSplitter lines(text, length);
@@ -176,34 +196,43 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
         char* body = line->start + (framed.text.data() - line->start);
         if (line->mayHoldBar) ByteWords::replaceBytes(body, framed.text.size(), '|', '\n');
         std::string_view final = framed.text;
-        bool copied = false;
+        std::size_t copyLength = 0;  // of a translation too long for its line: written at add
+        const auto translate = [&, source = final](auto& out) {
+            lenient ? codes.write(source, out) : writeFormattingCode(source, out);
+        };
         if (lenient ? anyLineStartsWithCode(final) : startsWithCode(final)) {
-            if (lenient) {
-                codes.translate(final, translated);
+            // Measured first, so that a long translation is written once, straight into
+            // its entry: a copy of it would cost as much memory again.
+            CountingOutput measured;
+            translate(measured);
+            if (measured.size() > line->length) {
+                copyLength = measured.size();
             } else {
-                translateFormattingCode(final, translated);
-            }
-            // Most translations only drop codes from the front (unknown ones, a line without
-            // any): such a text is still in the line, at its end. Others fit in the line's
-            // own bytes, frame groups and codes included, which are free now; only the rest
-            // are copied.
-            if (final.ends_with(translated)) {
-                final.remove_prefix(final.size() - translated.size());
-            } else if (translated.size() <= line->length) {
-                std::memcpy(line->start, translated.data(), translated.size());
-                final = {line->start, translated.size()};
-            } else {
-                final = translated;
-                copied = true;
+                translated.clear();
+                translated.reserve(measured.size());
+                translate(translated);
+                // Most translations only drop codes from the front (unknown ones, a line
+                // without any): such a text is still in the line, at its end. Others fit in
+                // the line's own bytes, frame groups and codes included, which are free now.
+                if (final.ends_with(translated)) {
+                    final.remove_prefix(final.size() - translated.size());
+                } else {
+                    std::memcpy(line->start, translated.data(), translated.size());
+                    final = {line->start, translated.size()};
+                }
             }
         }
-        if (final.size() > std::min(maxEntryLength, kMaxEntryLength)) return false;
+        if ((copyLength ? copyLength : final.size()) > std::min(maxEntryLength, kMaxEntryLength))
+            return false;
         // Begun before the film: it shows from the start.
         const std::uint32_t start = rate.toMilliseconds(std::max(framed.start, 0));
         const auto duration = static_cast<std::int32_t>(
             (framed.end ? rate.toMilliseconds(*framed.end) : start) - start);
-        if (copied) {
-            entries.addCopy(start, duration, final);
+        if (copyLength) {
+            char* const copy = entries.addSpace(start, duration, copyLength);
+            FixedOutput out(copy, copyLength);
+            translate(out);
+            final = {copy, copyLength};
         } else {
             // Terminated for the log: the lenient reading trims blanks after a text, and a
             // rewritten one ends anywhere in its line.
@@ -214,7 +243,7 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
         if (log.impl()) {
             log.write("Container", "Tork::MicroDVDContainer::open", __LINE__,
                       "got subtitle start: %d duration: %d '%s'", start, duration,
-                      final.data());  // zero-terminated: the line's end or the translation's
+                      final.data());  // zero-terminated: the line's end or the store's copy
         }
     }
     said.frameLines = static_cast<std::uint32_t>(frameLines);

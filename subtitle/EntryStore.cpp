@@ -8,12 +8,22 @@
 #include <utility>
 
 namespace Tork {
+namespace {
 
-EntryStore::EntryStore(String text, std::uint64_t addressable, std::uint32_t arenaBlock) noexcept
+// Grown by half again at least: growing to the exact size makes many additions quadratic.
+template <class T>
+void makeRoom(std::vector<T>& table, std::size_t more) {
+    if (table.capacity() - table.size() >= more) return;
+    table.reserve(std::max(table.size() + more, table.capacity() + table.capacity() / 2 + 16));
+}
+
+}  // namespace
+
+EntryStore::EntryStore(String text, std::uint64_t addressable, std::uint32_t granule) noexcept
     : text_(std::move(text)),
       arenaStart_(std::uint64_t{text_.length()} + 1),
       addressable_(addressable),
-      blockShift_(static_cast<std::uint32_t>(std::countr_zero(arenaBlock))) {}
+      granuleShift_(static_cast<std::uint32_t>(std::countr_zero(granule))) {}
 
 void EntryStore::reserve(std::size_t count) {
     records_.reserve(count);
@@ -31,38 +41,54 @@ void EntryStore::addInPlace(std::uint32_t start, std::int32_t duration, std::str
                         static_cast<std::uint32_t>(text.size())});
 }
 
-std::uint64_t EntryStore::placeCopy(std::size_t length) const noexcept {
-    const std::uint64_t block = std::uint64_t{1} << blockShift_;
-    const std::uint64_t within = arenaUsed_ & (block - 1);
-    if (within == 0 || length <= block - within) return arenaUsed_;
-    return arenaUsed_ - within + block;
+void EntryStore::addCopy(std::uint32_t start, std::int32_t duration, std::string_view text) {
+    char* const at = addSpace(start, duration, text.size());
+    if (!text.empty()) std::memcpy(at, text.data(), text.size());
 }
 
-void EntryStore::addCopy(std::uint32_t start, std::int32_t duration, std::string_view text) {
+void EntryStore::openBlock(std::size_t bytes) {
+    const std::uint64_t granule = std::uint64_t{1} << granuleShift_;
+    const auto spans = static_cast<std::size_t>((bytes + granule - 1) >> granuleShift_);
+    makeRoom(granuleAt_, spans);
+    makeRoom(blocks_, 1);
+    std::unique_ptr<char[]> memory(new char[bytes]);
+    for (std::size_t i = 0; i < spans; ++i) granuleAt_.push_back(memory.get() + i * granule);
+    blocks_.push_back(std::move(memory));
+    arenaEnd_ += spans * granule;
+}
+
+char* EntryStore::addSpace(std::uint32_t start, std::int32_t duration, std::size_t length) {
     // Room first, so that a failure adds nothing.
-    if (records_.size() == records_.capacity()) records_.reserve(2 * records_.size() + 16);
-    if (text.empty()) {
+    makeRoom(records_, 1);
+    if (length == 0) {
+        static char none = 0;  // never written: there is nothing to write
         records_.push_back({start, duration, 0, 0});
-        return;
+        return &none;
     }
-    const std::uint64_t block = std::uint64_t{1} << blockShift_;
-    const std::uint64_t place = placeCopy(text.size());
-    if (arenaStart_ + place > addressable_ || text.size() > addressable_ - arenaStart_ - place)
+    const std::uint64_t granule = std::uint64_t{1} << granuleShift_;
+    const std::uint64_t bytes = std::uint64_t{length} + 1;  // and its zero
+    const bool fits = bytes <= shortEnd_ - shortUsed_;
+    const bool ownBlock = !fits && bytes >= granule;
+    const std::uint64_t place = fits ? shortUsed_ : arenaEnd_;
+    if (arenaStart_ + place > addressable_ || length > addressable_ - arenaStart_ - place)
         throw std::bad_alloc();
-    const auto first = static_cast<std::size_t>(place >> blockShift_);
-    const auto spans = static_cast<std::size_t>((text.size() + block - 1) >> blockShift_);
-    if (first == blockAt_.size()) {
-        blockAt_.reserve(first + spans);
-        blocks_.reserve(blocks_.size() + 1);
-        std::unique_ptr<char[]> memory(new char[spans == 1 ? block : text.size()]);
-        for (std::size_t i = 0; i < spans; ++i) blockAt_.push_back(memory.get() + i * block);
-        blocks_.push_back(std::move(memory));
+    if (ownBlock) {
+        openBlock(static_cast<std::size_t>(bytes));
+    } else {
+        if (!fits) {
+            const std::size_t block = std::size_t{kBlockGranules} << granuleShift_;
+            openBlock(block);
+            shortBlock_ = blocks_.size() - 1;
+            shortEnd_ = place + block;
+        }
+        shortUsed_ = place + bytes;
     }
-    std::memcpy(blockAt_[first] + (place & (block - 1)), text.data(), text.size());
-    // A block of one text's own has no room after it.
-    arenaUsed_ = spans == 1 ? place + text.size() : (first + spans) * block;
+    char* const at =
+        granuleAt_[static_cast<std::size_t>(place >> granuleShift_)] + (place & (granule - 1));
+    at[length] = '\0';
     records_.push_back({start, duration, static_cast<std::uint32_t>(arenaStart_ + place),
-                        static_cast<std::uint32_t>(text.size())});
+                        static_cast<std::uint32_t>(length)});
+    return at;
 }
 
 void EntryStore::finish() noexcept {
@@ -76,17 +102,24 @@ void EntryStore::finish() noexcept {
         std::stable_sort(records_.begin(), records_.end(), earlier);
 
     keepOnlyTexts();
+    trimShortBlock();
+}
 
-    // Only a block that copies are still filling ends inside it.
-    const std::uint64_t block = std::uint64_t{1} << blockShift_;
-    const auto used = static_cast<std::size_t>(arenaUsed_ & (block - 1));
+void EntryStore::trimShortBlock() noexcept {
+    const std::size_t block = std::size_t{kBlockGranules} << granuleShift_;
+    if (shortEnd_ == shortUsed_) return;
+    const std::uint64_t first = shortEnd_ - block;
+    const auto used = static_cast<std::size_t>(shortUsed_ - first);
+    shortUsed_ = shortEnd_;  // any later short copy opens a block of its own
     if (used == 0) return;
-    char* const last = new (std::nothrow) char[used];
-    if (!last) return;  // merely not smaller
-    std::memcpy(last, blockAt_.back(), used);
-    blocks_.back().reset(last);
-    blockAt_.back() = last;
-    arenaUsed_ += block - used;  // any later copy starts a block of its own
+    char* const kept = new (std::nothrow) char[used];
+    if (!kept) return;  // merely not smaller
+    std::memcpy(kept, blocks_[shortBlock_].get(), used);
+    blocks_[shortBlock_].reset(kept);
+    const std::size_t granule = std::size_t{1} << granuleShift_;
+    for (std::size_t i = 0; i < kBlockGranules; ++i)
+        granuleAt_[static_cast<std::size_t>(first >> granuleShift_) + i] =
+            i * granule < used ? kept + i * granule : nullptr;
 }
 
 void EntryStore::keepOnlyTexts() noexcept {
@@ -121,16 +154,17 @@ std::string_view EntryStore::text(const EntryRecord& record) const noexcept {
     if (record.offset < arenaStart_)
         return {reinterpret_cast<const char*>(text_.data()) + record.offset, record.length};
     const std::uint64_t at = record.offset - arenaStart_;
-    const std::uint64_t within = at & ((std::uint64_t{1} << blockShift_) - 1);
-    return {blockAt_[static_cast<std::size_t>(at >> blockShift_)] + within, record.length};
+    const std::uint64_t within = at & ((std::uint64_t{1} << granuleShift_) - 1);
+    return {granuleAt_[static_cast<std::size_t>(at >> granuleShift_)] + within, record.length};
 }
 
 void EntryStore::clear() noexcept {
     text_.clear();
     arenaStart_ = 0;
-    arenaUsed_ = 0;
+    arenaEnd_ = shortUsed_ = shortEnd_ = 0;
+    shortBlock_ = 0;
     std::vector<std::unique_ptr<char[]>>().swap(blocks_);
-    std::vector<char*>().swap(blockAt_);
+    std::vector<char*>().swap(granuleAt_);
     std::vector<EntryRecord>().swap(records_);
 }
 

@@ -24,24 +24,28 @@ struct EntryRecord {
 /// that the parser could not write into their own line are copied, into an arena. Offsets
 /// are one 32-bit space: the file's text with its terminating zero, then the arena.
 ///
-/// The arena is a row of fixed blocks rather than one growing buffer, so that a copy never
-/// moves the texts before it and memory follows what is stored. A text never straddles two
-/// blocks: one that does not fit the rest of a block starts the next, and one longer than
-/// a block gets a block of its own, spanning as many blocks' offsets as it needs.
+/// The arena is a row of blocks that never move, so that a copy never moves the texts
+/// before it and memory follows what is stored. Its offsets come in granules, each of which
+/// lies in one block, so that finding a text is one table look-up. Texts fill blocks of
+/// kBlockGranules granules one after another; one that does not fit the rest of the
+/// current block and is at least a granule long gets a block of its own size, while later
+/// short texts still fill the tail of the current block, so no block is left with more
+/// than a granule unused. Every copy is followed by a zero, for the log.
 class EntryStore {
 public:
     /// The size of the offset space.
     static constexpr std::uint64_t kAddressable = std::uint64_t{1} << 32;
-    /// The arena's block size.
-    static constexpr std::uint32_t kArenaBlock = 64 * 1024;
+    /// The arena's granule, and how many of them a block for short texts takes.
+    static constexpr std::uint32_t kArenaGranule = 4 * 1024;
+    static constexpr std::uint32_t kBlockGranules = 16;
 
     /// A store without a file text: every entry is a copy.
     EntryStore() noexcept = default;
     /// Takes `text` over; entries may then lie in it. `addressable` narrows the offset space
-    /// and `arenaBlock` (a power of two) sets the arena's block size, to test their bounds;
-    /// the offset space must exceed the text's length.
+    /// and `granule` (a power of two) sets the arena's granule, to test their bounds; the
+    /// offset space must exceed the text's length.
     explicit EntryStore(String text, std::uint64_t addressable = kAddressable,
-                        std::uint32_t arenaBlock = kArenaBlock) noexcept;
+                        std::uint32_t granule = kArenaGranule) noexcept;
 
     /// The file's text, for a parser to rewrite in place before it adds entries.
     char* fileText() noexcept { return reinterpret_cast<char*>(text_.data()); }
@@ -56,14 +60,17 @@ public:
     /// Adds an entry with a copy of `text` in the arena. Throws std::bad_alloc, adding
     /// nothing, when memory runs out or the copy would leave the offset space.
     void addCopy(std::uint32_t start, std::int32_t duration, std::string_view text);
+    /// Adds an entry of `length` bytes in the arena and answers where the caller writes them,
+    /// before anything else is added; a zero follows them. Throws like addCopy.
+    char* addSpace(std::uint32_t start, std::int32_t duration, std::size_t length);
     /// Sets the duration of entry `i`, which must exist: some ends are known only at the end.
     void setDuration(std::size_t i, std::int32_t duration) noexcept {
         records_[i].duration = duration;
     }
     /// Puts the entries in order of start (unsigned) unless they are already, and gives back
-    /// what the arena's last block does not use and, when the texts in place fill less than
-    /// half of the file's text ("{0}{0}x" lines), the rest of it (where memory allows the
-    /// smaller copies). No entry may be added in place afterwards.
+    /// what the arena's block for short texts does not use and, when the texts in place fill
+    /// less than half of the file's text ("{0}{0}x" lines), the rest of it (where memory
+    /// allows the smaller copies). No entry may be added in place afterwards.
     void finish() noexcept;
 
     std::size_t size() const noexcept { return records_.size(); }
@@ -76,18 +83,23 @@ public:
     void clear() noexcept;
 
 private:
-    // Where a copy of `length` bytes goes, as an offset into the arena.
-    std::uint64_t placeCopy(std::size_t length) const noexcept;
+    // Opens a block of `bytes` at the arena's first free granule.
+    void openBlock(std::size_t bytes);
+    // Gives back the unused end of the block that short texts fill, which takes no more.
+    void trimShortBlock() noexcept;
     // Replaces the file's text with the texts in place, one after another.
     void keepOnlyTexts() noexcept;
 
     String text_;
     std::uint64_t arenaStart_ = 0;  // offset of the arena's first byte: after the terminator
     std::uint64_t addressable_ = kAddressable;
-    std::uint32_t blockShift_ = 16;  // log2 of the block size
-    std::uint64_t arenaUsed_ = 0;    // arena offsets taken, gaps at block ends included
+    std::uint32_t granuleShift_ = 12;  // log2 of the granule
+    std::uint64_t arenaEnd_ = 0;       // arena offsets given to blocks, whole granules
+    // The block that short texts fill: its place in blocks_, its first free offset and its end.
+    std::size_t shortBlock_ = 0;
+    std::uint64_t shortUsed_ = 0, shortEnd_ = 0;
     std::vector<std::unique_ptr<char[]>> blocks_;
-    std::vector<char*> blockAt_;  // the memory behind each block's offsets
+    std::vector<char*> granuleAt_;  // the memory behind each granule's offsets
     std::vector<EntryRecord> records_;
 };
 

@@ -217,12 +217,13 @@ bool decodeText(String& buffer, bool partial, const EncodingSettings& settings, 
         out = std::move(buffer);  // no signature was skipped, so the text is the whole block
         return true;
     }
-    const std::string repaired = replaceIllFormedUtf8(raw, &report.replacements);
-    if (repaired.size() >= UINT32_MAX) {
+    const std::size_t repaired = repairedUtf8Length(raw, &report.replacements);
+    if (repaired >= UINT32_MAX) {
         report.status = DecodeReport::Status::OutOfMemory;
         return false;
     }
-    out.assign(repaired.data(), static_cast<std::uint32_t>(repaired.size()));
+    out.resizeForOverwrite(static_cast<std::uint32_t>(repaired));
+    writeRepairedUtf8(raw, reinterpret_cast<char*>(out.data()));
     return true;
 }
 

@@ -9,6 +9,9 @@
 namespace Tork {
 namespace {
 
+// What stands in for each maximal ill-formed part: U+FFFD.
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
+
 constexpr auto kMaxUnits = std::numeric_limits<std::int32_t>::max();
 
 // Continuation bytes that a lead byte announces, as the strict decoder counts them.
@@ -146,10 +149,20 @@ Utf8Census countUtf8Sequences(std::string_view text) noexcept {
     return census;
 }
 
-std::string replaceIllFormedUtf8(std::string_view text, std::size_t* replaced) {
-    static constexpr std::string_view replacement = "\xEF\xBF\xBD";
+std::size_t repairedUtf8Length(std::string_view text, std::size_t* replaced) noexcept {
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-    std::string result;
+    std::size_t length = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        const int measured = measureSequence(p + i, text.size() - i);
+        length += measured > 0 ? static_cast<std::size_t>(measured) : kReplacement.size();
+        if (measured < 0 && replaced) ++*replaced;
+        i += static_cast<std::size_t>(measured < 0 ? -measured : measured);
+    }
+    return length;
+}
+
+void writeRepairedUtf8(std::string_view text, char* out) noexcept {
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     std::size_t copied = 0;
     for (std::size_t i = 0; i < text.size();) {
         const int length = measureSequence(p + i, text.size() - i);
@@ -157,13 +170,17 @@ std::string replaceIllFormedUtf8(std::string_view text, std::size_t* replaced) {
             i += static_cast<std::size_t>(length);
             continue;
         }
-        result.append(text.substr(copied, i - copied)).append(replacement);
-        if (replaced) ++*replaced;
+        out = std::copy(text.begin() + copied, text.begin() + i, out);
+        out = std::copy(kReplacement.begin(), kReplacement.end(), out);
         i += static_cast<std::size_t>(-length);
         copied = i;
     }
-    if (copied == 0) return std::string(text);
-    result.append(text.substr(copied));
+    std::copy(text.begin() + copied, text.end(), out);
+}
+
+std::string replaceIllFormedUtf8(std::string_view text, std::size_t* replaced) {
+    std::string result(repairedUtf8Length(text, replaced), '\0');
+    writeRepairedUtf8(text, result.data());
     return result;
 }
 

@@ -47,6 +47,12 @@ struct Utf8Census {
 /// bytes included, comes back unchanged. Adds the parts replaced to `*replaced` (may be
 /// null). Throws std::bad_alloc when memory runs out.
 std::string replaceIllFormedUtf8(std::string_view text, std::size_t* replaced = nullptr);
+/// The length of replaceIllFormedUtf8(text), adding the parts it replaces to `*replaced`
+/// (may be null), and the same text written at `out`, which has room for that many bytes:
+/// a large text is then repaired into memory had once.
+[[nodiscard]] std::size_t repairedUtf8Length(std::string_view text,
+                                             std::size_t* replaced = nullptr) noexcept;
+void writeRepairedUtf8(std::string_view text, char* out) noexcept;
 
 /// Lenient UTF-8 to UTF-16: overlong forms and surrogate values pass; a leading EF BB BF
 /// is skipped and reported through `hadSignature` (may be null). Answers the units

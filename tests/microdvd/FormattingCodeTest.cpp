@@ -1,5 +1,7 @@
 #include "microdvd/FormattingCode.h"
 
+#include "text/TextOutput.h"
+
 #include <gtest/gtest.h>
 
 namespace Tork {
@@ -45,6 +47,9 @@ TEST(FormattingCode, TranslatesOnlyTheLeadingCode) {
         SCOPED_TRACE(c.text);
         translateFormattingCode(c.text, out);
         EXPECT_EQ(out, c.expected);
+        CountingOutput counted;  // what a long translation is measured by
+        writeFormattingCode(c.text, counted);
+        EXPECT_EQ(counted.size(), out.size());
     }
 }
 

@@ -1,5 +1,7 @@
 #include "microdvd/LineCodes.h"
 
+#include "text/TextOutput.h"
+
 #include <gtest/gtest.h>
 
 namespace Tork {
@@ -11,6 +13,9 @@ TEST(LineCodes, ScopesNestingAndMalformedCodes) {
         {"{Y:i}A\nB", "<i>A\nB</i>"},  // upper case: the rest of the entry
         {"{y:i,b}{Y:u}{c:$0000FF}A", "<u><b><i><font color=\"#FF0000\">A</font></i></B></u>"},
         {"{y:sbsx}A", "<s><b>A</B></s>"},  // each letter once; others ignored
+        // A style once per scope, however often its codes repeat.
+        {"///{y:i}{y:bi}A", "<i><b>A</B></i>"},
+        {"{Y:i}A\n{Y:i}/B", "<i>A\n<i>B</i></i>"},
         // What closes with its line opened inside what stays open.
         {"{c:$00FF00}{Y:i}A\n{y:b}/B", "<i><font color=\"#00FF00\">A</font>\n<b><i>B</i></B></i>"},
         {"{f:A&\"<>}{s:12}A",
@@ -27,6 +32,9 @@ TEST(LineCodes, ScopesNestingAndMalformedCodes) {
         SCOPED_TRACE(text);
         translateLineCodes(text, out);
         EXPECT_EQ(out, expected);
+        CountingOutput counted;  // what a long translation is measured by
+        LineCodeTranslator().write(text, counted);
+        EXPECT_EQ(counted.size(), out.size());
     }
 }
 

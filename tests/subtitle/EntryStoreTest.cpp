@@ -14,7 +14,8 @@ namespace Tork {
 namespace {
 
 // "hello world" takes offsets 0 to 11 with its terminator; the arena follows at 12 in
-// blocks of 4 bytes, up to offset 44. An expected offset of -1: out of range, -2: no room.
+// granules of 4 bytes, up to offset 230: short texts (with their zero, under a granule) fill
+// blocks of 64. An expected offset of -1: out of range, -2: no room.
 TEST(EntryStore, PlacesTextsInTheFileOrTheArenaWithinItsBounds) {
     const std::string elsewhere = "hello";
     const struct {
@@ -27,16 +28,17 @@ TEST(EntryStore, PlacesTextsInTheFileOrTheArenaWithinItsBounds) {
         {"in place past the end", "", 6, 6, -1},
         {"equal bytes elsewhere", "", -2, 5, -1},
         {"a copy opens a block", "ab", -1, 0, 12},
-        {"and fills it", "cd", -1, 0, 14},
-        {"the next block", "efg", -1, 0, 16},
-        {"no straddling", "hi", -1, 0, 20},
-        {"longer than a block: one of its own", "jklmnopqr", -1, 0, 24},
-        {"after it, a fresh block", "s", -1, 0, 36},
+        {"and fills it", "cd", -1, 0, 15},
+        {"a long one that fits goes there too", "efghij", -1, 0, 18},
+        {"one that does not fit: a block of its own", std::string(60, 'x'), -1, 0, 12 + 64},
+        {"the tail still fills", "kl", -1, 0, 25},
+        {"up to its last bytes", std::string(45, 'y'), -1, 0, 28},
+        {"a short one that does not fit opens the next", "mn", -1, 0, 12 + 128},
         {"empty", "", -1, 0, 0},
-        {"past the bound", "tuvwxyz", -1, 0, -2},
-        {"the rest of the block", "tu", -1, 0, 37},
+        {"past the bound", std::string(70, 'z'), -1, 0, -2},
+        {"the rest of the block", "op", -1, 0, 143},
     };
-    EntryStore store(String("hello world"), /*addressable*/ 44, /*arenaBlock*/ 4);
+    EntryStore store(String("hello world"), /*addressable*/ 230, /*granule*/ 4);
     std::vector<std::pair<std::uint32_t, std::string>> expected;  // start, text
     for (const auto& step : steps) {
         SCOPED_TRACE(step.description);
@@ -56,16 +58,19 @@ TEST(EntryStore, PlacesTextsInTheFileOrTheArenaWithinItsBounds) {
             add();
             expected.emplace_back(start, text);
             EXPECT_EQ(store[store.size() - 1].offset, step.offset);
+            if (step.at == -1 && !text.empty()) {
+                EXPECT_EQ(store.text(store[store.size() - 1]).end()[0], '\0');
+            }
         }
         ASSERT_EQ(store.size(), expected.size());
     }
 
     // Sorting moves each text with its record; "world", under half of the file's text, is
-    // all that is kept of it, so the arena follows at 6; its trimmed last block takes no more
-    // copies.
+    // all that is kept of it, so the arena follows at 6; the trimmed block of short texts
+    // takes no more copies.
     store.finish();
     store.addCopy(200, 1, "w");
-    EXPECT_EQ(store[store.size() - 1].offset, 6u + 28);
+    EXPECT_EQ(store[store.size() - 1].offset, 6u + 192);
     expected.emplace_back(200, "w");
     std::sort(expected.begin(), expected.end());
     for (std::size_t i = 0; i < store.size(); ++i) {
