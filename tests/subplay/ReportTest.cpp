@@ -1,0 +1,120 @@
+// subplay's words for the plug-in's reading report: which warnings a reading earns.
+#include "tools/subplay/Report.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+namespace Tork::Subplay {
+namespace {
+
+Host::OpenReport opened() {
+    Host::OpenReport report;
+    report.outcome = kReadingOpened;
+    report.encodingSource = kEncodingDefault;
+    report.encoding = "UTF-8";
+    return report;
+}
+
+TEST(Report, WarningsSayWhatTheReadingWorkedAround) {
+    struct Row {
+        const char* description;
+        Host::OpenReport report;
+        std::vector<std::string> warnings;
+    };
+    auto skipped = opened();
+    skipped.skipped = {{1, kSkipNoFrameGroups},
+                       {2, kSkipBlank},
+                       {4, kSkipNegativeEnd},
+                       {9, kSkipNoFrameGroups},
+                       {12, kSkipNoText}};
+    skipped.skippedCount = 5;
+    auto unlisted = opened();
+    unlisted.skipped = {{3, kSkipNoFrameGroups}};
+    unlisted.skippedCount = 250;
+    auto quiet = opened();  // how people write files: no warning
+    quiet.skipped = {{2, kSkipBlank}, {3, kSkipNoText}};
+    quiet.skippedCount = 2;
+    auto replaced = opened();
+    replaced.replacements = 3;
+    auto guessed = opened();
+    guessed.encodingSource = kEncodingDetected;
+    guessed.encoding = "windows-1252";
+    guessed.confidence = 49;
+    guessed.runnerUp = "ISO-8859-2";
+    guessed.runnerUpConfidence = 20;
+    auto sure = guessed;
+    sure.confidence = kLowConfidence;
+    auto alone = guessed;
+    alone.runnerUp.clear();
+    const Row rows[] = {
+        {"clean", opened(), {}},
+        {"skipped by reason",
+         skipped,
+         {"f.sub: skipped 2 lines (no {start}{end} at its start): 1, 9",
+          "f.sub: skipped 1 line (the end frame is negative): 4"}},
+        {"more than listed",
+         unlisted,
+         {"f.sub: skipped 1 line (no {start}{end} at its start): 3",
+          "f.sub: 249 more skipped lines are not listed; --info counts them"}},
+        {"blank and textless lines", quiet, {}},
+        {"replacements",
+         replaced,
+         {"f.sub: 3 byte sequences are not UTF-8 and show as U+FFFD; name the encoding with "
+          "--encoding (windows-1250, KOI8-R, ...)"}},
+        {"low confidence",
+         guessed,
+         {"f.sub: the encoding is a guess: windows-1252 at confidence 49 (runner-up ISO-8859-2 "
+          "at 20); if the text looks wrong, force one with --encoding NAME, such as "
+          "--encoding ISO-8859-2"}},
+        {"confident", sure, {}},
+        {"no runner-up",
+         alone,
+         {"f.sub: the encoding is a guess: windows-1252 at confidence 49; if the text looks "
+          "wrong, force one with --encoding NAME"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.description);
+        EXPECT_EQ(readingWarnings(row.report, "f.sub"), row.warnings);
+    }
+}
+
+TEST(Report, ManySkippedLinesOfOneReasonAreCut) {
+    auto report = opened();
+    for (std::uint32_t line = 1; line <= 12; ++line)
+        report.skipped.push_back({line, kSkipNoFrameGroups});
+    report.skippedCount = 12;
+    EXPECT_EQ(readingWarnings(report, "f.sub"),
+              std::vector<std::string>{"f.sub: skipped 12 lines (no {start}{end} at its start): "
+                                       "1, 2, 3, 4, 5, 6, 7, 8, 9, 10, ..."});
+}
+
+TEST(Report, AReadFailureNamesTheSystemsReason) {
+    Host::OpenReport report;
+    report.outcome = kReadingReadFailed;
+    report.systemError = EIO;
+    EXPECT_EQ(failureText(report), "could not be read whole: Input/output error");
+    report.outcome = kReadingBadLine;
+    report.line = 12;
+    EXPECT_EQ(failureText(report), "line 12: no {start}{end} at its start");
+}
+
+TEST(Report, InfoOfAFileWithoutEntriesHasNoTimes) {
+    auto report = opened();
+    report.rateSource = kRateHost;
+    report.rateNumerator = 30000;
+    report.rateDenominator = 1001;
+    EXPECT_EQ(infoText(report, "f.sub", {}, /*json*/ true),
+              "{\"version\": 1, \"file\": \"f.sub\", \"reading\": {\"encoding\": {\"name\": "
+              "\"UTF-8\", \"source\": \"default\", \"replacements\": 0}, \"frameRate\": "
+              "{\"numerator\": 30000, \"denominator\": 1001, \"source\": \"option\"}, "
+              "\"lenient\": false, \"linesRead\": 0, \"skippedCount\": 0, \"skipped\": []}, "
+              "\"entries\": 0}\n");
+    EXPECT_NE(infoText(report, "f.sub", {}, /*json*/ false)
+                  .find("frame rate: 29.970 (30000/1001) (option)\nreading: default\nentries: 0\n"
+                        "lines read: 0\n"),
+              std::string::npos);
+}
+
+}  // namespace
+}  // namespace Tork::Subplay
