@@ -32,6 +32,8 @@ TEST(Report, WarningsSayWhatTheReadingWorkedAround) {
     auto unlisted = opened();
     unlisted.skipped = {{3, kSkipNoFrameGroups}};
     unlisted.skippedCount = 250;
+    auto inconsistent = opened();  // a list longer than its count
+    inconsistent.skipped = {{3, kSkipNoFrameGroups}};
     auto quiet = opened();  // how people write files: no warning
     quiet.skipped = {{2, kSkipBlank}, {3, kSkipNoText}};
     quiet.skippedCount = 2;
@@ -58,6 +60,9 @@ TEST(Report, WarningsSayWhatTheReadingWorkedAround) {
          {"f.sub: skipped 1 line (no {start}{end} at its start): 3",
           "f.sub: 249 more skipped lines are not listed; --info counts them"}},
         {"blank and textless lines", quiet, {}},
+        {"count below the list",
+         inconsistent,
+         {"f.sub: skipped 1 line (no {start}{end} at its start): 3"}},
         {"replacements",
          replaced,
          {"f.sub: 3 byte sequences are not UTF-8 and show as U+FFFD; name the encoding with "

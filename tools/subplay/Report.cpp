@@ -2,6 +2,7 @@
 
 #include "tools/subplay/Writers.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -100,7 +101,9 @@ std::vector<std::string> readingWarnings(const Host::OpenReport& report, const s
                            (found.first == 1 ? " line (" : " lines (") +
                            Host::skipReasonText(reason) + "): " + found.second);
     }
-    const std::size_t unlisted = report.skippedCount - report.skipped.size();
+    // The count comes from a library: a list longer than it must not wrap the difference.
+    const std::size_t unlisted =
+        std::max<std::size_t>(report.skippedCount, report.skipped.size()) - report.skipped.size();
     if (unlisted > 0 && report.skippedCount > quiet) {
         warnings.push_back(shown + ": " + std::to_string(unlisted) +
                            " more skipped lines are not listed; --info counts them");
