@@ -328,7 +328,7 @@ std::string usageText() {
            "  -n, --no-overwrite  keep output files that exist and skip their conversion\n"
            "  --fps RATE          frame rate when the file declares none: 25, 23.976,\n"
            "                      30000/1001 (default 23.976); also the rate --format sub\n"
-           "                      writes at\n"
+           "                      writes at (default: the rate read)\n"
            "  --encoding NAME     the file's encoding, an ICU converter name (windows-1250);\n"
            "                      default: its signature, else detected, else UTF-8\n"
            "  --ignore-signature  ignore an encoding signature at the start of the file\n"

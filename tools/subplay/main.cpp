@@ -96,9 +96,13 @@ std::optional<DynamicLibrary> logToStandardError(const std::string& pluginPath) 
 int convert(StreamInterface& stream, const StreamDescription& description, const Options& options,
             Host::ManualClock& clock, std::ostream& out) {
     positionStream(stream, {options.reverse, options.seek});
-    // MicroDVD is written at the rate asked for, else the usual 23.976.
-    const Timing timing{options.scale, options.offset,
-                        options.frameRate.value_or(FrameRatio{1000, 23976})};
+    // MicroDVD is written at the rate asked for, else at the one read, so frames stay as
+    // they were; else the usual 23.976.
+    FrameRatio rate{1000, 23976};
+    const auto& report = description.report;
+    if (report && report->rateNumerator && report->rateDenominator)
+        rate = {report->rateDenominator, report->rateNumerator};
+    const Timing timing{options.scale, options.offset, options.frameRate.value_or(rate)};
     const auto writer = makeWriter(options.format, out, timing);
     const ReadSummary summary = readAll(stream, clock, description, *writer);
     if (summary.unreachable) warnUnreachable();
