@@ -32,6 +32,10 @@ TEST(Report, WarningsSayWhatTheReadingWorkedAround) {
     auto unlisted = opened();
     unlisted.skipped = {{3, kSkipNoFrameGroups}};
     unlisted.skippedCount = 250;
+    auto many = opened();  // one reason's numbers are cut after ten
+    for (std::uint32_t line = 1; line <= 11; ++line)
+        many.skipped.push_back({line, kSkipUnusableRate});
+    many.skippedCount = 11;
     auto inconsistent = opened();  // a list longer than its count
     inconsistent.skipped = {{3, kSkipNoFrameGroups}};
     auto quiet = opened();  // how people write files: no warning
@@ -60,6 +64,10 @@ TEST(Report, WarningsSayWhatTheReadingWorkedAround) {
          {"f.sub: skipped 1 line (no {start}{end} at its start): 3",
           "f.sub: 249 more skipped lines are not listed; --info counts them"}},
         {"blank and textless lines", quiet, {}},
+        {"many of one reason",
+         many,
+         {"f.sub: skipped 11 lines (a rate line without a usable rate): 1, 2, 3, 4, 5, 6, 7, 8, "
+          "9, 10, ..."}},
         {"count below the list",
          inconsistent,
          {"f.sub: skipped 1 line (no {start}{end} at its start): 3"}},
@@ -84,16 +92,6 @@ TEST(Report, WarningsSayWhatTheReadingWorkedAround) {
     }
 }
 
-TEST(Report, ManySkippedLinesOfOneReasonAreCut) {
-    auto report = opened();
-    for (std::uint32_t line = 1; line <= 12; ++line)
-        report.skipped.push_back({line, kSkipNoFrameGroups});
-    report.skippedCount = 12;
-    EXPECT_EQ(readingWarnings(report, "f.sub"),
-              std::vector<std::string>{"f.sub: skipped 12 lines (no {start}{end} at its start): "
-                                       "1, 2, 3, 4, 5, 6, 7, 8, 9, 10, ..."});
-}
-
 TEST(Report, AReadFailureNamesTheSystemsReason) {
     Host::OpenReport report;
     report.outcome = kReadingReadFailed;
@@ -102,23 +100,6 @@ TEST(Report, AReadFailureNamesTheSystemsReason) {
     report.outcome = kReadingBadLine;
     report.line = 12;
     EXPECT_EQ(failureText(report), "line 12: no {start}{end} at its start");
-}
-
-TEST(Report, InfoOfAFileWithoutEntriesHasNoTimes) {
-    auto report = opened();
-    report.rateSource = kRateHost;
-    report.rateNumerator = 30000;
-    report.rateDenominator = 1001;
-    EXPECT_EQ(infoText(report, "f.sub", {}, /*json*/ true),
-              "{\"version\": 1, \"file\": \"f.sub\", \"reading\": {\"encoding\": {\"name\": "
-              "\"UTF-8\", \"source\": \"default\", \"replacements\": 0}, \"frameRate\": "
-              "{\"numerator\": 30000, \"denominator\": 1001, \"source\": \"option\"}, "
-              "\"lenient\": false, \"linesRead\": 0, \"skippedCount\": 0, \"skipped\": []}, "
-              "\"entries\": 0}\n");
-    EXPECT_NE(infoText(report, "f.sub", {}, /*json*/ false)
-                  .find("frame rate: 29.970 (30000/1001) (option)\nreading: default\nentries: 0\n"
-                        "lines read: 0\n"),
-              std::string::npos);
 }
 
 }  // namespace
