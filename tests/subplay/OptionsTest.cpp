@@ -26,6 +26,8 @@ TEST(Options, ModesFollowTheFlags) {
         {{"--play", "a.sub"}, Mode::Play},
         {{"--probe", "a.sub"}, Mode::Probe},
         {{"--probe", "--fps", "25", "a.sub"}, Mode::Probe},
+        {{"--info", "--format", "json", "a.sub", "b.sub"}, Mode::Info},  // per file
+        {{"--info", "-o", "info.txt", "a.sub"}, Mode::Info},             // the name picks no format
         {{"--help"}, Mode::Help},
         {{"a.sub", "b.sub", "--version"}, Mode::Version},    // ends the parse at once
         {{"--format", "nonsense", "--help"}, std::nullopt},  // refused before --help is seen
@@ -103,6 +105,9 @@ TEST(Options, RefusesBadCommandLines) {
         {{"--format"}, "needs a value"},
         {{"--play", "--format", "srt", "a.sub"}, "exclude"},
         {{"--probe", "--play", "a.sub"}, "--probe"},
+        {{"--info", "--probe", "a.sub"}, "--info excludes"},
+        {{"--info", "--format", "srt", "a.sub"}, "text or json"},
+        {{"--info", "--format", "json", "-o", "out/", "a.sub"}, "--info excludes -o DIR/"},
         {{"--speed", "0", "a.sub"}, "--speed"},
         {{"--speed", "-2", "a.sub"}, "--speed"},
         {{"--speed", "inf", "a.sub"}, "--speed"},

@@ -9,7 +9,7 @@
 namespace Tork::Subplay {
 namespace {
 
-const StreamDescription stream{"film \"cut\".sub", "UTF8", 320, "", ""};
+const StreamDescription stream{"film \"cut\".sub", "UTF8", 320, "", "", std::nullopt};
 
 // Start, duration and text, chosen for what each format must get right.
 const Entry entries[] = {
@@ -31,7 +31,8 @@ std::string written(OutputFormat format) {
 
 TEST(Writers, Json) {
     EXPECT_EQ(written(OutputFormat::Json),
-              "{\"stream\": {\"name\": \"film \\\"cut\\\".sub\", \"format\": \"UTF8\", \"type\": "
+              "{\"version\": 1, \"stream\": {\"name\": \"film \\\"cut\\\".sub\", \"format\": "
+              "\"UTF8\", \"type\": "
               "320}, \"entries\": [\n"
               "{\"start\": 1000, \"duration\": 2500, \"text\": \"<i>Hello</i>\"},\n"
               "{\"start\": 3723004, \"duration\": -40, \"text\": \"Back\\nto <b>front</B>\"},\n"
@@ -46,7 +47,8 @@ TEST(Writers, Json) {
     writer->begin(stream);
     writer->end();
     EXPECT_EQ(out.str(),
-              "{\"stream\": {\"name\": \"film \\\"cut\\\".sub\", \"format\": \"UTF8\", \"type\": "
+              "{\"version\": 1, \"stream\": {\"name\": \"film \\\"cut\\\".sub\", \"format\": "
+              "\"UTF8\", \"type\": "
               "320}, \"entries\": [\n], \"count\": 0}\n");
 }
 

@@ -138,7 +138,7 @@ std::optional<FrameRatio> parseFrameRate(std::string_view text) {
 
 std::variant<Options, UsageError> parseOptions(const std::vector<std::string_view>& arguments) {
     Options options;
-    bool formatGiven = false, playGiven = false, probeGiven = false;
+    bool formatGiven = false, playGiven = false, probeGiven = false, infoGiven = false;
     std::vector<std::string_view> inputs;
     bool optionsEnded = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
@@ -186,6 +186,8 @@ std::variant<Options, UsageError> parseOptions(const std::vector<std::string_vie
             playGiven = true;
         } else if (name == "--probe") {
             probeGiven = true;
+        } else if (name == "--info") {
+            infoGiven = true;
         } else if (name == "--speed") {
             const auto speed = parseSpeed(*value);
             if (!speed) return invalid(name, *value, "a number above 0");
@@ -241,16 +243,24 @@ std::variant<Options, UsageError> parseOptions(const std::vector<std::string_vie
     if (probeGiven && (formatGiven || playGiven)) {
         return UsageError{"--probe excludes --format and --play"};
     }
+    if (infoGiven && (playGiven || probeGiven)) {
+        return UsageError{"--info excludes --play and --probe"};
+    }
+    if (infoGiven && formatGiven && options.format != OutputFormat::Json &&
+        options.format != OutputFormat::Text) {
+        return UsageError{"--info is written as text or json"};
+    }
     if (options.offset != 0 && playGiven) return UsageError{"--offset excludes --play"};
     if (options.scale != 1.0 && playGiven) return UsageError{"--scale excludes --play"};
     const bool intoFolder = options.output && options.output->ends_with('/');
-    if (inputs.size() > 1 && !(formatGiven && intoFolder)) {
+    if (infoGiven && intoFolder) return UsageError{"--info excludes -o DIR/"};
+    if (inputs.size() > 1 && !infoGiven && !(formatGiven && intoFolder)) {
         return UsageError{
             "more than one FILE or URL given: convert them with --format and -o DIR/"};
     }
     if (intoFolder && !formatGiven) return UsageError{"-o DIR/ needs --format"};
     if (options.output && !intoFolder && *options.output != "-" && !formatGiven && !playGiven &&
-        !probeGiven) {
+        !probeGiven && !infoGiven) {
         const auto format = formatForExtension(*options.output);
         if (!format) {
             return UsageError{"cannot tell the format from the name " + *options.output +
@@ -261,7 +271,8 @@ std::variant<Options, UsageError> parseOptions(const std::vector<std::string_vie
     }
     if (inputs.empty()) inputs.push_back("-");
     options.inputs.assign(inputs.begin(), inputs.end());
-    options.mode = probeGiven    ? Mode::Probe
+    options.mode = infoGiven     ? Mode::Info
+                   : probeGiven  ? Mode::Probe
                    : playGiven   ? Mode::Play
                    : formatGiven ? Mode::Format
                                  : Mode::Default;
@@ -317,7 +328,7 @@ std::string usageText() {
            "  -n, --no-overwrite  keep output files that exist and skip their conversion\n"
            "  --fps RATE          frame rate when the file declares none: 25, 23.976,\n"
            "                      30000/1001 (default 23.976); also the rate --format sub\n"
-           "                      writes at\n"
+           "                      writes at (default: the rate read)\n"
            "  --encoding NAME     the file's encoding, an ICU converter name (windows-1250);\n"
            "                      default: its signature, else detected, else UTF-8\n"
            "  --ignore-signature  ignore an encoding signature at the start of the file\n"
@@ -331,6 +342,8 @@ std::string usageText() {
            "  --scale X           multiply every time written by X, or by RATE/RATE: 23.976/25\n"
            "                      moves a 23.976 release's file to a 25 one (not with --play)\n"
            "  --probe             only ask whether FILE holds MicroDVD\n"
+           "  --info              how FILE was read: encoding, frame rate, entries, times,\n"
+           "                      skipped lines (as JSON with --format json)\n"
            "  --log               the plug-in's log lines on standard error\n"
            "  --plugin PATH       the plug-in to load (default: the one installed with subplay)\n"
            "  -h, --help          this text\n"

@@ -11,7 +11,7 @@
 namespace Tork::Subplay {
 
 enum class OutputFormat { Json, Srt, Vtt, Text, Sub };
-enum class Mode { Default, Format, Play, Probe, Help, Version };
+enum class Mode { Default, Format, Play, Probe, Info, Help, Version };
 
 /// A frame rate as the host's "FrameRate"/"Ratio" answer puts it: denominator first.
 struct FrameRatio {

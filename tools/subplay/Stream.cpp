@@ -3,9 +3,6 @@
 #include "framework/ResultCode.h"
 #include "framework/StreamFormat.h"
 #include "framework/StreamInterface.h"
-#include "platform/FileHandle.h"
-#include "text/EncodingSignature.h"
-#include "text/FileUrl.h"
 
 #include <cstring>
 
@@ -36,22 +33,6 @@ StreamDescription describeStream(StreamInterface& stream) {
     }
     description.type = stream.getStreamType();
     return description;
-}
-
-std::string settledEncoding(const std::string& url, const HostSettings& settings) {
-    if (!settings.ignoreSignature) {
-        const auto path = filePathFromUrl(url);
-        FileHandle file =
-            path ? FileHandle::open(*path, FileAccess::Read, FileCreation::OpenExisting)
-                 : FileHandle();
-        unsigned char head[8] = {};
-        const std::int64_t got = file.read(head, sizeof head);
-        String name;
-        if (got > 0 && detectEncodingSignature(head, static_cast<std::size_t>(got), name) > 0) {
-            return std::string(name.text());
-        }
-    }
-    return settings.encoding.value_or("UTF-8");
 }
 
 void positionStream(StreamInterface& stream, const ReadPosition& position) {

@@ -33,11 +33,6 @@ void applySettings(Host::SettingsContext& context, const HostSettings& settings)
 /// The stream's name, format code, type and language, as JSON shows them.
 StreamDescription describeStream(StreamInterface& stream);
 
-/// The encoding the plug-in settled for the file at `url`, by its rule: the file's
-/// signature unless ignored, else the host's name, else UTF-8. (What detection chose, the
-/// plug-in's log tells.)
-std::string settledEncoding(const std::string& url, const HostSettings& settings);
-
 /// The latest start time that the stream hands out against the latest clock time (it
 /// hands an entry out up to 500 ms early).
 inline constexpr std::uint32_t latestReachableStart = 0x7FFFFFFFu + 500u;

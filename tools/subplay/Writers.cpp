@@ -3,6 +3,7 @@
 #include "text/ByteWords.h"
 #include "text/Utf.h"
 #include "tools/subplay/Markup.h"
+#include "tools/subplay/Report.h"
 
 #include <algorithm>
 #include <charconv>
@@ -167,14 +168,19 @@ public:
             buffer_.append(", \"").append(name).append("\": ");
             appendJsonString(printable(value), buffer_);
         };
-        buffer_ += "{\"stream\": {\"name\": ";
+        buffer_ += "{\"version\": 1, \"stream\": {\"name\": ";
         appendJsonString(printable(stream.name), buffer_);
         field("format", stream.format);
         buffer_ += ", \"type\": ";
         appendNumber(buffer_, stream.type);
         if (!stream.language.empty()) field("language", stream.language);
         if (!stream.encoding.empty()) field("encoding", encodingLabel(stream.encoding));
-        buffer_ += "}, \"entries\": [";
+        buffer_ += '}';
+        if (stream.report) {
+            buffer_ += ", \"reading\": ";
+            appendReadingJson(*stream.report, buffer_);
+        }
+        buffer_ += ", \"entries\": [";
     }
     void write(const Entry& entry) override {
         buffer_ += first_ ? "\n{\"start\": " : ",\n{\"start\": ";

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -18,8 +19,9 @@ struct StreamDescription {
     std::string name;
     std::string format;
     std::int32_t type = 0;
-    std::string language;  // the stream's own, or empty
-    std::string encoding;  // the encoding the file was read in
+    std::string language;                    // the stream's own, or empty
+    std::string encoding;                    // the encoding the file was read in
+    std::optional<Host::OpenReport> report;  // how the plug-in read the file
 };
 
 /// Receives a stream's description, then its entries in reading order, then the end.

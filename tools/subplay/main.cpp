@@ -4,6 +4,7 @@
 #include "host/ManualClock.h"
 #include "host/PluginLibrary.h"
 #include "host/UrlLocation.h"
+#include "logging/TorkLog.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/FileHandle.h"
 #include "platform/LibraryNames.h"
@@ -11,14 +12,12 @@
 #include "text/FileUrl.h"
 #include "text/ParserUtilities.h"
 #include "text/UCNVLibrary.h"
-#include "text/Utf.h"
-#include "tools/subplay/Diagnosis.h"
 #include "tools/subplay/Options.h"
 #include "tools/subplay/OutputFile.h"
 #include "tools/subplay/OutputPlan.h"
 #include "tools/subplay/PlaybackClock.h"
 #include "tools/subplay/Player.h"
-#include "tools/subplay/PluginLog.h"
+#include "tools/subplay/Report.h"
 #include "tools/subplay/Stream.h"
 #include "tools/subplay/TemporaryFiles.h"
 #include "tools/subplay/Writers.h"
@@ -28,10 +27,8 @@
 #include <cstring>
 #include <exception>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <optional>
-#include <random>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -71,75 +68,41 @@ std::string workingFolder() {
     return error ? std::string("/") : folder.string();
 }
 
-// A fresh folder under the system's temporary folder, removed with its files at the end.
-class TemporaryFolder {
-public:
-    TemporaryFolder() {
-        namespace fs = std::filesystem;
-        std::error_code error;
-        const fs::path base = fs::temp_directory_path(error);
-        for (unsigned attempt = 0; attempt < 100 && folder_.empty(); ++attempt) {
-            const fs::path folder = base / ("subplay-" + std::to_string(std::random_device()()) +
-                                            "-" + std::to_string(attempt));
-            if (fs::create_directory(folder, error)) folder_ = folder;
-        }
-    }
-    ~TemporaryFolder() {
-        std::error_code ignored;
-        if (!folder_.empty()) std::filesystem::remove_all(folder_, ignored);
-    }
-    TemporaryFolder(const TemporaryFolder&) = delete;
-    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-
-    /// The path of `name` in the folder; empty when there is no folder.
-    std::string path(const std::string& name) const {
-        return folder_.empty() ? std::string() : (folder_ / name).string();
-    }
-
-private:
-    std::filesystem::path folder_;
-};
-
-/// The plug-in's own log lines while `action` runs, taken through the logging library into
-/// a file; logging then goes back to standard error when `logging`, after the lines taken
-/// when `echo`.
-template <class Action>
-std::string capturePluginLog(const std::string& pluginPath, bool logging, bool echo,
-                             Action&& action) {
-    const TemporaryFolder folder;
-    const std::string path = folder.path("plugin.log");
-    std::string lines;
-    {
-        PluginLog capture(pluginPath, path);
-        if (!capture.enabled()) {
-            action();
-            return lines;
-        }
-        action();
-        capture.stop();
-    }
-    lines = regularFileBytes(path);
-    if (logging && echo) std::cerr << lines;
-    if (logging) PluginLog restored(pluginPath);
-    return lines;
+// The logging library the plug-in binds: beside it, else found by its bare name.
+std::string loggingLibraryBeside(const std::string& pluginPath) {
+    const std::string file = LibraryNames::sharedLibrary("Tork_Logging");
+    const auto slash = pluginPath.rfind('/');
+    return slash == std::string::npos ? file : pluginPath.substr(0, slash + 1) + file;
 }
 
-/// The plug-in's own log lines of another open of `url`, for the reason of a failure.
-std::string pluginLogOfOpen(const Host::PluginLibrary& library, const std::string& pluginPath,
-                            const std::string& url, const HostSettings& settings, bool logging) {
-    return capturePluginLog(pluginPath, logging, /*echo*/ false, [&] {
-        Host::ContainerSession session(library);
-        applySettings(session.context(), settings);
-        (void)session.open(Host::FileUrl(url));
-    });
+/// Has the plug-in's logging library write to standard error; loaded before the plug-in
+/// logs anything, so both share one configuration. Says why not when it cannot.
+std::optional<DynamicLibrary> logToStandardError(const std::string& pluginPath) {
+    const std::string path = loggingLibraryBeside(pluginPath);
+    std::optional<DynamicLibrary> library(std::in_place, path);
+    if (!library->loaded()) {
+        warn("--log: cannot load " + path);
+        return std::nullopt;
+    }
+    using Configure = decltype(&TorkLog_configure);
+    const auto configure = reinterpret_cast<Configure>(library->symbol("TorkLog_configure"));
+    if (!configure || configure(/*enabled*/ true, nullptr) != TORKLOG_OK) {
+        warn("--log: " + path + " cannot log to standard error");
+        return std::nullopt;
+    }
+    return library;
 }
 
 int convert(StreamInterface& stream, const StreamDescription& description, const Options& options,
             Host::ManualClock& clock, std::ostream& out) {
     positionStream(stream, {options.reverse, options.seek});
-    // MicroDVD is written at the rate asked for, else the usual 23.976.
-    const Timing timing{options.scale, options.offset,
-                        options.frameRate.value_or(FrameRatio{1000, 23976})};
+    // MicroDVD is written at the rate asked for, else at the one read, so frames stay as
+    // they were; else the usual 23.976.
+    FrameRatio rate{1000, 23976};
+    const auto& report = description.report;
+    if (report && report->rateNumerator && report->rateDenominator)
+        rate = {report->rateDenominator, report->rateNumerator};
+    const Timing timing{options.scale, options.offset, options.frameRate.value_or(rate)};
     const auto writer = makeWriter(options.format, out, timing);
     const ReadSummary summary = readAll(stream, clock, description, *writer);
     if (summary.unreachable) warnUnreachable();
@@ -190,7 +153,7 @@ void printVersion(const std::string& pluginPath) {
     const Host::PluginLibrary& library = Host::PluginLibrary::kept(pluginPath);
     std::cout << "plug-in: " << pluginPath
               << (library.loaded() ? "" : " (cannot be loaded: " + library.error() + ")") << '\n';
-    const std::string logging = PluginLog::libraryBeside(pluginPath);
+    const std::string logging = loggingLibraryBeside(pluginPath);
     const bool found =
         FileHandle::open(logging, FileAccess::Read, FileCreation::OpenExisting).isOpen();
     std::cout << "logging library: " << logging << (found ? "" : " (not found)") << '\n';
@@ -207,10 +170,21 @@ void printVersion(const std::string& pluginPath) {
     std::cout << "ICU: " << icu << '\n';
 }
 
+// Follows the entries' span for --info.
+struct SpanWriter : EntryWriter {
+    void begin(const StreamDescription&) override {}
+    void write(const Entry& entry) override {
+        const std::uint32_t end = cueEnd(entry.start, entry.duration);
+        span.first = span.entries++ ? std::min(span.first, entry.start) : entry.start;
+        span.last = std::max(span.last, end);
+    }
+    void end() override {}
+    EntrySpan span;
+};
+
 /// Plays or converts one location into `out`; `shown` names it in messages.
-int runOne(const Options& options, const Host::PluginLibrary& library,
-           const std::string& pluginPath, const std::string& shown, const std::string& url,
-           std::ostream& out, bool toTerminal) {
+int runOne(const Options& options, const Host::PluginLibrary& library, const std::string& shown,
+           const std::string& url, std::ostream& out, bool toTerminal) {
     // A host for people: it reads what it can, unless told to read as the plug-in would.
     const HostSettings settings{options.frameRate, options.encoding, options.ignoreSignature,
                                 options.language,  !options.strict,  !options.strict};
@@ -220,56 +194,39 @@ int runOne(const Options& options, const Host::PluginLibrary& library,
     if (!session.ready()) return fail(session.error());
     applySettings(session.context(), settings);
 
-    // A player probes before it opens; the answer also says which line the plug-in disliked.
-    const bool recognised = session.probe(Host::FileUrl(url));
-    FailureContext context{url, recognised, options.encoding, {}, settings.lenient};
     if (options.mode == Mode::Probe) {
-        if (recognised) return exitSuccess;
-        return fail(shown +
-                    ": not recognised as MicroDVD: " + explainFailure(context, Attempt::Probe));
+        if (session.probe(Host::FileUrl(url))) return exitSuccess;
+        return fail(shown + ": not recognised as MicroDVD");
     }
-    // What the plug-in works around in the file, only its log tells; reading the log costs a
-    // flushed line per entry, so it is read only when the file gives reason.
-    const auto path = filePathFromUrl(url);
-    const std::string settled = settledEncoding(url, settings);
-    // The file's bytes are looked at before the open, while the plug-in holds no copy of them.
-    std::optional<bool> wellFormed;
-    bool logNeeded = false;
-    if (path && (settings.lenient || settings.detect || settled == "UTF-8")) {
-        const std::string bytes = regularFileBytes(*path);
-        wellFormed = isWellFormedUtf8(bytes);
-        const bool detectable = settings.detect && !settings.encoding && settled == "UTF-8";
-        logNeeded = (detectable && !*wellFormed) || (settings.lenient && hasLineForLenience(bytes));
+    const auto opened = session.open(Host::FileUrl(url));
+    const std::optional<Host::OpenReport>& report = session.report();
+    if (opened != Host::ContainerSession::OpenOutcome::Opened) {
+        if (report && !report->opened())
+            return fail(shown + ": cannot open: " + failureText(*report));
+        return fail(shown + ": " + session.error());
     }
-    auto opened = Host::ContainerSession::OpenOutcome::Refused;
-    const auto open = [&] { opened = session.open(Host::FileUrl(url)); };
-    const WorkedAround workedAround =
-        logNeeded ? workedAroundInPluginLog(capturePluginLog(pluginPath, options.log,
-                                                             /*echo*/ true, open))
-                  : (open(), WorkedAround{});
-    switch (opened) {
-        case Host::ContainerSession::OpenOutcome::Opened:
-            break;
-        case Host::ContainerSession::OpenOutcome::Refused:
-            context.pluginLog = pluginLogOfOpen(library, pluginPath, url, settings, options.log);
-            return fail(shown + ": cannot open: " + explainFailure(context, Attempt::Open));
-        case Host::ContainerSession::OpenOutcome::NoStream:
-            return fail(shown + ": " + session.error());
+    // --info says all of it on standard output.
+    if (report && options.mode != Mode::Info) {
+        for (const std::string& warning : readingWarnings(*report, shown)) warn(warning);
     }
     StreamInterface& stream = *session.stream();
     StreamDescription description = describeStream(stream);
-    description.encoding = workedAround.detectedEncoding.value_or(settled);
-    // Only UTF-8 is taken without a converter, and then ill-formed bytes are replaced.
-    const bool replaced = description.encoding == "UTF-8" && wellFormed && !*wellFormed;
-    std::cerr << printable(readingWarnings(workedAround, replaced, shown));
+    if (report) description.encoding = report->encoding;
+    description.report = report;
+    if (options.mode == Mode::Info) {
+        if (!report) return fail(shown + ": the plug-in gives no reading report");
+        SpanWriter span;
+        (void)readAll(stream, session.clock(), description, span);
+        out << printable(infoText(*report, shown, span.span, options.format == OutputFormat::Json));
+        return exitSuccess;
+    }
     return options.mode == Mode::Play ? playInRealTime(stream, options, playback, out, toTerminal)
                                       : convert(stream, description, options, session.clock(), out);
 }
 
 /// Converts or plays one input into `target` ("-" or none: standard output), which has
 /// passed checkTarget().
-int runInto(const Options& options, const Host::PluginLibrary& library,
-            const std::string& pluginPath, const std::string& input,
+int runInto(const Options& options, const Host::PluginLibrary& library, const std::string& input,
             const std::optional<std::string>& target) {
     std::optional<TemporaryFiles::PrivateFolder> folder;
     std::string url, shown = input;
@@ -286,8 +243,8 @@ int runInto(const Options& options, const Host::PluginLibrary& library,
     if (!target || *target == "-") {
         DescriptorBuffer buffer(1);
         std::ostream out(&buffer);
-        const int status = runOne(options, library, pluginPath, shown, url, out,
-                                  isTerminal(StandardStream::Output));
+        const int status =
+            runOne(options, library, shown, url, out, isTerminal(StandardStream::Output));
         out.flush();
         if (buffer.error() != 0) {
             return fail("cannot write to standard output: " +
@@ -297,8 +254,7 @@ int runInto(const Options& options, const Host::PluginLibrary& library,
     }
     OutputFile out(*target);
     if (!out.isOpen()) return fail(*target + ": cannot be written: " + out.error());
-    const int status =
-        runOne(options, library, pluginPath, shown, url, out.stream(), /*toTerminal*/ false);
+    const int status = runOne(options, library, shown, url, out.stream(), /*toTerminal*/ false);
     // A failed conversion leaves the target as it was.
     if (status != exitSuccess) return status;
     if (!out.commit()) return fail(*target + ": cannot be written: " + out.error());
@@ -332,23 +288,28 @@ int run(const std::vector<std::string_view>& arguments) {
         const bool toTerminal = !options.output && isTerminal(StandardStream::Output);
         options.mode = toTerminal ? Mode::Play : Mode::Format;
     }
-    // Loaded before the plug-in logs anything, so it binds the configured library.
-    std::optional<PluginLog> log;
-    if (options.log) {
-        log.emplace(pluginPath);
-        if (!log->enabled()) warn("--log: " + log->error());
-    }
+    std::optional<DynamicLibrary> logging;
+    if (options.log) logging = logToStandardError(pluginPath);
     TemporaryFiles::installSignalHandlers();
     const Host::PluginLibrary& library = Host::PluginLibrary::kept(pluginPath);
     // A probe writes nothing, so it touches no output.
     if (options.mode == Mode::Probe) {
-        return runInto(options, library, pluginPath, options.inputs.front(), std::nullopt);
+        return runInto(options, library, options.inputs.front(), std::nullopt);
+    }
+    if (options.mode == Mode::Info && options.inputs.size() > 1) {
+        int status = exitSuccess;
+        for (const std::string& input : options.inputs) {
+            if (runInto(options, library, input, options.output) != exitSuccess) {
+                status = exitCannotOpen;
+            }
+        }
+        return status;
     }
     if (!options.output || *options.output == "-") {
         if (standardOutputIsInput(options.inputs)) {
             return fail("standard output is an input; it is never written over");
         }
-        return runInto(options, library, pluginPath, options.inputs.front(), options.output);
+        return runInto(options, library, options.inputs.front(), options.output);
     }
     if (!options.output->ends_with('/')) {
         switch (checked(*options.output, options)) {
@@ -359,7 +320,7 @@ int run(const std::vector<std::string_view>& arguments) {
             case TargetCheck::Write:
                 break;
         }
-        return runInto(options, library, pluginPath, options.inputs.front(), options.output);
+        return runInto(options, library, options.inputs.front(), options.output);
     }
 
     // Many files into one folder, as a subtitle archive is converted.
@@ -387,7 +348,7 @@ int run(const std::vector<std::string_view>& arguments) {
         const TargetCheck check = checked(targets[i], options);
         if (check == TargetCheck::Refuse ||
             (check == TargetCheck::Write &&
-             runInto(options, library, pluginPath, options.inputs[i], targets[i]) != exitSuccess)) {
+             runInto(options, library, options.inputs[i], targets[i]) != exitSuccess)) {
             ++failed;
         }
     }

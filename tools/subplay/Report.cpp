@@ -1,0 +1,200 @@
+#include "tools/subplay/Report.h"
+
+#include "tools/subplay/Writers.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <numeric>
+
+namespace Tork::Subplay {
+namespace {
+
+// Names that JSON readers match on; they never change once published.
+const char* encodingSourceName(std::int32_t source) {
+    switch (source) {
+        case kEncodingSignature:
+            return "signature";
+        case kEncodingCodePage:
+            return "option";
+        case kEncodingDetected:
+            return "detected";
+        case kEncodingDefault:
+            return "default";
+        default:
+            return "none";
+    }
+}
+
+const char* rateSourceName(std::int32_t source) {
+    switch (source) {
+        case kRateHost:
+            return "option";
+        case kRateDeclaration:
+            return "declaration";
+        default:
+            return "default";
+    }
+}
+
+const char* skipReasonName(std::int32_t reason) {
+    switch (reason) {
+        case kSkipBlank:
+            return "blank";
+        case kSkipNoFrameGroups:
+            return "no-frame-groups";
+        case kSkipNegativeEnd:
+            return "negative-end";
+        case kSkipNoText:
+            return "no-text";
+        case kSkipUnusableRate:
+            return "unusable-rate";
+        default:
+            return "unknown";
+    }
+}
+
+std::string rateText(const Host::OpenReport& report) {
+    if (report.rateDenominator == 0) return "none";
+    const std::uint32_t common = std::gcd(report.rateNumerator, report.rateDenominator);
+    const std::uint32_t numerator = report.rateNumerator / common;
+    const std::uint32_t denominator = report.rateDenominator / common;
+    if (denominator == 1) return std::to_string(numerator);
+    char text[64];
+    std::snprintf(text, sizeof text, "%.3f (%u/%u)", static_cast<double>(numerator) / denominator,
+                  numerator, denominator);
+    return text;
+}
+
+std::string encodingText(const Host::OpenReport& report) {
+    std::string text =
+        encodingLabel(report.encoding) + " (" + encodingSourceName(report.encodingSource);
+    if (report.encodingSource == kEncodingDetected) {
+        text += ", confidence " + std::to_string(report.confidence);
+        if (!report.runnerUp.empty()) {
+            text +=
+                "; runner-up " + report.runnerUp + ", " + std::to_string(report.runnerUpConfidence);
+        }
+    }
+    return text + ")";
+}
+
+}  // namespace
+
+std::vector<std::string> readingWarnings(const Host::OpenReport& report, const std::string& shown) {
+    std::vector<std::string> warnings;
+    std::map<std::int32_t, std::pair<std::size_t, std::string>> byReason;
+    std::size_t quiet = 0;
+    for (const auto& skipped : report.skipped) {
+        // Blank lines and frames without text are how people write files, not faults.
+        if (skipped.reason == kSkipBlank || skipped.reason == kSkipNoText) {
+            ++quiet;
+            continue;
+        }
+        auto& [count, lines] = byReason[skipped.reason];
+        if (++count <= 10) lines += (count == 1 ? "" : ", ") + std::to_string(skipped.line);
+        if (count == 11) lines += ", ...";
+    }
+    for (const auto& [reason, found] : byReason) {
+        warnings.push_back(shown + ": skipped " + std::to_string(found.first) +
+                           (found.first == 1 ? " line (" : " lines (") +
+                           Host::skipReasonText(reason) + "): " + found.second);
+    }
+    // The count comes from a library: a list longer than it must not wrap the difference.
+    const std::size_t unlisted =
+        std::max<std::size_t>(report.skippedCount, report.skipped.size()) - report.skipped.size();
+    if (unlisted > 0 && report.skippedCount > quiet) {
+        warnings.push_back(shown + ": " + std::to_string(unlisted) +
+                           " more skipped lines are not listed; --info counts them");
+    }
+    if (report.replacements > 0) {
+        warnings.push_back(shown + ": " + std::to_string(report.replacements) +
+                           " byte sequences are not UTF-8 and show as U+FFFD; name the "
+                           "encoding with --encoding (windows-1250, KOI8-R, ...)");
+    }
+    if (report.encodingSource == kEncodingDetected && report.confidence < kLowConfidence) {
+        std::string warning = shown + ": the encoding is a guess: " + report.encoding +
+                              " at confidence " + std::to_string(report.confidence);
+        if (!report.runnerUp.empty()) {
+            warning += " (runner-up " + report.runnerUp + " at " +
+                       std::to_string(report.runnerUpConfidence) + ")";
+        }
+        warnings.push_back(
+            warning + "; if the text looks wrong, force one with --encoding NAME" +
+            (report.runnerUp.empty() ? std::string() : ", such as --encoding " + report.runnerUp));
+    }
+    return warnings;
+}
+
+std::string failureText(const Host::OpenReport& report) {
+    if (report.outcome == kReadingReadFailed && report.systemError != 0) {
+        return std::string("could not be read whole: ") + std::strerror(report.systemError);
+    }
+    return report.failure();
+}
+
+void appendReadingJson(const Host::OpenReport& report, std::string& out) {
+    const auto number = [](auto value) { return std::to_string(value); };
+    out += "{\"encoding\": {\"name\": " + jsonString(printable(encodingLabel(report.encoding))) +
+           ", \"source\": \"" + encodingSourceName(report.encodingSource) + '"';
+    if (report.encodingSource == kEncodingDetected) {
+        out += ", \"confidence\": " + number(report.confidence);
+        if (!report.runnerUp.empty()) {
+            out += ", \"runnerUp\": " + jsonString(printable(report.runnerUp)) +
+                   ", \"runnerUpConfidence\": " + number(report.runnerUpConfidence);
+        }
+    }
+    out += ", \"replacements\": " + number(report.replacements) + "}";
+    out += ", \"frameRate\": {\"numerator\": " + number(report.rateNumerator) +
+           ", \"denominator\": " + number(report.rateDenominator) + ", \"source\": \"" +
+           rateSourceName(report.rateSource) + '"';
+    if (report.rateSource == kRateDeclaration) out += ", \"line\": " + number(report.rateLine);
+    out += "}, \"lenient\": " + std::string(report.lenient ? "true" : "false") +
+           ", \"linesRead\": " + number(report.linesRead) +
+           ", \"skippedCount\": " + number(report.skippedCount) + ", \"skipped\": [";
+    for (std::size_t i = 0; i < report.skipped.size(); ++i) {
+        out += (i ? ", {\"line\": " : "{\"line\": ") + number(report.skipped[i].line) +
+               ", \"reason\": \"" + skipReasonName(report.skipped[i].reason) + "\"}";
+    }
+    out += "]}";
+}
+
+std::string infoText(const Host::OpenReport& report, const std::string& shown,
+                     const EntrySpan& span, bool json) {
+    const std::uint32_t duration = span.entries ? span.last - span.first : 0;
+    if (json) {
+        std::string out =
+            "{\"version\": 1, \"file\": " + jsonString(printable(shown)) + ", \"reading\": ";
+        appendReadingJson(report, out);
+        out += ", \"entries\": " + std::to_string(span.entries);
+        if (span.entries) {
+            out += ", \"first\": " + std::to_string(span.first) +
+                   ", \"last\": " + std::to_string(span.last) +
+                   ", \"duration\": " + std::to_string(duration);
+        }
+        return out + "}\n";
+    }
+    std::string out = "file: " + shown + "\nencoding: " + encodingText(report);
+    if (report.replacements) out += ", " + std::to_string(report.replacements) + " U+FFFD";
+    out += "\nframe rate: " + rateText(report) + " (" + rateSourceName(report.rateSource);
+    if (report.rateSource == kRateDeclaration) out += " on line " + std::to_string(report.rateLine);
+    out += ")\nreading: " + std::string(report.lenient ? "lenient" : "default") +
+           "\nentries: " + std::to_string(span.entries);
+    if (span.entries) {
+        out += "\nfirst: " + formatTime(span.first) + "\nlast: " + formatTime(span.last) +
+               "\nduration: " + formatTime(duration);
+    }
+    out += "\nlines read: " + std::to_string(report.linesRead) +
+           "\nskipped lines: " + std::to_string(report.skippedCount) + '\n';
+    for (const auto& skipped : report.skipped) {
+        out += "  line " + std::to_string(skipped.line) + ": " +
+               Host::skipReasonText(skipped.reason) + '\n';
+    }
+    if (report.skippedCount > report.skipped.size()) {
+        out += "  (" + std::to_string(report.skippedCount - report.skipped.size()) + " more)\n";
+    }
+    return out;
+}
+
+}  // namespace Tork::Subplay
