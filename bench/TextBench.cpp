@@ -103,8 +103,8 @@ BENCHMARK(BM_StrictUtf8Check);
 // the process-wide binding holds it.
 void BM_FindSystemIcu(benchmark::State& state) {
     (void)UCNVLibrary::instance();
-    const auto candidates = UCNVLibrary::systemCandidates();
-    for (auto _ : state) benchmark::DoNotOptimize(UCNVLibrary(candidates).usable());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(UCNVLibrary(UCNVLibrary::systemCandidates()).usable());
 }
 void BM_FindNoIcu(benchmark::State& state) {
     std::vector<std::string> candidates;

@@ -14,8 +14,6 @@
 #include "text/Ascii.h"
 #include "text/FileUrl.h"
 #include "text/ParserUtilities.h"
-#include "text/UCNVLibrary.h"
-#include "text/UCSDetLibrary.h"
 
 #include <boost/assign/list_of.hpp>
 
@@ -120,9 +118,7 @@ bool readText(const char* function, const String& path, HostSettings& settings, 
     const MicroDVDReading reading = settings.value().reading;
     const bool partial = size != ParserUtilities::kWholeFile;
     DecodeReport decoding;
-    bool decoded = ParserUtilities::decodeFileText(
-        bytes, partial, encoding, &text, UCNVLibrary::instance(),
-        encoding.detect ? UCSDetLibrary::instance() : nullptr, &decoding);
+    bool decoded = ParserUtilities::decodeFileText(bytes, partial, encoding, &text, &decoding);
     if (decoding.source == DecodeReport::Source::Detected &&
         !(decoded && showsFrames(text.bytes(), reading))) {
         // Detection only guesses: a guess that hides the frame lines a file shows without it
@@ -131,9 +127,11 @@ bool readText(const char* function, const String& path, HostSettings& settings, 
         String again(text.allocator());
         String plain(text.allocator());
         DecodeReport plainDecoding;
+        ParserUtilities::EncodingSettings plainEncoding = encoding;
+        plainEncoding.detect = false;
         if (readBytes(again) &&
-            ParserUtilities::decodeFileText(again, partial, encoding, &plain,
-                                            UCNVLibrary::instance(), nullptr, &plainDecoding) &&
+            ParserUtilities::decodeFileText(again, partial, plainEncoding, &plain,
+                                            &plainDecoding) &&
             showsFrames(plain.bytes(), reading)) {
             Logger::instance()->write("Container", function, __LINE__,
                                       "No frame line in the detected encoding, read as UTF-8");

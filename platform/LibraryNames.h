@@ -21,6 +21,11 @@ std::string icuLibrary(std::string_view name, int version);
 /// framework's copy of ICU 4.0.
 std::vector<std::string> icuFallbackLibraries(std::string_view name);
 
+/// The major versions of ICU's library `name` installed where the system looks for
+/// libraries, newest first, each once; empty when none is there. None when this system
+/// cannot list them, so every version has to be tried by name.
+std::optional<std::vector<int>> installedIcuVersions(std::string_view name);
+
 /// The ICU major version in a file name or path of the form icuLibrary() makes; none for
 /// an unversioned name or one of another form.
 std::optional<int> icuVersion(std::string_view path);

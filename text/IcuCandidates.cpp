@@ -7,8 +7,16 @@ namespace Tork {
 
 std::vector<std::string> UCNVLibrary::systemCandidates() {
     std::vector<std::string> names;
-    for (int version = kNewestVersion; version >= kOldestVersion; --version)
-        names.push_back(LibraryNames::icuLibrary("icuuc", version));
+    // A name that is not there costs the linker a search of every folder: where the system
+    // can list what is installed, only those versions are tried.
+    if (const auto installed = LibraryNames::installedIcuVersions("icuuc")) {
+        for (const int version : *installed)
+            if (version >= kOldestVersion)
+                names.push_back(LibraryNames::icuLibrary("icuuc", version));
+    } else {
+        for (int version = kNewestVersion; version >= kOldestVersion; --version)
+            names.push_back(LibraryNames::icuLibrary("icuuc", version));
+    }
     for (std::string& name : LibraryNames::icuFallbackLibraries("icuuc"))
         names.push_back(std::move(name));
     return names;

@@ -161,9 +161,43 @@ DecodeReport::Status refusalOf(std::string_view text) {
                : DecodeReport::Status::ConversionFailed;
 }
 
+// ICU's libraries as decoding asks for them: given, or the system's bound on first need,
+// so that a UTF-8 file never has ICU looked for.
+class Icu {
+public:
+    Icu(const UCNVLibrary* converters, const UCSDetLibrary* detector)
+        : converters_(converters), detector_(detector), bound_(true) {}
+    static Icu system(bool detect) {
+        Icu icu(nullptr, nullptr);
+        icu.bound_ = false;
+        icu.detect_ = detect;
+        return icu;
+    }
+    const UCNVLibrary* converters() {
+        bind();
+        return converters_;
+    }
+    const UCSDetLibrary* detector() {
+        bind();
+        return detector_;
+    }
+
+private:
+    void bind() {
+        if (bound_) return;
+        bound_ = true;
+        converters_ = UCNVLibrary::instance();
+        detector_ = detect_ ? UCSDetLibrary::instance() : nullptr;
+    }
+
+    const UCNVLibrary* converters_;
+    const UCSDetLibrary* detector_;
+    bool bound_;
+    bool detect_ = false;
+};
+
 bool decodeText(String& buffer, bool partial, const EncodingSettings& settings, String& out,
-                const UCNVLibrary* converters, const UCSDetLibrary* detector,
-                DecodeReport& report) {
+                Icu& icu, DecodeReport& report) {
     using Source = DecodeReport::Source;
     const unsigned char* bytes = buffer.data();
     std::uint32_t count = buffer.length();
@@ -181,8 +215,8 @@ bool decodeText(String& buffer, bool partial, const EncodingSettings& settings, 
     const auto convert = [&](const String& from) {
         report.encoding = from.text();
         String converted(out.allocator());
-        if (!convertTextToUTF8(from.c_str(), raw, converted, converters)) {
-            report.status = conversionFailure(from.c_str(), converters);
+        if (!convertTextToUTF8(from.c_str(), raw, converted, icu.converters())) {
+            report.status = conversionFailure(from.c_str(), icu.converters());
             return false;
         }
         if (!beginsLikeUtf8(converted.bytes())) {
@@ -195,8 +229,10 @@ bool decodeText(String& buffer, bool partial, const EncodingSettings& settings, 
     if (!name.empty()) return convert(name);
     const bool wellFormed = isWellFormedUtf8(raw);  // the usual case, and once only
     // Only a guess: a name the converters refuse leaves the text to be taken as UTF-8.
-    if (settings.detect && detector && !wellFormed && !isMostlyUtf8(raw, partial)) {
-        const String detected = detectedEncoding(raw, *detector, converters, report);
+    const UCSDetLibrary* detector = nullptr;
+    if (settings.detect && !wellFormed && !isMostlyUtf8(raw, partial) &&
+        (detector = icu.detector()) != nullptr) {
+        const String detected = detectedEncoding(raw, *detector, icu.converters(), report);
         report.source = Source::Detected;
         if (!detected.empty() && convert(detected)) return true;
         report.status = DecodeReport::Status::Ok;
@@ -251,14 +287,15 @@ bool needsCodePageName(const String& bytes, bool honourSignature) {
     }
 }
 
-bool decodeFileText(String& bytes, bool partial, const EncodingSettings& settings, String* out,
-                    const UCNVLibrary* converters, const UCSDetLibrary* detector,
-                    DecodeReport* report) {
+namespace {
+
+bool decodeWith(Icu icu, String& bytes, bool partial, const EncodingSettings& settings, String* out,
+                DecodeReport* report) {
     DecodeReport unused;
     DecodeReport& said = report ? *report : unused;
     if (!out) return false;
     try {
-        return decodeText(bytes, partial, settings, *out, converters, detector, said);
+        return decodeText(bytes, partial, settings, *out, icu, said);
     } catch (const ThreadCancellation&) {
         throw;
     } catch (...) {  // out of memory
@@ -267,10 +304,32 @@ bool decodeFileText(String& bytes, bool partial, const EncodingSettings& setting
     }
 }
 
+}  // namespace
+
+bool decodeFileText(String& bytes, bool partial, const EncodingSettings& settings, String* out,
+                    const UCNVLibrary* converters, const UCSDetLibrary* detector,
+                    DecodeReport* report) {
+    return decodeWith(Icu(converters, detector), bytes, partial, settings, out, report);
+}
+
+bool decodeFileText(String& bytes, bool partial, const EncodingSettings& settings, String* out,
+                    DecodeReport* report) {
+    return decodeWith(Icu::system(settings.detect), bytes, partial, settings, out, report);
+}
+
 bool readTextFile(const String& path, const EncodingSettings& settings, String* out,
                   std::int32_t size, ReadSize mode) {
-    return readTextFile(path, settings, out, size, mode, UCNVLibrary::instance(),
-                        settings.detect ? UCSDetLibrary::instance() : nullptr);
+    if (!out) return false;
+    try {
+        String buffer(out->allocator());
+        return static_cast<bool>(readFileBytes(path, buffer, size, mode)) &&
+               decodeWith(Icu::system(settings.detect), buffer, size != kWholeFile, settings, out,
+                          nullptr);
+    } catch (const ThreadCancellation&) {
+        throw;
+    } catch (...) {  // out of memory
+        return false;
+    }
 }
 
 bool readTextFile(const String& path, const EncodingSettings& settings, String* out,

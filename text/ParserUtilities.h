@@ -104,8 +104,12 @@ struct DecodeReport {
                                   const UCSDetLibrary* detector = nullptr,
                                   DecodeReport* report = nullptr);
 
-/// readFileBytes, then decodeFileText with ICU's converters (and its detector when
-/// `settings.detect`).
+/// As above with the system's ICU (its detector only when `settings.detect`), bound only
+/// when the text needs a conversion or detection.
+[[nodiscard]] bool decodeFileText(String& bytes, bool partial, const EncodingSettings& settings,
+                                  String* out, DecodeReport* report);
+
+/// readFileBytes, then decodeFileText with the system's ICU, bound only when needed.
 [[nodiscard]] bool readTextFile(const String& path, const EncodingSettings& settings, String* out,
                                 std::int32_t size = kWholeFile, ReadSize mode = ReadSize::Exact);
 

@@ -1,6 +1,7 @@
 #include "text/Utf.h"
 
 #include "text/ByteWords.h"
+#include "text/Utf8Validation.h"
 
 #include <algorithm>
 #include <cstring>
@@ -112,6 +113,10 @@ int measureUtf8Sequence(std::string_view text) noexcept {
 }
 
 bool isWellFormedUtf8(std::string_view text) noexcept {
+    return Utf8Validation::isWellFormed(text, Utf8Validation::best());
+}
+
+bool Utf8Validation::isWellFormedPortable(std::string_view text) noexcept {
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     for (std::size_t i = 0; i < text.size();) {
         // Subtitle text is mostly ASCII: pass it eight bytes at a time, up to the first

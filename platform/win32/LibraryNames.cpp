@@ -19,6 +19,11 @@ std::vector<std::string> icuFallbackLibraries(std::string_view name) {
     return {sharedLibrary(name), "icu.dll", "orvel_" + std::string(name) + "40.dll"};
 }
 
+std::optional<std::vector<int>> installedIcuVersions(std::string_view) {
+    // Not listed here yet: the three folders a library is loaded from are tried by name.
+    return std::nullopt;
+}
+
 std::optional<int> icuVersion(std::string_view path) {
     if (const auto separator = path.find_last_of("/\\"); separator != std::string_view::npos)
         path.remove_prefix(separator + 1);

@@ -1,6 +1,7 @@
 // Reading text files: encoding decisions, sizes, and what is not a regular file.
 #include "text/ParserUtilities.h"
 
+#include "platform/DynamicLibrary.h"
 #include "tests/platform/TempFolder.h"
 #include "text/UCNVLibrary.h"
 
@@ -130,6 +131,34 @@ INSTANTIATE_TEST_SUITE_P(ReadTextFile, Encoding, testing::ValuesIn(encodingCases
                          [](const auto& info) { return std::string(info.param.description); });
 
 // Whether the code page would be used decides whether hosts are asked for it.
+bool systemIcuLoaded() {
+    for (const std::string& name : UCNVLibrary::systemCandidates())
+        if (DynamicLibrary::isLoaded(name)) return true;
+    return false;
+}
+
+// ICU is looked for only when a text needs it: UTF-8, even with detection asked for, does
+// not; a code page does. Needs a process of its own, as ctest gives each test.
+TEST(DecodeFileText, BindsIcuOnlyForATextThatNeedsIt) {
+    if (systemIcuLoaded()) GTEST_SKIP() << "ICU was bound before this test";
+    EncodingSettings detectingSettings = settingsOf(true, "");
+    const EncodingSettings& detecting = detectingSettings;
+    detectingSettings.detect = true;
+    for (const EncodingSettings* settings : {&kNone, &detecting}) {
+        String bytes("{1}{2}Caf\xC3\xA9");
+        String out;
+        DecodeReport report;
+        ASSERT_TRUE(decodeFileText(bytes, false, *settings, &out, &report));
+        EXPECT_FALSE(systemIcuLoaded());
+    }
+    String bytes("{1}{2}Caf\xE9");
+    String out;
+    DecodeReport report;
+    const bool converted =
+        decodeFileText(bytes, false, settingsOf(false, "windows-1252"), &out, &report);
+    EXPECT_EQ(converted, systemIcuLoaded());
+}
+
 TEST(NeedsCodePageName, OnlyWhenNoHonouredSignatureNamesTheEncoding) {
     EXPECT_FALSE(needsCodePageName(String("\xEF\xBB\xBFhi"), kHonour));
     EXPECT_TRUE(needsCodePageName(String("\xEF\xBB\xBFhi"), kIgnore));

@@ -2,13 +2,17 @@
 #include "text/Conversion.h"
 #include "text/UCNVLibrary.h"
 
+#include "platform/LibraryNames.h"
+
 #include "tests/support/StandInIcu.h"
 
 #include <gtest/gtest.h>
 
 #include <ostream>
 
+#include <algorithm>
 #include <atomic>
+#include <functional>
 #include <limits>
 #include <string>
 #include <thread>
@@ -165,6 +169,24 @@ TEST(SystemIcu, IsFoundAndOpensEverySignatureEncoding) {
         EXPECT_LE(status, 0);
         library->close(converter);
     }
+}
+
+// The versions are listed, not guessed: every versioned name tried is one installed, newest
+// first, and the library bound is among them.
+TEST(SystemIcu, IsLookedForOnlyUnderInstalledVersions) {
+    if (!systemIcuPresent()) GTEST_SKIP() << "no ICU on this system";
+    if (Testing::icuIsAStandIn()) GTEST_SKIP() << "a stand-in for ICU";
+    const auto installed = LibraryNames::installedIcuVersions("icuuc");
+    if (!installed) GTEST_SKIP() << "this system does not list its libraries";
+    EXPECT_TRUE(std::is_sorted(installed->begin(), installed->end(), std::greater<>()));
+    EXPECT_EQ(std::adjacent_find(installed->begin(), installed->end()), installed->end());
+    std::vector<int> tried;
+    for (const std::string& name : UCNVLibrary::systemCandidates())
+        if (const auto version = LibraryNames::icuVersion(name)) tried.push_back(*version);
+    EXPECT_EQ(tried, *installed);
+    const auto bound = LibraryNames::icuVersion(UCNVLibrary::instance()->boundCandidate());
+    ASSERT_TRUE(bound.has_value());
+    EXPECT_NE(std::find(installed->begin(), installed->end(), *bound), installed->end());
 }
 
 struct ConversionCase {
