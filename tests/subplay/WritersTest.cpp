@@ -192,5 +192,44 @@ TEST(Writers, OnlyPrintableTextGoesOut) {
     EXPECT_EQ(jsonString(std::string_view("a\0b", 3)), "\"a\\u0000b\"");
 }
 
+// Each character at every place in a word and in the tail past the last whole word, among
+// two-byte letters and U+00A0 (C2 A0, which shares its lead byte with the C1 controls).
+TEST(Writers, ControlsAreReplacedWhereverTheyFall) {
+    struct Row {
+        std::string_view character;
+        std::string_view shown;
+    };
+    const std::string_view r = "\xEF\xBF\xBD";
+    const Row rows[] = {
+        {std::string_view("\0", 1), r},
+        {"\x1B", r},
+        {"\x7F", r},
+        {"\xC2\x80", r},
+        {"\xC2\x9F", r},
+        {"\n", "\n"},
+        {"\t", "\t"},
+        {"\xC2\xA0", "\xC2\xA0"},
+        {"\xE2\x80\xA8", "\xE2\x80\xA8"},
+    };
+    const std::string_view letters[] = {"a", "\xC5\xBC", "\xC2\xA0", "b"};
+    for (const Row& row : rows) {
+        for (std::size_t at = 0; at <= 19; ++at) {
+            // Whole characters up to `at`, padded with ASCII so the text stays well-formed.
+            std::string filler;
+            for (std::size_t next = 0; filler.size() + letters[next % 4].size() <= at; ++next)
+                filler += letters[next % 4];
+            filler.resize(at, 'x');
+            for (const std::string_view after : {"", "xyz", "\xC4\x85 twelve bytes"}) {
+                const std::string text = filler + std::string(row.character) + std::string(after);
+                SCOPED_TRACE(testing::PrintToString(text));
+                EXPECT_EQ(printable(text), filler + std::string(row.shown) + std::string(after));
+                // The same around an ill-formed byte, which no longer lets a control through.
+                EXPECT_EQ(printable(text + "\xFF"),
+                          filler + std::string(row.shown) + std::string(after) + std::string(r));
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace Tork::Subplay

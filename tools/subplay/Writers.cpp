@@ -46,8 +46,56 @@ void appendTime(std::string& out, std::uint32_t milliseconds, char separator) {
     out.append(text, at);
 }
 
+// For well-formed UTF-8, which is what the plug-in hands out: only C0, DEL and the C1
+// controls (C2 80 to C2 9F) need a look, and a word without those bytes is copied whole.
+void appendPrintableWellFormed(std::string_view bytes, std::string& out) {
+    std::size_t copied = 0;  // the bytes before it are in `out`
+    std::size_t i = 0;
+    const auto marked = [&bytes](std::size_t at) {
+        const std::uint64_t word = ByteWords::load(bytes.data() + at);
+        return ByteWords::bytesBelow(word, 0x20) | ByteWords::bytesEqual(word, 0x7F) |
+               ByteWords::bytesEqual(word, '\xC2');
+    };
+    while (i < bytes.size()) {
+        if (bytes.size() - i >= 8) {
+            const std::uint64_t found = marked(i);
+            if (found == 0) {
+                i += 8;
+                continue;
+            }
+            i += ByteWords::firstMarked(found);
+        }
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        std::size_t length = 0;  // of a control to replace
+        if (byte == 0xC2) {
+            // Well-formed, so a continuation byte follows.
+            if (static_cast<unsigned char>(bytes[i + 1]) <= 0x9F)
+                length = 2;
+            else
+                i += 2;
+        } else if (byte < 0x20 || byte == 0x7F) {
+            if (byte != '\n' && byte != '\t')
+                length = 1;
+            else
+                ++i;
+        } else {
+            ++i;  // a tail shorter than a word
+        }
+        if (length == 0) continue;
+        out.append(bytes, copied, i - copied).append(replacementCharacter);
+        i += length;
+        copied = i;
+    }
+    out.append(bytes, copied);
+}
+
 // One pass: ill-formed UTF-8 and control characters alike become U+FFFD.
 void appendPrintable(std::string_view bytes, std::string& out) {
+    // Checked again rather than trusted: a text from anywhere else must not get through.
+    if (isWellFormedUtf8(bytes)) {
+        appendPrintableWellFormed(bytes, out);
+        return;
+    }
     std::size_t copied = 0;  // the bytes before it are in `out`
     for (std::size_t i = 0; i < bytes.size();) {
         if (bytes.size() - i >= 8) {  // eight bytes of printable ASCII, the usual case
