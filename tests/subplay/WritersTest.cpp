@@ -231,5 +231,33 @@ TEST(Writers, ControlsAreReplacedWhereverTheyFall) {
     }
 }
 
+// Every writer shows an entry's text through the same filter, whether the text needs repair
+// or not; a text that needs none may be written from where it is, one that does never is.
+TEST(Writers, EveryFormatReplacesControlsInEntries) {
+    const Entry shown[] = {
+        {1000, 500, "plain \xC5\xBC text"},
+        {2000, 500, "bell\x07 and NEL\xC2\x85 here"},
+        {3000, 500, "Latin-1 \xE9 and escape\x1B[2J"},
+        {4000, 500, "plain again"},
+    };
+    for (const OutputFormat format : {OutputFormat::Json, OutputFormat::Srt, OutputFormat::Vtt,
+                                      OutputFormat::Text, OutputFormat::Sub}) {
+        std::ostringstream out;
+        const auto writer = makeWriter(format, out);
+        writer->begin(stream);
+        for (const Entry& entry : shown) writer->write(entry);
+        writer->end();
+        const std::string text = out.str();
+        SCOPED_TRACE(testing::PrintToString(text));
+        EXPECT_EQ(text.find_first_of(std::string_view("\x07\x1B\r\0", 4)), std::string::npos);
+        EXPECT_EQ(text.find("\xC2\x85"), std::string::npos);
+        EXPECT_EQ(text.find("\xE9"), std::string::npos);
+        EXPECT_NE(text.find("plain \xC5\xBC text"), std::string::npos);
+        EXPECT_NE(text.find("bell\xEF\xBF\xBD and NEL\xEF\xBF\xBD here"), std::string::npos);
+        EXPECT_NE(text.find("Latin-1 \xEF\xBF\xBD and escape\xEF\xBF\xBD[2J"), std::string::npos);
+        EXPECT_NE(text.find("plain again"), std::string::npos);
+    }
+}
+
 }  // namespace
 }  // namespace Tork::Subplay
