@@ -192,5 +192,72 @@ TEST(Writers, OnlyPrintableTextGoesOut) {
     EXPECT_EQ(jsonString(std::string_view("a\0b", 3)), "\"a\\u0000b\"");
 }
 
+// Each character at every place in a word and in the tail past the last whole word, among
+// two-byte letters and U+00A0 (C2 A0, which shares its lead byte with the C1 controls).
+TEST(Writers, ControlsAreReplacedWhereverTheyFall) {
+    struct Row {
+        std::string_view character;
+        std::string_view shown;
+    };
+    const std::string_view r = "\xEF\xBF\xBD";
+    const Row rows[] = {
+        {std::string_view("\0", 1), r},
+        {"\x1B", r},
+        {"\x7F", r},
+        {"\xC2\x80", r},
+        {"\xC2\x9F", r},
+        {"\n", "\n"},
+        {"\t", "\t"},
+        {"\xC2\xA0", "\xC2\xA0"},
+        {"\xE2\x80\xA8", "\xE2\x80\xA8"},
+    };
+    const std::string_view letters[] = {"a", "\xC5\xBC", "\xC2\xA0", "b"};
+    for (const Row& row : rows) {
+        for (std::size_t at = 0; at <= 19; ++at) {
+            // Whole characters up to `at`, padded with ASCII so the text stays well-formed.
+            std::string filler;
+            for (std::size_t next = 0; filler.size() + letters[next % 4].size() <= at; ++next)
+                filler += letters[next % 4];
+            filler.resize(at, 'x');
+            for (const std::string_view after : {"", "xyz", "\xC4\x85 twelve bytes"}) {
+                const std::string text = filler + std::string(row.character) + std::string(after);
+                SCOPED_TRACE(testing::PrintToString(text));
+                EXPECT_EQ(printable(text), filler + std::string(row.shown) + std::string(after));
+                // The same around an ill-formed byte, which no longer lets a control through.
+                EXPECT_EQ(printable(text + "\xFF"),
+                          filler + std::string(row.shown) + std::string(after) + std::string(r));
+            }
+        }
+    }
+}
+
+// Every writer shows an entry's text through the same filter, whether the text needs repair
+// or not; a text that needs none may be written from where it is, one that does never is.
+TEST(Writers, EveryFormatReplacesControlsInEntries) {
+    const Entry shown[] = {
+        {1000, 500, "plain \xC5\xBC text"},
+        {2000, 500, "bell\x07 and NEL\xC2\x85 here"},
+        {3000, 500, "Latin-1 \xE9 and escape\x1B[2J"},
+        {4000, 500, "plain again"},
+    };
+    for (const OutputFormat format : {OutputFormat::Json, OutputFormat::Srt, OutputFormat::Vtt,
+                                      OutputFormat::Text, OutputFormat::Sub}) {
+        std::ostringstream out;
+        const auto writer = makeWriter(format, out);
+        writer->begin(stream);
+        for (const Entry& entry : shown) writer->write(entry);
+        writer->end();
+        const std::string text = out.str();
+        SCOPED_TRACE(testing::PrintToString(text));
+        EXPECT_EQ(text.find_first_of(std::string_view("\x07\x1B\r\0", 4)), std::string::npos);
+        EXPECT_EQ(text.find("\xC2\x85"), std::string::npos);
+        EXPECT_EQ(text.find("\xE9"), std::string::npos);
+        EXPECT_NE(text.find("plain \xC5\xBC text"), std::string::npos);
+        EXPECT_NE(text.find("bell\xEF\xBF\xBD and NEL\xEF\xBF\xBD here"), std::string::npos);
+        EXPECT_NE(text.find("Latin-1 \xEF\xBF\xBD and escape\xEF\xBF\xBD[2J"), std::string::npos);
+        EXPECT_NE(text.find("plain again"), std::string::npos);
+    }
+}
+
 }  // namespace
 }  // namespace Tork::Subplay

@@ -46,8 +46,57 @@ void appendTime(std::string& out, std::uint32_t milliseconds, char separator) {
     out.append(text, at);
 }
 
+// In well-formed UTF-8, which is what the plug-in hands out, only C0, DEL and the C1
+// controls (C2 80 to C2 9F) need a look: where the next control from `from` starts, with
+// its length, or npos. A word without those bytes is passed over whole.
+std::size_t nextControl(std::string_view bytes, std::size_t from, std::size_t& length) {
+    for (std::size_t i = from; i < bytes.size();) {
+        if (bytes.size() - i >= 8) {
+            const std::uint64_t word = ByteWords::load(bytes.data() + i);
+            const std::uint64_t found = ByteWords::bytesBelow(word, 0x20) |
+                                        ByteWords::bytesEqual(word, 0x7F) |
+                                        ByteWords::bytesEqual(word, '\xC2');
+            if (found == 0) {
+                i += 8;
+                continue;
+            }
+            i += ByteWords::firstMarked(found);
+        }
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        if (byte == 0xC2) {
+            // Well-formed, so a continuation byte follows.
+            if (static_cast<unsigned char>(bytes[i + 1]) <= 0x9F) {
+                length = 2;
+                return i;
+            }
+            i += 2;
+        } else if ((byte < 0x20 && byte != '\n' && byte != '\t') || byte == 0x7F) {
+            length = 1;
+            return i;
+        } else {
+            ++i;  // line feed, tab, or any byte of a tail shorter than a word
+        }
+    }
+    return std::string_view::npos;
+}
+
+void appendPrintableWellFormed(std::string_view bytes, std::string& out) {
+    std::size_t copied = 0;  // the bytes before it are in `out`
+    std::size_t length = 0;
+    for (std::size_t at; (at = nextControl(bytes, copied, length)) != std::string_view::npos;) {
+        out.append(bytes, copied, at - copied).append(replacementCharacter);
+        copied = at + length;
+    }
+    out.append(bytes, copied);
+}
+
 // One pass: ill-formed UTF-8 and control characters alike become U+FFFD.
 void appendPrintable(std::string_view bytes, std::string& out) {
+    // Checked again rather than trusted: a text from anywhere else must not get through.
+    if (isWellFormedUtf8(bytes)) {
+        appendPrintableWellFormed(bytes, out);
+        return;
+    }
     std::size_t copied = 0;  // the bytes before it are in `out`
     for (std::size_t i = 0; i < bytes.size();) {
         if (bytes.size() - i >= 8) {  // eight bytes of printable ASCII, the usual case
@@ -90,6 +139,17 @@ void appendPrintable(std::string_view bytes, std::string& out) {
         copied = i;
     }
     out.append(bytes, copied);
+}
+
+// `bytes` as they may be shown: themselves when nothing in them needs replacing, which
+// saves a copy of nearly every entry's text, else a repaired copy in `scratch`.
+std::string_view printableView(std::string_view bytes, std::string& scratch) {
+    std::size_t length = 0;
+    if (isWellFormedUtf8(bytes) && nextControl(bytes, 0, length) == std::string_view::npos)
+        return bytes;
+    scratch.clear();
+    appendPrintable(bytes, scratch);
+    return scratch;
 }
 
 void appendJsonString(std::string_view text, std::string& out) {
@@ -153,7 +213,7 @@ protected:
     }
 
     std::string buffer_;
-    std::string printable_;  // an entry's text as it may be shown
+    std::string printable_;  // an entry's text as it may be shown, when it needs repair
 
 private:
     static constexpr std::size_t kBlock = 1 << 16;
@@ -188,9 +248,7 @@ public:
         buffer_ += ", \"duration\": ";
         appendNumber(buffer_, entry.duration);
         buffer_ += ", \"text\": ";
-        printable_.clear();
-        appendPrintable(entry.text, printable_);
-        appendJsonString(printable_, buffer_);
+        appendJsonString(printableView(entry.text, printable_), buffer_);
         buffer_ += '}';
         first_ = false;
         ++count_;
@@ -223,10 +281,8 @@ public:
         buffer_ += " --> ";
         appendTime(buffer_, cueEnd(entry.start, entry.duration), separator_);
         buffer_ += '\n';
-        printable_.clear();
-        appendPrintable(entry.text, printable_);
         marked_.clear();
-        (reader_.*markup_)(printable_, marked_);
+        (reader_.*markup_)(printableView(entry.text, printable_), marked_);
         appendCueLines(marked_, buffer_);
         buffer_ += '\n';
         written();
@@ -283,9 +339,7 @@ public:
         buffer_ += "}{";
         appendNumber(buffer_, frameAt(cueEnd(entry.start, entry.duration)));
         buffer_ += '}';
-        printable_.clear();
-        appendPrintable(entry.text, printable_);
-        reader_.appendMicroDvd(printable_, buffer_);
+        reader_.appendMicroDvd(printableView(entry.text, printable_), buffer_);
         buffer_ += '\n';
         written();
     }
