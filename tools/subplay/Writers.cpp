@@ -270,7 +270,6 @@ private:
 // separator and the mark-up they keep.
 class CueWriter : public BufferedWriter {
 public:
-    using Markup = void (MarkupReader::*)(std::string_view, std::string&);
     CueWriter(std::ostream& out, const char* header, char separator, Markup markup)
         : BufferedWriter(out), header_(header), separator_(separator), markup_(markup) {}
     void begin(const StreamDescription&) override { buffer_ += header_; }
@@ -282,7 +281,7 @@ public:
         appendTime(buffer_, cueEnd(entry.start, entry.duration), separator_);
         buffer_ += '\n';
         marked_.clear();
-        (reader_.*markup_)(printableView(entry.text, printable_), marked_);
+        appendMarkup(reader_, markup_, printableView(entry.text, printable_), marked_);
         appendCueLines(marked_, buffer_);
         buffer_ += '\n';
         written();
@@ -339,7 +338,7 @@ public:
         buffer_ += "}{";
         appendNumber(buffer_, frameAt(cueEnd(entry.start, entry.duration)));
         buffer_ += '}';
-        reader_.appendMicroDvd(printableView(entry.text, printable_), buffer_);
+        appendMarkup(reader_, Markup::MicroDvd, printableView(entry.text, printable_), buffer_);
         buffer_ += '\n';
         written();
     }
@@ -398,9 +397,9 @@ std::unique_ptr<EntryWriter> makePlainWriter(OutputFormat format, std::ostream& 
         case OutputFormat::Json:
             return std::make_unique<JsonWriter>(out);
         case OutputFormat::Srt:
-            return std::make_unique<CueWriter>(out, "", ',', &MarkupReader::appendSrt);
+            return std::make_unique<CueWriter>(out, "", ',', Markup::Srt);
         case OutputFormat::Vtt:
-            return std::make_unique<CueWriter>(out, "WEBVTT\n\n", '.', &MarkupReader::appendVtt);
+            return std::make_unique<CueWriter>(out, "WEBVTT\n\n", '.', Markup::Vtt);
         case OutputFormat::Text:
             break;
     }
