@@ -14,7 +14,6 @@
 #include "tools/subplay/Options.h"
 #include "tools/subplay/OutputFile.h"
 #include "tools/subplay/OutputPlan.h"
-#include "tools/subplay/PlaybackClock.h"
 #include "tools/subplay/Player.h"
 #include "tools/subplay/Report.h"
 #include "tools/subplay/Stream.h"
@@ -176,14 +175,11 @@ struct SpanWriter : EntryWriter {
 /// Plays or converts one location into `out`; `shown` names it in messages.
 int runOne(const Options& options, const Host::PluginLibrary& library, const std::string& shown,
            const Host::FileLocation& file, std::ostream& out, bool toTerminal) {
-    // A host for people: it reads what it can, unless told to read as the plug-in would.
-    const HostSettings settings{options.frameRate, options.encoding, options.ignoreSignature,
-                                options.language,  !options.strict,  !options.strict};
     // The stream keeps the clock it is given until the component is released.
     std::optional<PlaybackClock> playback;
     Host::ContainerSession session(library);
     if (!session.ready()) return fail(session.error());
-    applySettings(session.context(), settings);
+    applySettings(session.context(), options);
 
     if (options.mode == Mode::Probe) {
         if (session.probe(file)) return exitSuccess;
