@@ -1,7 +1,7 @@
 #include "gstreamer/PangoMarkup.h"
 
+#include "host/Markup.h"
 #include "text/Utf.h"
-#include "tools/subplay/Markup.h"
 
 #include <charconv>
 
@@ -9,7 +9,7 @@ namespace Tork::Gst {
 
 namespace {
 
-using Subplay::MarkupSpan;
+using Host::MarkupSpan;
 using Style = MarkupSpan::Style;
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
@@ -94,7 +94,7 @@ std::string spanOpening(const MarkupSpan& span) {
     return tag + ">";
 }
 
-class PangoSink : public Subplay::MarkupSink {
+class PangoSink : public Host::MarkupSink {
 public:
     explicit PangoSink(std::string& out) : out_(out) {}
     void text(std::string_view bytes) override { appendEscaped(bytes, out_); }
@@ -125,7 +125,7 @@ std::string toPangoMarkup(std::string_view text) {
     std::string out;
     out.reserve(valid.size() + valid.size() / 4);
     PangoSink sink(out);
-    Subplay::MarkupReader().read(valid, sink);
+    Host::MarkupReader().read(valid, sink);
     return out;
 }
 

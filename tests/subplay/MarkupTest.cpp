@@ -63,17 +63,17 @@ const Row rows[] = {
     {"empty", "", "", "", "", ""},
 };
 
-class Markup : public testing::TestWithParam<Row> {};
+class Rewriting : public testing::TestWithParam<Row> {};
 
-TEST_P(Markup, RewrittenForEachOutput) {
+TEST_P(Rewriting, RewrittenForEachOutput) {
     const Row& row = GetParam();
-    EXPECT_EQ(toSrtMarkup(row.text), row.srt);
-    EXPECT_EQ(toVttMarkup(row.text), row.vtt);
-    EXPECT_EQ(toPlainText(row.text), row.plain);
-    EXPECT_EQ(toMicroDvdMarkup(row.text), row.microDvd);
+    EXPECT_EQ(rewritten(Markup::Srt, row.text), row.srt);
+    EXPECT_EQ(rewritten(Markup::Vtt, row.text), row.vtt);
+    EXPECT_EQ(rewritten(Markup::Plain, row.text), row.plain);
+    EXPECT_EQ(rewritten(Markup::MicroDvd, row.text), row.microDvd);
 }
 
-INSTANTIATE_TEST_SUITE_P(Tags, Markup, testing::ValuesIn(rows), [](const auto& info) {
+INSTANTIATE_TEST_SUITE_P(Tags, Rewriting, testing::ValuesIn(rows), [](const auto& info) {
     std::string name;
     for (const char c : std::string_view(info.param.description)) {
         name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
@@ -82,11 +82,13 @@ INSTANTIATE_TEST_SUITE_P(Tags, Markup, testing::ValuesIn(rows), [](const auto& i
 });
 
 TEST(TerminalMarkup, StylesEndWithEveryLine) {
-    EXPECT_EQ(toTerminalText("<i>a\nb</i>c"), "\x1b[3ma\x1b[0m\n\x1b[3mb\x1b[0mc");
-    EXPECT_EQ(toTerminalText("<font color=\"#FF8000\">x</font>"), "\x1b[38;2;255;128;0mx\x1b[0m");
-    EXPECT_EQ(toTerminalText("<b><i>x</i>y</B>"), "\x1b[1m\x1b[3mx\x1b[0m\x1b[1my\x1b[0m");
+    EXPECT_EQ(rewritten(Markup::Terminal, "<i>a\nb</i>c"), "\x1b[3ma\x1b[0m\n\x1b[3mb\x1b[0mc");
+    EXPECT_EQ(rewritten(Markup::Terminal, "<font color=\"#FF8000\">x</font>"),
+              "\x1b[38;2;255;128;0mx\x1b[0m");
+    EXPECT_EQ(rewritten(Markup::Terminal, "<b><i>x</i>y</B>"),
+              "\x1b[1m\x1b[3mx\x1b[0m\x1b[1my\x1b[0m");
     // A span that holds no text changes nothing on screen.
-    EXPECT_EQ(toTerminalText("<i><b></B></i>x"), "x");
+    EXPECT_EQ(rewritten(Markup::Terminal, "<i><b></B></i>x"), "x");
 }
 
 // Deep nesting and unmatched closing tags cost time and output in proportion to the text:
@@ -96,11 +98,11 @@ TEST(MarkupCost, LinearInTheText) {
     std::string closers;
     for (std::size_t i = 0; i < n; ++i) closers += "<i>";
     for (std::size_t i = 0; i < n; ++i) closers += "</b>";
-    EXPECT_EQ(toSrtMarkup(closers).size(), closers.size() + 4 * n);
+    EXPECT_EQ(rewritten(Markup::Srt, closers).size(), closers.size() + 4 * n);
 
     std::string nested;
     for (std::size_t i = 0; i < n; ++i) nested += "<i>x\n";
-    EXPECT_LT(toTerminalText(nested).size(), 4 * nested.size());
+    EXPECT_LT(rewritten(Markup::Terminal, nested).size(), 4 * nested.size());
 }
 
 }  // namespace

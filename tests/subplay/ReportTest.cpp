@@ -53,6 +53,8 @@ TEST(Report, WarningsSayWhatTheReadingWorkedAround) {
     sure.confidence = kLowConfidence;
     auto alone = guessed;
     alone.runnerUp.clear();
+    auto overruled = guessed;  // the letters outweighed ICU's order
+    overruled.runnerUpConfidence = 60;
     const Row rows[] = {
         {"clean", opened(), {}},
         {"skipped by reason",
@@ -85,6 +87,10 @@ TEST(Report, WarningsSayWhatTheReadingWorkedAround) {
          alone,
          {"f.sub: the encoding is a guess: windows-1252 at confidence 49; if the text looks "
           "wrong, force one with --encoding NAME"}},
+        {"runner-up of more confidence",
+         overruled,
+         {"f.sub: the encoding is a guess: windows-1252 at confidence 49, chosen for its letters "
+          "over ISO-8859-2 at 60; if the text looks wrong, force one with --encoding NAME"}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.description);

@@ -1,5 +1,8 @@
 #include "tools/subplay/Options.h"
 
+#include "text/Ascii.h"
+
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -9,12 +12,12 @@ namespace Tork::Subplay {
 namespace {
 
 std::optional<std::uint64_t> parseDigits(std::string_view text) {
-    if (text.empty() || text.size() > 19) return std::nullopt;
     std::uint64_t value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9') return std::nullopt;
-        value = value * 10 + static_cast<std::uint64_t>(c - '0');
-    }
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    // Nineteen digits always fit.
+    if (text.empty() || text.size() > 19 || error != std::errc() ||
+        end != text.data() + text.size())
+        return std::nullopt;
     return value;
 }
 
@@ -26,12 +29,21 @@ std::optional<double> parseSpeed(std::string_view text) {
     return value;
 }
 
-std::optional<OutputFormat> parseFormat(std::string_view text) {
-    if (text == "json") return OutputFormat::Json;
-    if (text == "srt") return OutputFormat::Srt;
-    if (text == "vtt") return OutputFormat::Vtt;
-    if (text == "text") return OutputFormat::Text;
-    if (text == "sub") return OutputFormat::Sub;
+struct FormatName {
+    std::string_view name, extension;
+    OutputFormat format;
+};
+constexpr FormatName kFormats[] = {{"json", ".json", OutputFormat::Json},
+                                   {"srt", ".srt", OutputFormat::Srt},
+                                   {"vtt", ".vtt", OutputFormat::Vtt},
+                                   {"text", ".txt", OutputFormat::Text},
+                                   {"sub", ".sub", OutputFormat::Sub}};
+
+template <class Field, class Value>
+std::optional<OutputFormat> formatWhere(Field FormatName::*field, const Value& value) {
+    for (const FormatName& format : kFormats) {
+        if (format.*field == value) return format.format;
+    }
     return std::nullopt;
 }
 
@@ -54,11 +66,6 @@ bool takesValue(std::string_view name) {
     return false;
 }
 
-UsageError invalid(std::string_view option, std::string_view value, std::string_view expected) {
-    return {"invalid value '" + std::string(value) + "' for " + std::string(option) + ": " +
-            std::string(expected)};
-}
-
 // The long name of a short option.
 std::string_view longName(std::string_view name) {
     if (name == "-h") return "--help";
@@ -67,6 +74,11 @@ std::string_view longName(std::string_view name) {
     if (name == "-y") return "--overwrite";
     if (name == "-n") return "--no-overwrite";
     return name;
+}
+
+UsageError invalid(std::string_view option, std::string_view value, std::string_view expected) {
+    return {"invalid value '" + std::string(value) + "' for " + std::string(option) + ": " +
+            std::string(expected)};
 }
 
 }  // namespace
@@ -178,7 +190,7 @@ std::variant<Options, UsageError> parseOptions(const std::vector<std::string_vie
             return options;
         }
         if (name == "--format") {
-            const auto format = parseFormat(*value);
+            const auto format = formatWhere(&FormatName::name, *value);
             if (!format) return invalid(name, *value, "json, srt, vtt, text or sub");
             options.format = *format;
             formatGiven = true;
@@ -284,27 +296,15 @@ std::optional<OutputFormat> formatForExtension(std::string_view path) {
     if (dot == std::string_view::npos || path.find('/', dot) != std::string_view::npos) {
         return std::nullopt;
     }
-    std::string extension(path.substr(dot + 1));
-    for (char& c : extension) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    if (extension == "txt") return OutputFormat::Text;
-    if (extension == "text") return std::nullopt;
-    return parseFormat(extension);
+    std::string extension(path.substr(dot));
+    for (char& c : extension) c = Ascii::lower(c);
+    return formatWhere(&FormatName::extension, extension);
 }
 
 std::string_view extensionOf(OutputFormat format) {
-    switch (format) {
-        case OutputFormat::Json:
-            return ".json";
-        case OutputFormat::Srt:
-            return ".srt";
-        case OutputFormat::Vtt:
-            return ".vtt";
-        case OutputFormat::Sub:
-            return ".sub";
-        case OutputFormat::Text:
-            break;
-    }
-    return ".txt";
+    return std::find_if(std::begin(kFormats), std::end(kFormats),
+                        [format](const auto& known) { return known.format == format; })
+        ->extension;
 }
 
 std::string shortUsageText() {

@@ -11,42 +11,19 @@
 
 namespace Tork::Subplay {
 
-bool DescriptorBuffer::writeAll(const char* data, std::size_t size) {
-    while (size > 0 && error_ == 0) {
-        const ssize_t put = ::write(fd_, data, size);
-        if (put < 0 && errno == EINTR) continue;
-        if (put < 0) {
-            error_ = errno;
-            break;
-        }
-        data += put;
-        size -= static_cast<std::size_t>(put);
+std::streamsize DescriptorBuffer::xsputn(const char* data, std::streamsize size) {
+    for (std::streamsize done = 0; done < size && error_ == 0;) {
+        const ssize_t put = ::write(fd_, data + done, static_cast<std::size_t>(size - done));
+        if (put < 0 && errno != EINTR) error_ = errno;
+        done += put > 0 ? put : 0;
     }
-    return error_ == 0;
-}
-
-int DescriptorBuffer::sync() {
-    const bool written = writeAll(pbase(), static_cast<std::size_t>(pptr() - pbase()));
-    setp(buffer_.data(), buffer_.data() + buffer_.size());
-    return written ? 0 : -1;
+    return error_ == 0 ? size : 0;
 }
 
 int DescriptorBuffer::overflow(int c) {
-    if (sync() != 0) return traits_type::eof();
     if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
-    *pptr() = traits_type::to_char_type(c);
-    pbump(1);
-    return c;
-}
-
-std::streamsize DescriptorBuffer::xsputn(const char* data, std::streamsize size) {
-    if (size <= epptr() - pptr()) {
-        std::memcpy(pptr(), data, static_cast<std::size_t>(size));
-        pbump(static_cast<int>(size));
-        return size;
-    }
-    if (sync() != 0 || !writeAll(data, static_cast<std::size_t>(size))) return 0;
-    return size;
+    const char byte = traits_type::to_char_type(c);
+    return xsputn(&byte, 1) == 1 ? c : traits_type::eof();
 }
 
 namespace {
@@ -79,7 +56,6 @@ OutputFile::OutputFile(std::string target)
       stream_(&buffer_) {}
 
 OutputFile::~OutputFile() {
-    buffer_.discard();  // its descriptor closes here
     if (fd_ >= 0) ::close(fd_);
     if (!temporary_.empty()) {
         ::unlink(temporary_.c_str());

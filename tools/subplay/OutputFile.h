@@ -1,40 +1,28 @@
 // Output written beside its target and renamed into place only when it is complete.
 #pragma once
 
-#include <array>
 #include <ostream>
 #include <streambuf>
 #include <string>
 
 namespace Tork::Subplay {
 
-/// A stream buffer over a file descriptor that remembers the system's reason for the first
-/// write that failed. It neither opens nor closes the descriptor.
+/// A stream buffer that hands everything straight to a file descriptor (subplay's writers
+/// buffer their own output) and remembers the system's reason for the first write that
+/// failed; later writes are dropped. It neither opens nor closes the descriptor.
 class DescriptorBuffer : public std::streambuf {
 public:
-    explicit DescriptorBuffer(int fd) : fd_(fd) {
-        setp(buffer_.data(), buffer_.data() + buffer_.size());
-    }
-    ~DescriptorBuffer() override { sync(); }
-    DescriptorBuffer(const DescriptorBuffer&) = delete;
-    DescriptorBuffer& operator=(const DescriptorBuffer&) = delete;
-
+    explicit DescriptorBuffer(int fd) : fd_(fd) {}
     /// The errno of the first failed write, 0 when none failed.
     int error() const { return error_; }
-    /// Drops what is buffered and not yet written.
-    void discard() { setp(buffer_.data(), buffer_.data() + buffer_.size()); }
 
 protected:
     int overflow(int c) override;
-    int sync() override;
     std::streamsize xsputn(const char* data, std::streamsize size) override;
 
 private:
-    bool writeAll(const char* data, std::size_t size);
-
     int fd_;
     int error_ = 0;
-    std::array<char, 1 << 16> buffer_;
 };
 
 /// A fresh temporary file in the folder of `target`, which commit() renames to `target`.

@@ -161,7 +161,7 @@ private:
         handled(showTime(shown.entry));
         if (!settings_.terminal) {
             out_ << formatTime(showTime(shown.entry)) << " show " << shown.number << '\n';
-            const std::string text = toPlainText(printable(shown.entry.text));
+            const std::string text = rewritten(Markup::Plain, printable(shown.entry.text));
             if (!text.empty()) {
                 for (const std::string& line : splitLines(text)) out_ << "  " << line << '\n';
             }
@@ -225,7 +225,8 @@ private:
         rowsDrawn_ = 0;
         for (const auto& [number, shown] : active_) {
             const std::string safe = printable(shown.entry.text);
-            const std::string text = settings_.styled ? toTerminalText(safe) : toPlainText(safe);
+            const std::string text =
+                rewritten(settings_.styled ? Markup::Terminal : Markup::Plain, safe);
             for (const std::string& line : splitLines(text)) {
                 frame += line + "\x1b[0m\n";
                 rowsDrawn_ +=

@@ -11,48 +11,16 @@
 namespace Tork::Subplay {
 namespace {
 
-// Names that JSON readers match on; they never change once published.
-const char* encodingSourceName(std::int32_t source) {
-    switch (source) {
-        case kEncodingSignature:
-            return "signature";
-        case kEncodingCodePage:
-            return "option";
-        case kEncodingDetected:
-            return "detected";
-        case kEncodingDefault:
-            return "default";
-        default:
-            return "none";
-    }
-}
+// Names that JSON readers match on; they never change once published. Indexed by the
+// report's codes; the first stands for any code outside the list.
+constexpr const char* kEncodingSources[] = {"none", "signature", "option", "detected", "default"};
+constexpr const char* kRateSources[] = {"default", "option", "declaration"};
+constexpr const char* kSkipReasons[] = {"unknown",      "blank",   "no-frame-groups",
+                                        "negative-end", "no-text", "unusable-rate"};
 
-const char* rateSourceName(std::int32_t source) {
-    switch (source) {
-        case kRateHost:
-            return "option";
-        case kRateDeclaration:
-            return "declaration";
-        default:
-            return "default";
-    }
-}
-
-const char* skipReasonName(std::int32_t reason) {
-    switch (reason) {
-        case kSkipBlank:
-            return "blank";
-        case kSkipNoFrameGroups:
-            return "no-frame-groups";
-        case kSkipNegativeEnd:
-            return "negative-end";
-        case kSkipNoText:
-            return "no-text";
-        case kSkipUnusableRate:
-            return "unusable-rate";
-        default:
-            return "unknown";
-    }
+template <std::size_t N>
+const char* named(const char* const (&names)[N], std::int32_t code) {
+    return names[code > 0 && static_cast<std::size_t>(code) < N ? code : 0];
 }
 
 std::string rateText(const Host::OpenReport& report) {
@@ -69,7 +37,7 @@ std::string rateText(const Host::OpenReport& report) {
 
 std::string encodingText(const Host::OpenReport& report) {
     std::string text =
-        encodingLabel(report.encoding) + " (" + encodingSourceName(report.encodingSource);
+        encodingLabel(report.encoding) + " (" + named(kEncodingSources, report.encodingSource);
     if (report.encodingSource == kEncodingDetected) {
         text += ", confidence " + std::to_string(report.confidence);
         if (!report.runnerUp.empty()) {
@@ -116,13 +84,17 @@ std::vector<std::string> readingWarnings(const Host::OpenReport& report, const s
     if (report.encodingSource == kEncodingDetected && report.confidence < kLowConfidence) {
         std::string warning = shown + ": the encoding is a guess: " + report.encoding +
                               " at confidence " + std::to_string(report.confidence);
-        if (!report.runnerUp.empty()) {
-            warning += " (runner-up " + report.runnerUp + " at " +
-                       std::to_string(report.runnerUpConfidence) + ")";
-        }
-        warnings.push_back(
-            warning + "; if the text looks wrong, force one with --encoding NAME" +
-            (report.runnerUp.empty() ? std::string() : ", such as --encoding " + report.runnerUp));
+        // The plug-in weighs ICU's guesses by the letters each reading gives, so a runner-up
+        // with more of ICU's confidence was found worse: no choice to suggest.
+        const bool overruled = report.runnerUpConfidence > report.confidence;
+        const auto runnerUp = report.runnerUp + " at " + std::to_string(report.runnerUpConfidence);
+        if (!report.runnerUp.empty())
+            warning += overruled ? ", chosen for its letters over " + runnerUp
+                                 : " (runner-up " + runnerUp + ")";
+        warning += "; if the text looks wrong, force one with --encoding NAME";
+        if (!report.runnerUp.empty() && !overruled)
+            warning += ", such as --encoding " + report.runnerUp;
+        warnings.push_back(warning);
     }
     return warnings;
 }
@@ -137,7 +109,7 @@ std::string failureText(const Host::OpenReport& report) {
 void appendReadingJson(const Host::OpenReport& report, std::string& out) {
     const auto number = [](auto value) { return std::to_string(value); };
     out += "{\"encoding\": {\"name\": " + jsonString(printable(encodingLabel(report.encoding))) +
-           ", \"source\": \"" + encodingSourceName(report.encodingSource) + '"';
+           ", \"source\": \"" + named(kEncodingSources, report.encodingSource) + '"';
     if (report.encodingSource == kEncodingDetected) {
         out += ", \"confidence\": " + number(report.confidence);
         if (!report.runnerUp.empty()) {
@@ -148,14 +120,14 @@ void appendReadingJson(const Host::OpenReport& report, std::string& out) {
     out += ", \"replacements\": " + number(report.replacements) + "}";
     out += ", \"frameRate\": {\"numerator\": " + number(report.rateNumerator) +
            ", \"denominator\": " + number(report.rateDenominator) + ", \"source\": \"" +
-           rateSourceName(report.rateSource) + '"';
+           named(kRateSources, report.rateSource) + '"';
     if (report.rateSource == kRateDeclaration) out += ", \"line\": " + number(report.rateLine);
     out += "}, \"lenient\": " + std::string(report.lenient ? "true" : "false") +
            ", \"linesRead\": " + number(report.linesRead) +
            ", \"skippedCount\": " + number(report.skippedCount) + ", \"skipped\": [";
     for (std::size_t i = 0; i < report.skipped.size(); ++i) {
         out += (i ? ", {\"line\": " : "{\"line\": ") + number(report.skipped[i].line) +
-               ", \"reason\": \"" + skipReasonName(report.skipped[i].reason) + "\"}";
+               ", \"reason\": \"" + named(kSkipReasons, report.skipped[i].reason) + "\"}";
     }
     out += "]}";
 }
@@ -177,7 +149,7 @@ std::string infoText(const Host::OpenReport& report, const std::string& shown,
     }
     std::string out = "file: " + shown + "\nencoding: " + encodingText(report);
     if (report.replacements) out += ", " + std::to_string(report.replacements) + " U+FFFD";
-    out += "\nframe rate: " + rateText(report) + " (" + rateSourceName(report.rateSource);
+    out += "\nframe rate: " + rateText(report) + " (" + named(kRateSources, report.rateSource);
     if (report.rateSource == kRateDeclaration) out += " on line " + std::to_string(report.rateLine);
     out += ")\nreading: " + std::string(report.lenient ? "lenient" : "default") +
            "\nentries: " + std::to_string(span.entries);

@@ -8,17 +8,19 @@
 
 namespace Tork::Subplay {
 
-void applySettings(Host::SettingsContext& context, const HostSettings& settings) {
+void applySettings(Host::SettingsContext& context, const Options& options) {
     // Encoding signatures are honoured unless the user says otherwise, so always answer.
-    context.set(Host::Settings::overrideEmbeddedSignature(settings.ignoreSignature));
-    if (settings.encoding) context.set(Host::Settings::codePageName(*settings.encoding));
-    if (settings.frameRate) {
-        context.set(Host::Settings::frameRateFramesPerSeconds(settings.frameRate->numerator,
-                                                              settings.frameRate->denominator));
+    context.set(Host::Settings::overrideEmbeddedSignature(options.ignoreSignature));
+    if (options.encoding) context.set(Host::Settings::codePageName(*options.encoding));
+    if (options.frameRate) {
+        context.set(Host::Settings::frameRateFramesPerSeconds(options.frameRate->numerator,
+                                                              options.frameRate->denominator));
     }
-    if (settings.language) context.setPreferredLanguage(*settings.language);
-    if (settings.lenient) context.set(Host::Settings::lenientReading(true));
-    if (settings.detect) context.set(Host::Settings::detectEncoding(true));
+    if (options.language) context.setPreferredLanguage(*options.language);
+    if (!options.strict) {
+        context.set(Host::Settings::lenientReading(true));
+        context.set(Host::Settings::detectEncoding(true));
+    }
 }
 
 StreamDescription describeStream(StreamInterface& stream) {

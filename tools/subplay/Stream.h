@@ -17,18 +17,9 @@ class StreamInterface;
 
 namespace Tork::Subplay {
 
-/// What the host answers when the plug-in asks for a setting.
-struct HostSettings {
-    std::optional<FrameRatio> frameRate;
-    std::optional<std::string> encoding;
-    bool ignoreSignature = false;
-    std::optional<std::string> language;
-    bool lenient = false;  // "MicroDVD"/"Lenient"
-    bool detect = false;   // "CodePage"/"Detect"
-};
-
-/// Has `context` answer with `settings`.
-void applySettings(Host::SettingsContext& context, const HostSettings& settings);
+/// Has `context` answer with the settings of `options`: a host for people reads what it
+/// can, unless told to read as the plug-in would (--strict).
+void applySettings(Host::SettingsContext& context, const Options& options);
 
 /// The stream's name, format code, type and language, as JSON shows them.
 StreamDescription describeStream(StreamInterface& stream);

@@ -1,5 +1,7 @@
 #include "tools/subplay/TemporaryFiles.h"
 
+#include "tools/subplay/OutputFile.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 #include <array>
@@ -95,6 +97,7 @@ Kept keepStream(int fd, const PrivateFolder& folder, const std::string& name, st
     const int file = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (file < 0) return {{}, "cannot keep it in a temporary file: " + reason(errno)};
     registerPath(path);
+    DescriptorBuffer copy(file);
     std::string error;
     std::int64_t total = 0;
     char block[1 << 16];
@@ -112,13 +115,10 @@ Kept keepStream(int fd, const PrivateFolder& folder, const std::string& name, st
                 "holds more than " + std::to_string(limit) + " bytes, the most the plug-in reads";
             break;
         }
-        for (ssize_t done = 0; done < got && error.empty();) {
-            const ssize_t put = ::write(file, block + done, static_cast<std::size_t>(got - done));
-            if (put < 0 && errno == EINTR) continue;
-            if (put < 0) error = "cannot keep it in a temporary file: " + reason(errno);
-            done += put > 0 ? put : 0;
+        if (copy.sputn(block, got) != got) {
+            error = "cannot keep it in a temporary file: " + reason(copy.error());
+            break;
         }
-        if (!error.empty()) break;
     }
     if (::close(file) != 0 && error.empty()) {
         error = "cannot keep it in a temporary file: " + reason(errno);

@@ -90,55 +90,14 @@ void appendPrintableWellFormed(std::string_view bytes, std::string& out) {
     out.append(bytes, copied);
 }
 
-// One pass: ill-formed UTF-8 and control characters alike become U+FFFD.
+// Ill-formed UTF-8 and control characters alike become U+FFFD.
 void appendPrintable(std::string_view bytes, std::string& out) {
     // Checked again rather than trusted: a text from anywhere else must not get through.
     if (isWellFormedUtf8(bytes)) {
         appendPrintableWellFormed(bytes, out);
-        return;
+    } else {
+        appendPrintableWellFormed(replaceIllFormedUtf8(bytes), out);
     }
-    std::size_t copied = 0;  // the bytes before it are in `out`
-    for (std::size_t i = 0; i < bytes.size();) {
-        if (bytes.size() - i >= 8) {  // eight bytes of printable ASCII, the usual case
-            const std::uint64_t word = ByteWords::load(bytes.data() + i);
-            const std::uint64_t other = (word & ByteWords::kHigh) |
-                                        ByteWords::bytesBelow(word, 0x20) |
-                                        ByteWords::bytesEqual(word, 0x7F);
-            if (other == 0) {
-                i += 8;
-                continue;
-            }
-            i += ByteWords::firstMarked(other);
-        }
-        const auto byte = static_cast<unsigned char>(bytes[i]);
-        if (byte >= 0x20 && byte < 0x7F) {
-            ++i;
-            continue;
-        }
-        // Two-byte letters; C2 also starts the C1 controls, which the general path sorts out.
-        if (byte >= 0xC3 && byte <= 0xDF && i + 1 < bytes.size() &&
-            (static_cast<unsigned char>(bytes[i + 1]) & 0xC0) == 0x80) {
-            i += 2;
-            continue;
-        }
-        int length = 0;
-        if (byte < 0x80) {
-            length = byte == '\n' || byte == '\t' ? 1 : -1;  // the rest of C0, and DEL
-        } else {
-            length = measureUtf8Sequence(bytes.substr(i));
-            // U+0080 to U+009F: some terminals take these as 8-bit control codes.
-            if (length == 2 && byte == 0xC2 && static_cast<unsigned char>(bytes[i + 1]) <= 0x9F)
-                length = -2;
-        }
-        if (length > 0) {
-            i += static_cast<std::size_t>(length);
-            continue;
-        }
-        out.append(bytes, copied, i - copied).append(replacementCharacter);
-        i += static_cast<std::size_t>(-length);
-        copied = i;
-    }
-    out.append(bytes, copied);
 }
 
 // `bytes` as they may be shown: themselves when nothing in them needs replacing, which
@@ -155,31 +114,16 @@ std::string_view printableView(std::string_view bytes, std::string& scratch) {
 void appendJsonString(std::string_view text, std::string& out) {
     out += '"';
     for (const char c : text) {
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (static_cast<unsigned char>(c) < 0x20) {
-                    constexpr char hex[] = "0123456789abcdef";
-                    out += "\\u00";
-                    out += hex[(c >> 4) & 0xF];
-                    out += hex[c & 0xF];
-                } else {
-                    out += c;
-                }
+        if (c == '"' || c == '\\') {
+            (out += '\\') += c;
+        } else if (static_cast<unsigned char>(c) >= 0x20) {
+            out += c;
+        } else if (c == '\n' || c == '\r' || c == '\t') {
+            (out += '\\') += c == '\n' ? 'n' : c == '\r' ? 'r' : 't';
+        } else {
+            constexpr char hex[] = "0123456789abcdef";
+            (out += "\\u00") += hex[(c >> 4) & 0xF];
+            out += hex[c & 0xF];
         }
     }
     out += '"';
@@ -201,6 +145,8 @@ class BufferedWriter : public EntryWriter {
 public:
     explicit BufferedWriter(std::ostream& out) : out_(out) {}
     ~BufferedWriter() override { flush(); }
+    void begin(const StreamDescription&) override {}
+    void end() override { flush(); }
 
 protected:
     /// Hands the buffer to the stream once it holds a block.
@@ -210,6 +156,12 @@ protected:
     void flush() {
         out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
         buffer_.clear();
+    }
+    /// "START --> END", the times with `separator` before the milliseconds.
+    void appendSpan(const Entry& entry, char separator) {
+        appendTime(buffer_, entry.start, separator);
+        buffer_ += " --> ";
+        appendTime(buffer_, cueEnd(entry.start, entry.duration), separator);
     }
 
     std::string buffer_;
@@ -270,24 +222,20 @@ private:
 // separator and the mark-up they keep.
 class CueWriter : public BufferedWriter {
 public:
-    using Markup = void (MarkupReader::*)(std::string_view, std::string&);
     CueWriter(std::ostream& out, const char* header, char separator, Markup markup)
         : BufferedWriter(out), header_(header), separator_(separator), markup_(markup) {}
     void begin(const StreamDescription&) override { buffer_ += header_; }
     void write(const Entry& entry) override {
         appendNumber(buffer_, ++number_);
         buffer_ += '\n';
-        appendTime(buffer_, entry.start, separator_);
-        buffer_ += " --> ";
-        appendTime(buffer_, cueEnd(entry.start, entry.duration), separator_);
+        appendSpan(entry, separator_);
         buffer_ += '\n';
         marked_.clear();
-        (reader_.*markup_)(printableView(entry.text, printable_), marked_);
+        appendMarkup(reader_, markup_, printableView(entry.text, printable_), marked_);
         appendCueLines(marked_, buffer_);
         buffer_ += '\n';
         written();
     }
-    void end() override { flush(); }
 
 private:
     const char* header_;
@@ -301,17 +249,13 @@ private:
 class TextWriter : public BufferedWriter {
 public:
     using BufferedWriter::BufferedWriter;
-    void begin(const StreamDescription&) override {}
     void write(const Entry& entry) override {
-        appendTime(buffer_, entry.start, '.');
-        buffer_ += " --> ";
-        appendTime(buffer_, cueEnd(entry.start, entry.duration), '.');
+        appendSpan(entry, '.');
         buffer_ += ' ';
         appendPrintable(entry.text, buffer_);
         buffer_ += '\n';
         written();
     }
-    void end() override { flush(); }
 };
 
 // MicroDVD in UTF-8, with its signature (players that do not read one guess a code page)
@@ -339,11 +283,10 @@ public:
         buffer_ += "}{";
         appendNumber(buffer_, frameAt(cueEnd(entry.start, entry.duration)));
         buffer_ += '}';
-        reader_.appendMicroDvd(printableView(entry.text, printable_), buffer_);
+        appendMarkup(reader_, Markup::MicroDvd, printableView(entry.text, printable_), buffer_);
         buffer_ += '\n';
         written();
     }
-    void end() override { flush(); }
 
 private:
     long long frameAt(std::uint32_t milliseconds) const {
@@ -398,9 +341,9 @@ std::unique_ptr<EntryWriter> makePlainWriter(OutputFormat format, std::ostream& 
         case OutputFormat::Json:
             return std::make_unique<JsonWriter>(out);
         case OutputFormat::Srt:
-            return std::make_unique<CueWriter>(out, "", ',', &MarkupReader::appendSrt);
+            return std::make_unique<CueWriter>(out, "", ',', Markup::Srt);
         case OutputFormat::Vtt:
-            return std::make_unique<CueWriter>(out, "WEBVTT\n\n", '.', &MarkupReader::appendVtt);
+            return std::make_unique<CueWriter>(out, "WEBVTT\n\n", '.', Markup::Vtt);
         case OutputFormat::Text:
             break;
     }

@@ -9,13 +9,11 @@
 #include "platform/FileHandle.h"
 #include "platform/LibraryNames.h"
 #include "platform/Terminal.h"
-#include "text/FileUrl.h"
 #include "text/ParserUtilities.h"
 #include "text/UCNVLibrary.h"
 #include "tools/subplay/Options.h"
 #include "tools/subplay/OutputFile.h"
 #include "tools/subplay/OutputPlan.h"
-#include "tools/subplay/PlaybackClock.h"
 #include "tools/subplay/Player.h"
 #include "tools/subplay/Report.h"
 #include "tools/subplay/Stream.h"
@@ -26,7 +24,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
-#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -60,12 +57,6 @@ int fail(const std::string& message) {
 void warnUnreachable() {
     std::cerr << "subplay: entries that start after " << formatTime(latestReachableStart)
               << " cannot be read through the stream's clock and were left out\n";
-}
-
-std::string workingFolder() {
-    std::error_code error;
-    const auto folder = std::filesystem::current_path(error);
-    return error ? std::string("/") : folder.string();
 }
 
 // The logging library the plug-in binds: beside it, else found by its bare name.
@@ -109,10 +100,9 @@ int convert(StreamInterface& stream, const StreamDescription& description, const
     return exitSuccess;
 }
 
-bool styled() {
-    const char* noColor = std::getenv("NO_COLOR");
+bool dumbTerminal() {
     const char* term = std::getenv("TERM");
-    return !(noColor && *noColor) && !(term && std::string_view(term) == "dumb");
+    return term && std::string_view(term) == "dumb";
 }
 
 int playInRealTime(StreamInterface& stream, const Options& options,
@@ -128,10 +118,10 @@ int playInRealTime(StreamInterface& stream, const Options& options,
     clock.emplace(origin, options.speed, options.reverse);
     stream.setClock(&*clock);
     PlayerSettings settings;
-    const char* term = std::getenv("TERM");
     // A dumb terminal cannot move its cursor: it gets the event lines.
-    settings.terminal = toTerminal && !(term && std::string_view(term) == "dumb");
-    settings.styled = styled();
+    settings.terminal = toTerminal && !dumbTerminal();
+    const char* noColor = std::getenv("NO_COLOR");
+    settings.styled = !(noColor && *noColor) && !dumbTerminal();
     settings.columns = terminalColumns(StandardStream::Output);
     settings.lastEnd = lastEnd;
     StreamSource source(stream);
@@ -184,21 +174,18 @@ struct SpanWriter : EntryWriter {
 
 /// Plays or converts one location into `out`; `shown` names it in messages.
 int runOne(const Options& options, const Host::PluginLibrary& library, const std::string& shown,
-           const std::string& url, std::ostream& out, bool toTerminal) {
-    // A host for people: it reads what it can, unless told to read as the plug-in would.
-    const HostSettings settings{options.frameRate, options.encoding, options.ignoreSignature,
-                                options.language,  !options.strict,  !options.strict};
+           const Host::FileLocation& file, std::ostream& out, bool toTerminal) {
     // The stream keeps the clock it is given until the component is released.
     std::optional<PlaybackClock> playback;
     Host::ContainerSession session(library);
     if (!session.ready()) return fail(session.error());
-    applySettings(session.context(), settings);
+    applySettings(session.context(), options);
 
     if (options.mode == Mode::Probe) {
-        if (session.probe(Host::FileUrl(url))) return exitSuccess;
+        if (session.probe(file)) return exitSuccess;
         return fail(shown + ": not recognised as MicroDVD");
     }
-    const auto opened = session.open(Host::FileUrl(url));
+    const auto opened = session.open(file);
     const std::optional<Host::OpenReport>& report = session.report();
     if (opened != Host::ContainerSession::OpenOutcome::Opened) {
         if (report && !report->opened())
@@ -229,22 +216,25 @@ int runOne(const Options& options, const Host::PluginLibrary& library, const std
 int runInto(const Options& options, const Host::PluginLibrary& library, const std::string& input,
             const std::optional<std::string>& target) {
     std::optional<TemporaryFiles::PrivateFolder> folder;
-    std::string url, shown = input;
+    std::string shown = input;
+    std::optional<Host::FileLocation> file;
     if (input == "-") {
         shown = "standard input";
         // The plug-in reads files, and no file larger than it reads.
         const auto kept = TemporaryFiles::keepStream(0, folder.emplace(), "stdin.sub",
                                                      ParserUtilities::kMaxFileSize);
         if (kept.path.empty()) return fail(shown + ": " + kept.error);
-        url = fileUrlFromPath(kept.path);
+        file.emplace(Host::FilePath(kept.path));
+    } else if (Host::isUrl(input)) {
+        file.emplace(Host::FileUrl(input));
     } else {
-        url = Host::locationFor(input, workingFolder());
+        file.emplace(Host::FilePath(input));
     }
     if (!target || *target == "-") {
         DescriptorBuffer buffer(1);
         std::ostream out(&buffer);
         const int status =
-            runOne(options, library, shown, url, out, isTerminal(StandardStream::Output));
+            runOne(options, library, shown, *file, out, isTerminal(StandardStream::Output));
         out.flush();
         if (buffer.error() != 0) {
             return fail("cannot write to standard output: " +
@@ -254,7 +244,7 @@ int runInto(const Options& options, const Host::PluginLibrary& library, const st
     }
     OutputFile out(*target);
     if (!out.isOpen()) return fail(*target + ": cannot be written: " + out.error());
-    const int status = runOne(options, library, shown, url, out.stream(), /*toTerminal*/ false);
+    const int status = runOne(options, library, shown, *file, out.stream(), /*toTerminal*/ false);
     // A failed conversion leaves the target as it was.
     if (status != exitSuccess) return status;
     if (!out.commit()) return fail(*target + ": cannot be written: " + out.error());
@@ -312,14 +302,9 @@ int run(const std::vector<std::string_view>& arguments) {
         return runInto(options, library, options.inputs.front(), options.output);
     }
     if (!options.output->ends_with('/')) {
-        switch (checked(*options.output, options)) {
-            case TargetCheck::Refuse:
-                return exitCannotOpen;
-            case TargetCheck::Skip:
-                return exitSuccess;
-            case TargetCheck::Write:
-                break;
-        }
+        const TargetCheck check = checked(*options.output, options);
+        if (check != TargetCheck::Write)
+            return check == TargetCheck::Skip ? exitSuccess : exitCannotOpen;
         return runInto(options, library, options.inputs.front(), options.output);
     }
 

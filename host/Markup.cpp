@@ -1,0 +1,129 @@
+#include "host/Markup.h"
+
+#include "text/Ascii.h"
+
+#include <algorithm>
+#include <optional>
+
+namespace Tork::Host {
+
+namespace {
+
+using Style = MarkupSpan::Style;
+
+bool matchesNoCase(std::string_view text, std::size_t at, std::string_view pattern) {
+    if (text.size() - at < pattern.size()) return false;
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        if (Ascii::lower(text[at + i]) != pattern[i]) return false;
+    }
+    return true;
+}
+
+struct Tag {
+    bool opens;
+    MarkupSpan span;
+    std::size_t length;
+};
+
+std::size_t styleIndex(Style style) {
+    return static_cast<std::size_t>(style);
+}
+
+// `<font NAME="VALUE">` with one of the attributes the plug-in writes.
+std::optional<Tag> fontAt(std::string_view text, std::size_t at) {
+    // The plug-in copies the six bytes of a colour code whatever they are.
+    constexpr std::string_view colourHead = "<font color=\"#";
+    constexpr std::size_t colourLength = colourHead.size() + 6 + 2;
+    if (matchesNoCase(text, at, colourHead) && text.size() - at >= colourLength &&
+        text.substr(at + colourHead.size() + 6, 2) == "\">") {
+        std::string_view colour = text.substr(at + colourHead.size(), 6);
+        if (!std::all_of(colour.begin(), colour.end(), Ascii::isHexDigit)) colour = {};
+        return Tag{true, {Style::Font, colour, {}, {}}, colourLength};
+    }
+    constexpr std::string_view head = "<font ";
+    if (!matchesNoCase(text, at, head)) return std::nullopt;
+    const std::size_t name = at + head.size();
+    const std::size_t quote = text.find('"', name);
+    if (quote == std::string_view::npos || quote == name || text[quote - 1] != '=') {
+        return std::nullopt;
+    }
+    const std::size_t end = text.find('"', quote + 1);
+    if (end == std::string_view::npos || end + 1 >= text.size() || text[end + 1] != '>') {
+        return std::nullopt;
+    }
+    const std::string_view value = text.substr(quote + 1, end - quote - 1);
+    const std::size_t nameLength = quote - 1 - name;
+    Tag tag{true, {Style::Font, {}, {}, {}}, end + 2 - at};
+    if (nameLength == 4 && matchesNoCase(text, name, "face")) {
+        tag.span.face = value;
+    } else if (nameLength == 4 && matchesNoCase(text, name, "size")) {
+        if (!value.empty() &&
+            std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+            tag.span.size = value;
+        }
+    } else {
+        return std::nullopt;
+    }
+    return tag;
+}
+
+std::optional<Tag> tagAt(std::string_view text, std::size_t at) {
+    struct Fixed {
+        std::string_view pattern;
+        bool opens;
+        Style style;
+    };
+    static constexpr Fixed fixed[] = {
+        {"<i>", true, Style::Italic},    {"</i>", false, Style::Italic},
+        {"<b>", true, Style::Bold},      {"</b>", false, Style::Bold},
+        {"<u>", true, Style::Underline}, {"</u>", false, Style::Underline},
+        {"<s>", true, Style::Strike},    {"</s>", false, Style::Strike},
+        {"</font>", false, Style::Font},
+    };
+    for (const Fixed& tag : fixed) {
+        if (matchesNoCase(text, at, tag.pattern)) {
+            return Tag{tag.opens, {tag.style, {}, {}, {}}, tag.pattern.size()};
+        }
+    }
+    return fontAt(text, at);
+}
+
+}  // namespace
+
+void MarkupReader::read(std::string_view text, MarkupSink& sink) {
+    open_.clear();
+    openCount_.fill(0);
+    std::size_t plainFrom = 0;
+    for (std::size_t at = text.find('<'); at != std::string_view::npos;) {
+        const auto tag = tagAt(text, at);
+        // A closing tag with nothing of its kind open is text; the count says so at once.
+        if (!tag || (!tag->opens && openCount_[styleIndex(tag->span.style)] == 0)) {
+            at = text.find('<', at + 1);
+            continue;
+        }
+        if (at > plainFrom) sink.text(text.substr(plainFrom, at - plainFrom));
+        if (tag->opens) {
+            open_.push_back(tag->span);
+            ++openCount_[styleIndex(tag->span.style)];
+            sink.open(tag->span);
+        } else {
+            // Closing an outer span closes the ones inside it too, keeping the output nested.
+            for (bool closed = false; !closed;) {
+                const MarkupSpan span = open_.back();
+                open_.pop_back();
+                --openCount_[styleIndex(span.style)];
+                sink.close(span);
+                closed = span.style == tag->span.style;
+            }
+        }
+        plainFrom = at + tag->length;
+        at = text.find('<', plainFrom);
+    }
+    if (plainFrom < text.size()) sink.text(text.substr(plainFrom));
+    while (!open_.empty()) {
+        sink.close(open_.back());
+        open_.pop_back();
+    }
+}
+
+}  // namespace Tork::Host

@@ -1,0 +1,45 @@
+// The plug-in's mark-up tags, read into balanced spans for a host to rewrite as it shows text.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+namespace Tork::Host {
+
+/// A span of styled text. A font span carries one attribute as the plug-in writes it: a
+/// colour of six hexadecimal digits (empty when the tag's were not), a face (its
+/// attribute text, still escaped) or a size in digits.
+struct MarkupSpan {
+    enum class Style { Italic, Bold, Underline, Strike, Font };
+    Style style;
+    std::string_view colour, face, size;
+};
+
+/// Receives an entry's text as MarkupReader reads it.
+class MarkupSink {
+public:
+    virtual ~MarkupSink() = default;
+    virtual void text(std::string_view bytes) = 0;
+    virtual void open(const MarkupSpan& span) = 0;
+    virtual void close(const MarkupSpan& span) = 0;
+};
+
+/// Reads "<i>", "<b>", "<u>", "<s>", `<font color="#XXXXXX">`, `<font face="...">`,
+/// `<font size="...">` and their closing tags, in any letter case ("</B>" included), in
+/// one pass and in time linear in the text. Anything else, and a closing tag with nothing
+/// of its kind open, is text; tags still open at the end are closed there. One reader
+/// serves any number of texts, one at a time.
+class MarkupReader {
+public:
+    /// Hands `sink` the text and the spans in order: opens and closes always pair up,
+    /// innermost first. Spans' attributes point into `text`.
+    void read(std::string_view text, MarkupSink& sink);
+
+private:
+    std::vector<MarkupSpan> open_;
+    std::array<std::size_t, 5> openCount_{};  // open spans per style
+};
+
+}  // namespace Tork::Host

@@ -1,0 +1,59 @@
+// The plug-in's mark-up as the kit reads it: which spans open and close, and what is text.
+#include "host/Markup.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace Tork::Host {
+namespace {
+
+// Writes the reader's events as "[i", "]i", "[font #00FF80", and the text between them.
+class Recorder : public MarkupSink {
+public:
+    void text(std::string_view bytes) override { out += bytes; }
+    void open(const MarkupSpan& span) override { out += "[" + name(span); }
+    void close(const MarkupSpan& span) override { out += "]" + name(span); }
+    std::string out;
+
+private:
+    static std::string name(const MarkupSpan& span) {
+        if (span.style != MarkupSpan::Style::Font)
+            return std::string(1, "ibus"[static_cast<int>(span.style)]);
+        return "font #" + std::string(span.colour) + " face=" + std::string(span.face) +
+               " size=" + std::string(span.size) + ";";
+    }
+};
+
+TEST(MarkupReader, SpansPairUpAndTheRestIsText) {
+    struct Row {
+        std::string_view text, events;
+    };
+    const Row rows[] = {
+        {"<i>Hi</I> <B>x</b>", "[iHi]i [bx]b"},
+        {"<u><s>x</s></u>", "[u[sx]s]u"},
+        {"<font color=\"#00FF80\">x</font>",
+         "[font #00FF80 face= size=;x]font #00FF80 face= size=;"},
+        {"<FONT COLOR=\"#zz00zz\">x", "[font # face= size=;x]font # face= size=;"},
+        {"<font face=\"A &amp; B\">x</font>",
+         "[font # face=A &amp; B size=;x]font # face=A &amp; B size=;"},
+        {"<font size=\"2x\">x</font>", "[font # face= size=;x]font # face= size=;"},
+        {"<font weight=\"9\">x</font>", "<font weight=\"9\">x</font>"},
+        // A close with nothing of its kind open is text; closing an outer span closes inner ones.
+        {"Hi</i>", "Hi</i>"},
+        {"<i><b>Hi</i> there</b>", "[i[bHi]b]i there</b>"},
+        {"<i>Hi", "[iHi]i"},
+        {"<font color=\"#00", "<font color=\"#00"},
+        {"<", "<"},
+    };
+    MarkupReader reader;  // one reader, many texts
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text);
+        Recorder recorder;
+        reader.read(row.text, recorder);
+        EXPECT_EQ(recorder.out, row.events);
+    }
+}
+
+}  // namespace
+}  // namespace Tork::Host
