@@ -138,7 +138,7 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    std::printf("%-18s alone, lenient and detecting: median %.1f ms of %d runs\n", "plug-in open",
+    std::printf("%-18s alone, lenient and detecting: median %.2f ms of %d runs\n", "plug-in open",
                 median(opens), runs);
     std::printf("%zu lines: subparse / torkmicrodvdparse = %.2f\n", lines,
                 median(modes[1].times) / median(modes[0].times));
