@@ -1,6 +1,11 @@
 // Time from PLAYING to the first subtitle buffer in playbin: the Tork element, then GStreamer's
-// own parser on the same file. Usage: gst_first_buffer_bench [LINES] [RUNS]
+// own parser on the same file; then the floor under the element's time, the plug-in's open of
+// that file in the element's settings alone. Usage: gst_first_buffer_bench [LINES] [RUNS]
 #include "bench/MicroDVDFiles.h"
+#include "host/ContainerSession.h"
+#include "host/HostSettings.h"
+#include "host/PluginLibrary.h"
+#include "platform/LibraryNames.h"
 
 #include <glib/gstdio.h>
 #include <gst/app/gstappsink.h>
@@ -66,6 +71,18 @@ double firstBuffer(const std::string& clip, const std::string& subtitles, GstClo
     return milliseconds;
 }
 
+// Milliseconds the plug-in takes to open the file, read leniently with detection as the
+// element reads it, or a negative value when it refuses.
+double openAlone(const Tork::Host::PluginLibrary& plugin, const std::string& subtitles) {
+    Tork::Host::ContainerSession session(plugin);
+    session.context().set(Tork::Host::Settings::lenientReading(true));
+    session.context().set(Tork::Host::Settings::detectEncoding(true));
+    const auto start = std::chrono::steady_clock::now();
+    const bool opened = session.openStream(Tork::Host::FileUrl(uriOf(subtitles))) != nullptr;
+    const auto end = std::chrono::steady_clock::now();
+    return opened ? std::chrono::duration<double, std::milli>(end - start).count() : -1;
+}
+
 double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
@@ -110,6 +127,19 @@ int main(int argc, char** argv) {
                     mode.name, GST_TIME_ARGS(mode.pts), median(mode.times), runs);
     }
     gst_object_unref(tork);
+    const Tork::Host::PluginLibrary& plugin =
+        Tork::Host::PluginLibrary::kept(Tork::Host::PluginLibrary::besideProgram(
+            Tork::LibraryNames::sharedLibrary("tork_microdvd"), {"../lib/"}));
+    std::vector<double> opens;
+    for (int run = 0; run < runs; ++run) {
+        opens.push_back(openAlone(plugin, subtitles));
+        if (opens.back() < 0) {
+            std::fprintf(stderr, "gst_first_buffer_bench: the plug-in refuses the file\n");
+            return 1;
+        }
+    }
+    std::printf("%-18s alone, lenient and detecting: median %.2f ms of %d runs\n", "plug-in open",
+                median(opens), runs);
     std::printf("%zu lines: subparse / torkmicrodvdparse = %.2f\n", lines,
                 median(modes[1].times) / median(modes[0].times));
     g_unlink(clip.c_str());

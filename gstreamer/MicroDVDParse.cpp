@@ -5,10 +5,14 @@
 
 #include <algorithm>
 #include <atomic>
+#include <exception>
 #include <limits>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
+#include <system_error>
+#include <thread>
 
 namespace Tork::Gst {
 
@@ -74,6 +78,50 @@ void seekReader(ParseState& state) {
     }
 }
 
+void pushSegment(TorkMicroDVDParse* self) {
+    ParseState& state = *self->state;
+    GstEvent* segment = gst_event_new_segment(&state.segment);
+    if (state.segmentSeqnum != GST_SEQNUM_INVALID) {
+        gst_event_set_seqnum(segment, state.segmentSeqnum);
+    }
+    gst_pad_push_event(self->srcPad, segment);
+    state.sendSegment = false;
+}
+
+// The caps are fixed and the segment is the element's own, so neither waits for the file.
+void announce(TorkMicroDVDParse* self) {
+    GstCaps* caps = gst_caps_from_string(kPangoCaps);
+    gst_pad_push_event(self->srcPad, gst_event_new_caps(caps));
+    gst_caps_unref(caps);
+    if (self->state->sendSegment) pushSegment(self);
+}
+
+// The plug-in reads the whole file before it hands out a cue, and the caps set decodebin and
+// playbin linking the stream downstream on this thread (5 to 10 ms in playbin): the two go
+// side by side. The reader is this thread's again once the opener is joined.
+bool openWhileAnnouncing(TorkMicroDVDParse* self, SubtitleReader& reader, const std::string& uri) {
+    bool opened = false;
+    std::exception_ptr failure;
+    std::optional<std::jthread> opener;
+    try {
+        opener.emplace([&] {
+            try {
+                opened = reader.open(uri);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+        });
+    } catch (const std::system_error&) {
+        // Without a thread the open merely comes first.
+        announce(self);
+        return reader.open(uri);
+    }
+    announce(self);
+    opener.reset();
+    if (failure) std::rethrow_exception(failure);
+    return opened;
+}
+
 bool openFile(TorkMicroDVDParse* self) {
     ParseState& state = *self->state;
     gchar* streamId = gst_pad_create_stream_id(self->srcPad, GST_ELEMENT(self), nullptr);
@@ -96,16 +144,13 @@ bool openFile(TorkMicroDVDParse* self) {
     const std::string encoding = state.encoding;
     GST_OBJECT_UNLOCK(self);
     if (!encoding.empty()) state.reader->setEncoding(encoding);
-    if (!state.reader->open(uri)) {
+    if (!openWhileAnnouncing(self, *state.reader, uri)) {
         GST_ELEMENT_ERROR(self, STREAM, DECODE, ("Could not read %s as MicroDVD.", uri.c_str()),
                           ("%s", state.reader->error().c_str()));
         return false;
     }
     // A seek that came before the file was open holds for it too.
     if (state.segment.start > 0) seekReader(state);
-    GstCaps* caps = gst_caps_from_string(kPangoCaps);
-    gst_pad_push_event(self->srcPad, gst_event_new_caps(caps));
-    gst_caps_unref(caps);
     return true;
 }
 
@@ -149,14 +194,7 @@ void loop(gpointer data) {
             gst_pad_push_event(self->srcPad, gst_event_new_eos());
             return;
         }
-        if (state.sendSegment) {
-            GstEvent* segment = gst_event_new_segment(&state.segment);
-            if (state.segmentSeqnum != GST_SEQNUM_INVALID) {
-                gst_event_set_seqnum(segment, state.segmentSeqnum);
-            }
-            gst_pad_push_event(self->srcPad, segment);
-            state.sendSegment = false;
-        }
+        if (state.sendSegment) pushSegment(self);
         const std::optional<Cue> cue = state.reader->next();
         if (!cue) {
             flow = GST_FLOW_EOS;

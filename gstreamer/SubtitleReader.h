@@ -16,8 +16,8 @@ struct Cue {
 };
 
 /// One MicroDVD file read through the Tork plug-in, with the settings a player for people
-/// wants: the lenient reading and charset detection. Not thread-safe; the element calls
-/// it under its stream lock.
+/// wants: the lenient reading and charset detection. Not thread-safe: the element uses it
+/// under its stream lock, from one thread at a time.
 class SubtitleReader {
 public:
     SubtitleReader();

@@ -28,11 +28,27 @@ const guint8* peekStart(GstTypeFind* find, guint* size) {
     return nullptr;
 }
 
-// The plug-in's probe reads a file, so the peeked bytes become one, in a private folder.
+// The plug-in's probe reads a file, so the peeked bytes become one, made exclusively and for
+// the user alone. No folder of its own, whose making and removal cost more than the probe;
+// the session's runtime folder first, which desktops keep in memory. Null when neither that
+// nor the temporary folder takes a file.
+gchar* newProbeFile(gint* fd) {
+    const gchar* runtime = g_getenv("XDG_RUNTIME_DIR");
+    for (const gchar* folder : {runtime, g_get_tmp_dir()}) {
+        if (!folder || !g_path_is_absolute(folder)) continue;
+        gchar* path = g_build_filename(folder, "tork-typefind-XXXXXX.sub", nullptr);
+        *fd = g_mkstemp_full(path, 0, 0600);
+        if (*fd >= 0) return path;
+        g_free(path);
+    }
+    return nullptr;
+}
+
 bool probeBytes(const guint8* data, guint size) {
-    gchar* folder = g_dir_make_tmp("tork-typefind-XXXXXX", nullptr);
-    if (!folder) return false;
-    gchar* path = g_build_filename(folder, "probe.sub", nullptr);
+    gint fd = -1;
+    gchar* path = newProbeFile(&fd);
+    if (!path) return false;
+    g_close(fd, nullptr);
     bool taken = false;
     if (g_file_set_contents_full(path, reinterpret_cast<const gchar*>(data), size,
                                  G_FILE_SET_CONTENTS_NONE, 0600, nullptr)) {
@@ -44,11 +60,9 @@ bool probeBytes(const guint8* data, guint size) {
             }
             g_free(uri);
         }
-        g_unlink(path);
     }
-    g_rmdir(folder);
+    g_unlink(path);
     g_free(path);
-    g_free(folder);
     return taken;
 }
 

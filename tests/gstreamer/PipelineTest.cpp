@@ -68,6 +68,7 @@ public:
         files_.push_back(path_ + "/" + name);
         return files_.back();
     }
+    const std::string& path() const { return path_; }
 
 private:
     std::string path_;
@@ -305,6 +306,23 @@ TEST(TypeFinderTest, ClaimsMicroDVDAndLeavesOtherSubtitlesToGStreamer) {
         SCOPED_TRACE(row.path);
         EXPECT_EQ(typeOf(row.path), row.type);
     }
+}
+
+// The probe's copy of the first bytes goes in the runtime folder, or the temporary one when
+// that is unusable, and never stays.
+TEST(TypeFinderTest, ProbesThroughAFileItRemoves) {
+    TempFolder runtime;
+    const std::string path = runtime.path();
+    for (const std::string& folder : {path, path + "/missing", std::string("relative")}) {
+        SCOPED_TRACE(folder);
+        g_setenv("XDG_RUNTIME_DIR", folder.c_str(), TRUE);
+        EXPECT_EQ(typeOf(example("lighthouse.sub")), "application/x-tork-microdvd");
+        GDir* dir = g_dir_open(path.c_str(), 0, nullptr);
+        ASSERT_NE(dir, nullptr);
+        EXPECT_EQ(g_dir_read_name(dir), nullptr);
+        g_dir_close(dir);
+    }
+    g_unsetenv("XDG_RUNTIME_DIR");
 }
 
 TEST(TypeFinderTest, RanksAboveGStreamersSubtitleTypeFinder) {
