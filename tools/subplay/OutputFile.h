@@ -1,29 +1,12 @@
 // Output written beside its target and renamed into place only when it is complete.
 #pragma once
 
+#include "platform/FileSystem.h"
+
 #include <ostream>
-#include <streambuf>
 #include <string>
 
 namespace Tork::Subplay {
-
-/// A stream buffer that hands everything straight to a file descriptor (subplay's writers
-/// buffer their own output) and remembers the system's reason for the first write that
-/// failed; later writes are dropped. It neither opens nor closes the descriptor.
-class DescriptorBuffer : public std::streambuf {
-public:
-    explicit DescriptorBuffer(int fd) : fd_(fd) {}
-    /// The errno of the first failed write, 0 when none failed.
-    int error() const { return error_; }
-
-protected:
-    int overflow(int c) override;
-    std::streamsize xsputn(const char* data, std::streamsize size) override;
-
-private:
-    int fd_;
-    int error_ = 0;
-};
 
 /// A fresh temporary file in the folder of `target`, which commit() renames to `target`.
 /// Until then `target` is untouched; the temporary file is removed when this object goes
