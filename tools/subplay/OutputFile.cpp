@@ -11,7 +11,32 @@ namespace {
 
 namespace fs = std::filesystem;
 
-int openOutput(const std::string& target, std::string& temporary, std::string& error) {
+// The file a chain of symbolic links ends at, so that the file is replaced and the links
+// stay; `path` itself when it is no link. A loop was refused when the target was checked.
+// A link to nothing leads to the file it names, as the shell's `>` makes it.
+std::string linkedFile(std::string path) {
+    for (int hop = 0; hop < 40; ++hop) {
+        std::error_code error;
+        if (!fs::is_symlink(path, error)) break;
+        const fs::path next = fs::read_symlink(path, error);
+        if (error) break;
+        path = (next.is_absolute() ? next : fs::path(path).parent_path() / next).string();
+    }
+    return path;
+}
+
+// Opens the temporary file for `target`, which becomes the file its links lead to, or the
+// target itself when it is written directly.
+int openOutput(std::string& target, std::string& temporary, std::string& error) {
+    // A device or a FIFO takes the output as the shell's `>` gives it: renaming a file over
+    // it would replace the node itself.
+    std::error_code ignored;
+    if (fs::is_other(fs::status(target, ignored))) {
+        const Descriptor direct = openForWriting(target);
+        if (direct.fd < 0) error = std::strerror(direct.error);
+        return direct.fd;
+    }
+    target = linkedFile(target);
     const auto slash = target.rfind('/');
     const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
     // A dot file, so that a half-written output never looks like a finished one.

@@ -10,7 +10,8 @@ namespace Tork::Subplay {
 
 /// A fresh temporary file in the folder of `target`, which commit() renames to `target`.
 /// Until then `target` is untouched; the temporary file is removed when this object goes
-/// uncommitted, and at a fatal signal.
+/// uncommitted, and at a fatal signal. A symbolic link stays: the file it leads to is
+/// replaced. A device, FIFO or socket is no file to replace: it is written directly.
 class OutputFile {
 public:
     explicit OutputFile(std::string target);
@@ -18,7 +19,7 @@ public:
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
-    /// False, with error() saying why, when no temporary file could be made.
+    /// False, with error() saying why, when nothing could be opened for writing.
     bool isOpen() const { return fd_ >= 0; }
     std::ostream& stream() { return stream_; }
 
@@ -29,8 +30,8 @@ public:
     const std::string& error() const { return error_; }
 
 private:
-    std::string target_;
-    std::string temporary_;
+    std::string target_;     // links resolved
+    std::string temporary_;  // empty when the target is written directly
     std::string error_;
     int fd_;  // before buffer_, which writes to it
     DescriptorBuffer buffer_;

@@ -82,6 +82,9 @@ TargetVerdict checkTarget(const std::string& target, const std::vector<std::stri
         return {TargetCheck::Refuse, "is an input; it is never written over"};
     }
     if (fs::is_directory(status)) return {TargetCheck::Refuse, "is a folder"};
+    // Only a regular file can be lost: a device or a FIFO (/dev/null, /dev/stdout) takes the
+    // output as the shell's `>` gives it, whatever -y and -n say.
+    if (!fs::is_regular_file(status)) return {};
     switch (overwrite) {
         case Overwrite::Always:
             return {};
