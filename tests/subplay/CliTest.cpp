@@ -2,8 +2,11 @@
 // message and what it leaves on disk.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <atomic>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -79,7 +82,8 @@ struct Row {
     std::string command;
     int status;
     std::string message;  // in standard error; empty: nothing may be there
-    std::vector<std::pair<std::string, std::string>> after;  // contents, or kAbsent
+    std::vector<std::pair<std::string, std::string>> after;       // contents, or kAbsent
+    std::vector<std::pair<std::string, std::string>> links = {};  // name, where it leads
 };
 
 void PrintTo(const Row& row, std::ostream* out) {
@@ -189,6 +193,40 @@ const Row rows[] = {
      1,
      "out/a.srt: exists; -y replaces it",
      {{"out/a.srt", kOld}, {"out/b.srt", kSrt}}},
+    // -y renamed a file over a link, and over /dev/full as root.
+    {"link_stays_and_its_file_is_replaced",
+     {{"film.sub", kLighthouse}, {"real/out.srt", kOld}},
+     "-y -o out.srt film.sub",
+     0,
+     "",
+     {{"real/out.srt", kSrt}},
+     {{"out.srt", "real/out.srt"}}},
+    {"link_to_nothing_makes_its_file",
+     {{"film.sub", kLighthouse}, {"real/keep", ""}},
+     "-o out.srt film.sub",
+     0,
+     "",
+     {{"real/new.srt", kSrt}},
+     {{"out.srt", "real/new.srt"}}},
+    // A device is no file a user can lose: written directly, whatever -y and -n say.
+    {"device_written_directly",
+     {{"film.sub", kLighthouse}},
+     "--format srt -o /dev/null film.sub",
+     0,
+     "",
+     {}},
+    {"device_written_directly_with_y",
+     {{"film.sub", kLighthouse}},
+     "-y --format srt -o /dev/null film.sub",
+     0,
+     "",
+     {}},
+    {"device_written_directly_with_n",
+     {{"film.sub", kLighthouse}},
+     "-n --format srt -o /dev/null film.sub",
+     0,
+     "",
+     {}},
     {"probe_writes_nothing",
      {{"film.sub", kLighthouse}},
      "--probe -o out.srt film.sub",
@@ -216,6 +254,7 @@ TEST_P(Cli, StatusMessageAndFilesLeft) {
     const Row& row = GetParam();
     const WorkFolder folder(row.description);
     for (const auto& [name, text] : row.files) folder.write(name, text);
+    for (const auto& [name, to] : row.links) fs::create_symlink(to, folder.root / name);
     const Outcome run = runSubplay(folder, row.command);
     EXPECT_EQ(run.status, row.status);
     if (row.message.empty()) {
@@ -233,6 +272,11 @@ TEST_P(Cli, StatusMessageAndFilesLeft) {
             EXPECT_EQ(contents(folder.root / name), expected);
         }
     }
+    for (const auto& [name, to] : row.links) {
+        std::error_code noLink;
+        EXPECT_EQ(fs::read_symlink(folder.root / name, noLink), to) << name;
+    }
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
     EXPECT_EQ(folder.leftovers(), std::vector<std::string>{});
 }
 
@@ -246,6 +290,32 @@ TEST(CliConversions, MicroDvdReadsBackTheSame) {
     EXPECT_EQ(runSubplay(folder, "--fps 25 -o again.sub film.sub").status, 0);
     EXPECT_EQ(runSubplay(folder, "-o back.srt again.sub").status, 0);
     EXPECT_EQ(contents(folder.root / "back.srt"), kSrt);
+}
+
+// A FIFO is written through as a device is: it stays a FIFO and its reader gets the output.
+TEST(CliConversions, FifoIsWrittenThrough) {
+    const WorkFolder folder("fifo");
+    folder.write("film.sub", kLighthouse);
+    const fs::path fifo = folder.root / "out.srt";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::string got;
+    std::atomic<bool> read = false;
+    std::thread reader([&] {
+        got = contents(fifo);
+        read = true;
+    });
+    EXPECT_EQ(runSubplay(folder, "-o out.srt film.sub").status, 0);
+    // Releases a reader still waiting when subplay never opened the FIFO.
+    while (!read) {
+        if (const int writer = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK); writer >= 0) {
+            ::close(writer);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    reader.join();
+    EXPECT_EQ(got, kSrt);
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    EXPECT_EQ(folder.leftovers(), std::vector<std::string>{});
 }
 
 // Standard input lives in a private temporary folder that goes on a signal as on an exit.

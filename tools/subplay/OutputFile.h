@@ -1,33 +1,17 @@
 // Output written beside its target and renamed into place only when it is complete.
 #pragma once
 
+#include "platform/FileSystem.h"
+
 #include <ostream>
-#include <streambuf>
 #include <string>
 
 namespace Tork::Subplay {
 
-/// A stream buffer that hands everything straight to a file descriptor (subplay's writers
-/// buffer their own output) and remembers the system's reason for the first write that
-/// failed; later writes are dropped. It neither opens nor closes the descriptor.
-class DescriptorBuffer : public std::streambuf {
-public:
-    explicit DescriptorBuffer(int fd) : fd_(fd) {}
-    /// The errno of the first failed write, 0 when none failed.
-    int error() const { return error_; }
-
-protected:
-    int overflow(int c) override;
-    std::streamsize xsputn(const char* data, std::streamsize size) override;
-
-private:
-    int fd_;
-    int error_ = 0;
-};
-
 /// A fresh temporary file in the folder of `target`, which commit() renames to `target`.
 /// Until then `target` is untouched; the temporary file is removed when this object goes
-/// uncommitted, and at a fatal signal.
+/// uncommitted, and at a fatal signal. A symbolic link stays: the file it leads to is
+/// replaced. A device, FIFO or socket is no file to replace: it is written directly.
 class OutputFile {
 public:
     explicit OutputFile(std::string target);
@@ -35,7 +19,7 @@ public:
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
-    /// False, with error() saying why, when no temporary file could be made.
+    /// False, with error() saying why, when nothing could be opened for writing.
     bool isOpen() const { return fd_ >= 0; }
     std::ostream& stream() { return stream_; }
 
@@ -46,8 +30,8 @@ public:
     const std::string& error() const { return error_; }
 
 private:
-    std::string target_;
-    std::string temporary_;
+    std::string target_;     // links resolved
+    std::string temporary_;  // empty when the target is written directly
     std::string error_;
     int fd_;  // before buffer_, which writes to it
     DescriptorBuffer buffer_;

@@ -1,16 +1,18 @@
 #include "tools/subplay/OutputPlan.h"
 
 #include "host/UrlLocation.h"
+#include "platform/FileSystem.h"
 #include "text/FileUrl.h"
 
-#include <sys/stat.h>
-#include <cerrno>
-#include <cstring>
+#include <filesystem>
 #include <map>
+#include <system_error>
 
 namespace Tork::Subplay {
 
 namespace {
+
+namespace fs = std::filesystem;
 
 // The local path an input names, or nothing for standard input and other URLs.
 std::optional<std::string> localPath(const std::string& input) {
@@ -19,15 +21,10 @@ std::optional<std::string> localPath(const std::string& input) {
     return input;
 }
 
-bool sameFile(const struct stat& a, const struct stat& b) {
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
-bool isAnInput(const struct stat& file, const std::vector<std::string>& inputs) {
+bool isAnInput(const FileIdentity& file, const std::vector<std::string>& inputs) {
     for (const std::string& input : inputs) {
-        struct stat other {};
         const auto path = localPath(input);
-        if (path && ::stat(path->c_str(), &other) == 0 && sameFile(file, other)) return true;
+        if (path && identityOf(*path) == file) return true;
     }
     return false;
 }
@@ -61,26 +58,33 @@ std::optional<SharedOutput> sharedOutput(const std::vector<std::string>& inputs,
 }
 
 std::optional<std::string> missingFolder(const std::string& folder) {
-    struct stat status {};
-    if (::stat(folder.c_str(), &status) != 0) return std::string(std::strerror(errno));
-    if (!S_ISDIR(status.st_mode)) return std::string(std::strerror(ENOTDIR));
+    std::error_code error;
+    const fs::file_status status = fs::status(folder, error);
+    if (error) return error.message();
+    if (!fs::is_directory(status))
+        return std::make_error_code(std::errc::not_a_directory).message();
     return std::nullopt;
 }
 
 TargetVerdict checkTarget(const std::string& target, const std::vector<std::string>& inputs,
                           Overwrite overwrite) {
-    struct stat status {};
-    if (::stat(target.c_str(), &status) != 0) {
-        if (errno != ENOENT) return {TargetCheck::Refuse, std::strerror(errno)};
+    std::error_code error;
+    const fs::file_status status = fs::status(target, error);
+    if (error) {
+        if (error != std::errc::no_such_file_or_directory)
+            return {TargetCheck::Refuse, error.message()};
         if (const auto why = missingFolder(folderOf(target))) {
             return {TargetCheck::Refuse, "no folder " + folderOf(target) + ": " + *why};
         }
         return {};
     }
-    if (isAnInput(status, inputs)) {
+    if (const auto file = identityOf(target); file && isAnInput(*file, inputs)) {
         return {TargetCheck::Refuse, "is an input; it is never written over"};
     }
-    if (S_ISDIR(status.st_mode)) return {TargetCheck::Refuse, "is a folder"};
+    if (fs::is_directory(status)) return {TargetCheck::Refuse, "is a folder"};
+    // Only a regular file can be lost: a device or a FIFO (/dev/null, /dev/stdout) takes the
+    // output as the shell's `>` gives it, whatever -y and -n say.
+    if (!fs::is_regular_file(status)) return {};
     switch (overwrite) {
         case Overwrite::Always:
             return {};
@@ -93,8 +97,8 @@ TargetVerdict checkTarget(const std::string& target, const std::vector<std::stri
 }
 
 bool standardOutputIsInput(const std::vector<std::string>& inputs) {
-    struct stat status {};
-    return ::fstat(1, &status) == 0 && S_ISREG(status.st_mode) && isAnInput(status, inputs);
+    const auto output = standardOutputFile();
+    return output && isAnInput(*output, inputs);
 }
 
 }  // namespace Tork::Subplay

@@ -1,15 +1,13 @@
 #include "tools/subplay/Player.h"
 
 #include "framework/StreamInterface.h"
+#include "platform/Terminal.h"
 #include "tools/subplay/Markup.h"
 
 #include "text/Utf.h"
 
-#include <locale.h>
 #include <algorithm>
-#include <clocale>
 #include <cstdio>
-#include <cwchar>
 #include <functional>
 #include <map>
 #include <queue>
@@ -39,32 +37,6 @@ std::vector<std::string> splitLines(const std::string& text) {
         from = to + 1;
     }
 }
-
-// The terminal's own idea of widths comes from the C library's table for UTF-8, whatever
-// locale the user runs in.
-class Utf8Widths {
-public:
-    Utf8Widths() : locale_(::newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr)) {
-        if (locale_) previous_ = ::uselocale(locale_);
-    }
-    ~Utf8Widths() {
-        if (!locale_) return;
-        ::uselocale(previous_);
-        ::freelocale(locale_);
-    }
-    Utf8Widths(const Utf8Widths&) = delete;
-    Utf8Widths& operator=(const Utf8Widths&) = delete;
-
-    /// 0 for combining marks, 2 for wide characters; 1 when the table has no answer.
-    int of(char32_t c) const {
-        const int width = locale_ ? ::wcwidth(static_cast<wchar_t>(c)) : 1;
-        return width < 0 ? 1 : width;
-    }
-
-private:
-    locale_t locale_;
-    locale_t previous_ = nullptr;
-};
 
 class Playback {
     struct Shown {
@@ -268,7 +240,7 @@ void StreamSource::stepBackTo(std::uint32_t time) {
 }
 
 std::size_t displayColumns(std::string_view line) {
-    const Utf8Widths widths;
+    const CharacterWidths widths;
     std::size_t width = 0;
     for (std::size_t i = 0; i < line.size();) {
         if (line[i] == '\x1b') {

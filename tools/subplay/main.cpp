@@ -6,6 +6,7 @@
 #include "host/UrlLocation.h"
 #include "logging/TorkLog.h"
 #include "platform/DynamicLibrary.h"
+#include "platform/FatalSignals.h"
 #include "platform/FileHandle.h"
 #include "platform/LibraryNames.h"
 #include "platform/Terminal.h"
@@ -125,9 +126,9 @@ int playInRealTime(StreamInterface& stream, const Options& options,
     settings.columns = terminalColumns(StandardStream::Output);
     settings.lastEnd = lastEnd;
     StreamSource source(stream);
-    TemporaryFiles::setLineOpen(1, settings.terminal);
+    setLineOpen(StandardStream::Output, settings.terminal);
     const PlaySummary summary = play(source, *clock, settings, out);
-    TemporaryFiles::setLineOpen(1, false);
+    setLineOpen(StandardStream::Output, false);
     if (summary.unreachable) warnUnreachable();
     return exitSuccess;
 }
@@ -280,7 +281,7 @@ int run(const std::vector<std::string_view>& arguments) {
     }
     std::optional<DynamicLibrary> logging;
     if (options.log) logging = logToStandardError(pluginPath);
-    TemporaryFiles::installSignalHandlers();
+    cleanUpOnFatalSignals();
     const Host::PluginLibrary& library = Host::PluginLibrary::kept(pluginPath);
     // A probe writes nothing, so it touches no output.
     if (options.mode == Mode::Probe) {
@@ -328,7 +329,7 @@ int run(const std::vector<std::string_view>& arguments) {
             std::cerr << "\r\x1b[K[" << ++done << '/' << options.inputs.size() << "] "
                       << printable(options.inputs[i]) << std::flush;
             progressShown = true;
-            TemporaryFiles::setLineOpen(2, true);
+            setLineOpen(StandardStream::Error, true);
         }
         const TargetCheck check = checked(targets[i], options);
         if (check == TargetCheck::Refuse ||
@@ -340,7 +341,7 @@ int run(const std::vector<std::string_view>& arguments) {
     if (progress) {
         std::cerr << "\r\x1b[K" << options.inputs.size() - failed << " of " << options.inputs.size()
                   << " converted into " << printable(*options.output) << '\n';
-        TemporaryFiles::setLineOpen(2, false);
+        setLineOpen(StandardStream::Error, false);
     }
     return failed == 0 ? exitSuccess : exitCannotOpen;
 }
