@@ -60,6 +60,8 @@ endif()
 # include/tork/ of the build tree.
 file(GLOB headers CONFIGURE_DEPENDS RELATIVE ${CMAKE_SOURCE_DIR}
   ${CMAKE_SOURCE_DIR}/framework/*.h ${CMAKE_SOURCE_DIR}/host/*.h ${CMAKE_SOURCE_DIR}/platform/*.h)
+# subplay's own system calls are no part of the kit.
+list(REMOVE_ITEM headers platform/FileSystem.h platform/FatalSignals.h)
 set(installed_headers "")
 foreach(header ${headers} logging/TorkLog.h)
   set(installed ${CMAKE_BINARY_DIR}/include/tork/${header})
