@@ -4,6 +4,7 @@
 #include "framework/ReadingReport.h"
 #include "microdvd/FormattingCode.h"
 #include "microdvd/LineCodes.h"
+#include "microdvd/LineCount.h"
 #include "microdvd/LineScanner.h"
 #include "microdvd/LineSplitter.h"
 #include "microdvd/OpenEnds.h"
@@ -12,7 +13,6 @@
 #include "text/TextOutput.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -34,23 +34,6 @@ bool anyLineStartsWithCode(std::string_view text) {
          feed = text.find('\n', feed + 1))
         if (startsWithCode(text.substr(feed + 1))) return true;
     return false;
-}
-
-// The runs of CR and LF bytes (each one separator) that end a line with something on it,
-// eight bytes at a time, each beside the byte before it.
-std::size_t countFilledLines(const char* text, std::size_t length) {
-    const auto separators = [](std::uint64_t word) {
-        return ByteWords::bytesEqual(word, '\n') | ByteWords::bytesEqual(word, '\r');
-    };
-    const auto isSeparator = [](char c) { return c == '\n' || c == '\r'; };
-    std::size_t count = 0, i = 1;
-    for (; i + 8 <= length; i += 8) {
-        const std::uint64_t ends =
-            separators(ByteWords::load(text + i)) & ~separators(ByteWords::load(text + i - 1));
-        count += static_cast<std::size_t>(std::popcount(ends));
-    }
-    for (; i < length; ++i) count += isSeparator(text[i]) && !isSeparator(text[i - 1]);
-    return count;
 }
 
 // A line as the chosen reading sees it.
@@ -146,7 +129,7 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
     // Every entry takes a line of its own of 7 bytes at least with its separator ("{0}{}x"
     // leniently), so the lines with something on them and the length each bound the records
     // needed: the smaller bound is reserved, not 16 bytes for every blank line.
-    entries.reserve(std::min(countFilledLines(text, length), length / 7) + 1);
+    entries.reserve(std::min(LineCount::filledLines(text, length), length / 7) + 1);
     // Bound once, so that with logging off each entry pays a single test.
     Logger& log = *Logger::instance();
     LineSplitter lines(text, length);
