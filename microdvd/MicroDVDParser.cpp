@@ -116,8 +116,9 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
                    std::size_t maxEntryLength, ParseReport* report) {
     ParseReport unused;
     ParseReport& said = report ? *report : unused;
+    FrameClock clock(rate);
     const auto setRate = [&](FrameRate declared, std::size_t line) {
-        rate = declared;
+        clock = FrameClock(declared);
         said.rate = declared;
         said.rateLine = static_cast<std::uint32_t>(line);
         ++said.rateChanges;
@@ -208,9 +209,9 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
         if ((copyLength ? copyLength : final.size()) > std::min(maxEntryLength, kMaxEntryLength))
             return false;
         // Begun before the film: it shows from the start.
-        const std::uint32_t start = rate.toMilliseconds(std::max(framed.start, 0));
+        const std::uint32_t start = clock.toMilliseconds(std::max(framed.start, 0));
         const auto duration = static_cast<std::int32_t>(
-            (framed.end ? rate.toMilliseconds(*framed.end) : start) - start);
+            (framed.end ? clock.toMilliseconds(*framed.end) : start) - start);
         if (copyLength) {
             char* const copy = entries.addSpace(start, duration, copyLength);
             FixedOutput out(copy, copyLength);
