@@ -22,6 +22,8 @@ namespace Tork {
 namespace {
 
 constexpr std::size_t kMaxDeclarationLength = 100;
+// Lines up to this long are translated once, into a buffer whose size follows theirs.
+constexpr std::size_t kTranslatedDirectly = 4096;
 
 bool startsWithCode(std::string_view text) {
     return !text.empty() && (text[0] == '/' || text[0] == '\\' || text[0] == '{');
@@ -184,17 +186,28 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
         const auto translate = [&, source = final](auto& out) {
             lenient ? codes.write(source, out) : writeFormattingCode(source, out);
         };
+        bool copyTranslated = false;  // a copy of `translated`, else written at add
         if (lenient ? anyLineStartsWithCode(final) : startsWithCode(final)) {
-            // Measured first, so that a long translation is written once, straight into
-            // its entry: a copy of it would cost as much memory again.
-            CountingOutput measured;
-            translate(measured);
-            if (measured.size() > line->length) {
-                copyLength = measured.size();
-            } else {
+            // A long line's translation is measured first, so that it is written once,
+            // straight into its entry: a copy of it would cost as much memory again. A short
+            // one is written once into the reused buffer, which stays small.
+            if (line->length <= kTranslatedDirectly) {
                 translated.clear();
-                translated.reserve(measured.size());
                 translate(translated);
+                copyTranslated = translated.size() > line->length;
+                if (copyTranslated) copyLength = translated.size();
+            } else {
+                CountingOutput measured;
+                translate(measured);
+                if (measured.size() > line->length) {
+                    copyLength = measured.size();
+                } else {
+                    translated.clear();
+                    translated.reserve(measured.size());
+                    translate(translated);
+                }
+            }
+            if (!copyLength) {
                 // Most translations only drop codes from the front (unknown ones, a line
                 // without any): such a text is still in the line, at its end. Others fit in
                 // the line's own bytes, frame groups and codes included, which are free now.
@@ -214,8 +227,12 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
             (framed.end ? clock.toMilliseconds(*framed.end) : start) - start);
         if (copyLength) {
             char* const copy = entries.addSpace(start, duration, copyLength);
-            FixedOutput out(copy, copyLength);
-            translate(out);
+            if (copyTranslated) {
+                std::memcpy(copy, translated.data(), copyLength);
+            } else {
+                FixedOutput out(copy, copyLength);
+                translate(out);
+            }
             final = {copy, copyLength};
         } else {
             // Terminated for the log: the lenient reading trims blanks after a text, and a
