@@ -4,12 +4,12 @@
 #include "framework/ReadingReport.h"
 #include "microdvd/FormattingCode.h"
 #include "microdvd/LineCodes.h"
-#include "microdvd/LineCount.h"
 #include "microdvd/LineScanner.h"
 #include "microdvd/LineSplitter.h"
 #include "microdvd/OpenEnds.h"
 #include "subtitle/EntryStore.h"
 #include "text/ByteWords.h"
+#include "text/LineCount.h"
 #include "text/TextOutput.h"
 
 #include <algorithm>
@@ -115,7 +115,8 @@ void ParseReport::skip(std::size_t line, std::int32_t reason) {
 }
 
 bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
-                   std::size_t maxEntryLength, ParseReport* report) {
+                   std::size_t maxEntryLength, ParseReport* report,
+                   std::optional<std::size_t> filledLines) {
     ParseReport unused;
     ParseReport& said = report ? *report : unused;
     FrameClock clock(rate);
@@ -132,7 +133,8 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
     // Every entry takes a line of its own of 7 bytes at least with its separator ("{0}{}x"
     // leniently), so the lines with something on them and the length each bound the records
     // needed: the smaller bound is reserved, not 16 bytes for every blank line.
-    entries.reserve(std::min(LineCount::filledLines(text, length), length / 7) + 1);
+    if (!filledLines) filledLines = LineCount::filledLines(text, length);
+    entries.reserve(std::min(*filledLines, length / 7) + 1);
     // Bound once, so that with logging off each entry pays a single test.
     Logger& log = *Logger::instance();
     LineSplitter lines(text, length);

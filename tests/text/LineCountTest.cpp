@@ -1,4 +1,4 @@
-#include "microdvd/LineCount.h"
+#include "text/LineCount.h"
 
 #include <gtest/gtest.h>
 

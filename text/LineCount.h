@@ -1,5 +1,5 @@
-// Counts the lines with something on them before parsing, so that the entries' records
-// are reserved once and never moved.
+// Counts the lines with something on them, so that a parser reserves its records once and
+// never moves them.
 #pragma once
 
 #include <cstddef>
