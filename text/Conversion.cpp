@@ -12,6 +12,11 @@
 #include <string>
 #include <vector>
 
+#if defined(__x86_64__) && defined(__GNUC__)
+#define TORK_CONVERSION_SSE2 1
+#include <emmintrin.h>
+#endif
+
 namespace Tork {
 namespace {
 
@@ -100,6 +105,11 @@ public:
         std::uint64_t length = 0;
         std::size_t i = 0;
         for (; i < units_; ++i) {
+            if (eightAscii(i)) {
+                length += 8;
+                i += 7;
+                continue;
+            }
             if (fourAscii(i)) {
                 length += 4;
                 i += 3;
@@ -129,6 +139,12 @@ public:
     void write(unsigned char* out, std::uint64_t length) const noexcept {
         unsigned char* const end = out + length;
         for (std::size_t i = 0; out < end; ++i) {
+            if (end - out >= 8 && eightAscii(i)) {
+                writeEight(i, out);
+                out += 8;
+                i += 7;
+                continue;
+            }
             if (end - out >= 4) {
                 if (const std::uint64_t word = fourAscii(i)) {
                     // The low byte of each unit, in order.
@@ -176,6 +192,28 @@ private:
         constexpr std::uint64_t kBit7 = 0x0080008000800080u;
         return ((word + 0x007F007F007F007Fu) & kBit7) == kBit7 ? word : 0;
     }
+
+#if TORK_CONVERSION_SSE2
+    // The eight little-endian units from `i` on, when there are eight and all are ASCII but
+    // zero. SSE2 is part of x86-64.
+    bool eightAscii(std::size_t i) const noexcept {
+        if (high_ == 0 || units_ - i < 8) return false;
+        const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes_ + 2 * i));
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i ascii = _mm_cmpeq_epi16(_mm_and_si128(units, _mm_set1_epi16(-0x80)), zero);
+        const __m128i plain = _mm_andnot_si128(_mm_cmpeq_epi16(units, zero), ascii);
+        return _mm_movemask_epi8(plain) == 0xFFFF;
+    }
+    void writeEight(std::size_t i, unsigned char* out) const noexcept {
+        const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes_ + 2 * i));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(units, units));
+    }
+#else
+    bool eightAscii(std::size_t) const noexcept {
+        return false;
+    }
+    void writeEight(std::size_t, unsigned char*) const noexcept {}
+#endif
 
     char32_t at(std::size_t i) const noexcept {
         return static_cast<char32_t>(bytes_[2 * i + high_] << 8 | bytes_[2 * i + 1 - high_]);

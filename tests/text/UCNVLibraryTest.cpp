@@ -234,10 +234,10 @@ TEST(SystemIcu, Utf16TextsComeOutAsIcuConvertsThem) {
     for (int round = 0; round < 20000; ++round) {
         const bool bigEndian = round % 2 != 0;
         std::string bytes;
-        const std::size_t length = random() % 12;
+        const std::size_t length = random() % 40;
         for (std::size_t i = 0; i < length; ++i) {
             // Mostly well-formed: a pair in one go, and zeros in a fifth of the texts.
-            // Every fourth text ASCII but for zeros: runs of it are converted four at a time.
+            // Every fourth text ASCII but for zeros: runs of it are converted 4 or 8 at a time.
             const std::size_t choices = round % 4 == 0 ? 3 : std::size(units) - 1;
             char16_t unit = round % 5 == 0 && random() % 8 == 0 ? 0 : units[random() % choices];
             if (round % 3 && unit >= 0xD800 && unit <= 0xDFFF) {
