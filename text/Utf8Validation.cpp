@@ -78,7 +78,8 @@ __attribute__((target("avx2"))) inline __m256i highNibbles(__m256i bytes) {
 }
 
 // Bits set where `current` (after `previous`) breaks a rule.
-__attribute__((target("avx2"))) __m256i errorsIn(__m256i current, __m256i previous) {
+__attribute__((target("avx2"), always_inline)) inline __m256i errorsIn(__m256i current,
+                                                                       __m256i previous) {
     const __m256i previous1 = back<1>(current, previous);
     const __m256i byte1High = _mm256_shuffle_epi8(
         table(kTooLong, kTooLong, kTooLong, kTooLong, kTooLong, kTooLong, kTooLong, kTooLong,
