@@ -9,6 +9,7 @@
 #include "bench/MicroDVDFiles.h"
 #include "host/ContainerSession.h"
 #include "microdvd/MicroDVDContainer.h"
+#include "text/UCNVLibrary.h"
 
 #include <benchmark/benchmark.h>
 
@@ -53,7 +54,7 @@ void uncounted(void* pointer) {
     std::free(block);
 }
 
-enum class Encoding { Utf8, Utf16 };
+enum class Encoding { Utf8, Utf16, Windows1250 };
 
 // UTF-16 little-endian with its signature, from UTF-8 that is ASCII but for two letters.
 std::string toUtf16(const std::string& utf8) {
@@ -69,17 +70,47 @@ std::string toUtf16(const std::string& utf8) {
     return std::string(reinterpret_cast<const char*>(units.data()), units.size() * 2);
 }
 
+// windows-1250, from UTF-8 whose only letters beyond ASCII are the generator's two.
+std::string toWindows1250(const std::string& utf8) {
+    std::string bytes;
+    bytes.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        if (utf8.compare(i, 2, "\xC3\xBC") == 0) {  // ü
+            bytes += '\xFC';
+            ++i;
+        } else if (utf8.compare(i, 2, "\xC4\x8D") == 0) {  // č
+            bytes += '\xE8';
+            ++i;
+        } else {
+            bytes += utf8[i];
+        }
+    }
+    return bytes;
+}
+
+std::string encoded(const std::string& utf8, Encoding encoding) {
+    switch (encoding) {
+        case Encoding::Utf16:
+            return toUtf16(utf8);
+        case Encoding::Windows1250:
+            return toWindows1250(utf8);
+        case Encoding::Utf8:
+            break;
+    }
+    return utf8;
+}
+
 const std::string& sampleFile(std::size_t lines, Encoding encoding) {
     static std::map<std::pair<std::size_t, Encoding>, std::string> files;
     std::string& path = files[{lines, encoding}];
     if (path.empty()) {
-        path = (std::filesystem::temp_directory_path() /
-                ("tork-bench-" + std::to_string(lines) +
-                 (encoding == Encoding::Utf8 ? "-utf8.sub" : "-utf16.sub")))
-                   .string();
-        const std::string text = Tork::Bench::makeMicroDVD(lines);
+        static const char* const suffixes[] = {"-utf8.sub", "-utf16.sub", "-1250.sub"};
+        path =
+            (std::filesystem::temp_directory_path() /
+             ("tork-bench-" + std::to_string(lines) + suffixes[static_cast<std::size_t>(encoding)]))
+                .string();
         std::ofstream(path, std::ios::binary)
-            << (encoding == Encoding::Utf8 ? text : toUtf16(text));
+            << encoded(Tork::Bench::makeMicroDVD(lines), encoding);
     }
     return path;
 }
@@ -89,7 +120,7 @@ struct Opened {
     bool ok;
 };
 
-enum class Reading { Default, LenientAndDetect };
+enum class Reading { Default, LenientAndDetect, Windows1250 };
 
 // A component opened as a player opens one: settings, open, program selected.
 Opened openOnce(const std::string& url, Reading reading) {
@@ -100,6 +131,8 @@ Opened openOnce(const std::string& url, Reading reading) {
         session->context().set(Tork::Host::Settings::lenientReading(true));
         session->context().set(Tork::Host::Settings::detectEncoding(true));
     }
+    if (reading == Reading::Windows1250)
+        session->context().set(Tork::Host::Settings::codePageName("windows-1250"));
     const bool ok = session->open(Tork::Host::FileUrl(url)) ==
                     Tork::Host::ContainerSession::OpenOutcome::Opened;
     return {std::move(session), ok};
@@ -149,6 +182,15 @@ void BM_OpenUtf16(benchmark::State& state) {
 // The host settings for files from the wild, on a file that needs neither.
 void BM_OpenUtf8Lenient(benchmark::State& state) {
     openFile(state, Encoding::Utf8, Reading::LenientAndDetect);
+}
+
+// A legacy code page, through the system's ICU; skipped where there is none.
+void BM_OpenWindows1250(benchmark::State& state) {
+    if (!Tork::UCNVLibrary::instance()->usable()) {
+        state.SkipWithError("no ICU on this system");
+        return;
+    }
+    openFile(state, Encoding::Windows1250, Reading::Windows1250);
 }
 
 // The shapes of file that cost open the most memory over their size, 8 MB each.
@@ -238,6 +280,7 @@ PEAK(face_of_quotes_lenient, faceOfQuotes, Reading::LenientAndDetect);
 BENCHMARK(BM_OpenUtf8)->Arg(10000)->Arg(200000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OpenUtf16)->Arg(10000)->Arg(200000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OpenUtf8Lenient)->Arg(10000)->Arg(200000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenWindows1250)->Arg(10000)->Arg(200000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -158,9 +158,11 @@ void checkDeclaration(std::string_view text) {
     const FrameRateDeclaration declaration = parseFrameRateDeclaration(text);
     if (declaration.kind == FrameRateDeclaration::Kind::Rate) {
         FUZZ_CHECK(declaration.rate.numerator != 0);
-        for (const std::int32_t frame : {0, 1, -1, std::numeric_limits<std::int32_t>::max(),
-                                         std::numeric_limits<std::int32_t>::min()})
-            (void)declaration.rate.toMilliseconds(frame);
+        const FrameClock clock(declaration.rate);
+        for (const std::int32_t frame :
+             {0, 1, -1, 4294967, 4294968, 171798692, std::numeric_limits<std::int32_t>::max(),
+              std::numeric_limits<std::int32_t>::min()})
+            FUZZ_CHECK(clock.toMilliseconds(frame) == declaration.rate.toMilliseconds(frame));
     }
     // Nine digits fit "%d"; eighteen fit "%lld" and their power of ten.
     const auto digitCount =

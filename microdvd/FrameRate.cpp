@@ -3,7 +3,9 @@
 #include "microdvd/LineScanner.h"
 #include "text/Ascii.h"
 
+#include <cstdint>
 #include <limits>
+#include <numeric>
 
 #ifndef __SIZEOF_INT128__
 #include <boost/multiprecision/cpp_int.hpp>
@@ -82,6 +84,18 @@ std::uint32_t FrameRate::toMilliseconds(std::int32_t frame) const {
     // The low 32 bits of the quotient.
     return static_cast<std::uint32_t>(
         static_cast<std::uint64_t>((product / numerator) & 0xFFFFFFFFu));
+}
+
+FrameClock::FrameClock(FrameRate rate) noexcept : rate_(rate) {
+    // Beyond this the product takes more than 64 bits: every time goes the general way.
+    if (rate.denominator >= (std::uint64_t{1} << 32)) return;
+    const std::uint64_t scaled = rate.denominator * 1000u;
+    const std::uint64_t common = std::gcd(scaled, rate.numerator);
+    const std::uint64_t divisor = rate.numerator / common;
+    multiplier_ = scaled / common;
+    if (divisor > UINT32_MAX) return;
+    divisor_ = static_cast<std::uint32_t>(divisor);
+    if (multiplier_ != 0) smallFrames_ = UINT32_MAX / multiplier_ + 1;
 }
 
 FrameRateDeclaration parseFrameRateDeclaration(std::string_view text) {

@@ -21,6 +21,7 @@
 #include <cstring>
 #include <iterator>
 #include <mutex>
+#include <optional>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -101,9 +102,11 @@ bool showsFrames(std::string_view text, MicroDVDReading reading) {
 }
 
 // The file's text as the host's settings say to read it; those are asked as the reading
-// gets to them. What happened goes into `report` (may be null).
+// gets to them. What happened goes into `report` (may be null), and the text's lines with
+// something on them into `filledLines` (may be null) where reading counted them.
 bool readText(const char* function, const String& path, HostSettings& settings, String& text,
-              ReadingReport* report, std::int32_t size = ParserUtilities::kWholeFile,
+              ReadingReport* report, std::optional<std::size_t>* filledLines = nullptr,
+              std::int32_t size = ParserUtilities::kWholeFile,
               ParserUtilities::ReadSize mode = ParserUtilities::ReadSize::Exact) {
     using ParserUtilities::DecodeReport;
     const auto readBytes = [&](String& bytes) {
@@ -141,6 +144,7 @@ bool readText(const char* function, const String& path, HostSettings& settings, 
         }
     }
     if (report) reportDecoding(*report, decoding, decoded);
+    if (filledLines) *filledLines = decoding.filledLines;
     return decoded;
 }
 
@@ -160,7 +164,7 @@ bool MicroDVDContainer::probe(const Location* location, std::uint64_t,
         HostSettings settings(context_);
         String text;
         const bool lenient = settings.value().reading == MicroDVDReading::Lenient;
-        if (!readText("Tork::MicroDVDContainer::probe", path, settings, text, nullptr,
+        if (!readText("Tork::MicroDVDContainer::probe", path, settings, text, nullptr, nullptr,
                       lenient ? kLenientProbeBytes : kProbeBytes,
                       ParserUtilities::ReadSize::AtMost) ||
             !showsFrames(text.bytes(), settings.value().reading))
@@ -197,7 +201,8 @@ std::int32_t MicroDVDContainer::open(const Location* location) {
         if (ParserUtilities::pathFromUrl(*url, path) != Result::Ok) return fail(kReadingNotFileUrl);
         reportSettings(report, settings.value());
         String text;
-        if (!readText("Tork::MicroDVDContainer::open", path, settings, text, &report))
+        std::optional<std::size_t> filledLines;
+        if (!readText("Tork::MicroDVDContainer::open", path, settings, text, &report, &filledLines))
             return Result::Failure;
         if (text.empty()) return fail(kReadingNoEntries);
         EntryStore entries(std::move(text));
@@ -205,7 +210,7 @@ std::int32_t MicroDVDContainer::open(const Location* location) {
         reportSettings(report, settings.value());
         ParseReport parse;
         const bool parsed = parseMicroDVD(entries, settings.value().rate, settings.value().reading,
-                                          kMaxEntryLength, &parse);
+                                          kMaxEntryLength, &parse, filledLines);
         reportParse(report, parse, settings.value().reading, parsed);
         if (!parsed) return Result::Failure;
         report.entries = static_cast<std::uint32_t>(entries.size());

@@ -9,10 +9,10 @@
 #include "microdvd/OpenEnds.h"
 #include "subtitle/EntryStore.h"
 #include "text/ByteWords.h"
+#include "text/LineCount.h"
 #include "text/TextOutput.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -22,6 +22,8 @@ namespace Tork {
 namespace {
 
 constexpr std::size_t kMaxDeclarationLength = 100;
+// Lines up to this long are translated once, into a buffer whose size follows theirs.
+constexpr std::size_t kTranslatedDirectly = 4096;
 
 bool startsWithCode(std::string_view text) {
     return !text.empty() && (text[0] == '/' || text[0] == '\\' || text[0] == '{');
@@ -34,23 +36,6 @@ bool anyLineStartsWithCode(std::string_view text) {
          feed = text.find('\n', feed + 1))
         if (startsWithCode(text.substr(feed + 1))) return true;
     return false;
-}
-
-// The runs of CR and LF bytes (each one separator) that end a line with something on it,
-// eight bytes at a time, each beside the byte before it.
-std::size_t countFilledLines(const char* text, std::size_t length) {
-    const auto separators = [](std::uint64_t word) {
-        return ByteWords::bytesEqual(word, '\n') | ByteWords::bytesEqual(word, '\r');
-    };
-    const auto isSeparator = [](char c) { return c == '\n' || c == '\r'; };
-    std::size_t count = 0, i = 1;
-    for (; i + 8 <= length; i += 8) {
-        const std::uint64_t ends =
-            separators(ByteWords::load(text + i)) & ~separators(ByteWords::load(text + i - 1));
-        count += static_cast<std::size_t>(std::popcount(ends));
-    }
-    for (; i < length; ++i) count += isSeparator(text[i]) && !isSeparator(text[i - 1]);
-    return count;
 }
 
 // A line as the chosen reading sees it.
@@ -130,11 +115,13 @@ void ParseReport::skip(std::size_t line, std::int32_t reason) {
 }
 
 bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
-                   std::size_t maxEntryLength, ParseReport* report) {
+                   std::size_t maxEntryLength, ParseReport* report,
+                   std::optional<std::size_t> filledLines) {
     ParseReport unused;
     ParseReport& said = report ? *report : unused;
+    FrameClock clock(rate);
     const auto setRate = [&](FrameRate declared, std::size_t line) {
-        rate = declared;
+        clock = FrameClock(declared);
         said.rate = declared;
         said.rateLine = static_cast<std::uint32_t>(line);
         ++said.rateChanges;
@@ -146,7 +133,8 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
     // Every entry takes a line of its own of 7 bytes at least with its separator ("{0}{}x"
     // leniently), so the lines with something on them and the length each bound the records
     // needed: the smaller bound is reserved, not 16 bytes for every blank line.
-    entries.reserve(std::min(countFilledLines(text, length), length / 7) + 1);
+    if (!filledLines) filledLines = LineCount::filledLines(text, length);
+    entries.reserve(std::min(*filledLines, length / 7) + 1);
     // Bound once, so that with logging off each entry pays a single test.
     Logger& log = *Logger::instance();
     LineSplitter lines(text, length);
@@ -200,17 +188,28 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
         const auto translate = [&, source = final](auto& out) {
             lenient ? codes.write(source, out) : writeFormattingCode(source, out);
         };
+        bool copyTranslated = false;  // a copy of `translated`, else written at add
         if (lenient ? anyLineStartsWithCode(final) : startsWithCode(final)) {
-            // Measured first, so that a long translation is written once, straight into
-            // its entry: a copy of it would cost as much memory again.
-            CountingOutput measured;
-            translate(measured);
-            if (measured.size() > line->length) {
-                copyLength = measured.size();
-            } else {
+            // A long line's translation is measured first, so that it is written once,
+            // straight into its entry: a copy of it would cost as much memory again. A short
+            // one is written once into the reused buffer, which stays small.
+            if (line->length <= kTranslatedDirectly) {
                 translated.clear();
-                translated.reserve(measured.size());
                 translate(translated);
+                copyTranslated = translated.size() > line->length;
+                if (copyTranslated) copyLength = translated.size();
+            } else {
+                CountingOutput measured;
+                translate(measured);
+                if (measured.size() > line->length) {
+                    copyLength = measured.size();
+                } else {
+                    translated.clear();
+                    translated.reserve(measured.size());
+                    translate(translated);
+                }
+            }
+            if (!copyLength) {
                 // Most translations only drop codes from the front (unknown ones, a line
                 // without any): such a text is still in the line, at its end. Others fit in
                 // the line's own bytes, frame groups and codes included, which are free now.
@@ -225,13 +224,17 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
         if ((copyLength ? copyLength : final.size()) > std::min(maxEntryLength, kMaxEntryLength))
             return false;
         // Begun before the film: it shows from the start.
-        const std::uint32_t start = rate.toMilliseconds(std::max(framed.start, 0));
+        const std::uint32_t start = clock.toMilliseconds(std::max(framed.start, 0));
         const auto duration = static_cast<std::int32_t>(
-            (framed.end ? rate.toMilliseconds(*framed.end) : start) - start);
+            (framed.end ? clock.toMilliseconds(*framed.end) : start) - start);
         if (copyLength) {
             char* const copy = entries.addSpace(start, duration, copyLength);
-            FixedOutput out(copy, copyLength);
-            translate(out);
+            if (copyTranslated) {
+                std::memcpy(copy, translated.data(), copyLength);
+            } else {
+                FixedOutput out(copy, copyLength);
+                translate(out);
+            }
             final = {copy, copyLength};
         } else {
             // Terminated for the log: the lenient reading trims blanks after a text, and a

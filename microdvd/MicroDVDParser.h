@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <vector>
 
 namespace Tork {
@@ -53,10 +54,12 @@ struct ParseReport {
 /// whose final text is longer than `maxEntryLength`; by default also at the first line that
 /// does not begin with two frame groups, leniently for a text without any. The entries
 /// added so far stay. Throws std::bad_alloc when memory runs out, leaving the entries added
-/// so far likewise. Tells what it met in `*report` (may be null).
+/// so far likewise. Tells what it met in `*report` (may be null). `filledLines`, when
+/// given, is the text's LineCount::filledLines, counted already while reading it.
 [[nodiscard]] bool parseMicroDVD(EntryStore& entries, FrameRate rate,
                                  MicroDVDReading reading = MicroDVDReading::Default,
                                  std::size_t maxEntryLength = kMaxEntryLength,
-                                 ParseReport* report = nullptr);
+                                 ParseReport* report = nullptr,
+                                 std::optional<std::size_t> filledLines = std::nullopt);
 
 }  // namespace Tork

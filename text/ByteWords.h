@@ -58,17 +58,24 @@ inline std::size_t countBytes(const char* text, std::size_t length, char byte) n
 
 /// Replaces every `from` in the `length` bytes at `text` with `to`.
 inline void replaceBytes(char* text, std::size_t length, char from, char to) noexcept {
-    for (; length >= 8; text += 8, length -= 8) {
-        std::uint64_t word = load(text);
+    const auto replaceWord = [from, to](char* at) {
+        std::uint64_t word = load(at);
         const std::uint64_t marked = bytesEqual(word, from);
-        if (!marked) continue;
+        if (!marked) return;
         const std::uint64_t mask = (marked >> 7) * 0xFF;  // whole bytes
         word = (word & ~mask) | (kEach * static_cast<unsigned char>(to) & mask);
-        std::memcpy(text, &word, sizeof word);
+        std::memcpy(at, &word, sizeof word);
+    };
+    if (length < 8) {
+        for (; length > 0; ++text, --length) {
+            if (*text == from) *text = to;
+        }
+        return;
     }
-    for (; length > 0; ++text, --length) {
-        if (*text == from) *text = to;
-    }
+    char* const last = text + length - 8;
+    for (; text < last; text += 8) replaceWord(text);
+    // The last word overlaps the one before it, whose bytes hold no `from` any more.
+    replaceWord(last);
 }
 
 }  // namespace Tork::ByteWords

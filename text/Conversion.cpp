@@ -3,12 +3,19 @@
 #include "framework/OrOnException.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#define TORK_CONVERSION_SSE2 1
+#include <emmintrin.h>
+#endif
 
 namespace Tork {
 namespace {
@@ -82,6 +89,150 @@ bool convertInPieces(const char* converterName, std::string_view source, const U
     return true;
 }
 
+// Well-formed UTF-16 becomes UTF-8 in one way only, so a text that a signature names
+// UTF-16 and that is well-formed is converted here, in two passes over the source and
+// none over pieces; anything else goes through ICU, whose substitutions stay the only ones.
+class Utf16Source {
+public:
+    Utf16Source(std::string_view bytes, bool bigEndian) noexcept
+        : bytes_(reinterpret_cast<const unsigned char*>(bytes.data())),
+          units_(bytes.size() / 2),
+          high_(bigEndian ? 0 : 1) {}
+
+    // The UTF-8 length of the units before the first zero one; none when those are not
+    // well-formed or ICU would see a stray byte at the end.
+    std::optional<std::uint64_t> utf8Length(bool oddLength) const noexcept {
+        std::uint64_t length = 0;
+        std::size_t i = 0;
+        for (; i < units_; ++i) {
+            if (eightAscii(i)) {
+                length += 8;
+                i += 7;
+                continue;
+            }
+            if (fourAscii(i)) {
+                length += 4;
+                i += 3;
+                continue;
+            }
+            const char32_t unit = at(i);
+            if (unit == 0) return length;
+            if (unit < 0x80) {
+                length += 1;
+            } else if (unit < 0x800) {
+                length += 2;
+            } else if (unit < 0xD800 || unit > 0xDFFF) {
+                length += 3;
+            } else if (unit <= 0xDBFF && i + 1 < units_ && at(i + 1) >= 0xDC00 &&
+                       at(i + 1) <= 0xDFFF) {
+                length += 4;
+                ++i;
+            } else {
+                return std::nullopt;  // a surrogate without its other half
+            }
+        }
+        if (oddLength) return std::nullopt;
+        return length;
+    }
+
+    // Writes what utf8Length measured.
+    void write(unsigned char* out, std::uint64_t length) const noexcept {
+        unsigned char* const end = out + length;
+        for (std::size_t i = 0; out < end; ++i) {
+            if (end - out >= 8 && eightAscii(i)) {
+                writeEight(i, out);
+                out += 8;
+                i += 7;
+                continue;
+            }
+            if (end - out >= 4) {
+                if (const std::uint64_t word = fourAscii(i)) {
+                    // The low byte of each unit, in order.
+                    const auto bytes = static_cast<std::uint32_t>(
+                        (word & 0xFF) | (word >> 8 & 0xFF00) | (word >> 16 & 0xFF0000) |
+                        (word >> 24 & 0xFF000000));
+                    std::memcpy(out, &bytes, sizeof bytes);
+                    out += 4;
+                    i += 3;
+                    continue;
+                }
+            }
+            char32_t unit = at(i);
+            if (unit < 0x80) {
+                *out++ = static_cast<unsigned char>(unit);
+            } else if (unit < 0x800) {
+                *out++ = static_cast<unsigned char>(0xC0 | unit >> 6);
+                *out++ = static_cast<unsigned char>(0x80 | (unit & 0x3F));
+            } else if (unit < 0xD800 || unit > 0xDFFF) {
+                *out++ = static_cast<unsigned char>(0xE0 | unit >> 12);
+                *out++ = static_cast<unsigned char>(0x80 | (unit >> 6 & 0x3F));
+                *out++ = static_cast<unsigned char>(0x80 | (unit & 0x3F));
+            } else {
+                unit = 0x10000 + ((unit - 0xD800) << 10) + (at(++i) - 0xDC00);
+                *out++ = static_cast<unsigned char>(0xF0 | unit >> 18);
+                *out++ = static_cast<unsigned char>(0x80 | (unit >> 12 & 0x3F));
+                *out++ = static_cast<unsigned char>(0x80 | (unit >> 6 & 0x3F));
+                *out++ = static_cast<unsigned char>(0x80 | (unit & 0x3F));
+            }
+        }
+    }
+
+private:
+    // The four units from `i` on as a little-endian word, when there are four and all are
+    // ASCII but zero; else 0. Subtitle text is mostly ASCII.
+    std::uint64_t fourAscii(std::size_t i) const noexcept {
+        if constexpr (std::endian::native != std::endian::little) return 0;
+        if (units_ - i < 4) return 0;
+        std::uint64_t word;
+        std::memcpy(&word, bytes_ + 2 * i, sizeof word);
+        if (high_ == 0)
+            word = (word >> 8 & 0x00FF00FF00FF00FFu) | (word & 0x00FF00FF00FF00FFu) << 8;
+        if (word & 0xFF80FF80FF80FF80u) return 0;
+        // Below 0x80 each, a unit is not zero where adding 0x7F reaches its bit 7.
+        constexpr std::uint64_t kBit7 = 0x0080008000800080u;
+        return ((word + 0x007F007F007F007Fu) & kBit7) == kBit7 ? word : 0;
+    }
+
+#if TORK_CONVERSION_SSE2
+    // The eight little-endian units from `i` on, when there are eight and all are ASCII but
+    // zero. SSE2 is part of x86-64.
+    bool eightAscii(std::size_t i) const noexcept {
+        if (high_ == 0 || units_ - i < 8) return false;
+        const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes_ + 2 * i));
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i ascii = _mm_cmpeq_epi16(_mm_and_si128(units, _mm_set1_epi16(-0x80)), zero);
+        const __m128i plain = _mm_andnot_si128(_mm_cmpeq_epi16(units, zero), ascii);
+        return _mm_movemask_epi8(plain) == 0xFFFF;
+    }
+    void writeEight(std::size_t i, unsigned char* out) const noexcept {
+        const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes_ + 2 * i));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(units, units));
+    }
+#else
+    bool eightAscii(std::size_t) const noexcept {
+        return false;
+    }
+    void writeEight(std::size_t, unsigned char*) const noexcept {}
+#endif
+
+    char32_t at(std::size_t i) const noexcept {
+        return static_cast<char32_t>(bytes_[2 * i + high_] << 8 | bytes_[2 * i + 1 - high_]);
+    }
+
+    const unsigned char* bytes_;
+    std::size_t units_;
+    std::size_t high_;  // which byte of a unit is its high one
+};
+
+// The names the signature check gives UTF-16.
+std::optional<bool> utf16BigEndian(const char* converterName) {
+    if (!converterName) return std::nullopt;
+    const std::string_view name(converterName);
+    if (name == "UTF16-LE") return false;
+    if (name == "UTF16-BE") return true;
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::string convertToUTF8(const char* converterName, std::string_view source,
@@ -105,6 +256,21 @@ bool convertTextToUTF8(const char* converterName, std::string_view source, Strin
                        const UCNVLibrary* library) {
     try {
         constexpr std::uint64_t kMaxLength = std::numeric_limits<std::uint32_t>::max() - 1;
+        // Only where ICU is there to do it otherwise: a system without it fails alike.
+        const auto bigEndian = utf16BigEndian(converterName);
+        if (bigEndian && library && library->usable() && source.data() && !source.empty() &&
+            source.size() <= kMaxSource) {
+            const Utf16Source units(source, *bigEndian);
+            const auto length = units.utf8Length(source.size() % 2 != 0);
+            if (length && (*length == 0 || *length > kMaxLength)) return false;
+            if (length) {
+                String text(out.allocator());
+                text.resizeForOverwrite(static_cast<std::uint32_t>(*length));
+                units.write(text.data(), *length);
+                out = std::move(text);
+                return true;
+            }
+        }
         std::uint64_t length = 0;
         std::vector<std::string> pieces;
         const auto keep = [&](std::string_view bytes) {

@@ -10,6 +10,7 @@
 #include "text/UCNVLibrary.h"
 #include "text/UCSDetLibrary.h"
 #include "text/Utf.h"
+#include "text/Utf8Validation.h"
 
 #include <algorithm>
 #include <limits>
@@ -227,7 +228,9 @@ bool decodeText(String& buffer, bool partial, const EncodingSettings& settings, 
         return true;
     };
     if (!name.empty()) return convert(name);
-    const bool wellFormed = isWellFormedUtf8(raw);  // the usual case, and once only
+    std::size_t filledLines = 0;  // the usual case, checked once only
+    const bool wellFormed =
+        Utf8Validation::isWellFormedCountingLines(raw, Utf8Validation::best(), filledLines);
     // Only a guess: a name the converters refuse leaves the text to be taken as UTF-8.
     const UCSDetLibrary* detector = nullptr;
     if (settings.detect && !wellFormed && !isMostlyUtf8(raw, partial) &&
@@ -251,6 +254,7 @@ bool decodeText(String& buffer, bool partial, const EncodingSettings& settings, 
     }
     if (wellFormed) {
         out = std::move(buffer);  // no signature was skipped, so the text is the whole block
+        report.filledLines = filledLines;
         return true;
     }
     const std::size_t repaired = repairedUtf8Length(raw, &report.replacements);

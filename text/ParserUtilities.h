@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace Tork {
@@ -85,6 +86,9 @@ struct DecodeReport {
     std::string runnerUp;          // the detector's second guess, when it gives one
     std::int32_t runnerUpConfidence = -1;
     std::size_t replacements = 0;  // ill-formed sequences that became U+FFFD
+    /// The text's LineCount::filledLines where checking it counted them on the way (a text
+    /// taken as it is); a parser that splits it need not count again.
+    std::optional<std::size_t> filledLines;
 };
 
 /// Settles the encoding of `bytes` (as readFileBytes gave them; `partial` when they are only

@@ -1,6 +1,7 @@
 // The vector paths of the UTF-8 check; the portable one lives with the codecs in Utf.cpp.
 #include "text/Utf8Validation.h"
 
+#include "text/LineCount.h"
 #include "text/Utf.h"
 
 #include <cstdint>
@@ -77,7 +78,8 @@ __attribute__((target("avx2"))) inline __m256i highNibbles(__m256i bytes) {
 }
 
 // Bits set where `current` (after `previous`) breaks a rule.
-__attribute__((target("avx2"))) __m256i errorsIn(__m256i current, __m256i previous) {
+__attribute__((target("avx2"), always_inline)) inline __m256i errorsIn(__m256i current,
+                                                                       __m256i previous) {
     const __m256i previous1 = back<1>(current, previous);
     const __m256i byte1High = _mm256_shuffle_epi8(
         table(kTooLong, kTooLong, kTooLong, kTooLong, kTooLong, kTooLong, kTooLong, kTooLong,
@@ -138,6 +140,46 @@ struct Avx2Check {
     }
 };
 
+// The ends of lines with something on them (LineCount::filledLines), 32 bytes at a time. Every
+// processor with AVX2 has popcnt.
+struct Avx2LineEnds {
+    __m256i previous;  // the block before's separators; at first as if one stood before
+    std::size_t count;
+
+    __attribute__((target("avx2,popcnt"))) void add(__m256i block) {
+        const __m256i separators =
+            _mm256_or_si256(_mm256_cmpeq_epi8(block, _mm256_set1_epi8('\n')),
+                            _mm256_cmpeq_epi8(block, _mm256_set1_epi8('\r')));
+        const __m256i ends = _mm256_andnot_si256(back<1>(separators, previous), separators);
+        count += static_cast<std::size_t>(
+            __builtin_popcount(static_cast<unsigned>(_mm256_movemask_epi8(ends))));
+        previous = separators;
+    }
+};
+
+__attribute__((target("avx2,popcnt"))) bool isWellFormedCountingLinesAvx2(
+    std::string_view text, std::size_t& filledLines) noexcept {
+    const char* p = text.data();
+    std::size_t left = text.size();
+    Avx2Check check{_mm256_setzero_si256(), _mm256_setzero_si256(), _mm256_setzero_si256()};
+    Avx2LineEnds ends{_mm256_set1_epi8(-1), 0};
+    while (left >= 32) {
+        const __m256i block = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+        check.add(block);
+        ends.add(block);
+        p += 32;
+        left -= 32;
+        if ((left & 0x3FF) == 0 && !check.clean()) return false;
+    }
+    alignas(32) char last[32] = {};  // zeros: neither sequences nor separators
+    if (left > 0) std::memcpy(last, p, left);
+    const __m256i block = _mm256_load_si256(reinterpret_cast<const __m256i*>(last));
+    check.add(block);
+    ends.add(block);
+    filledLines = ends.count;
+    return check.clean();
+}
+
 __attribute__((target("avx2"))) bool isWellFormedAvx2(std::string_view text) noexcept {
     const char* p = text.data();
     std::size_t left = text.size();
@@ -175,6 +217,16 @@ bool available(Path path) noexcept {
 #endif
     }
     return false;
+}
+
+bool isWellFormedCountingLines(std::string_view text, Path path,
+                               std::size_t& filledLines) noexcept {
+#if TORK_UTF8_X86
+    if (path == Path::Avx2) return isWellFormedCountingLinesAvx2(text, filledLines);
+#endif
+    if (!isWellFormed(text, path)) return false;
+    filledLines = LineCount::filledLines(text.data(), text.size());
+    return true;
 }
 
 Path best() noexcept {

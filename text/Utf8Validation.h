@@ -1,6 +1,7 @@
 // The whole-text UTF-8 check, by the widest path this processor offers.
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 namespace Tork::Utf8Validation {
@@ -18,6 +19,12 @@ enum class Path {
 /// Whether every sequence of `text` is well-formed UTF-8, checked by `path`, which must be
 /// available().
 [[nodiscard]] bool isWellFormed(std::string_view text, Path path) noexcept;
+
+/// isWellFormed, and when it answers true also the text's LineCount::filledLines in
+/// `filledLines`: for a text that is split into lines next, in the same pass where the path
+/// is AVX2, else by a second.
+[[nodiscard]] bool isWellFormedCountingLines(std::string_view text, Path path,
+                                             std::size_t& filledLines) noexcept;
 
 /// The portable path itself.
 [[nodiscard]] bool isWellFormedPortable(std::string_view text) noexcept;

@@ -77,6 +77,37 @@ TEST(FrameRate, ConvertsFramesToMilliseconds) {
     }
 }
 
+// The clock takes shortcuts by rate and by frame; each must agree with the general way.
+TEST(FrameClock, AgreesWithTheRateAtEveryKindOfRateAndFrame) {
+    const FrameRate rates[] = {
+        {25, 1},          {24000, 1001},       {30000, 1001},
+        {23976, 1000},    {2997, 100},         {25, 0},
+        {7, 3},           {1, 30000000000ull}, {1, 4294967},
+        {1, 4294968},     {4294967311ull, 1},  {0xFFFFFFFFFFFFFFE7ull, 1},
+        {3, 0xFFFFFFFFu}, {1000, 1},           {1, 1},
+        {60, 1},
+    };
+    const std::int32_t frames[] = {0,         1,         24,         1000,       179999,
+                                   4294967,   4294968,   2147483647, -1,         -2147483647 - 1,
+                                   171798691, 171798692, 1000000000, 2000000000, -25};
+    for (const FrameRate& rate : rates) {
+        const FrameClock clock(rate);
+        for (const std::int32_t frame : frames) {
+            SCOPED_TRACE(testing::Message()
+                         << rate.numerator << "/" << rate.denominator << " @ " << frame);
+            EXPECT_EQ(clock.toMilliseconds(frame), rate.toMilliseconds(frame));
+        }
+        // Around where the product leaves 32 bits, whatever the multiplier.
+        for (std::uint64_t multiplier : {1ull, 40ull, 1001ull, 125000ull, 1000000ull}) {
+            const auto edge = static_cast<std::int64_t>(UINT32_MAX / multiplier);
+            for (std::int64_t frame = edge - 2; frame <= edge + 2; ++frame) {
+                const auto f = static_cast<std::int32_t>(static_cast<std::uint32_t>(frame));
+                EXPECT_EQ(clock.toMilliseconds(f), rate.toMilliseconds(f)) << frame;
+            }
+        }
+    }
+}
+
 // A rate line's text is the number alone; what release notes write around a rate is not.
 TEST(FrameRate, RateLineIsANumberAlone) {
     const std::pair<const char*, std::optional<FrameRate>> cases[] = {

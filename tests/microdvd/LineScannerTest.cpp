@@ -81,6 +81,42 @@ bool numbersFit(const std::string& line) {
 }
 
 // Generates lines near the format's edges and checks the scanner against sscanf itself.
+// Groups of every digit count, at every distance from the line's end, beside the bytes
+// just outside '0' to '9': groups of up to seven digits are read a word at a time when
+// eight bytes of the line follow the brace.
+TEST(ScanLine, AgreesWithSscanfOnGroupsOfEveryLength) {
+    const std::string digits = "908172635";  // nine: beyond, sscanf may overflow
+    for (std::size_t count = 0; count <= digits.size(); ++count) {
+        for (const char* after : {"}", "/}", ":}", "", "\xB0}", " }"}) {
+            for (std::size_t tail = 0; tail <= 9; ++tail) {
+                const std::string group = "{" + digits.substr(0, count) + after;
+                for (const std::string& line : {group + "{5}" + std::string(tail, 't'),
+                                                "{7}" + group + std::string(tail, 't')}) {
+                    std::int32_t start = 0, end = 0;
+                    std::vector<char> text(line.size() + 2, '\0');
+                    const int expected =
+                        std::sscanf(line.c_str(), "{%d}{%d}%[^\r\n]\n", &start, &end, text.data());
+                    const ScannedLine scanned = scanSplitLine(line);
+                    ASSERT_EQ(scanned.conversions, expected) << line;
+                    if (expected >= 1) {
+                        ASSERT_EQ(scanned.start, start) << line;
+                    }
+                    if (expected >= 2) {
+                        ASSERT_EQ(scanned.end, end) << line;
+                    }
+                    // Both groups closed, the lenient reading reads what the default does.
+                    if (expected >= 2 && *after == '}') {
+                        const LenientLine lenient = scanLenientLine(line);
+                        ASSERT_EQ(lenient.shape, LenientLine::Shape::Frames) << line;
+                        ASSERT_EQ(lenient.start, start) << line;
+                        ASSERT_EQ(lenient.end, end) << line;
+                    }
+                }
+            }
+        }
+    }
+}
+
 TEST(ScanLine, AgreesWithSscanfOnRandomLines) {
     std::mt19937 random(20261208);
     const std::vector<std::string> pieces = {

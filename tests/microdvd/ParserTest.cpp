@@ -132,6 +132,47 @@ TEST(ParseMicroDVD, LongLinesAreParsedWhole) {
 }
 
 // A chunk's size is signed 32 bits: a longer text fails rather than wrapping negative.
+// A translation is written in the line it came from where it fits, else into a copy; a
+// short line's and a long one's take different ways there.
+TEST(ParseMicroDVD, TranslationsInTheLineOrCopiedAtEveryLength) {
+    const auto italicLines = [](std::size_t lines, std::size_t lastLength) {
+        std::string file = "{0}{1}", text;
+        for (std::size_t i = 0; i < lines; ++i) file += "/a|", text += "<i>a</i>\n";
+        file += "/" + std::string(lastLength, 'b');
+        text += "<i>" + std::string(lastLength, 'b') + "</i>";
+        return std::pair{file, text};
+    };
+    const auto lenient = MicroDVDReading::Lenient, byDefault = MicroDVDReading::Default;
+    struct Case {
+        std::pair<std::string, std::string> fileAndText;
+        MicroDVDReading reading;
+    };
+    const std::string bs(5000, 'b');
+    const Case cases[] = {
+        {{"{0}{1}/x", "<i>x</i>"}, byDefault},                   // exactly the line's length
+        {{"{0}{1}{y:b}a", "<b>a</B>"}, byDefault},               // shorter, rewritten
+        {{"{0}{1}{q:1}a", "a"}, lenient},                        // codes dropped only
+        {{"{0}{1}/a|/b", "<i>a</i>\n<i>b</i>"}, lenient},        // longer: copied
+        {{"{0}{1}{y:b}" + bs, "<b>" + bs + "</B>"}, byDefault},  // long, shorter
+        {italicLines(2000, 3), lenient},                         // long, longer
+        // Around the length up to which a line is translated without measuring first.
+        {italicLines(1361, 5), lenient},
+        {italicLines(1361, 6), lenient},
+        {italicLines(1361, 7), lenient},
+        {{"{0}{1}{y:b}" + std::string(4085, 'c'), "<b>" + std::string(4085, 'c') + "</B>"},
+         byDefault},
+        {{"{0}{1}{y:b}" + std::string(4086, 'c'), "<b>" + std::string(4086, 'c') + "</B>"},
+         byDefault},
+    };
+    for (const Case& c : cases) {
+        const auto& [file, text] = c.fileAndText;
+        SCOPED_TRACE(file.substr(0, 30) + " of " + std::to_string(file.size()));
+        const Parsed parsed = parse(file + "\n{5}{6}after", {25, 1}, c.reading);
+        EXPECT_TRUE(parsed.ok);
+        EXPECT_EQ(parsed.entries, (std::vector<Entry>{{0, 40, text}, {200, 40, "after"}}));
+    }
+}
+
 TEST(ParseMicroDVD, FailsAtATextLongerThanAChunkHolds) {
     EntryStore store{String("{0}{25}{c:$0000FF}Hi")};  // 31 bytes once translated
     EXPECT_FALSE(parseMicroDVD(store, {}, {}, 30));

@@ -14,6 +14,7 @@
 #include <atomic>
 #include <functional>
 #include <limits>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -220,6 +221,52 @@ const ConversionCase conversionCases[] = {
 };
 INSTANTIATE_TEST_SUITE_P(UCNVLibrary, SystemConversion, testing::ValuesIn(conversionCases),
                          [](const auto& info) { return std::string(info.param.description); });
+
+// Well-formed UTF-16 is converted without ICU's pieces, the rest by ICU: either way the
+// text is what ICU's conversion gives, up to its first zero. Units from every range (a
+// signature's too), surrogates paired and not, zeros and odd lengths, in both orders.
+TEST(SystemIcu, Utf16TextsComeOutAsIcuConvertsThem) {
+    if (!systemIcuPresent()) GTEST_SKIP() << "no ICU on this system";
+    if (Testing::icuIsAStandIn()) GTEST_SKIP() << "a stand-in for ICU";
+    const char16_t units[] = {u'a',   u'\n',  0x7F,   0x80,   0x7FF,  0x800,  0xFEFF, 0xFFFF,
+                              0xD7FF, 0xE000, 0xD800, 0xDBFF, 0xDC00, 0xDFFF, 0};
+    std::mt19937 random(1250);
+    for (int round = 0; round < 20000; ++round) {
+        const bool bigEndian = round % 2 != 0;
+        std::string bytes;
+        const std::size_t length = random() % 40;
+        for (std::size_t i = 0; i < length; ++i) {
+            // Mostly well-formed: a pair in one go, and zeros in a fifth of the texts.
+            // Every fourth text ASCII but for zeros: runs of it are converted 4 or 8 at a time.
+            const std::size_t choices = round % 4 == 0 ? 3 : std::size(units) - 1;
+            char16_t unit = round % 5 == 0 && random() % 8 == 0 ? 0 : units[random() % choices];
+            if (round % 3 && unit >= 0xD800 && unit <= 0xDFFF) {
+                const char16_t pair[] = {static_cast<char16_t>(0xD800 + random() % 0x400),
+                                         static_cast<char16_t>(0xDC00 + random() % 0x400)};
+                for (const char16_t half : pair)
+                    bytes += bigEndian ? std::string{static_cast<char>(half >> 8),
+                                                     static_cast<char>(half & 0xFF)}
+                                       : std::string{static_cast<char>(half & 0xFF),
+                                                     static_cast<char>(half >> 8)};
+                continue;
+            }
+            bytes +=
+                bigEndian
+                    ? std::string{static_cast<char>(unit >> 8), static_cast<char>(unit & 0xFF)}
+                    : std::string{static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+        }
+        if (round % 7 == 0) bytes += 'x';  // a stray byte at the end
+        const char* name = bigEndian ? "UTF16-BE" : "UTF16-LE";
+        std::string expected = convertToUTF8(name, bytes);
+        expected.resize(std::min(expected.find('\0'), expected.size()));
+        String text;
+        const bool converted = convertTextToUTF8(name, bytes, text);
+        ASSERT_EQ(converted, !expected.empty()) << testing::PrintToString(bytes);
+        if (converted) {
+            ASSERT_EQ(text.bytes(), expected) << testing::PrintToString(bytes);
+        }
+    }
+}
 
 TEST(SystemIcu, IsBoundOnceWhenThreadsRaceToIt) {
     std::vector<std::thread> threads;

@@ -1,6 +1,8 @@
 // Every path of the whole-text UTF-8 check against the rules and against the portable path.
 #include "text/Utf8Validation.h"
 
+#include "text/LineCount.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -97,6 +99,30 @@ TEST(Utf8Validation, EveryPathAgreesWithThePortableOne) {
             SCOPED_TRACE(testing::Message()
                          << "round " << round << ", path " << static_cast<int>(path));
             EXPECT_EQ(Utf8Validation::isWellFormed(text, path), expected);
+        }
+    }
+}
+
+// The count taken on the way is the line counter's, on every path, for texts of every length
+// with separators at block edges, runs of them, and letters beyond ASCII; ill-formed texts
+// still fail.
+TEST(Utf8Validation, CountsTheLinesOnTheWayAsTheLineCounterDoes) {
+    std::mt19937 random(1999);
+    const std::vector<std::string> pieces = {"\n",       "\r",           "\r\n",    "ab",
+                                             "\xC3\xA9", "\xE2\x82\xAC", "{0}{0}x", "\xFF"};
+    for (int round = 0; round < 3000; ++round) {
+        std::string text;
+        const std::size_t target = random() % 200;
+        while (text.size() < target)
+            text += pieces[random() % (pieces.size() - (round % 9 ? 1 : 0))];
+        for (const Path path : availablePaths()) {
+            std::size_t lines = ~std::size_t{0};
+            const bool wellFormed = Utf8Validation::isWellFormedCountingLines(text, path, lines);
+            ASSERT_EQ(wellFormed, Utf8Validation::isWellFormed(text, path));
+            if (wellFormed) {
+                ASSERT_EQ(lines, LineCount::filledLinesPortable(text.data(), text.size()))
+                    << testing::PrintToString(text);
+            }
         }
     }
 }
