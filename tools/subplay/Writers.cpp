@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace Tork::Subplay {
@@ -129,14 +130,28 @@ void appendJsonString(std::string_view text, std::string& out) {
     out += '"';
 }
 
-// The text's lines for a cue: blank lines would end the cue early, so they go.
-void appendCueLines(std::string_view text, std::string& out) {
-    for (std::size_t from = 0; from <= text.size();) {
-        const std::size_t to = std::min(text.find('\n', from), text.size());
-        const std::string_view line = text.substr(from, to - from);
-        if (line.find_first_not_of(" \t\r") != std::string_view::npos) out.append(line) += '\n';
-        from = to + 1;
+bool blankLine(const char* from, const char* to) {
+    return std::all_of(from, to, [](char c) { return c == ' ' || c == '\t' || c == '\r'; });
+}
+
+// Keeps the lines of `out` from `from` on that show something, each ending in a line feed:
+// blank lines would end the cue early. In place, so a cue's text is copied only once.
+void keepCueLines(std::string& out, std::size_t from) {
+    out += '\n';  // every line ends in one now, the last too
+    char* const data = out.data();
+    const char* const end = data + out.size();
+    char* kept = data + from;
+    for (const char* line = kept; line < end;) {
+        const auto* stop =
+            static_cast<const char*>(std::memchr(line, '\n', static_cast<std::size_t>(end - line)));
+        const auto length = static_cast<std::size_t>(stop - line) + 1;
+        if (!blankLine(line, stop)) {
+            if (kept != line) std::memmove(kept, line, length);
+            kept += length;
+        }
+        line = stop + 1;
     }
+    out.resize(static_cast<std::size_t>(kept - data));
 }
 
 // Output collects in one buffer and goes to the stream in large blocks: a stream call per
@@ -230,9 +245,9 @@ public:
         buffer_ += '\n';
         appendSpan(entry, separator_);
         buffer_ += '\n';
-        marked_.clear();
-        appendMarkup(reader_, markup_, printableView(entry.text, printable_), marked_);
-        appendCueLines(marked_, buffer_);
+        const std::size_t text = buffer_.size();
+        appendMarkup(reader_, markup_, printableView(entry.text, printable_), buffer_);
+        keepCueLines(buffer_, text);
         buffer_ += '\n';
         written();
     }
@@ -242,7 +257,6 @@ private:
     char separator_;
     Markup markup_;
     MarkupReader reader_;
-    std::string marked_;
     std::uint64_t number_ = 0;
 };
 
