@@ -112,13 +112,34 @@ std::string_view printableView(std::string_view bytes, std::string& scratch) {
     return scratch;
 }
 
+// Where the next byte that a JSON string must escape is, from `from`: a quote, a backslash
+// or a control; the text's size when there is none. Eight bytes at a time.
+std::size_t nextJsonEscape(std::string_view text, std::size_t from) {
+    std::size_t i = from;
+    for (; text.size() - i >= 8; i += 8) {
+        const std::uint64_t word = ByteWords::load(text.data() + i);
+        const std::uint64_t found = ByteWords::bytesBelow(word, 0x20) |
+                                    ByteWords::bytesEqual(word, '"') |
+                                    ByteWords::bytesEqual(word, '\\');
+        if (found != 0) return i + ByteWords::firstMarked(found);
+    }
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '"' || c == '\\' || static_cast<unsigned char>(c) < 0x20) return i;
+    }
+    return i;
+}
+
 void appendJsonString(std::string_view text, std::string& out) {
     out += '"';
-    for (const char c : text) {
+    for (std::size_t from = 0;;) {
+        const std::size_t at = nextJsonEscape(text, from);
+        out.append(text, from, at - from);
+        if (at == text.size()) break;
+        const char c = text[at];
+        from = at + 1;
         if (c == '"' || c == '\\') {
             (out += '\\') += c;
-        } else if (static_cast<unsigned char>(c) >= 0x20) {
-            out += c;
         } else if (c == '\n' || c == '\r' || c == '\t') {
             (out += '\\') += c == '\n' ? 'n' : c == '\r' ? 'r' : 't';
         } else {
