@@ -1,6 +1,8 @@
 // The four output formats on synthetic entries, and the helpers under them.
 #include "tools/subplay/Writers.h"
 
+#include "tools/subplay/Markup.h"
+
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -226,6 +228,39 @@ TEST(Writers, ControlsAreReplacedWhereverTheyFall) {
                 // The same around an ill-formed byte, which no longer lets a control through.
                 EXPECT_EQ(printable(text + "\xFF"),
                           filler + std::string(row.shown) + std::string(after) + std::string(r));
+            }
+        }
+    }
+}
+
+// The bytes JSON and WebVTT escape, at every place in a word and in the tail past the last
+// whole word, among two-byte letters: the searches go eight bytes at a time.
+TEST(Writers, EscapesWhereverTheyFall) {
+    struct Row {
+        Markup markup;  // Plain for JSON
+        std::string_view character;
+        std::string_view written;
+    };
+    const Row rows[] = {
+        {Markup::Plain, "\"", "\\\""},      {Markup::Plain, "\\", "\\\\"},
+        {Markup::Plain, "\x01", "\\u0001"}, {Markup::Plain, "\n", "\\n"},
+        {Markup::Vtt, "&", "&amp;"},        {Markup::Vtt, "<", "&lt;"},
+        {Markup::Vtt, ">", "&gt;"},
+    };
+    for (const Row& row : rows) {
+        for (std::size_t at = 0; at <= 19; ++at) {
+            std::string filler;
+            while (filler.size() + 2 <= at) filler += "\xC5\xBC";
+            filler.resize(at, 'x');
+            for (const std::string_view after : {"", "xyz", "\xC4\x85 twelve bytes"}) {
+                const std::string text = filler + std::string(row.character) + std::string(after);
+                const std::string expected = filler + std::string(row.written) + std::string(after);
+                SCOPED_TRACE(testing::PrintToString(text));
+                if (row.markup == Markup::Vtt) {
+                    EXPECT_EQ(rewritten(Markup::Vtt, text), expected);
+                } else {
+                    EXPECT_EQ(jsonString(text), '"' + expected + '"');
+                }
             }
         }
     }
