@@ -233,6 +233,23 @@ TEST(Writers, ControlsAreReplacedWhereverTheyFall) {
     }
 }
 
+// Each field of a time at its last value and past it: digits come from tables, and hours
+// take a third digit.
+TEST(Writers, TimesAtTheirEdges) {
+    const std::pair<std::uint32_t, std::string_view> rows[] = {
+        {0, "00:00:00.000"},          {999, "00:00:00.999"},
+        {1000, "00:00:01.000"},       {59999, "00:00:59.999"},
+        {60000, "00:01:00.000"},      {3599999, "00:59:59.999"},
+        {3600000, "01:00:00.000"},    {359999999, "99:59:59.999"},
+        {360000000, "100:00:00.000"}, {4294967295u, "1193:02:47.295"},
+    };
+    for (const auto& [milliseconds, text] : rows) {
+        EXPECT_EQ(formatTime(milliseconds), text);
+        EXPECT_EQ(formatTime(milliseconds, ','),
+                  std::string(text).replace(text.size() - 4, 1, ","));
+    }
+}
+
 // The bytes JSON and WebVTT escape, at every place in a word and in the tail past the last
 // whole word, among two-byte letters: the searches go eight bytes at a time.
 TEST(Writers, EscapesWhereverTheyFall) {

@@ -6,6 +6,7 @@
 #include "tools/subplay/Report.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -23,28 +24,37 @@ void appendNumber(std::string& out, Number value) {
     out.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
 }
 
-void appendTime(std::string& out, std::uint32_t milliseconds, char separator) {
-    char text[32];
-    char* at = text;
-    const auto two = [&at](std::uint32_t value) {
-        *at++ = static_cast<char>('0' + value / 10);
-        *at++ = static_cast<char>('0' + value % 10);
-    };
-    const std::uint32_t hours = milliseconds / 3600000u;
-    if (hours < 100) {
-        two(hours);
-    } else {
-        at = std::to_chars(at, text + sizeof text, hours).ptr;
+// "00" to "99" and "000" to "999", for the parts of a time.
+template <std::size_t Digits, std::size_t Count>
+constexpr auto digitTable() {
+    std::array<std::array<char, Digits>, Count> table{};
+    for (std::size_t i = 0; i < Count; ++i) {
+        for (std::size_t at = Digits, rest = i; at-- > 0; rest /= 10)
+            table[i][at] = static_cast<char>('0' + rest % 10);
     }
-    *at++ = ':';
-    two(milliseconds / 60000u % 60u);
-    *at++ = ':';
-    two(milliseconds / 1000u % 60u);
-    *at++ = separator;
-    const std::uint32_t rest = milliseconds % 1000u;
-    *at++ = static_cast<char>('0' + rest / 100);
-    two(rest % 100);
-    out.append(text, at);
+    return table;
+}
+constexpr auto kTwoDigits = digitTable<2, 100>();
+constexpr auto kThreeDigits = digitTable<3, 1000>();
+
+void appendTime(std::string& out, std::uint32_t milliseconds, char separator) {
+    const std::uint32_t hours = milliseconds / 3600000u;
+    if (hours >= 100) appendNumber(out, hours);
+    // The digits go straight into `out`: built apart and copied, they were read back before
+    // the stores that made them had landed.
+    const std::size_t at = out.size();
+    out.resize(at + (hours < 100 ? 12 : 10));
+    char* text = out.data() + at;
+    if (hours < 100) {
+        std::memcpy(text, kTwoDigits[hours].data(), 2);
+        text += 2;
+    }
+    text[0] = ':';
+    std::memcpy(text + 1, kTwoDigits[milliseconds / 60000u % 60u].data(), 2);
+    text[3] = ':';
+    std::memcpy(text + 4, kTwoDigits[milliseconds / 1000u % 60u].data(), 2);
+    text[6] = separator;
+    std::memcpy(text + 7, kThreeDigits[milliseconds % 1000u].data(), 3);
 }
 
 // In well-formed UTF-8, which is what the plug-in hands out, only C0, DEL and the C1
