@@ -18,10 +18,13 @@ namespace {
 
 constexpr std::string_view replacementCharacter = "\xEF\xBF\xBD";
 
+// Straight into `out`, as appendTime below writes.
 template <class Number>
 void appendNumber(std::string& out, Number value) {
-    char digits[24];
-    out.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+    const std::size_t at = out.size();
+    out.resize(at + 24);
+    out.resize(static_cast<std::size_t>(
+        std::to_chars(out.data() + at, out.data() + out.size(), value).ptr - out.data()));
 }
 
 // "00" to "99" and "000" to "999", for the parts of a time.
