@@ -249,6 +249,13 @@ private:
 
 void appendMarkup(MarkupReader& reader, Markup markup, std::string_view text, std::string& out) {
     if (markup == Markup::MicroDvd) {
+        if (text.find('<') == std::string_view::npos) {
+            // No span, so no codes: the lines joined, without a sink's lines to build.
+            const std::size_t at = out.size();
+            out += text;
+            std::replace(out.begin() + static_cast<std::ptrdiff_t>(at), out.end(), '\n', '|');
+            return;
+        }
         MicroDvdSink sink(out);
         reader.read(text, sink);
         sink.finish();
