@@ -29,22 +29,34 @@ ReadOutcome readChunk(StreamInterface& stream, OwnedChunk& chunk) {
     return result == Result::NotYet ? ReadOutcome::NotYet : ReadOutcome::End;
 }
 
-Entry entryOf(MediaChunk& chunk) {
+namespace {
+
+// Into an entry that may already hold text: reading a stream through one entry reuses its
+// string's storage rather than allocating for every chunk.
+void copyEntry(MediaChunk& chunk, Entry& entry) {
     const std::int32_t capacity = chunk.getCapacity();
     const std::int32_t size = chunk.sizeField();
     const std::int32_t length = size >= 0 && size < capacity ? size : capacity;
     const unsigned char* data = chunk.lockData();
-    Entry entry{chunk.timestamp, chunk.duration,
-                std::string(reinterpret_cast<const char*>(data),
-                            data && length > 0 ? static_cast<std::size_t>(length) : 0)};
+    entry.start = chunk.timestamp;
+    entry.duration = chunk.duration;
+    entry.text.assign(reinterpret_cast<const char*>(data),
+                      data && length > 0 ? static_cast<std::size_t>(length) : 0);
     chunk.unlockData();
+}
+
+}  // namespace
+
+Entry entryOf(MediaChunk& chunk) {
+    Entry entry;
+    copyEntry(chunk, entry);
     return entry;
 }
 
 ReadOutcome readEntry(StreamInterface& stream, Entry& entry) {
     OwnedChunk chunk;
     const ReadOutcome outcome = readChunk(stream, chunk);
-    if (chunk) entry = entryOf(*chunk);
+    if (chunk) copyEntry(*chunk, entry);
     return outcome;
 }
 

@@ -68,22 +68,20 @@ std::optional<Tag> fontAt(std::string_view text, std::size_t at) {
 }
 
 std::optional<Tag> tagAt(std::string_view text, std::size_t at) {
-    struct Fixed {
-        std::string_view pattern;
-        bool opens;
-        Style style;
-    };
-    static constexpr Fixed fixed[] = {
-        {"<i>", true, Style::Italic},    {"</i>", false, Style::Italic},
-        {"<b>", true, Style::Bold},      {"</b>", false, Style::Bold},
-        {"<u>", true, Style::Underline}, {"</u>", false, Style::Underline},
-        {"<s>", true, Style::Strike},    {"</s>", false, Style::Strike},
-        {"</font>", false, Style::Font},
-    };
-    for (const Fixed& tag : fixed) {
-        if (matchesNoCase(text, at, tag.pattern)) {
-            return Tag{tag.opens, {tag.style, {}, {}, {}}, tag.pattern.size()};
-        }
+    // Told apart by the letter after "<" or "</" rather than tried pattern by pattern.
+    const bool closes = at + 1 < text.size() && text[at + 1] == '/';
+    const std::size_t letter = at + 1 + (closes ? 1 : 0);
+    if (letter + 1 >= text.size()) return std::nullopt;
+    if (text[letter + 1] == '>') {
+        static constexpr std::string_view letters = "ibus";  // in the order of Style
+        const std::size_t style = letters.find(Ascii::lower(text[letter]));
+        if (style == std::string_view::npos) return std::nullopt;
+        return Tag{!closes, {static_cast<Style>(style), {}, {}, {}}, letter + 2 - at};
+    }
+    if (closes) {
+        constexpr std::string_view close = "</font>";
+        if (!matchesNoCase(text, at, close)) return std::nullopt;
+        return Tag{false, {Style::Font, {}, {}, {}}, close.size()};
     }
     return fontAt(text, at);
 }

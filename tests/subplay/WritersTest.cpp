@@ -1,6 +1,8 @@
 // The four output formats on synthetic entries, and the helpers under them.
 #include "tools/subplay/Writers.h"
 
+#include "tools/subplay/Markup.h"
+
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -226,6 +228,56 @@ TEST(Writers, ControlsAreReplacedWhereverTheyFall) {
                 // The same around an ill-formed byte, which no longer lets a control through.
                 EXPECT_EQ(printable(text + "\xFF"),
                           filler + std::string(row.shown) + std::string(after) + std::string(r));
+            }
+        }
+    }
+}
+
+// Each field of a time at its last value and past it: digits come from tables, and hours
+// take a third digit.
+TEST(Writers, TimesAtTheirEdges) {
+    const std::pair<std::uint32_t, std::string_view> rows[] = {
+        {0, "00:00:00.000"},          {999, "00:00:00.999"},
+        {1000, "00:00:01.000"},       {59999, "00:00:59.999"},
+        {60000, "00:01:00.000"},      {3599999, "00:59:59.999"},
+        {3600000, "01:00:00.000"},    {359999999, "99:59:59.999"},
+        {360000000, "100:00:00.000"}, {4294967295u, "1193:02:47.295"},
+    };
+    for (const auto& [milliseconds, text] : rows) {
+        EXPECT_EQ(formatTime(milliseconds), text);
+        EXPECT_EQ(formatTime(milliseconds, ','),
+                  std::string(text).replace(text.size() - 4, 1, ","));
+    }
+}
+
+// The bytes JSON and WebVTT escape, at every place in a word and in the tail past the last
+// whole word, among two-byte letters: the searches go eight bytes at a time.
+TEST(Writers, EscapesWhereverTheyFall) {
+    struct Row {
+        Markup markup;  // Plain for JSON
+        std::string_view character;
+        std::string_view written;
+    };
+    const Row rows[] = {
+        {Markup::Plain, "\"", "\\\""},      {Markup::Plain, "\\", "\\\\"},
+        {Markup::Plain, "\x01", "\\u0001"}, {Markup::Plain, "\n", "\\n"},
+        {Markup::Vtt, "&", "&amp;"},        {Markup::Vtt, "<", "&lt;"},
+        {Markup::Vtt, ">", "&gt;"},
+    };
+    for (const Row& row : rows) {
+        for (std::size_t at = 0; at <= 19; ++at) {
+            std::string filler;
+            while (filler.size() + 2 <= at) filler += "\xC5\xBC";
+            filler.resize(at, 'x');
+            for (const std::string_view after : {"", "xyz", "\xC4\x85 twelve bytes"}) {
+                const std::string text = filler + std::string(row.character) + std::string(after);
+                const std::string expected = filler + std::string(row.written) + std::string(after);
+                SCOPED_TRACE(testing::PrintToString(text));
+                if (row.markup == Markup::Vtt) {
+                    EXPECT_EQ(rewritten(Markup::Vtt, text), expected);
+                } else {
+                    EXPECT_EQ(jsonString(text), '"' + expected + '"');
+                }
             }
         }
     }

@@ -1,5 +1,7 @@
 #include "tools/subplay/Markup.h"
 
+#include "text/ByteWords.h"
+
 #include <algorithm>
 #include <array>
 #include <string>
@@ -17,6 +19,21 @@ std::size_t styleIndex(Style style) {
     return static_cast<std::size_t>(style);
 }
 
+// Where the next byte WebVTT escapes (& < >) is, from `from`; the text's size when there
+// is none. Eight bytes at a time: find_first_of looks each byte up in the set.
+std::size_t nextSpecial(std::string_view text, std::size_t from) {
+    std::size_t i = from;
+    for (; text.size() - i >= 8; i += 8) {
+        const std::uint64_t word = ByteWords::load(text.data() + i);
+        const std::uint64_t found = ByteWords::bytesEqual(word, '&') |
+                                    ByteWords::bytesEqual(word, '<') |
+                                    ByteWords::bytesEqual(word, '>');
+        if (found != 0) return i + ByteWords::firstMarked(found);
+    }
+    while (i < text.size() && text[i] != '&' && text[i] != '<' && text[i] != '>') ++i;
+    return i;
+}
+
 // Writes SubRip's or WebVTT's tags, or none, straight into the caller's text.
 class TagSink : public MarkupSink {
 public:
@@ -27,7 +44,7 @@ public:
             return;
         }
         for (std::size_t from = 0; from < bytes.size();) {
-            const std::size_t special = std::min(bytes.find_first_of("&<>", from), bytes.size());
+            const std::size_t special = nextSpecial(bytes, from);
             out_.append(bytes, from, special - from);
             if (special == bytes.size()) break;
             out_ += bytes[special] == '&' ? "&amp;" : bytes[special] == '<' ? "&lt;" : "&gt;";
@@ -232,6 +249,13 @@ private:
 
 void appendMarkup(MarkupReader& reader, Markup markup, std::string_view text, std::string& out) {
     if (markup == Markup::MicroDvd) {
+        if (text.find('<') == std::string_view::npos) {
+            // No span, so no codes: the lines joined, without a sink's lines to build.
+            const std::size_t at = out.size();
+            out += text;
+            std::replace(out.begin() + static_cast<std::ptrdiff_t>(at), out.end(), '\n', '|');
+            return;
+        }
         MicroDvdSink sink(out);
         reader.read(text, sink);
         sink.finish();

@@ -6,8 +6,10 @@
 #include "tools/subplay/Report.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace Tork::Subplay {
@@ -16,34 +18,46 @@ namespace {
 
 constexpr std::string_view replacementCharacter = "\xEF\xBF\xBD";
 
+// Straight into `out`, as appendTime below writes.
 template <class Number>
 void appendNumber(std::string& out, Number value) {
-    char digits[24];
-    out.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+    const std::size_t at = out.size();
+    out.resize(at + 24);
+    out.resize(static_cast<std::size_t>(
+        std::to_chars(out.data() + at, out.data() + out.size(), value).ptr - out.data()));
 }
 
-void appendTime(std::string& out, std::uint32_t milliseconds, char separator) {
-    char text[32];
-    char* at = text;
-    const auto two = [&at](std::uint32_t value) {
-        *at++ = static_cast<char>('0' + value / 10);
-        *at++ = static_cast<char>('0' + value % 10);
-    };
-    const std::uint32_t hours = milliseconds / 3600000u;
-    if (hours < 100) {
-        two(hours);
-    } else {
-        at = std::to_chars(at, text + sizeof text, hours).ptr;
+// "00" to "99" and "000" to "999", for the parts of a time.
+template <std::size_t Digits, std::size_t Count>
+constexpr auto digitTable() {
+    std::array<std::array<char, Digits>, Count> table{};
+    for (std::size_t i = 0; i < Count; ++i) {
+        for (std::size_t at = Digits, rest = i; at-- > 0; rest /= 10)
+            table[i][at] = static_cast<char>('0' + rest % 10);
     }
-    *at++ = ':';
-    two(milliseconds / 60000u % 60u);
-    *at++ = ':';
-    two(milliseconds / 1000u % 60u);
-    *at++ = separator;
-    const std::uint32_t rest = milliseconds % 1000u;
-    *at++ = static_cast<char>('0' + rest / 100);
-    two(rest % 100);
-    out.append(text, at);
+    return table;
+}
+constexpr auto kTwoDigits = digitTable<2, 100>();
+constexpr auto kThreeDigits = digitTable<3, 1000>();
+
+void appendTime(std::string& out, std::uint32_t milliseconds, char separator) {
+    const std::uint32_t hours = milliseconds / 3600000u;
+    if (hours >= 100) appendNumber(out, hours);
+    // The digits go straight into `out`: built apart and copied, they were read back before
+    // the stores that made them had landed.
+    const std::size_t at = out.size();
+    out.resize(at + (hours < 100 ? 12 : 10));
+    char* text = out.data() + at;
+    if (hours < 100) {
+        std::memcpy(text, kTwoDigits[hours].data(), 2);
+        text += 2;
+    }
+    text[0] = ':';
+    std::memcpy(text + 1, kTwoDigits[milliseconds / 60000u % 60u].data(), 2);
+    text[3] = ':';
+    std::memcpy(text + 4, kTwoDigits[milliseconds / 1000u % 60u].data(), 2);
+    text[6] = separator;
+    std::memcpy(text + 7, kThreeDigits[milliseconds % 1000u].data(), 3);
 }
 
 // In well-formed UTF-8, which is what the plug-in hands out, only C0, DEL and the C1
@@ -111,13 +125,34 @@ std::string_view printableView(std::string_view bytes, std::string& scratch) {
     return scratch;
 }
 
+// Where the next byte that a JSON string must escape is, from `from`: a quote, a backslash
+// or a control; the text's size when there is none. Eight bytes at a time.
+std::size_t nextJsonEscape(std::string_view text, std::size_t from) {
+    std::size_t i = from;
+    for (; text.size() - i >= 8; i += 8) {
+        const std::uint64_t word = ByteWords::load(text.data() + i);
+        const std::uint64_t found = ByteWords::bytesBelow(word, 0x20) |
+                                    ByteWords::bytesEqual(word, '"') |
+                                    ByteWords::bytesEqual(word, '\\');
+        if (found != 0) return i + ByteWords::firstMarked(found);
+    }
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '"' || c == '\\' || static_cast<unsigned char>(c) < 0x20) return i;
+    }
+    return i;
+}
+
 void appendJsonString(std::string_view text, std::string& out) {
     out += '"';
-    for (const char c : text) {
+    for (std::size_t from = 0;;) {
+        const std::size_t at = nextJsonEscape(text, from);
+        out.append(text, from, at - from);
+        if (at == text.size()) break;
+        const char c = text[at];
+        from = at + 1;
         if (c == '"' || c == '\\') {
             (out += '\\') += c;
-        } else if (static_cast<unsigned char>(c) >= 0x20) {
-            out += c;
         } else if (c == '\n' || c == '\r' || c == '\t') {
             (out += '\\') += c == '\n' ? 'n' : c == '\r' ? 'r' : 't';
         } else {
@@ -129,14 +164,28 @@ void appendJsonString(std::string_view text, std::string& out) {
     out += '"';
 }
 
-// The text's lines for a cue: blank lines would end the cue early, so they go.
-void appendCueLines(std::string_view text, std::string& out) {
-    for (std::size_t from = 0; from <= text.size();) {
-        const std::size_t to = std::min(text.find('\n', from), text.size());
-        const std::string_view line = text.substr(from, to - from);
-        if (line.find_first_not_of(" \t\r") != std::string_view::npos) out.append(line) += '\n';
-        from = to + 1;
+bool blankLine(const char* from, const char* to) {
+    return std::all_of(from, to, [](char c) { return c == ' ' || c == '\t' || c == '\r'; });
+}
+
+// Keeps the lines of `out` from `from` on that show something, each ending in a line feed:
+// blank lines would end the cue early. In place, so a cue's text is copied only once.
+void keepCueLines(std::string& out, std::size_t from) {
+    out += '\n';  // every line ends in one now, the last too
+    char* const data = out.data();
+    const char* const end = data + out.size();
+    char* kept = data + from;
+    for (const char* line = kept; line < end;) {
+        const auto* stop =
+            static_cast<const char*>(std::memchr(line, '\n', static_cast<std::size_t>(end - line)));
+        const auto length = static_cast<std::size_t>(stop - line) + 1;
+        if (!blankLine(line, stop)) {
+            if (kept != line) std::memmove(kept, line, length);
+            kept += length;
+        }
+        line = stop + 1;
     }
+    out.resize(static_cast<std::size_t>(kept - data));
 }
 
 // Output collects in one buffer and goes to the stream in large blocks: a stream call per
@@ -230,9 +279,9 @@ public:
         buffer_ += '\n';
         appendSpan(entry, separator_);
         buffer_ += '\n';
-        marked_.clear();
-        appendMarkup(reader_, markup_, printableView(entry.text, printable_), marked_);
-        appendCueLines(marked_, buffer_);
+        const std::size_t text = buffer_.size();
+        appendMarkup(reader_, markup_, printableView(entry.text, printable_), buffer_);
+        keepCueLines(buffer_, text);
         buffer_ += '\n';
         written();
     }
@@ -242,7 +291,6 @@ private:
     char separator_;
     Markup markup_;
     MarkupReader reader_;
-    std::string marked_;
     std::uint64_t number_ = 0;
 };
 
