@@ -51,36 +51,14 @@ void appendEscaped(std::string_view text, std::string& out) {
     }
 }
 
-// The plug-in escapes a face for an attribute; the text of a line can imitate its tag, so
-// the value is read back and escaped again rather than trusted.
-std::string unescapedFace(std::string_view face) {
-    static constexpr std::pair<std::string_view, char> kEntities[] = {
-        {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}};
-    std::string plain;
-    for (std::size_t at = 0; at < face.size();) {
-        bool replaced = false;
-        if (face[at] == '&') {
-            for (const auto& [entity, c] : kEntities) {
-                if (face.substr(at, entity.size()) == entity) {
-                    plain += c;
-                    at += entity.size();
-                    replaced = true;
-                    break;
-                }
-            }
-        }
-        if (!replaced) plain += face[at++];
-    }
-    return plain;
-}
-
 std::string spanOpening(const MarkupSpan& span) {
     std::string tag = "<span";
     if (!span.colour.empty()) {
         tag.append(" foreground=\"#").append(span.colour).append("\"");
     } else if (!span.face.empty()) {
         tag += " font_family=\"";
-        appendEscaped(unescapedFace(span.face), tag);
+        // A line's text can imitate the face tag: the value is escaped again, not trusted.
+        appendEscaped(Host::unescapedFace(span.face), tag);
         tag += "\"";
     } else if (!span.size.empty()) {
         unsigned points = 0;

@@ -88,6 +88,20 @@ std::optional<Tag> tagAt(std::string_view text, std::size_t at) {
 
 }  // namespace
 
+std::string unescapedFace(std::string_view face) {
+    static constexpr std::pair<std::string_view, char> kEntities[] = {
+        {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}};
+    std::string plain;
+    for (std::size_t at = 0; at < face.size();) {
+        const auto entity = std::find_if(
+            std::begin(kEntities), std::end(kEntities),
+            [&](const auto& known) { return face.substr(at).starts_with(known.first); });
+        plain += entity == std::end(kEntities) ? face[at] : entity->second;
+        at += entity == std::end(kEntities) ? 1 : entity->first.size();
+    }
+    return plain;
+}
+
 void MarkupReader::read(std::string_view text, MarkupSink& sink) {
     open_.clear();
     openCount_.fill(0);

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstddef>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -16,6 +17,10 @@ struct MarkupSpan {
     Style style;
     std::string_view colour, face, size;
 };
+
+/// A face as plain text: the entities the plug-in writes in an attribute (and "&apos;")
+/// turned back into their characters, anything else left as it is.
+std::string unescapedFace(std::string_view face);
 
 /// Receives an entry's text as MarkupReader reads it.
 class MarkupSink {

@@ -55,5 +55,11 @@ TEST(MarkupReader, SpansPairUpAndTheRestIsText) {
     }
 }
 
+TEST(MarkupReader, UnescapesFacesAsThePluginEscapesThem) {
+    EXPECT_EQ(unescapedFace("A &amp; B &lt;C&gt; &quot;D&quot; O&apos;E"), "A & B <C> \"D\" O'E");
+    // Anything that is not one of these entities stays as it is.
+    EXPECT_EQ(unescapedFace("&amp &nbsp; &&amp;"), "&amp &nbsp; &&");
+}
+
 }  // namespace
 }  // namespace Tork::Host

@@ -218,25 +218,11 @@ private:
                 .append(colour.substr(0, 2))
                 .append("}");
         }
-        const std::string name = unescaped(face);
+        const std::string name = Host::unescapedFace(face);
         if (!name.empty() && name.find('}') == std::string::npos) {
             codes.append("{f:").append(name).append("}");
         }
         if (!size.empty()) codes.append("{s:").append(size).append("}");
-    }
-
-    static std::string unescaped(std::string_view attribute) {
-        static constexpr std::pair<std::string_view, char> kEntities[] = {
-            {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}};
-        std::string out;
-        for (std::size_t i = 0; i < attribute.size();) {
-            const auto entity = std::find_if(
-                std::begin(kEntities), std::end(kEntities),
-                [&](const auto& e) { return attribute.substr(i).starts_with(e.first); });
-            out += entity == std::end(kEntities) ? attribute[i] : entity->second;
-            i += entity == std::end(kEntities) ? 1 : entity->first.size();
-        }
-        return out;
     }
 
     std::string& out_;
