@@ -45,7 +45,11 @@ struct FrameLine {
     std::int32_t reason = 0;  // for Skip: a ReadingSkipReason
     std::int32_t start = 0;
     std::optional<std::int32_t> end;  // none: lasts until the next start
-    std::string_view text;            // may be empty: no entry
+    // The text, which may be empty (no entry), as two words: copied as one 16-byte view it
+    // was reloaded from the two stores that made it, a store-forwarding stall on every line.
+    const char* textStart = nullptr;
+    std::size_t textLength = 0;
+    std::string_view text() const { return {textStart, textLength}; }
 };
 
 // Why the lenient reading skips a line, in a few words for the log and as a code; null
@@ -67,12 +71,14 @@ FrameLine readLine(std::string_view line, MicroDVDReading reading) {
     if (reading == MicroDVDReading::Default) {
         const ScannedLine scanned = scanSplitLine(line);
         if (scanned.conversions < 2) return {};
-        return {Verdict::Frames, "", 0, scanned.start, scanned.end, scanned.text};
+        return {Verdict::Frames,    "", 0, scanned.start, scanned.end, scanned.text.data(),
+                scanned.text.size()};
     }
     const LenientLine scanned = scanLenientLine(line);
     if (const auto [why, reason] = skipReason(scanned); why)
-        return {Verdict::Skip, why, reason, 0, std::nullopt, {}};
-    return {Verdict::Frames, "", 0, scanned.start, scanned.end, scanned.text};
+        return {Verdict::Skip, why, reason, 0, std::nullopt};
+    return {Verdict::Frames,    "", 0, scanned.start, scanned.end, scanned.text.data(),
+            scanned.text.size()};
 }
 
 void logSkipped(std::size_t number, const char* why) {
@@ -93,7 +99,7 @@ std::optional<FrameRate> rateLine(const FrameLine& line, std::size_t frameLines)
     const auto isZeroOrOne = [](std::int32_t frame) { return frame == 0 || frame == 1; };
     if (frameLines > 3 || !isZeroOrOne(line.start) || (line.end && !isZeroOrOne(*line.end)))
         return std::nullopt;
-    return parseRateLine(line.text);
+    return parseRateLine(line.text());
 }
 
 // Entries written "{start}{}" last until the next start, known only once all are read.
@@ -155,7 +161,7 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
             continue;
         }
         ++frameLines;
-        if (framed.text.empty()) {
+        if (!framed.textLength) {
             said.skip(line->number, kSkipNoText);
             continue;
         }
@@ -166,8 +172,8 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
             said.skip(line->number, kSkipNegativeEnd);
             continue;
         }
-        if (framed.start == 1 && framed.end == 1 && framed.text.size() < kMaxDeclarationLength) {
-            const FrameRateDeclaration declaration = parseFrameRateDeclaration(framed.text);
+        if (framed.start == 1 && framed.end == 1 && framed.textLength < kMaxDeclarationLength) {
+            const FrameRateDeclaration declaration = parseFrameRateDeclaration(framed.text());
             if (declaration.kind == FrameRateDeclaration::Kind::Rate)
                 setRate(declaration.rate, line->number);
             if (declaration.kind == FrameRateDeclaration::Kind::Unusable)
@@ -181,9 +187,9 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
             }
         }
         // The scanned text lies inside the writable line, so bars become line feeds in place.
-        char* body = line->start + (framed.text.data() - line->start);
-        if (line->mayHoldBar) ByteWords::replaceBytes(body, framed.text.size(), '|', '\n');
-        std::string_view final = framed.text;
+        char* body = line->start + (framed.textStart - line->start);
+        if (line->mayHoldBar) ByteWords::replaceBytes(body, framed.textLength, '|', '\n');
+        std::string_view final = framed.text();
         std::size_t copyLength = 0;  // of a translation too long for its line: written at add
         const auto translate = [&, source = final](auto& out) {
             lenient ? codes.write(source, out) : writeFormattingCode(source, out);
