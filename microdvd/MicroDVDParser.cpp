@@ -44,9 +44,11 @@ struct FrameLine {
     const char* why = "";     // for Skip
     std::int32_t reason = 0;  // for Skip: a ReadingSkipReason
     std::int32_t start = 0;
-    std::optional<std::int32_t> end;  // none: lasts until the next start
-    // The text, which may be empty (no entry), as two words: copied as one 16-byte view it
-    // was reloaded from the two stores that made it, a store-forwarding stall on every line.
+    // Scalars, not a view and an optional: copied whole, each was reloaded in one piece
+    // from the separate stores that made it, a store-forwarding stall on every line.
+    std::int32_t end = 0;
+    bool hasEnd = false;  // without an end it lasts until the next start
+    // The text, which may be empty (no entry).
     const char* textStart = nullptr;
     std::size_t textLength = 0;
     std::string_view text() const { return {textStart, textLength}; }
@@ -71,13 +73,19 @@ FrameLine readLine(std::string_view line, MicroDVDReading reading) {
     if (reading == MicroDVDReading::Default) {
         const ScannedLine scanned = scanSplitLine(line);
         if (scanned.conversions < 2) return {};
-        return {Verdict::Frames,    "", 0, scanned.start, scanned.end, scanned.text.data(),
+        return {Verdict::Frames,    "", 0, scanned.start, scanned.end, true, scanned.text.data(),
                 scanned.text.size()};
     }
     const LenientLine scanned = scanLenientLine(line);
-    if (const auto [why, reason] = skipReason(scanned); why)
-        return {Verdict::Skip, why, reason, 0, std::nullopt};
-    return {Verdict::Frames,    "", 0, scanned.start, scanned.end, scanned.text.data(),
+    if (const auto [why, reason] = skipReason(scanned); why) return {Verdict::Skip, why, reason};
+    const bool hasEnd = scanned.end.has_value();
+    return {Verdict::Frames,
+            "",
+            0,
+            scanned.start,
+            hasEnd ? *scanned.end : 0,
+            hasEnd,
+            scanned.text.data(),
             scanned.text.size()};
 }
 
@@ -97,7 +105,7 @@ void logDropped(std::size_t number, std::int32_t end) {
 // frame 0, 1 or nothing, whose text is a plausible rate.
 std::optional<FrameRate> rateLine(const FrameLine& line, std::size_t frameLines) {
     const auto isZeroOrOne = [](std::int32_t frame) { return frame == 0 || frame == 1; };
-    if (frameLines > 3 || !isZeroOrOne(line.start) || (line.end && !isZeroOrOne(*line.end)))
+    if (frameLines > 3 || !isZeroOrOne(line.start) || (line.hasEnd && !isZeroOrOne(line.end)))
         return std::nullopt;
     return parseRateLine(line.text());
 }
@@ -167,12 +175,13 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
         }
         // Shifted by an editor to before the film: read unsigned, as frames once were, it
         // would show hundreds of hours in.
-        if (framed.end && *framed.end < 0) {
-            if (lenient) logDropped(line->number, *framed.end);
+        if (framed.hasEnd && framed.end < 0) {
+            if (lenient) logDropped(line->number, framed.end);
             said.skip(line->number, kSkipNegativeEnd);
             continue;
         }
-        if (framed.start == 1 && framed.end == 1 && framed.textLength < kMaxDeclarationLength) {
+        if (framed.start == 1 && framed.hasEnd && framed.end == 1 &&
+            framed.textLength < kMaxDeclarationLength) {
             const FrameRateDeclaration declaration = parseFrameRateDeclaration(framed.text());
             if (declaration.kind == FrameRateDeclaration::Kind::Rate)
                 setRate(declaration.rate, line->number);
@@ -232,7 +241,7 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
         // Begun before the film: it shows from the start.
         const std::uint32_t start = clock.toMilliseconds(std::max(framed.start, 0));
         const auto duration = static_cast<std::int32_t>(
-            (framed.end ? clock.toMilliseconds(*framed.end) : start) - start);
+            (framed.hasEnd ? clock.toMilliseconds(framed.end) : start) - start);
         if (copyLength) {
             char* const copy = entries.addSpace(start, duration, copyLength);
             if (copyTranslated) {
@@ -248,7 +257,7 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
             line->start[final.data() + final.size() - line->start] = '\0';
             entries.addInPlace(start, duration, final);
         }
-        if (!framed.end) openEnds.push_back(entries.size() - 1);
+        if (!framed.hasEnd) openEnds.push_back(entries.size() - 1);
         if (log.impl()) {
             log.write("Container", "Tork::MicroDVDContainer::open", __LINE__,
                       "got subtitle start: %d duration: %d '%s'", start, duration,
