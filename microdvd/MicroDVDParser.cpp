@@ -76,6 +76,9 @@ FrameLine readLine(std::string_view line, MicroDVDReading reading) {
         return {Verdict::Frames,    "", 0, scanned.start, scanned.end, true, scanned.text.data(),
                 scanned.text.size()};
     }
+    std::int32_t start = 0, end = 0;
+    if (std::string_view text; LineScannerDetail::bareFramesLine(line, start, end, text))
+        return {Verdict::Frames, "", 0, start, end, true, text.data(), text.size()};
     const LenientLine scanned = scanLenientLine(line);
     if (const auto [why, reason] = skipReason(scanned); why) return {Verdict::Skip, why, reason};
     const bool hasEnd = scanned.end.has_value();
