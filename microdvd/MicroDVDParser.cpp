@@ -71,7 +71,16 @@ std::pair<const char*, std::int32_t> skipReason(const LenientLine& scanned) {
 FrameLine readLine(std::string_view line, MicroDVDReading reading) {
     using Verdict = FrameLine::Verdict;
     if (reading == MicroDVDReading::Default) {
-        const ScannedLine scanned = scanSplitLine(line);
+        // The common case straight into scalars, as scanSplitLine reads it: its result, merged
+        // with the full scan's through memory, was reloaded wider than it was stored.
+        const char* at = line.data();
+        const char* const last = at + line.size();
+        std::int32_t start = 0, end = 0;
+        if (LineScannerDetail::bareGroup(at, last, start) &&
+            LineScannerDetail::bareGroup(at, last, end))
+            return {
+                Verdict::Frames, "", 0, start, end, true, at, static_cast<std::size_t>(last - at)};
+        const ScannedLine scanned = scanSplitLineInFull(line);
         if (scanned.conversions < 2) return {};
         return {Verdict::Frames,    "", 0, scanned.start, scanned.end, true, scanned.text.data(),
                 scanned.text.size()};
@@ -203,11 +212,13 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
         if (line->mayHoldBar) ByteWords::replaceBytes(body, framed.textLength, '|', '\n');
         std::string_view final = framed.text();
         std::size_t copyLength = 0;  // of a translation too long for its line: written at add
+        // Line feeds come only from bars: without one the text is a single line.
+        const bool oneLine = !line->mayHoldBar;
         const auto translate = [&, source = final](auto& out) {
-            lenient ? codes.write(source, out) : writeFormattingCode(source, out);
+            lenient ? codes.write(source, out, oneLine) : writeFormattingCode(source, out);
         };
         bool copyTranslated = false;  // a copy of `translated`, else written at add
-        if (lenient ? anyLineStartsWithCode(final) : startsWithCode(final)) {
+        if (lenient && !oneLine ? anyLineStartsWithCode(final) : startsWithCode(final)) {
             // A long line's translation is measured first, so that it is written once,
             // straight into its entry: a copy of it would cost as much memory again. A short
             // one is written once into the reused buffer, which stays small.
