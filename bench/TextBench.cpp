@@ -1,10 +1,13 @@
 // Whole-file reads (as they are, repaired, converted, detected), detection alone and the
 // one-time search for ICU.
+#include "bench/MicroDVDFiles.h"
 #include "text/CharsetDetection.h"
+#include "text/LineCount.h"
 #include "text/ParserUtilities.h"
 #include "text/UCNVLibrary.h"
 #include "text/UCSDetLibrary.h"
 #include "text/Utf.h"
+#include "text/Utf8Validation.h"
 
 #include <benchmark/benchmark.h>
 
@@ -98,6 +101,29 @@ void BM_StrictUtf8Check(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
 }
 BENCHMARK(BM_StrictUtf8Check);
+
+// The same check on the open benchmark's file (a two-byte letter every few words), alone
+// (0), counting lines as open does (1), and the line count alone (2).
+void BM_Utf8CheckOfOpenFile(benchmark::State& state) {
+    const std::string text = Bench::makeMicroDVD(20000);
+    const auto path = Utf8Validation::best();
+    std::size_t lines = 0;
+    for (auto _ : state) {
+        switch (state.range(0)) {
+            case 0:
+                benchmark::DoNotOptimize(Utf8Validation::isWellFormed(text, path));
+                break;
+            case 1:
+                benchmark::DoNotOptimize(
+                    Utf8Validation::isWellFormedCountingLines(text, path, lines));
+                break;
+            default:
+                benchmark::DoNotOptimize(LineCount::filledLines(text.data(), text.size()));
+        }
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_Utf8CheckOfOpenFile)->DenseRange(0, 2);
 
 // What the first conversion in a process pays; the system's ICU stays loaded meanwhile, as
 // the process-wide binding holds it.

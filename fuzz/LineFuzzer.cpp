@@ -88,6 +88,8 @@ void checkLineCodes(std::string_view text) {
     translateLineCodes(text, out);
     LineCodeTranslator codes;
     checkOutputs(out, [&](auto& output) { codes.write(text, output); });
+    if (text.find('\n') == std::string_view::npos)
+        checkOutputs(out, [&](auto& output) { codes.write(text, output, /*oneLine*/ true); });
     if (isWellFormedUtf8(text)) FUZZ_CHECK(isWellFormedUtf8(out));
     if (text.find('\0') == std::string_view::npos) FUZZ_CHECK(out.find('\0') == std::string::npos);
     if (text.find('<') != std::string_view::npos) return;

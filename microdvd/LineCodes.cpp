@@ -35,14 +35,15 @@ void LineCodeTranslator::translate(std::string_view text, std::string& out) {
 }
 
 template <class Out>
-void LineCodeTranslator::write(std::string_view text, Out& out) {
+void LineCodeTranslator::write(std::string_view text, Out& out, bool oneLine) {
     // A line opens the tags of its upper-case codes before those of its lower-case ones, so
     // what closes at the end of the line always lies inside what stays open. The codes are
     // read again for each scope rather than their tags kept.
     closingLater_.clear();
     ScopeTags later{closingLater_};
     for (std::size_t start = 0;;) {
-        const std::size_t end = std::min(text.find('\n', start), text.size());
+        const std::size_t end =
+            oneLine ? text.size() : std::min(text.find('\n', start), text.size());
         const std::string_view line = text.substr(start, end - start);
         std::string_view rest = line;
         while (const auto code = codeAt(rest)) {
@@ -63,8 +64,8 @@ void LineCodeTranslator::write(std::string_view text, Out& out) {
     closeTags(later, out);
 }
 
-template void LineCodeTranslator::write(std::string_view, std::string&);
-template void LineCodeTranslator::write(std::string_view, CountingOutput&);
-template void LineCodeTranslator::write(std::string_view, FixedOutput&);
+template void LineCodeTranslator::write(std::string_view, std::string&, bool);
+template void LineCodeTranslator::write(std::string_view, CountingOutput&, bool);
+template void LineCodeTranslator::write(std::string_view, FixedOutput&, bool);
 
 }  // namespace Tork

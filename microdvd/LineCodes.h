@@ -25,8 +25,9 @@ class LineCodeTranslator {
 public:
     void translate(std::string_view text, std::string& out);
     /// Appends the translation to `out`: a std::string, a CountingOutput or a FixedOutput.
+    /// `oneLine`: the caller knows that `text` holds no line feed, which is not searched for.
     template <class Out>
-    void write(std::string_view text, Out& out);
+    void write(std::string_view text, Out& out, bool oneLine = false);
 
 private:
     ScopeTags::Closings lineClosing_, closingLater_;

@@ -86,15 +86,11 @@ ScannedLine scanSplitLineInFull(std::string_view line) {
 LenientLine scanLenientLine(std::string_view line) {
     LenientLine result;
     // Nearly every line is "{digits}{digits}text", which reads here as by default.
-    const char* at = line.data();
-    const char* const end = at + line.size();
     std::int32_t startFrame = 0, endFrame = 0;
-    if (LineScannerDetail::bareGroup(at, end, startFrame) &&
-        LineScannerDetail::bareGroup(at, end, endFrame)) {
+    if (LineScannerDetail::bareFramesLine(line, startFrame, endFrame, result.text)) {
         result.shape = LenientLine::Shape::Frames;
         result.start = startFrame;
         result.end = endFrame;
-        result.text = trimBlanks({at, static_cast<std::size_t>(end - at)});
         return result;
     }
     // A signature left in the text (files joined, or its reading switched off) stands for

@@ -44,8 +44,14 @@ struct FrameLine {
     const char* why = "";     // for Skip
     std::int32_t reason = 0;  // for Skip: a ReadingSkipReason
     std::int32_t start = 0;
-    std::optional<std::int32_t> end;  // none: lasts until the next start
-    std::string_view text;            // may be empty: no entry
+    // Scalars, not a view and an optional: copied whole, each was reloaded in one piece
+    // from the separate stores that made it, a store-forwarding stall on every line.
+    std::int32_t end = 0;
+    bool hasEnd = false;  // without an end it lasts until the next start
+    // The text, which may be empty (no entry).
+    const char* textStart = nullptr;
+    std::size_t textLength = 0;
+    std::string_view text() const { return {textStart, textLength}; }
 };
 
 // Why the lenient reading skips a line, in a few words for the log and as a code; null
@@ -65,14 +71,34 @@ std::pair<const char*, std::int32_t> skipReason(const LenientLine& scanned) {
 FrameLine readLine(std::string_view line, MicroDVDReading reading) {
     using Verdict = FrameLine::Verdict;
     if (reading == MicroDVDReading::Default) {
-        const ScannedLine scanned = scanSplitLine(line);
+        // The common case straight into scalars, as scanSplitLine reads it: its result, merged
+        // with the full scan's through memory, was reloaded wider than it was stored.
+        const char* at = line.data();
+        const char* const last = at + line.size();
+        std::int32_t start = 0, end = 0;
+        if (LineScannerDetail::bareGroup(at, last, start) &&
+            LineScannerDetail::bareGroup(at, last, end))
+            return {
+                Verdict::Frames, "", 0, start, end, true, at, static_cast<std::size_t>(last - at)};
+        const ScannedLine scanned = scanSplitLineInFull(line);
         if (scanned.conversions < 2) return {};
-        return {Verdict::Frames, "", 0, scanned.start, scanned.end, scanned.text};
+        return {Verdict::Frames,    "", 0, scanned.start, scanned.end, true, scanned.text.data(),
+                scanned.text.size()};
     }
+    std::int32_t start = 0, end = 0;
+    if (std::string_view text; LineScannerDetail::bareFramesLine(line, start, end, text))
+        return {Verdict::Frames, "", 0, start, end, true, text.data(), text.size()};
     const LenientLine scanned = scanLenientLine(line);
-    if (const auto [why, reason] = skipReason(scanned); why)
-        return {Verdict::Skip, why, reason, 0, std::nullopt, {}};
-    return {Verdict::Frames, "", 0, scanned.start, scanned.end, scanned.text};
+    if (const auto [why, reason] = skipReason(scanned); why) return {Verdict::Skip, why, reason};
+    const bool hasEnd = scanned.end.has_value();
+    return {Verdict::Frames,
+            "",
+            0,
+            scanned.start,
+            hasEnd ? *scanned.end : 0,
+            hasEnd,
+            scanned.text.data(),
+            scanned.text.size()};
 }
 
 void logSkipped(std::size_t number, const char* why) {
@@ -91,9 +117,9 @@ void logDropped(std::size_t number, std::int32_t end) {
 // frame 0, 1 or nothing, whose text is a plausible rate.
 std::optional<FrameRate> rateLine(const FrameLine& line, std::size_t frameLines) {
     const auto isZeroOrOne = [](std::int32_t frame) { return frame == 0 || frame == 1; };
-    if (frameLines > 3 || !isZeroOrOne(line.start) || (line.end && !isZeroOrOne(*line.end)))
+    if (frameLines > 3 || !isZeroOrOne(line.start) || (line.hasEnd && !isZeroOrOne(line.end)))
         return std::nullopt;
-    return parseRateLine(line.text);
+    return parseRateLine(line.text());
 }
 
 // Entries written "{start}{}" last until the next start, known only once all are read.
@@ -155,19 +181,20 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
             continue;
         }
         ++frameLines;
-        if (framed.text.empty()) {
+        if (!framed.textLength) {
             said.skip(line->number, kSkipNoText);
             continue;
         }
         // Shifted by an editor to before the film: read unsigned, as frames once were, it
         // would show hundreds of hours in.
-        if (framed.end && *framed.end < 0) {
-            if (lenient) logDropped(line->number, *framed.end);
+        if (framed.hasEnd && framed.end < 0) {
+            if (lenient) logDropped(line->number, framed.end);
             said.skip(line->number, kSkipNegativeEnd);
             continue;
         }
-        if (framed.start == 1 && framed.end == 1 && framed.text.size() < kMaxDeclarationLength) {
-            const FrameRateDeclaration declaration = parseFrameRateDeclaration(framed.text);
+        if (framed.start == 1 && framed.hasEnd && framed.end == 1 &&
+            framed.textLength < kMaxDeclarationLength) {
+            const FrameRateDeclaration declaration = parseFrameRateDeclaration(framed.text());
             if (declaration.kind == FrameRateDeclaration::Kind::Rate)
                 setRate(declaration.rate, line->number);
             if (declaration.kind == FrameRateDeclaration::Kind::Unusable)
@@ -181,15 +208,17 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
             }
         }
         // The scanned text lies inside the writable line, so bars become line feeds in place.
-        char* body = line->start + (framed.text.data() - line->start);
-        if (line->mayHoldBar) ByteWords::replaceBytes(body, framed.text.size(), '|', '\n');
-        std::string_view final = framed.text;
+        char* body = line->start + (framed.textStart - line->start);
+        if (line->mayHoldBar) ByteWords::replaceBytes(body, framed.textLength, '|', '\n');
+        std::string_view final = framed.text();
         std::size_t copyLength = 0;  // of a translation too long for its line: written at add
+        // Line feeds come only from bars: without one the text is a single line.
+        const bool oneLine = !line->mayHoldBar;
         const auto translate = [&, source = final](auto& out) {
-            lenient ? codes.write(source, out) : writeFormattingCode(source, out);
+            lenient ? codes.write(source, out, oneLine) : writeFormattingCode(source, out);
         };
         bool copyTranslated = false;  // a copy of `translated`, else written at add
-        if (lenient ? anyLineStartsWithCode(final) : startsWithCode(final)) {
+        if (lenient && !oneLine ? anyLineStartsWithCode(final) : startsWithCode(final)) {
             // A long line's translation is measured first, so that it is written once,
             // straight into its entry: a copy of it would cost as much memory again. A short
             // one is written once into the reused buffer, which stays small.
@@ -226,7 +255,7 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
         // Begun before the film: it shows from the start.
         const std::uint32_t start = clock.toMilliseconds(std::max(framed.start, 0));
         const auto duration = static_cast<std::int32_t>(
-            (framed.end ? clock.toMilliseconds(*framed.end) : start) - start);
+            (framed.hasEnd ? clock.toMilliseconds(framed.end) : start) - start);
         if (copyLength) {
             char* const copy = entries.addSpace(start, duration, copyLength);
             if (copyTranslated) {
@@ -242,7 +271,7 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
             line->start[final.data() + final.size() - line->start] = '\0';
             entries.addInPlace(start, duration, final);
         }
-        if (!framed.end) openEnds.push_back(entries.size() - 1);
+        if (!framed.hasEnd) openEnds.push_back(entries.size() - 1);
         if (log.impl()) {
             log.write("Container", "Tork::MicroDVDContainer::open", __LINE__,
                       "got subtitle start: %d duration: %d '%s'", start, duration,

@@ -37,8 +37,10 @@ void EntryStore::addInPlace(std::uint32_t start, std::int32_t duration, std::str
         text.size() > text_.length() - (at - begin)) {
         throw std::out_of_range("entry text outside the file's text");
     }
+    noteOrder(start);
     records_.push_back({start, duration, static_cast<std::uint32_t>(at - begin),
                         static_cast<std::uint32_t>(text.size())});
+    inPlaceBytes_ += text.size();
 }
 
 void EntryStore::addCopy(std::uint32_t start, std::int32_t duration, std::string_view text) {
@@ -62,6 +64,7 @@ char* EntryStore::addSpace(std::uint32_t start, std::int32_t duration, std::size
     makeRoom(records_, 1);
     if (length == 0) {
         static char none = 0;  // never written: there is nothing to write
+        noteOrder(start);
         records_.push_back({start, duration, 0, 0});
         return &none;
     }
@@ -86,6 +89,7 @@ char* EntryStore::addSpace(std::uint32_t start, std::int32_t duration, std::size
     char* const at =
         granuleAt_[static_cast<std::size_t>(place >> granuleShift_)] + (place & (granule - 1));
     at[length] = '\0';
+    noteOrder(start);
     records_.push_back({start, duration, static_cast<std::uint32_t>(arenaStart_ + place),
                         static_cast<std::uint32_t>(length)});
     return at;
@@ -98,8 +102,8 @@ void EntryStore::finish() noexcept {
     // Files are nearly always in time order already: checking is one pass. Stable, so that
     // entries starting together show in the file's order (without memory for its buffer,
     // the sort works in place instead of throwing).
-    if (!std::is_sorted(records_.begin(), records_.end(), earlier))
-        std::stable_sort(records_.begin(), records_.end(), earlier);
+    if (!inOrder_) std::stable_sort(records_.begin(), records_.end(), earlier);
+    inOrder_ = true;
 
     keepOnlyTexts();
     trimShortBlock();
@@ -123,9 +127,7 @@ void EntryStore::trimShortBlock() noexcept {
 }
 
 void EntryStore::keepOnlyTexts() noexcept {
-    std::uint64_t kept = 0;
-    for (const EntryRecord& record : records_)
-        if (record.offset < arenaStart_) kept += record.length;
+    const std::uint64_t kept = inPlaceBytes_;
     if (kept * 2 >= text_.length()) return;
     String texts(text_.allocator());
     try {
@@ -166,6 +168,8 @@ void EntryStore::clear() noexcept {
     std::vector<std::unique_ptr<char[]>>().swap(blocks_);
     std::vector<char*>().swap(granuleAt_);
     std::vector<EntryRecord>().swap(records_);
+    inPlaceBytes_ = 0;
+    inOrder_ = true;
 }
 
 }  // namespace Tork

@@ -89,6 +89,11 @@ private:
     void trimShortBlock() noexcept;
     // Replaces the file's text with the texts in place, one after another.
     void keepOnlyTexts() noexcept;
+    // Kept as entries come, so that finishing a store of files in order, nearly all of
+    // them, passes over its records no more.
+    void noteOrder(std::uint32_t start) noexcept {
+        if (!records_.empty() && start < records_.back().start) inOrder_ = false;
+    }
 
     String text_;
     std::uint64_t arenaStart_ = 0;  // offset of the arena's first byte: after the terminator
@@ -101,6 +106,8 @@ private:
     std::vector<std::unique_ptr<char[]>> blocks_;
     std::vector<char*> granuleAt_;  // the memory behind each granule's offsets
     std::vector<EntryRecord> records_;
+    std::uint64_t inPlaceBytes_ = 0;  // the texts' bytes in the file's text
+    bool inOrder_ = true;             // records_ ordered by start
 };
 
 }  // namespace Tork

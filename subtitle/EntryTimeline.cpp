@@ -10,15 +10,21 @@ EntryTimeline::EntryTimeline(EntryStore entries) : entries_(std::move(entries)) 
     const std::size_t blocks = (n + kBlock - 1) / kBlock;
     maxEndThrough_.resize(blocks);
     minEndFrom_.resize(blocks);
-    std::uint32_t running = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        running = i == 0 ? end(0) : std::max(running, end(i));
-        if (i % kBlock == kBlock - 1 || i == n - 1) maxEndThrough_[i / kBlock] = running;
+    // One pass over the records for each block's own largest and smallest end, then the
+    // running maximum and minimum over the blocks: the records are read once, not twice.
+    const EntryRecord* const records = entries_.records().data();
+    for (std::size_t block = 0; block < blocks; ++block) {
+        const std::size_t first = block * kBlock, last = std::min(first + kBlock, n);
+        std::uint32_t most = endOf(records[first]), least = most;
+        for (std::size_t i = first + 1; i < last; ++i) {
+            most = std::max(most, endOf(records[i]));
+            least = std::min(least, endOf(records[i]));
+        }
+        maxEndThrough_[block] = block ? std::max(maxEndThrough_[block - 1], most) : most;
+        minEndFrom_[block] = least;
     }
-    for (std::size_t i = n; i-- > 0;) {
-        running = i == n - 1 ? end(i) : std::min(running, end(i));
-        if (i % kBlock == 0) minEndFrom_[i / kBlock] = running;
-    }
+    for (std::size_t block = blocks; block-- > 1;)
+        minEndFrom_[block - 1] = std::min(minEndFrom_[block - 1], minEndFrom_[block]);
 }
 
 // The first block whose running maximum reaches `time` holds the entry: every entry before
