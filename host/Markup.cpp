@@ -57,8 +57,7 @@ std::optional<Tag> fontAt(std::string_view text, std::size_t at) {
     if (nameLength == 4 && matchesNoCase(text, name, "face")) {
         tag.span.face = value;
     } else if (nameLength == 4 && matchesNoCase(text, name, "size")) {
-        if (!value.empty() &&
-            std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        if (!value.empty() && std::all_of(value.begin(), value.end(), Ascii::isDigit)) {
             tag.span.size = value;
         }
     } else {
