@@ -3,6 +3,7 @@
 #include "framework/Logger.h"
 #include "framework/OrOnException.h"
 #include "platform/FileHandle.h"
+#include "platform/Memory.h"
 #include "text/CharsetDetection.h"
 #include "text/Conversion.h"
 #include "text/EncodingSignature.h"
@@ -88,6 +89,7 @@ FileReadResult readRawBytes(const String& path, std::int32_t size, ReadSize mode
                                   static_cast<long>(wanted + 1));
         return {ReadStatus::OutOfMemory};
     }
+    adviseLargePages(buffer.data(), static_cast<std::size_t>(wanted));
     const std::int64_t got = file.read(buffer.data(), static_cast<std::size_t>(wanted));
     file.close();
     if (got != wanted) {
