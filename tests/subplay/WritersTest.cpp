@@ -311,5 +311,34 @@ TEST(Writers, EveryFormatReplacesControlsInEntries) {
     }
 }
 
+// The plug-in's entries are not checked for UTF-8 again, yet their controls still go, and
+// bytes that are not UTF-8 after all are never read past nor let a control through.
+TEST(Writers, EntriesOfTheReportingPlugInAreTakenAsTheyAre) {
+    StreamDescription reported = stream;
+    reported.report.emplace();
+    const std::string r = "\xEF\xBF\xBD";
+    const std::pair<std::string, std::string> rows[] = {
+        {"bell\x07 and NEL\xC2\x85 \xC5\xBC", "bell" + r + " and NEL" + r + " \xC5\xBC"},
+        {"\xC2", "\xC2"},
+        {"seven b\xC2", "seven b\xC2"},  // past a whole word, at the very end
+        {"\xC2\x01x", "\xC2" + r + "x"},
+        {"\xC2\xC2\x85", "\xC2" + r},
+        {"eight by\xC2\xC2\x9B[2J", "eight by\xC2" + r + "[2J"},
+    };
+    for (const auto& [bytes, shown] : rows) {
+        SCOPED_TRACE(testing::PrintToString(bytes));
+        for (const OutputFormat format : {OutputFormat::Text, OutputFormat::Srt}) {
+            std::ostringstream out;
+            const auto writer = makeWriter(format, out);
+            writer->begin(reported);
+            writer->write({1000, 500, bytes});
+            writer->end();
+            EXPECT_EQ(out.str(), format == OutputFormat::Text
+                                     ? "00:00:01.000 --> 00:00:01.500 " + shown + "\n"
+                                     : "1\n00:00:01,000 --> 00:00:01,500\n" + shown + "\n\n");
+        }
+    }
+}
+
 }  // namespace
 }  // namespace Tork::Subplay

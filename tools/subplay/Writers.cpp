@@ -62,7 +62,8 @@ void appendTime(std::string& out, std::uint32_t milliseconds, char separator) {
 
 // In well-formed UTF-8, which is what the plug-in hands out, only C0, DEL and the C1
 // controls (C2 80 to C2 9F) need a look: where the next control from `from` starts, with
-// its length, or npos. A word without those bytes is passed over whole.
+// its length, or npos. A word without those bytes is passed over whole. Safe on any bytes:
+// a text that is not well-formed never makes it read past its end or step over a control.
 std::size_t nextControl(std::string_view bytes, std::size_t from, std::size_t& length) {
     for (std::size_t i = from; i < bytes.size();) {
         if (bytes.size() - i >= 8) {
@@ -78,12 +79,13 @@ std::size_t nextControl(std::string_view bytes, std::size_t from, std::size_t& l
         }
         const auto byte = static_cast<unsigned char>(bytes[i]);
         if (byte == 0xC2) {
-            // Well-formed, so a continuation byte follows.
-            if (static_cast<unsigned char>(bytes[i + 1]) <= 0x9F) {
+            const auto next = i + 1 < bytes.size() ? static_cast<unsigned char>(bytes[i + 1]) : 0;
+            if (next >= 0x80 && next <= 0x9F) {
                 length = 2;
                 return i;
             }
-            i += 2;
+            // Past a letter's continuation byte; anything else is looked at on its own.
+            i += next >= 0xA0 && next <= 0xBF ? 2 : 1;
         } else if ((byte < 0x20 && byte != '\n' && byte != '\t') || byte == 0x7F) {
             length = 1;
             return i;
@@ -104,10 +106,15 @@ void appendPrintableWellFormed(std::string_view bytes, std::string& out) {
     out.append(bytes, copied);
 }
 
+// Whether a text is taken as well-formed UTF-8 without a check.
+enum class Source {
+    Checked,  // from anywhere: checked, and repaired where it is not
+    Trusted,  // an entry from a plug-in that reports its reading: it hands out only UTF-8
+};
+
 // Ill-formed UTF-8 and control characters alike become U+FFFD.
-void appendPrintable(std::string_view bytes, std::string& out) {
-    // Checked again rather than trusted: a text from anywhere else must not get through.
-    if (isWellFormedUtf8(bytes)) {
+void appendPrintable(std::string_view bytes, std::string& out, Source source = Source::Checked) {
+    if (source == Source::Trusted || isWellFormedUtf8(bytes)) {
         appendPrintableWellFormed(bytes, out);
     } else {
         appendPrintableWellFormed(replaceIllFormedUtf8(bytes), out);
@@ -116,12 +123,13 @@ void appendPrintable(std::string_view bytes, std::string& out) {
 
 // `bytes` as they may be shown: themselves when nothing in them needs replacing, which
 // saves a copy of nearly every entry's text, else a repaired copy in `scratch`.
-std::string_view printableView(std::string_view bytes, std::string& scratch) {
+std::string_view printableView(std::string_view bytes, std::string& scratch, Source source) {
     std::size_t length = 0;
-    if (isWellFormedUtf8(bytes) && nextControl(bytes, 0, length) == std::string_view::npos)
+    if ((source == Source::Trusted || isWellFormedUtf8(bytes)) &&
+        nextControl(bytes, 0, length) == std::string_view::npos)
         return bytes;
     scratch.clear();
-    appendPrintable(bytes, scratch);
+    appendPrintable(bytes, scratch, source);
     return scratch;
 }
 
@@ -194,10 +202,21 @@ class BufferedWriter : public EntryWriter {
 public:
     explicit BufferedWriter(std::ostream& out) : out_(out) {}
     ~BufferedWriter() override { flush(); }
-    void begin(const StreamDescription&) override {}
+    void begin(const StreamDescription& stream) override {
+        // The report is what tells the plug-in's entries from those of any other component.
+        entries_ = stream.report ? Source::Trusted : Source::Checked;
+        start(stream);
+    }
     void end() override { flush(); }
 
 protected:
+    /// What a format writes before its entries.
+    virtual void start(const StreamDescription&) {}
+    /// An entry's text as it may be shown.
+    std::string_view printableText(const Entry& entry) {
+        return printableView(entry.text, printable_, entries_);
+    }
+
     /// Hands the buffer to the stream once it holds a block.
     void written() {
         if (buffer_.size() >= kBlock) flush();
@@ -214,9 +233,10 @@ protected:
     }
 
     std::string buffer_;
-    std::string printable_;  // an entry's text as it may be shown, when it needs repair
+    Source entries_ = Source::Checked;
 
 private:
+    std::string printable_;  // an entry's text as it may be shown, when it needs repair
     static constexpr std::size_t kBlock = 1 << 16;
     std::ostream& out_;
 };
@@ -224,7 +244,7 @@ private:
 class JsonWriter : public BufferedWriter {
 public:
     using BufferedWriter::BufferedWriter;
-    void begin(const StreamDescription& stream) override {
+    void start(const StreamDescription& stream) override {
         const auto field = [this](std::string_view name, std::string_view value) {
             buffer_.append(", \"").append(name).append("\": ");
             appendJsonString(printable(value), buffer_);
@@ -249,7 +269,7 @@ public:
         buffer_ += ", \"duration\": ";
         appendNumber(buffer_, entry.duration);
         buffer_ += ", \"text\": ";
-        appendJsonString(printableView(entry.text, printable_), buffer_);
+        appendJsonString(printableText(entry), buffer_);
         buffer_ += '}';
         first_ = false;
         ++count_;
@@ -273,14 +293,14 @@ class CueWriter : public BufferedWriter {
 public:
     CueWriter(std::ostream& out, const char* header, char separator, Markup markup)
         : BufferedWriter(out), header_(header), separator_(separator), markup_(markup) {}
-    void begin(const StreamDescription&) override { buffer_ += header_; }
+    void start(const StreamDescription&) override { buffer_ += header_; }
     void write(const Entry& entry) override {
         appendNumber(buffer_, ++number_);
         buffer_ += '\n';
         appendSpan(entry, separator_);
         buffer_ += '\n';
         const std::size_t text = buffer_.size();
-        appendMarkup(reader_, markup_, printableView(entry.text, printable_), buffer_);
+        appendMarkup(reader_, markup_, printableText(entry), buffer_);
         keepCueLines(buffer_, text);
         buffer_ += '\n';
         written();
@@ -300,7 +320,7 @@ public:
     void write(const Entry& entry) override {
         appendSpan(entry, '.');
         buffer_ += ' ';
-        appendPrintable(entry.text, buffer_);
+        appendPrintable(entry.text, buffer_, entries_);
         buffer_ += '\n';
         written();
     }
@@ -315,7 +335,7 @@ public:
         : BufferedWriter(out),
           thousandths_(std::max<long double>(
               1, std::llround(1000.0L * rate.numerator / rate.denominator))) {}
-    void begin(const StreamDescription&) override {
+    void start(const StreamDescription&) override {
         buffer_ += "\xEF\xBB\xBF{1}{1}";
         appendNumber(buffer_, static_cast<std::uint64_t>(thousandths_) / 1000);
         if (const auto rest = static_cast<std::uint64_t>(thousandths_) % 1000; rest != 0) {
@@ -331,7 +351,7 @@ public:
         buffer_ += "}{";
         appendNumber(buffer_, frameAt(cueEnd(entry.start, entry.duration)));
         buffer_ += '}';
-        appendMarkup(reader_, Markup::MicroDvd, printableView(entry.text, printable_), buffer_);
+        appendMarkup(reader_, Markup::MicroDvd, printableText(entry), buffer_);
         buffer_ += '\n';
         written();
     }
