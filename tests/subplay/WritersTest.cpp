@@ -214,6 +214,8 @@ TEST(Writers, ControlsAreReplacedWhereverTheyFall) {
         {"\xE2\x80\xA8", "\xE2\x80\xA8"},
     };
     const std::string_view letters[] = {"a", "\xC5\xBC", "\xC2\xA0", "b"};
+    StreamDescription reported = stream;
+    reported.report.emplace();
     for (const Row& row : rows) {
         for (std::size_t at = 0; at <= 19; ++at) {
             // Whole characters up to `at`, padded with ASCII so the text stays well-formed.
@@ -224,13 +226,37 @@ TEST(Writers, ControlsAreReplacedWhereverTheyFall) {
             for (const std::string_view after : {"", "xyz", "\xC4\x85 twelve bytes"}) {
                 const std::string text = filler + std::string(row.character) + std::string(after);
                 SCOPED_TRACE(testing::PrintToString(text));
-                EXPECT_EQ(printable(text), filler + std::string(row.shown) + std::string(after));
+                const std::string shown = filler + std::string(row.shown) + std::string(after);
+                EXPECT_EQ(printable(text), shown);
+                // A writer's entry, which the plug-in's UTF-8 spares a check.
+                std::ostringstream out;
+                const auto writer = makeWriter(OutputFormat::Json, out);
+                writer->begin(reported);
+                writer->write({0, 0, text});
+                writer->end();
+                EXPECT_NE(out.str().find(jsonString(shown) + '}'), std::string::npos);
                 // The same around an ill-formed byte, which no longer lets a control through.
                 EXPECT_EQ(printable(text + "\xFF"),
                           filler + std::string(row.shown) + std::string(after) + std::string(r));
             }
         }
     }
+}
+
+// Cue numbers are counted up digit by digit: each carry into a new digit.
+TEST(Writers, CueNumbersCarry) {
+    std::ostringstream out;
+    const auto writer = makeWriter(OutputFormat::Srt, out);
+    writer->begin(stream);
+    for (std::uint32_t i = 0; i < 1001; ++i) writer->write({i, 1, "a"});
+    writer->end();
+    const std::string text = out.str();
+    EXPECT_TRUE(text.starts_with("1\n00:00:00,000"));
+    for (const std::string_view number : {"9", "10", "11", "99", "100", "101", "999", "1000"}) {
+        const auto at = text.find("\n\n" + std::string(number) + "\n00:00:00,");
+        EXPECT_NE(at, std::string::npos) << number;
+    }
+    EXPECT_TRUE(text.ends_with("\n\n1001\n00:00:01,000 --> 00:00:01,001\na\n\n"));
 }
 
 // Each field of a time at its last value and past it: digits come from tables, and hours

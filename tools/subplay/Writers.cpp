@@ -96,6 +96,23 @@ std::size_t nextControl(std::string_view bytes, std::size_t from, std::size_t& l
     return std::string_view::npos;
 }
 
+// Whether `bytes` hold no control: nearly every text, told without a branch per word. The
+// last word overlaps the one before it; a text shorter than a word is searched.
+bool noControl(std::string_view bytes) {
+    std::size_t length = 0;
+    if (bytes.size() < 8) return nextControl(bytes, 0, length) == std::string_view::npos;
+    const auto marked = [&](std::size_t at) {
+        const std::uint64_t word = ByteWords::load(bytes.data() + at);
+        return (ByteWords::bytesBelow(word, 0x20) & ~ByteWords::bytesEqual(word, '\n') &
+                ~ByteWords::bytesEqual(word, '\t')) |
+               ByteWords::bytesEqual(word, 0x7F) | ByteWords::bytesEqual(word, '\xC2');
+    };
+    std::uint64_t found = marked(bytes.size() - 8);
+    for (std::size_t i = 0; bytes.size() - i >= 8; i += 8) found |= marked(i);
+    // C2 also leads letters such as U+00A0: those texts are searched to be sure.
+    return found == 0 || nextControl(bytes, 0, length) == std::string_view::npos;
+}
+
 void appendPrintableWellFormed(std::string_view bytes, std::string& out) {
     std::size_t copied = 0;  // the bytes before it are in `out`
     std::size_t length = 0;
@@ -124,10 +141,7 @@ void appendPrintable(std::string_view bytes, std::string& out, Source source = S
 // `bytes` as they may be shown: themselves when nothing in them needs replacing, which
 // saves a copy of nearly every entry's text, else a repaired copy in `scratch`.
 std::string_view printableView(std::string_view bytes, std::string& scratch, Source source) {
-    std::size_t length = 0;
-    if ((source == Source::Trusted || isWellFormedUtf8(bytes)) &&
-        nextControl(bytes, 0, length) == std::string_view::npos)
-        return bytes;
+    if ((source == Source::Trusted || isWellFormedUtf8(bytes)) && noControl(bytes)) return bytes;
     scratch.clear();
     appendPrintable(bytes, scratch, source);
     return scratch;
@@ -287,6 +301,31 @@ private:
     std::uint64_t count_ = 0;
 };
 
+// 1, 2, 3 and on as decimal digits, counted up in place rather than divided out per cue.
+class CueNumber {
+public:
+    std::string_view next() {
+        for (std::size_t at = kDigits; at-- > 0;) {
+            if (digits_[at] != '9') {
+                ++digits_[at];
+                first_ = std::min(first_, at);
+                break;
+            }
+            digits_[at] = '0';
+        }
+        return {digits_.data() + first_, kDigits - first_};
+    }
+
+private:
+    static constexpr std::size_t kDigits = 20;  // as many as a 64-bit count has
+    std::array<char, kDigits> digits_ = [] {
+        std::array<char, kDigits> zeros;
+        zeros.fill('0');
+        return zeros;
+    }();
+    std::size_t first_ = kDigits - 1;
+};
+
 // Numbered cues; SubRip and WebVTT differ only in their header, the time stamps' decimal
 // separator and the mark-up they keep.
 class CueWriter : public BufferedWriter {
@@ -295,8 +334,7 @@ public:
         : BufferedWriter(out), header_(header), separator_(separator), markup_(markup) {}
     void start(const StreamDescription&) override { buffer_ += header_; }
     void write(const Entry& entry) override {
-        appendNumber(buffer_, ++number_);
-        buffer_ += '\n';
+        (buffer_ += number_.next()) += '\n';
         appendSpan(entry, separator_);
         buffer_ += '\n';
         const std::size_t text = buffer_.size();
@@ -311,7 +349,7 @@ private:
     char separator_;
     Markup markup_;
     MarkupReader reader_;
-    std::uint64_t number_ = 0;
+    CueNumber number_;
 };
 
 class TextWriter : public BufferedWriter {
