@@ -194,8 +194,9 @@ TEST(Writers, OnlyPrintableTextGoesOut) {
     EXPECT_EQ(jsonString(std::string_view("a\0b", 3)), "\"a\\u0000b\"");
 }
 
-// Each character at every place in a word and in the tail past the last whole word, among
-// two-byte letters and U+00A0 (C2 A0, which shares its lead byte with the C1 controls).
+// Each character at every place in a word or a block of sixteen and in the tail past the
+// last whole one, among two-byte letters and U+00A0 (C2 A0, which shares its lead byte
+// with the C1 controls).
 TEST(Writers, ControlsAreReplacedWhereverTheyFall) {
     struct Row {
         std::string_view character;
@@ -213,31 +214,35 @@ TEST(Writers, ControlsAreReplacedWhereverTheyFall) {
         {"\xC2\xA0", "\xC2\xA0"},
         {"\xE2\x80\xA8", "\xE2\x80\xA8"},
     };
-    const std::string_view letters[] = {"a", "\xC5\xBC", "\xC2\xA0", "b"};
     StreamDescription reported = stream;
     reported.report.emplace();
-    for (const Row& row : rows) {
-        for (std::size_t at = 0; at <= 19; ++at) {
-            // Whole characters up to `at`, padded with ASCII so the text stays well-formed.
-            std::string filler;
-            for (std::size_t next = 0; filler.size() + letters[next % 4].size() <= at; ++next)
-                filler += letters[next % 4];
-            filler.resize(at, 'x');
-            for (const std::string_view after : {"", "xyz", "\xC4\x85 twelve bytes"}) {
-                const std::string text = filler + std::string(row.character) + std::string(after);
-                SCOPED_TRACE(testing::PrintToString(text));
-                const std::string shown = filler + std::string(row.shown) + std::string(after);
-                EXPECT_EQ(printable(text), shown);
-                // A writer's entry, which the plug-in's UTF-8 spares a check.
-                std::ostringstream out;
-                const auto writer = makeWriter(OutputFormat::Json, out);
-                writer->begin(reported);
-                writer->write({0, 0, text});
-                writer->end();
-                EXPECT_NE(out.str().find(jsonString(shown) + '}'), std::string::npos);
-                // The same around an ill-formed byte, which no longer lets a control through.
-                EXPECT_EQ(printable(text + "\xFF"),
-                          filler + std::string(row.shown) + std::string(after) + std::string(r));
+    // U+00A0 among the letters, and not: a text without C2 is cleared without a search.
+    for (const std::string_view third : {"\xC2\xA0", "c"}) {
+        const std::string_view letters[] = {"a", "\xC5\xBC", third, "b"};
+        for (const Row& row : rows) {
+            for (std::size_t at = 0; at <= 19; ++at) {
+                // Whole characters up to `at`, padded with ASCII so the text stays well-formed.
+                std::string filler;
+                for (std::size_t next = 0; filler.size() + letters[next % 4].size() <= at; ++next)
+                    filler += letters[next % 4];
+                filler.resize(at, 'x');
+                for (const std::string_view after : {"", "xyz", "\xC4\x85 twelve bytes"}) {
+                    const std::string text =
+                        filler + std::string(row.character) + std::string(after);
+                    SCOPED_TRACE(testing::PrintToString(text));
+                    const std::string shown = filler + std::string(row.shown) + std::string(after);
+                    EXPECT_EQ(printable(text), shown);
+                    // A writer's entry, which the plug-in's UTF-8 spares a check.
+                    std::ostringstream out;
+                    const auto writer = makeWriter(OutputFormat::Json, out);
+                    writer->begin(reported);
+                    writer->write({0, 0, text});
+                    writer->end();
+                    EXPECT_NE(out.str().find(jsonString(shown) + '}'), std::string::npos);
+                    // The same around an ill-formed byte, which no longer lets a control through.
+                    EXPECT_EQ(printable(text + "\xFF"), filler + std::string(row.shown) +
+                                                            std::string(after) + std::string(r));
+                }
             }
         }
     }
