@@ -248,6 +248,28 @@ TEST(Writers, ControlsAreReplacedWhereverTheyFall) {
     }
 }
 
+// A blank line ends a cue early: dropped wherever it falls in a word or past the last one,
+// and a text's last line feed with it.
+TEST(Writers, BlankLinesGoWhereverTheyFall) {
+    const std::string letters = "abcdefghijklmnopqrstu";
+    for (std::size_t at = 1; at < letters.size(); ++at) {
+        for (const std::string_view blank : {"", " ", " \t"}) {
+            const std::string text =
+                letters.substr(0, at) + "\n" + std::string(blank) + "\n" + letters.substr(at);
+            SCOPED_TRACE(testing::PrintToString(text));
+            for (const std::string_view after : {"", "\n"}) {
+                std::ostringstream out;
+                const auto writer = makeWriter(OutputFormat::Srt, out);
+                writer->begin(stream);
+                writer->write({0, 0, text + std::string(after)});
+                writer->end();
+                EXPECT_EQ(out.str(), "1\n00:00:00,000 --> 00:00:00,000\n" + letters.substr(0, at) +
+                                         "\n" + letters.substr(at) + "\n\n");
+            }
+        }
+    }
+}
+
 // Cue numbers are counted up digit by digit: each carry into a new digit.
 TEST(Writers, CueNumbersCarry) {
     std::ostringstream out;

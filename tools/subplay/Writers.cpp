@@ -216,14 +216,40 @@ void appendJsonString(std::string_view text, std::string& out) {
     out += '"';
 }
 
+bool blank(char c) {
+    return c == ' ' || c == '\t' || c == '\r';
+}
+
 bool blankLine(const char* from, const char* to) {
-    return std::all_of(from, to, [](char c) { return c == ' ' || c == '\t' || c == '\r'; });
+    return std::all_of(from, to, blank);
+}
+
+// Whether every line of `text` starts with a byte that shows, so that none is blank: nearly
+// every cue's text, told without a search for the end of each line.
+bool everyLineStartsShown(std::string_view text) {
+    const auto startsShown = [&](std::size_t at) {
+        return at < text.size() && !blank(text[at]) && text[at] != '\n';
+    };
+    if (!startsShown(0)) return false;
+    std::size_t i = 0;
+    for (; text.size() - i >= 8; i += 8) {
+        if (ByteWords::bytesEqual(ByteWords::load(text.data() + i), '\n') == 0) continue;
+        for (std::size_t at = i; at < i + 8; ++at) {
+            if (text[at] == '\n' && !startsShown(at + 1)) return false;
+        }
+    }
+    for (; i < text.size(); ++i) {
+        if (text[i] == '\n' && !startsShown(i + 1)) return false;
+    }
+    return true;
 }
 
 // Keeps the lines of `out` from `from` on that show something, each ending in a line feed:
 // blank lines would end the cue early. In place, so a cue's text is copied only once.
 void keepCueLines(std::string& out, std::size_t from) {
+    const bool allShown = everyLineStartsShown(std::string_view(out).substr(from));
     out += '\n';  // every line ends in one now, the last too
+    if (allShown) return;
     char* const data = out.data();
     const char* const end = data + out.size();
     char* kept = data + from;
