@@ -40,7 +40,8 @@ const std::vector<Entry>& entries() {
 void BM_Write(benchmark::State& state, OutputFormat format) {
     NullBuffer buffer;
     std::ostream out(&buffer);
-    const StreamDescription stream{"big.sub", "UTF8", 320, "", "UTF-8", std::nullopt};
+    // With a reading report, as subplay describes the plug-in's stream.
+    const StreamDescription stream{"big.sub", "UTF8", 320, "", "UTF-8", Host::OpenReport{}};
     for (auto _ : state) {
         const auto writer = makeWriter(format, out, Timing{1.0, 0, FrameRatio{1, 25}});
         writer->begin(stream);

@@ -194,8 +194,9 @@ TEST(Writers, OnlyPrintableTextGoesOut) {
     EXPECT_EQ(jsonString(std::string_view("a\0b", 3)), "\"a\\u0000b\"");
 }
 
-// Each character at every place in a word and in the tail past the last whole word, among
-// two-byte letters and U+00A0 (C2 A0, which shares its lead byte with the C1 controls).
+// Each character at every place in a word or a block of sixteen and in the tail past the
+// last whole one, among two-byte letters and U+00A0 (C2 A0, which shares its lead byte
+// with the C1 controls).
 TEST(Writers, ControlsAreReplacedWhereverTheyFall) {
     struct Row {
         std::string_view character;
@@ -213,24 +214,76 @@ TEST(Writers, ControlsAreReplacedWhereverTheyFall) {
         {"\xC2\xA0", "\xC2\xA0"},
         {"\xE2\x80\xA8", "\xE2\x80\xA8"},
     };
-    const std::string_view letters[] = {"a", "\xC5\xBC", "\xC2\xA0", "b"};
-    for (const Row& row : rows) {
-        for (std::size_t at = 0; at <= 19; ++at) {
-            // Whole characters up to `at`, padded with ASCII so the text stays well-formed.
-            std::string filler;
-            for (std::size_t next = 0; filler.size() + letters[next % 4].size() <= at; ++next)
-                filler += letters[next % 4];
-            filler.resize(at, 'x');
-            for (const std::string_view after : {"", "xyz", "\xC4\x85 twelve bytes"}) {
-                const std::string text = filler + std::string(row.character) + std::string(after);
-                SCOPED_TRACE(testing::PrintToString(text));
-                EXPECT_EQ(printable(text), filler + std::string(row.shown) + std::string(after));
-                // The same around an ill-formed byte, which no longer lets a control through.
-                EXPECT_EQ(printable(text + "\xFF"),
-                          filler + std::string(row.shown) + std::string(after) + std::string(r));
+    StreamDescription reported = stream;
+    reported.report.emplace();
+    // U+00A0 among the letters, and not: a text without C2 is cleared without a search.
+    for (const std::string_view third : {"\xC2\xA0", "c"}) {
+        const std::string_view letters[] = {"a", "\xC5\xBC", third, "b"};
+        for (const Row& row : rows) {
+            for (std::size_t at = 0; at <= 19; ++at) {
+                // Whole characters up to `at`, padded with ASCII so the text stays well-formed.
+                std::string filler;
+                for (std::size_t next = 0; filler.size() + letters[next % 4].size() <= at; ++next)
+                    filler += letters[next % 4];
+                filler.resize(at, 'x');
+                for (const std::string_view after : {"", "xyz", "\xC4\x85 twelve bytes"}) {
+                    const std::string text =
+                        filler + std::string(row.character) + std::string(after);
+                    SCOPED_TRACE(testing::PrintToString(text));
+                    const std::string shown = filler + std::string(row.shown) + std::string(after);
+                    EXPECT_EQ(printable(text), shown);
+                    // A writer's entry, which the plug-in's UTF-8 spares a check.
+                    std::ostringstream out;
+                    const auto writer = makeWriter(OutputFormat::Json, out);
+                    writer->begin(reported);
+                    writer->write({0, 0, text});
+                    writer->end();
+                    EXPECT_NE(out.str().find(jsonString(shown) + '}'), std::string::npos);
+                    // The same around an ill-formed byte, which no longer lets a control through.
+                    EXPECT_EQ(printable(text + "\xFF"), filler + std::string(row.shown) +
+                                                            std::string(after) + std::string(r));
+                }
             }
         }
     }
+}
+
+// A blank line ends a cue early: dropped wherever it falls in a word or past the last one,
+// and a text's last line feed with it.
+TEST(Writers, BlankLinesGoWhereverTheyFall) {
+    const std::string letters = "abcdefghijklmnopqrstu";
+    for (std::size_t at = 1; at < letters.size(); ++at) {
+        for (const std::string_view blank : {"", " ", " \t"}) {
+            const std::string text =
+                letters.substr(0, at) + "\n" + std::string(blank) + "\n" + letters.substr(at);
+            SCOPED_TRACE(testing::PrintToString(text));
+            for (const std::string_view after : {"", "\n"}) {
+                std::ostringstream out;
+                const auto writer = makeWriter(OutputFormat::Srt, out);
+                writer->begin(stream);
+                writer->write({0, 0, text + std::string(after)});
+                writer->end();
+                EXPECT_EQ(out.str(), "1\n00:00:00,000 --> 00:00:00,000\n" + letters.substr(0, at) +
+                                         "\n" + letters.substr(at) + "\n\n");
+            }
+        }
+    }
+}
+
+// Cue numbers are counted up digit by digit: each carry into a new digit.
+TEST(Writers, CueNumbersCarry) {
+    std::ostringstream out;
+    const auto writer = makeWriter(OutputFormat::Srt, out);
+    writer->begin(stream);
+    for (std::uint32_t i = 0; i < 1001; ++i) writer->write({i, 1, "a"});
+    writer->end();
+    const std::string text = out.str();
+    EXPECT_TRUE(text.starts_with("1\n00:00:00,000"));
+    for (const std::string_view number : {"9", "10", "11", "99", "100", "101", "999", "1000"}) {
+        const auto at = text.find("\n\n" + std::string(number) + "\n00:00:00,");
+        EXPECT_NE(at, std::string::npos) << number;
+    }
+    EXPECT_TRUE(text.ends_with("\n\n1001\n00:00:01,000 --> 00:00:01,001\na\n\n"));
 }
 
 // Each field of a time at its last value and past it: digits come from tables, and hours
@@ -308,6 +361,35 @@ TEST(Writers, EveryFormatReplacesControlsInEntries) {
         EXPECT_NE(text.find("bell\xEF\xBF\xBD and NEL\xEF\xBF\xBD here"), std::string::npos);
         EXPECT_NE(text.find("Latin-1 \xEF\xBF\xBD and escape\xEF\xBF\xBD[2J"), std::string::npos);
         EXPECT_NE(text.find("plain again"), std::string::npos);
+    }
+}
+
+// The plug-in's entries are not checked for UTF-8 again, yet their controls still go, and
+// bytes that are not UTF-8 after all are never read past nor let a control through.
+TEST(Writers, EntriesOfTheReportingPlugInAreTakenAsTheyAre) {
+    StreamDescription reported = stream;
+    reported.report.emplace();
+    const std::string r = "\xEF\xBF\xBD";
+    const std::pair<std::string, std::string> rows[] = {
+        {"bell\x07 and NEL\xC2\x85 \xC5\xBC", "bell" + r + " and NEL" + r + " \xC5\xBC"},
+        {"\xC2", "\xC2"},
+        {"seven b\xC2", "seven b\xC2"},  // past a whole word, at the very end
+        {"\xC2\x01x", "\xC2" + r + "x"},
+        {"\xC2\xC2\x85", "\xC2" + r},
+        {"eight by\xC2\xC2\x9B[2J", "eight by\xC2" + r + "[2J"},
+    };
+    for (const auto& [bytes, shown] : rows) {
+        SCOPED_TRACE(testing::PrintToString(bytes));
+        for (const OutputFormat format : {OutputFormat::Text, OutputFormat::Srt}) {
+            std::ostringstream out;
+            const auto writer = makeWriter(format, out);
+            writer->begin(reported);
+            writer->write({1000, 500, bytes});
+            writer->end();
+            EXPECT_EQ(out.str(), format == OutputFormat::Text
+                                     ? "00:00:01.000 --> 00:00:01.500 " + shown + "\n"
+                                     : "1\n00:00:01,000 --> 00:00:01,500\n" + shown + "\n\n");
+        }
     }
 }
 

@@ -12,6 +12,10 @@
 #include <cstring>
 #include <limits>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace Tork::Subplay {
 
 namespace {
@@ -62,7 +66,8 @@ void appendTime(std::string& out, std::uint32_t milliseconds, char separator) {
 
 // In well-formed UTF-8, which is what the plug-in hands out, only C0, DEL and the C1
 // controls (C2 80 to C2 9F) need a look: where the next control from `from` starts, with
-// its length, or npos. A word without those bytes is passed over whole.
+// its length, or npos. A word without those bytes is passed over whole. Safe on any bytes:
+// a text that is not well-formed never makes it read past its end or step over a control.
 std::size_t nextControl(std::string_view bytes, std::size_t from, std::size_t& length) {
     for (std::size_t i = from; i < bytes.size();) {
         if (bytes.size() - i >= 8) {
@@ -78,12 +83,13 @@ std::size_t nextControl(std::string_view bytes, std::size_t from, std::size_t& l
         }
         const auto byte = static_cast<unsigned char>(bytes[i]);
         if (byte == 0xC2) {
-            // Well-formed, so a continuation byte follows.
-            if (static_cast<unsigned char>(bytes[i + 1]) <= 0x9F) {
+            const auto next = i + 1 < bytes.size() ? static_cast<unsigned char>(bytes[i + 1]) : 0;
+            if (next >= 0x80 && next <= 0x9F) {
                 length = 2;
                 return i;
             }
-            i += 2;
+            // Past a letter's continuation byte; anything else is looked at on its own.
+            i += next >= 0xA0 && next <= 0xBF ? 2 : 1;
         } else if ((byte < 0x20 && byte != '\n' && byte != '\t') || byte == 0x7F) {
             length = 1;
             return i;
@@ -92,6 +98,45 @@ std::size_t nextControl(std::string_view bytes, std::size_t from, std::size_t& l
         }
     }
     return std::string_view::npos;
+}
+
+// Whether `bytes` hold no control: nearly every text, told without a branch per word. The
+// last word overlaps the one before it; a text shorter than a word is searched.
+bool noControl(std::string_view bytes) {
+    std::size_t length = 0;
+    if (bytes.size() < 8) return nextControl(bytes, 0, length) == std::string_view::npos;
+    const auto marked = [&](std::size_t at) {
+        const std::uint64_t word = ByteWords::load(bytes.data() + at);
+        return (ByteWords::bytesBelow(word, 0x20) & ~ByteWords::bytesEqual(word, '\n') &
+                ~ByteWords::bytesEqual(word, '\t')) |
+               ByteWords::bytesEqual(word, 0x7F) | ByteWords::bytesEqual(word, '\xC2');
+    };
+    bool found = false;
+#if defined(__SSE2__)
+    if (bytes.size() >= 16) {
+        // Sixteen bytes at a time: C0 (but line feed and tab), DEL and C2 each compared.
+        const auto block = [&](std::size_t at) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + at));
+            const __m128i c0 = _mm_cmpeq_epi8(_mm_min_epu8(v, _mm_set1_epi8(0x1F)), v);
+            const __m128i spared = _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n')),
+                                                _mm_cmpeq_epi8(v, _mm_set1_epi8('\t')));
+            return _mm_or_si128(_mm_andnot_si128(spared, c0),
+                                _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(0x7F)),
+                                             _mm_cmpeq_epi8(v, _mm_set1_epi8('\xC2'))));
+        };
+        __m128i marks = block(bytes.size() - 16);
+        for (std::size_t i = 0; bytes.size() - i >= 16; i += 16)
+            marks = _mm_or_si128(marks, block(i));
+        found = _mm_movemask_epi8(marks) != 0;
+    } else
+#endif
+    {
+        std::uint64_t marks = marked(bytes.size() - 8);
+        for (std::size_t i = 0; bytes.size() - i >= 8; i += 8) marks |= marked(i);
+        found = marks != 0;
+    }
+    // C2 also leads letters such as U+00A0: those texts are searched to be sure.
+    return !found || nextControl(bytes, 0, length) == std::string_view::npos;
 }
 
 void appendPrintableWellFormed(std::string_view bytes, std::string& out) {
@@ -104,10 +149,19 @@ void appendPrintableWellFormed(std::string_view bytes, std::string& out) {
     out.append(bytes, copied);
 }
 
+// Whether a text is taken as well-formed UTF-8 without a check.
+enum class Source {
+    Checked,  // from anywhere: checked, and repaired where it is not
+    Trusted,  // an entry from a plug-in that reports its reading: it hands out only UTF-8
+};
+
 // Ill-formed UTF-8 and control characters alike become U+FFFD.
-void appendPrintable(std::string_view bytes, std::string& out) {
-    // Checked again rather than trusted: a text from anywhere else must not get through.
-    if (isWellFormedUtf8(bytes)) {
+void appendPrintable(std::string_view bytes, std::string& out, Source source = Source::Checked) {
+    if (source == Source::Trusted || isWellFormedUtf8(bytes)) {
+        if (noControl(bytes)) {
+            out += bytes;
+            return;
+        }
         appendPrintableWellFormed(bytes, out);
     } else {
         appendPrintableWellFormed(replaceIllFormedUtf8(bytes), out);
@@ -116,12 +170,10 @@ void appendPrintable(std::string_view bytes, std::string& out) {
 
 // `bytes` as they may be shown: themselves when nothing in them needs replacing, which
 // saves a copy of nearly every entry's text, else a repaired copy in `scratch`.
-std::string_view printableView(std::string_view bytes, std::string& scratch) {
-    std::size_t length = 0;
-    if (isWellFormedUtf8(bytes) && nextControl(bytes, 0, length) == std::string_view::npos)
-        return bytes;
+std::string_view printableView(std::string_view bytes, std::string& scratch, Source source) {
+    if ((source == Source::Trusted || isWellFormedUtf8(bytes)) && noControl(bytes)) return bytes;
     scratch.clear();
-    appendPrintable(bytes, scratch);
+    appendPrintable(bytes, scratch, source);
     return scratch;
 }
 
@@ -164,14 +216,40 @@ void appendJsonString(std::string_view text, std::string& out) {
     out += '"';
 }
 
+bool blank(char c) {
+    return c == ' ' || c == '\t' || c == '\r';
+}
+
 bool blankLine(const char* from, const char* to) {
-    return std::all_of(from, to, [](char c) { return c == ' ' || c == '\t' || c == '\r'; });
+    return std::all_of(from, to, blank);
+}
+
+// Whether every line of `text` starts with a byte that shows, so that none is blank: nearly
+// every cue's text, told without a search for the end of each line.
+bool everyLineStartsShown(std::string_view text) {
+    const auto startsShown = [&](std::size_t at) {
+        return at < text.size() && !blank(text[at]) && text[at] != '\n';
+    };
+    if (!startsShown(0)) return false;
+    std::size_t i = 0;
+    for (; text.size() - i >= 8; i += 8) {
+        if (ByteWords::bytesEqual(ByteWords::load(text.data() + i), '\n') == 0) continue;
+        for (std::size_t at = i; at < i + 8; ++at) {
+            if (text[at] == '\n' && !startsShown(at + 1)) return false;
+        }
+    }
+    for (; i < text.size(); ++i) {
+        if (text[i] == '\n' && !startsShown(i + 1)) return false;
+    }
+    return true;
 }
 
 // Keeps the lines of `out` from `from` on that show something, each ending in a line feed:
 // blank lines would end the cue early. In place, so a cue's text is copied only once.
 void keepCueLines(std::string& out, std::size_t from) {
+    const bool allShown = everyLineStartsShown(std::string_view(out).substr(from));
     out += '\n';  // every line ends in one now, the last too
+    if (allShown) return;
     char* const data = out.data();
     const char* const end = data + out.size();
     char* kept = data + from;
@@ -194,10 +272,21 @@ class BufferedWriter : public EntryWriter {
 public:
     explicit BufferedWriter(std::ostream& out) : out_(out) {}
     ~BufferedWriter() override { flush(); }
-    void begin(const StreamDescription&) override {}
+    void begin(const StreamDescription& stream) override {
+        // The report is what tells the plug-in's entries from those of any other component.
+        entries_ = stream.report ? Source::Trusted : Source::Checked;
+        start(stream);
+    }
     void end() override { flush(); }
 
 protected:
+    /// What a format writes before its entries.
+    virtual void start(const StreamDescription&) {}
+    /// An entry's text as it may be shown.
+    std::string_view printableText(const Entry& entry) {
+        return printableView(entry.text, printable_, entries_);
+    }
+
     /// Hands the buffer to the stream once it holds a block.
     void written() {
         if (buffer_.size() >= kBlock) flush();
@@ -214,9 +303,10 @@ protected:
     }
 
     std::string buffer_;
-    std::string printable_;  // an entry's text as it may be shown, when it needs repair
+    Source entries_ = Source::Checked;
 
 private:
+    std::string printable_;  // an entry's text as it may be shown, when it needs repair
     static constexpr std::size_t kBlock = 1 << 16;
     std::ostream& out_;
 };
@@ -224,7 +314,7 @@ private:
 class JsonWriter : public BufferedWriter {
 public:
     using BufferedWriter::BufferedWriter;
-    void begin(const StreamDescription& stream) override {
+    void start(const StreamDescription& stream) override {
         const auto field = [this](std::string_view name, std::string_view value) {
             buffer_.append(", \"").append(name).append("\": ");
             appendJsonString(printable(value), buffer_);
@@ -249,7 +339,7 @@ public:
         buffer_ += ", \"duration\": ";
         appendNumber(buffer_, entry.duration);
         buffer_ += ", \"text\": ";
-        appendJsonString(printableView(entry.text, printable_), buffer_);
+        appendJsonString(printableText(entry), buffer_);
         buffer_ += '}';
         first_ = false;
         ++count_;
@@ -267,20 +357,44 @@ private:
     std::uint64_t count_ = 0;
 };
 
+// 1, 2, 3 and on as decimal digits, counted up in place rather than divided out per cue.
+class CueNumber {
+public:
+    std::string_view next() {
+        for (std::size_t at = kDigits; at-- > 0;) {
+            if (digits_[at] != '9') {
+                ++digits_[at];
+                first_ = std::min(first_, at);
+                break;
+            }
+            digits_[at] = '0';
+        }
+        return {digits_.data() + first_, kDigits - first_};
+    }
+
+private:
+    static constexpr std::size_t kDigits = 20;  // as many as a 64-bit count has
+    std::array<char, kDigits> digits_ = [] {
+        std::array<char, kDigits> zeros;
+        zeros.fill('0');
+        return zeros;
+    }();
+    std::size_t first_ = kDigits - 1;
+};
+
 // Numbered cues; SubRip and WebVTT differ only in their header, the time stamps' decimal
 // separator and the mark-up they keep.
 class CueWriter : public BufferedWriter {
 public:
     CueWriter(std::ostream& out, const char* header, char separator, Markup markup)
         : BufferedWriter(out), header_(header), separator_(separator), markup_(markup) {}
-    void begin(const StreamDescription&) override { buffer_ += header_; }
+    void start(const StreamDescription&) override { buffer_ += header_; }
     void write(const Entry& entry) override {
-        appendNumber(buffer_, ++number_);
-        buffer_ += '\n';
+        (buffer_ += number_.next()) += '\n';
         appendSpan(entry, separator_);
         buffer_ += '\n';
         const std::size_t text = buffer_.size();
-        appendMarkup(reader_, markup_, printableView(entry.text, printable_), buffer_);
+        appendMarkup(reader_, markup_, printableText(entry), buffer_);
         keepCueLines(buffer_, text);
         buffer_ += '\n';
         written();
@@ -291,7 +405,7 @@ private:
     char separator_;
     Markup markup_;
     MarkupReader reader_;
-    std::uint64_t number_ = 0;
+    CueNumber number_;
 };
 
 class TextWriter : public BufferedWriter {
@@ -300,7 +414,7 @@ public:
     void write(const Entry& entry) override {
         appendSpan(entry, '.');
         buffer_ += ' ';
-        appendPrintable(entry.text, buffer_);
+        appendPrintable(entry.text, buffer_, entries_);
         buffer_ += '\n';
         written();
     }
@@ -315,7 +429,7 @@ public:
         : BufferedWriter(out),
           thousandths_(std::max<long double>(
               1, std::llround(1000.0L * rate.numerator / rate.denominator))) {}
-    void begin(const StreamDescription&) override {
+    void start(const StreamDescription&) override {
         buffer_ += "\xEF\xBB\xBF{1}{1}";
         appendNumber(buffer_, static_cast<std::uint64_t>(thousandths_) / 1000);
         if (const auto rest = static_cast<std::uint64_t>(thousandths_) % 1000; rest != 0) {
@@ -331,7 +445,7 @@ public:
         buffer_ += "}{";
         appendNumber(buffer_, frameAt(cueEnd(entry.start, entry.duration)));
         buffer_ += '}';
-        appendMarkup(reader_, Markup::MicroDvd, printableView(entry.text, printable_), buffer_);
+        appendMarkup(reader_, Markup::MicroDvd, printableText(entry), buffer_);
         buffer_ += '\n';
         written();
     }

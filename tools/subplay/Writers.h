@@ -43,7 +43,9 @@ struct Timing {
 /// A writer of `format` that prints to `out`, with every time scaled and moved by `timing`:
 /// an entry moved wholly before 0 or wholly past the 32-bit clock is left out, one moved
 /// partly before 0 starts at 0, and one moved partly past 32 bits ends at the last
-/// millisecond.
+/// millisecond. Entries of a stream whose description has a reading report come from the
+/// plug-in, which hands out only well-formed UTF-8: their controls are replaced, but their
+/// UTF-8 is not checked again.
 std::unique_ptr<EntryWriter> makeWriter(OutputFormat format, std::ostream& out,
                                         const Timing& timing = {});
 
