@@ -109,9 +109,11 @@ bool readText(const char* function, const String& path, HostSettings& settings, 
               std::int32_t size = ParserUtilities::kWholeFile,
               ParserUtilities::ReadSize mode = ParserUtilities::ReadSize::Exact) {
     using ParserUtilities::DecodeReport;
+    std::optional<std::size_t> wellFormedLines;  // of the last bytes read
     const auto readBytes = [&](String& bytes) {
         const auto read = ParserUtilities::readFileBytes(path, bytes, size, mode);
         if (!read && report) reportReadFailure(*report, read);
+        wellFormedLines = read.wellFormedLines;
         return static_cast<bool>(read);
     };
     String bytes(text.allocator());
@@ -121,7 +123,8 @@ bool readText(const char* function, const String& path, HostSettings& settings, 
     const MicroDVDReading reading = settings.value().reading;
     const bool partial = size != ParserUtilities::kWholeFile;
     DecodeReport decoding;
-    bool decoded = ParserUtilities::decodeFileText(bytes, partial, encoding, &text, &decoding);
+    bool decoded = ParserUtilities::decodeFileText(bytes, partial, encoding, &text, &decoding,
+                                                   wellFormedLines);
     if (decoding.source == DecodeReport::Source::Detected &&
         !(decoded && showsFrames(text.bytes(), reading))) {
         // Detection only guesses: a guess that hides the frame lines a file shows without it
@@ -133,8 +136,8 @@ bool readText(const char* function, const String& path, HostSettings& settings, 
         ParserUtilities::EncodingSettings plainEncoding = encoding;
         plainEncoding.detect = false;
         if (readBytes(again) &&
-            ParserUtilities::decodeFileText(again, partial, plainEncoding, &plain,
-                                            &plainDecoding) &&
+            ParserUtilities::decodeFileText(again, partial, plainEncoding, &plain, &plainDecoding,
+                                            wellFormedLines) &&
             showsFrames(plain.bytes(), reading)) {
             Logger::instance()->write("Container", function, __LINE__,
                                       "No frame line in the detected encoding, read as UTF-8");

@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <limits>
 #include <new>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -42,6 +43,44 @@ ReadStatus readStatusOf(FileOpenFailure::Kind kind) {
             break;
     }
     return ReadStatus::ReadFailed;
+}
+
+// Reads `count` bytes into `data` a piece at a time and checks each piece as UTF-8 while the
+// cache still holds it: checked whole afterwards, a large file came from memory twice. Sets
+// `wellFormedLines` to the text's filled lines when every piece was well-formed. Answers
+// the count read, or -1 when the system reported an error.
+std::int64_t readChecking(FileHandle& file, char* data, std::size_t count,
+                          std::optional<std::size_t>& wellFormedLines) {
+    constexpr std::size_t kPiece = std::size_t{256} << 10;
+    // A piece ends before a byte that starts no line break and continues no sequence, so
+    // that no sequence and no run of line breaks is checked or counted in two halves.
+    constexpr std::size_t kLookBack = 16;
+    const auto splitsCleanly = [](char c) {
+        return c != '\r' && c != '\n' && (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    };
+    std::size_t got = 0, checked = 0, lines = 0;
+    bool wellFormed = true;
+    while (got < count) {
+        const std::int64_t read = file.read(data + got, std::min(kPiece, count - got));
+        if (read < 0) return -1;
+        if (read == 0) break;
+        got += static_cast<std::size_t>(read);
+        std::size_t end = got;
+        if (got < count) {
+            const std::size_t stop = got - std::min(got - checked, kLookBack);
+            while (--end > stop && !splitsCleanly(data[end])) {
+            }
+            if (end == stop) continue;  // checked with the next piece
+        }
+        std::size_t pieceLines = 0;
+        wellFormed = wellFormed && Utf8Validation::isWellFormedCountingLines(
+                                       std::string_view(data + checked, end - checked),
+                                       Utf8Validation::best(), pieceLines);
+        lines += pieceLines;
+        checked = end;
+    }
+    if (wellFormed && checked == got) wellFormedLines = lines;
+    return static_cast<std::int64_t>(got);
 }
 
 // Reads the requested bytes of the file into `buffer`, one zero byte after them. Fails,
@@ -90,7 +129,9 @@ FileReadResult readRawBytes(const String& path, std::int32_t size, ReadSize mode
         return {ReadStatus::OutOfMemory};
     }
     adviseLargePages(buffer.data(), static_cast<std::size_t>(wanted));
-    const std::int64_t got = file.read(buffer.data(), static_cast<std::size_t>(wanted));
+    FileReadResult result;
+    const std::int64_t got = readChecking(file, reinterpret_cast<char*>(buffer.data()),
+                                          static_cast<std::size_t>(wanted), result.wellFormedLines);
     file.close();
     if (got != wanted) {
         Logger::instance()->write(kCategory, kFunction, __LINE__,
@@ -98,7 +139,7 @@ FileReadResult readRawBytes(const String& path, std::int32_t size, ReadSize mode
                                   static_cast<long>(got));
         return {ReadStatus::ReadFailed};
     }
-    return {};
+    return result;
 }
 
 // The text must open with one well-formed character and hold at least one more byte.
@@ -200,7 +241,7 @@ private:
 };
 
 bool decodeText(String& buffer, bool partial, const EncodingSettings& settings, String& out,
-                Icu& icu, DecodeReport& report) {
+                Icu& icu, DecodeReport& report, std::optional<std::size_t> wellFormedLines) {
     using Source = DecodeReport::Source;
     const unsigned char* bytes = buffer.data();
     std::uint32_t count = buffer.length();
@@ -231,8 +272,11 @@ bool decodeText(String& buffer, bool partial, const EncodingSettings& settings, 
     };
     if (!name.empty()) return convert(name);
     std::size_t filledLines = 0;  // the usual case, checked once only
-    const bool wellFormed =
-        Utf8Validation::isWellFormedCountingLines(raw, Utf8Validation::best(), filledLines);
+    // Checked while read, unless a signature was skipped: the count might differ then.
+    const bool checked = wellFormedLines && bytes == buffer.data();
+    if (checked) filledLines = *wellFormedLines;
+    const bool wellFormed = checked || Utf8Validation::isWellFormedCountingLines(
+                                           raw, Utf8Validation::best(), filledLines);
     // Only a guess: a name the converters refuse leaves the text to be taken as UTF-8.
     const UCSDetLibrary* detector = nullptr;
     if (settings.detect && !wellFormed && !isMostlyUtf8(raw, partial) &&
@@ -296,12 +340,12 @@ bool needsCodePageName(const String& bytes, bool honourSignature) {
 namespace {
 
 bool decodeWith(Icu icu, String& bytes, bool partial, const EncodingSettings& settings, String* out,
-                DecodeReport* report) {
+                DecodeReport* report, std::optional<std::size_t> wellFormedLines = std::nullopt) {
     DecodeReport unused;
     DecodeReport& said = report ? *report : unused;
     if (!out) return false;
     try {
-        return decodeText(bytes, partial, settings, *out, icu, said);
+        return decodeText(bytes, partial, settings, *out, icu, said, wellFormedLines);
     } catch (const ThreadCancellation&) {
         throw;
     } catch (...) {  // out of memory
@@ -319,8 +363,9 @@ bool decodeFileText(String& bytes, bool partial, const EncodingSettings& setting
 }
 
 bool decodeFileText(String& bytes, bool partial, const EncodingSettings& settings, String* out,
-                    DecodeReport* report) {
-    return decodeWith(Icu::system(settings.detect), bytes, partial, settings, out, report);
+                    DecodeReport* report, std::optional<std::size_t> wellFormedLines) {
+    return decodeWith(Icu::system(settings.detect), bytes, partial, settings, out, report,
+                      wellFormedLines);
 }
 
 bool readTextFile(const String& path, const EncodingSettings& settings, String* out,
@@ -328,9 +373,10 @@ bool readTextFile(const String& path, const EncodingSettings& settings, String* 
     if (!out) return false;
     try {
         String buffer(out->allocator());
-        return static_cast<bool>(readFileBytes(path, buffer, size, mode)) &&
+        const FileReadResult read = readFileBytes(path, buffer, size, mode);
+        return static_cast<bool>(read) &&
                decodeWith(Icu::system(settings.detect), buffer, size != kWholeFile, settings, out,
-                          nullptr);
+                          nullptr, read.wellFormedLines);
     } catch (const ThreadCancellation&) {
         throw;
     } catch (...) {  // out of memory
@@ -344,8 +390,10 @@ bool readTextFile(const String& path, const EncodingSettings& settings, String* 
     if (!out) return false;
     try {
         String buffer(out->allocator());
-        return static_cast<bool>(readFileBytes(path, buffer, size, mode)) &&
-               decodeFileText(buffer, size != kWholeFile, settings, out, converters, detector);
+        const FileReadResult read = readFileBytes(path, buffer, size, mode);
+        return static_cast<bool>(read) &&
+               decodeWith(Icu(converters, detector), buffer, size != kWholeFile, settings, out,
+                          nullptr, read.wellFormedLines);
     } catch (const ThreadCancellation&) {
         throw;
     } catch (...) {  // out of memory

@@ -51,8 +51,14 @@ struct FileReadResult {
         ReadFailed,  // the system failed, or fewer bytes than asked were there
         OutOfMemory,
     };
-    Status status = Status::Ok;
-    std::int32_t systemError = 0;  // where the system said why
+    FileReadResult(Status status = Status::Ok, std::int32_t systemError = 0)
+        : status(status), systemError(systemError) {}
+
+    Status status;
+    std::int32_t systemError;  // where the system said why
+    /// When the bytes proved well-formed UTF-8 as they were read: their
+    /// LineCount::filledLines. decodeFileText, given it, need not check them again.
+    std::optional<std::size_t> wellFormedLines;
 
     explicit operator bool() const { return status == Status::Ok; }
 };
@@ -109,9 +115,11 @@ struct DecodeReport {
                                   DecodeReport* report = nullptr);
 
 /// As above with the system's ICU (its detector only when `settings.detect`), bound only
-/// when the text needs a conversion or detection.
+/// when the text needs a conversion or detection. `wellFormedLines` is readFileBytes'
+/// FileReadResult::wellFormedLines for `bytes`, if it was given one.
 [[nodiscard]] bool decodeFileText(String& bytes, bool partial, const EncodingSettings& settings,
-                                  String* out, DecodeReport* report);
+                                  String* out, DecodeReport* report,
+                                  std::optional<std::size_t> wellFormedLines = std::nullopt);
 
 /// readFileBytes, then decodeFileText with the system's ICU, bound only when needed.
 [[nodiscard]] bool readTextFile(const String& path, const EncodingSettings& settings, String* out,

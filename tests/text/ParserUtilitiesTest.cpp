@@ -4,6 +4,7 @@
 #include "platform/DynamicLibrary.h"
 #include "tests/platform/TempFolder.h"
 #include "text/UCNVLibrary.h"
+#include "text/Utf8Validation.h"
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -261,6 +262,42 @@ TEST(ReadTextFile, RefusesAFileTooLongForItsSize) {
     // The probe's read still works on it.
     const auto start = read(huge, kNone, 16, ReadSize::AtMost);
     EXPECT_EQ(start, "{1}{1}25\n\0\0\0\0\0\0\0"s);
+}
+
+// A large file is checked as UTF-8 a piece at a time while it is read: what is found must
+// be what a check of the whole finds, whatever lies across a piece's end.
+TEST(ReadFileBytes, ChecksUtf8InPiecesAsTheWholeIsChecked) {
+    constexpr std::size_t kPiece = std::size_t{256} << 10;  // the reader's piece
+    const auto across = [](std::size_t before, std::string_view middle) {
+        std::string text(kPiece - before, 'x');
+        for (std::size_t at = 80; at < text.size(); at += 81) text[at] = '\n';
+        return text.append(middle).append(kPiece, 'y').append("\r\n");
+    };
+    const struct {
+        const char* what;
+        std::string text;
+    } rows[] = {
+        {"a character", across(1, "\xE2\x82\xAC")},
+        {"CR LF", across(1, "\r\n")},
+        {"line breaks just after the end", across(0, "\r\n")},
+        {"a run of line breaks longer than the look-back", across(10, std::string(40, '\n'))},
+        {"continuation bytes alone", across(10, std::string(40, '\x80'))},
+        {"a cut sequence", across(1, "\xE2z")},
+        {"an ill-formed byte after the end", across(0, "z\xFF")},
+        {"a small file", "{1}{2}\xC5\xBC\r\n\r\n{3}{4}b"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const Testing::TempFolder folder;
+        String bytes;
+        const FileReadResult read = readFileBytes(String(folder.write("f.sub", row.text)), bytes);
+        ASSERT_TRUE(read);
+        ASSERT_EQ(bytes.bytes(), row.text);
+        std::size_t lines = 0;
+        const bool wellFormed = Utf8Validation::isWellFormedCountingLines(
+            row.text, Utf8Validation::Path::Portable, lines);
+        EXPECT_EQ(read.wellFormedLines, wellFormed ? std::optional(lines) : std::nullopt);
+    }
 }
 
 TEST(ReadTextFile, NeedsAWellFormedPathAndAnOut) {
