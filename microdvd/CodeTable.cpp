@@ -85,15 +85,6 @@ void writeEscaped(std::string_view name, Out& out) {
 
 }  // namespace
 
-std::optional<CodeGroup> codeAt(std::string_view text) {
-    if (!text.empty() && (text[0] == '/' || text[0] == '\\')) return CodeGroup{'/', {}, 1};
-    if (text.size() < 4 || text[0] != '{' || !Ascii::isLetter(text[1]) || text[2] != ':')
-        return std::nullopt;
-    const std::size_t brace = text.find('}', 3);
-    if (brace == std::string_view::npos) return std::nullopt;
-    return CodeGroup{text[1], text.substr(3, brace - 3), brace + 1};
-}
-
 bool isCode(const CodeGroup& code, MicroDVDReading reading) {
     const bool lenient = reading == MicroDVDReading::Lenient;
     switch (Ascii::lower(code.letter)) {

@@ -33,12 +33,13 @@ template <class Out>
 void writeFormattingCode(std::string_view text, Out& out) {
     ScopeTags::Closings closing;
     ScopeTags tags{closing};
-    const auto code = codeAt(text);
-    if (!code || !isPlaced(*code) || !openCode(*code, MicroDVDReading::Default, tags, out)) {
+    CodeGroup code;
+    if (!readCode(text, code) || !isPlaced(code) ||
+        !openCode(code, MicroDVDReading::Default, tags, out)) {
         out.append(text);
         return;
     }
-    out.append(text.substr(code->length));
+    out.append(text.substr(code.length));
     closeTags(tags, out);
 }
 

@@ -1,9 +1,19 @@
 #include "microdvd/LineCodes.h"
 
 #include "text/Ascii.h"
+#include "text/ByteWords.h"
 #include "text/TextOutput.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstring>
+#include <span>
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#define TORK_LINE_CODES_SSE2 1
+#include <emmintrin.h>
+#endif
 
 namespace Tork {
 namespace {
@@ -23,7 +33,84 @@ void openScope(std::string_view run, bool lineScope, ScopeTags& scope, Out& out)
     }
 }
 
+// The same for codes already read.
+template <class Out>
+void openKept(std::span<const CodeGroup> run, bool lineScope, ScopeTags& scope, Out& out) {
+    for (const CodeGroup& code : run)
+        if (coversLine(code) == lineScope)
+            static_cast<void>(openCode(code, MicroDVDReading::Lenient, scope, out));
+}
+
+bool startsCode(char c) {
+    return c == '/' || c == '\\' || c == '{';
+}
+
+constexpr std::size_t kKeptCodes = 8;
+
 }  // namespace
+
+bool barsToLineFeedsPortable(char* text, std::size_t length) {
+    using namespace ByteWords;
+    if (std::endian::native != std::endian::little || length < 8) {
+        bool codeAfterBar = false;
+        for (char* const end = text + length; text != end; ++text) {
+            if (*text == '|') *text = '\n';
+            codeAfterBar |= *text == '\n' && text + 1 != end && startsCode(text[1]);
+        }
+        return codeAfterBar;
+    }
+    // Without a branch on the bars, which are too irregular to predict. A code is looked for
+    // after each line feed once the bars are line feeds; the last word overlaps the one
+    // before it, so the line feed that ended that one is carried only up to a word's edge.
+    std::uint64_t codeAfterBar = 0;
+    std::uint64_t carried = 0;
+    const auto replaceWord = [&](char* at) {
+        std::uint64_t word = load(at);
+        word ^= (bytesEqual(word, '|') >> 7) * ('|' ^ '\n');
+        std::memcpy(at, &word, sizeof word);
+        const std::uint64_t feeds = bytesEqual(word, '\n');
+        const std::uint64_t codes =
+            bytesEqual(word, '/') | bytesEqual(word, '\\') | bytesEqual(word, '{');
+        codeAfterBar |= (feeds << 8 | carried) & codes;
+        carried = feeds >> 56;
+    };
+    char* const last = text + length - 8;
+    for (; text < last; text += 8) replaceWord(text);
+    if (text != last) carried = 0;
+    replaceWord(last);
+    return codeAfterBar != 0;
+}
+
+bool barsToLineFeeds(char* text, std::size_t length) {
+#if TORK_LINE_CODES_SSE2
+    // SSE2 is part of x86-64: no choice at run time.
+    if (length < 16) return barsToLineFeedsPortable(text, length);
+    const __m128i bar = _mm_set1_epi8('|'), feed = _mm_set1_epi8('\n');
+    const __m128i swap = _mm_set1_epi8('|' ^ '\n');
+    const __m128i slash = _mm_set1_epi8('/'), backslash = _mm_set1_epi8('\\');
+    const __m128i brace = _mm_set1_epi8('{');
+    unsigned codeAfterBar = 0, carried = 0;
+    const auto replaceBlock = [&](char* at) {
+        auto* const block = reinterpret_cast<__m128i*>(at);
+        __m128i bytes = _mm_loadu_si128(block);
+        bytes = _mm_xor_si128(bytes, _mm_and_si128(_mm_cmpeq_epi8(bytes, bar), swap));
+        _mm_storeu_si128(block, bytes);
+        const auto feeds = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, feed)));
+        const auto codes = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(
+            _mm_or_si128(_mm_cmpeq_epi8(bytes, slash), _mm_cmpeq_epi8(bytes, backslash)),
+            _mm_cmpeq_epi8(bytes, brace))));
+        codeAfterBar |= (feeds << 1 | carried) & codes;
+        carried = feeds >> 15;
+    };
+    char* const last = text + length - 16;
+    for (; text < last; text += 16) replaceBlock(text);
+    if (text != last) carried = 0;
+    replaceBlock(last);
+    return codeAfterBar != 0;
+#else
+    return barsToLineFeedsPortable(text, length);
+#endif
+}
 
 void translateLineCodes(std::string_view text, std::string& out) {
     LineCodeTranslator().translate(text, out);
@@ -37,26 +124,42 @@ void LineCodeTranslator::translate(std::string_view text, std::string& out) {
 template <class Out>
 void LineCodeTranslator::write(std::string_view text, Out& out, bool oneLine) {
     // A line opens the tags of its upper-case codes before those of its lower-case ones, so
-    // what closes at the end of the line always lies inside what stays open. The codes are
-    // read again for each scope rather than their tags kept.
+    // what closes at the end of the line always lies inside what stays open. A run of a few
+    // codes, nearly every run, is read once for both scopes; a longer one is read again.
     closingLater_.clear();
     ScopeTags later{closingLater_};
+    CodeGroup kept[kKeptCodes + 1];  // the last for each code beyond those kept
     for (std::size_t start = 0;;) {
         const std::size_t end =
             oneLine ? text.size() : std::min(text.find('\n', start), text.size());
         const std::string_view line = text.substr(start, end - start);
-        std::string_view rest = line;
-        while (const auto code = codeAt(rest)) {
-            if (!isCode(*code, MicroDVDReading::Lenient)) break;
-            rest.remove_prefix(code->length);
+        if (line.empty() || !startsCode(line.front())) {
+            out.append(line);
+        } else {
+            std::string_view rest = line;
+            std::size_t count = 0;
+            bool upper = false;
+            for (;;) {
+                CodeGroup& slot = kept[std::min(count, kKeptCodes)];
+                if (!readCode(rest, slot) || !isCode(slot, MicroDVDReading::Lenient)) break;
+                ++count;
+                upper |= !coversLine(slot);
+                rest.remove_prefix(slot.length);
+            }
+            lineClosing_.clear();
+            ScopeTags own{lineClosing_};
+            if (count <= kKeptCodes) {
+                const std::span<const CodeGroup> run(kept, count);
+                if (upper) openKept(run, /*lineScope*/ false, later, out);
+                openKept(run, /*lineScope*/ true, own, out);
+            } else {
+                const std::string_view run = line.substr(0, line.size() - rest.size());
+                openScope(run, /*lineScope*/ false, later, out);
+                openScope(run, /*lineScope*/ true, own, out);
+            }
+            out.append(rest);
+            closeTags(own, out);
         }
-        const std::string_view run = line.substr(0, line.size() - rest.size());
-        openScope(run, /*lineScope*/ false, later, out);
-        lineClosing_.clear();
-        ScopeTags own{lineClosing_};
-        openScope(run, /*lineScope*/ true, own, out);
-        out.append(rest);
-        closeTags(own, out);
         if (end == text.size()) break;
         out += '\n';
         start = end + 1;

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <utility>
+
 namespace Tork {
 namespace {
 
@@ -35,6 +39,31 @@ TEST(LineCodes, ScopesNestingAndMalformedCodes) {
         CountingOutput counted;  // what a long translation is measured by
         LineCodeTranslator().write(text, counted);
         EXPECT_EQ(counted.size(), out.size());
+    }
+}
+
+// A code after a bar at each edge of the words and blocks read at once, on every path.
+TEST(LineCodes, BarsBecomeLineFeedsNoticingCodesAfterThem) {
+    const std::pair<std::string, bool> cases[] = {
+        {"", false},
+        {"|/", true},
+        {"/a|b", false},                       // the first line is the caller's to look at
+        {"abcdefg|{y:i}x", true},              // the bar ends the first word
+        {"abcdefgh|\\", true},                 // the bar starts the second
+        {"abcdefghijklmno|/ and more", true},  // the bar ends the first block
+        {"abcdefghijklmnopqrs|", false},       // the last, overlapping block ends on it
+        {"abcdefghijklmnopq|r|s{", false},
+        {"abcdefghijklmnopqrst||/", true},  // an empty line between
+    };
+    for (const auto& [text, codeAfterBar] : cases) {
+        SCOPED_TRACE(text);
+        std::string expected = text;
+        std::replace(expected.begin(), expected.end(), '|', '\n');
+        std::string best = text, portable = text;
+        EXPECT_EQ(barsToLineFeeds(best.data(), best.size()), codeAfterBar);
+        EXPECT_EQ(barsToLineFeedsPortable(portable.data(), portable.size()), codeAfterBar);
+        EXPECT_EQ(best, expected);
+        EXPECT_EQ(portable, expected);
     }
 }
 
