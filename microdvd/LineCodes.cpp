@@ -45,8 +45,6 @@ bool startsCode(char c) {
     return c == '/' || c == '\\' || c == '{';
 }
 
-constexpr std::size_t kKeptCodes = 8;
-
 }  // namespace
 
 bool barsToLineFeedsPortable(char* text, std::size_t length) {
@@ -128,7 +126,6 @@ void LineCodeTranslator::write(std::string_view text, Out& out, bool oneLine) {
     // codes, nearly every run, is read once for both scopes; a longer one is read again.
     closingLater_.clear();
     ScopeTags later{closingLater_};
-    CodeGroup kept[kKeptCodes + 1];  // the last for each code beyond those kept
     for (std::size_t start = 0;;) {
         const std::size_t end =
             oneLine ? text.size() : std::min(text.find('\n', start), text.size());
@@ -140,7 +137,7 @@ void LineCodeTranslator::write(std::string_view text, Out& out, bool oneLine) {
             std::size_t count = 0;
             bool upper = false;
             for (;;) {
-                CodeGroup& slot = kept[std::min(count, kKeptCodes)];
+                CodeGroup& slot = kept_[std::min(count, kKeptCodes)];
                 if (!readCode(rest, slot) || !isCode(slot, MicroDVDReading::Lenient)) break;
                 ++count;
                 upper |= !coversLine(slot);
@@ -149,7 +146,7 @@ void LineCodeTranslator::write(std::string_view text, Out& out, bool oneLine) {
             lineClosing_.clear();
             ScopeTags own{lineClosing_};
             if (count <= kKeptCodes) {
-                const std::span<const CodeGroup> run(kept, count);
+                const std::span<const CodeGroup> run(kept_, count);
                 if (upper) openKept(run, /*lineScope*/ false, later, out);
                 openKept(run, /*lineScope*/ true, own, out);
             } else {

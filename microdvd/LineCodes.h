@@ -39,6 +39,10 @@ public:
     void write(std::string_view text, Out& out, bool oneLine = false);
 
 private:
+    // A line's codes, read once for both scopes where a few; a member, since a local array
+    // of them would be cleared for every text.
+    static constexpr std::size_t kKeptCodes = 8;
+    CodeGroup kept_[kKeptCodes + 1] = {};  // the last for each code beyond those kept
     ScopeTags::Closings lineClosing_, closingLater_;
 };
 
