@@ -58,12 +58,12 @@ bool barsToLineFeedsPortable(char* text, std::size_t length) {
         return codeAfterBar;
     }
     // Without a branch on the bars, which are too irregular to predict. A code is looked for
-    // after each line feed once the bars are line feeds; the last word overlaps the one
-    // before it, so the line feed that ended that one is carried only up to a word's edge.
+    // after each line feed once the bars are line feeds. The last word overlaps the one
+    // before it, so the line feed that ended that one is carried only up to a word's edge,
+    // and it is loaded first: loaded across the stores before it, it would wait for them.
     std::uint64_t codeAfterBar = 0;
     std::uint64_t carried = 0;
-    const auto replaceWord = [&](char* at) {
-        std::uint64_t word = load(at);
+    const auto replaceWord = [&](char* at, std::uint64_t word) {
         word ^= (bytesEqual(word, '|') >> 7) * ('|' ^ '\n');
         std::memcpy(at, &word, sizeof word);
         const std::uint64_t feeds = bytesEqual(word, '\n');
@@ -73,9 +73,10 @@ bool barsToLineFeedsPortable(char* text, std::size_t length) {
         carried = feeds >> 56;
     };
     char* const last = text + length - 8;
-    for (; text < last; text += 8) replaceWord(text);
+    const std::uint64_t lastWord = load(last);
+    for (; text < last; text += 8) replaceWord(text, load(text));
     if (text != last) carried = 0;
-    replaceWord(last);
+    replaceWord(last, lastWord);
     return codeAfterBar != 0;
 }
 
@@ -88,11 +89,9 @@ bool barsToLineFeeds(char* text, std::size_t length) {
     const __m128i slash = _mm_set1_epi8('/'), backslash = _mm_set1_epi8('\\');
     const __m128i brace = _mm_set1_epi8('{');
     unsigned codeAfterBar = 0, carried = 0;
-    const auto replaceBlock = [&](char* at) {
-        auto* const block = reinterpret_cast<__m128i*>(at);
-        __m128i bytes = _mm_loadu_si128(block);
+    const auto replaceBlock = [&](char* at, __m128i bytes) {
         bytes = _mm_xor_si128(bytes, _mm_and_si128(_mm_cmpeq_epi8(bytes, bar), swap));
-        _mm_storeu_si128(block, bytes);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(at), bytes);
         const auto feeds = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, feed)));
         const auto codes = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(
             _mm_or_si128(_mm_cmpeq_epi8(bytes, slash), _mm_cmpeq_epi8(bytes, backslash)),
@@ -100,10 +99,14 @@ bool barsToLineFeeds(char* text, std::size_t length) {
         codeAfterBar |= (feeds << 1 | carried) & codes;
         carried = feeds >> 15;
     };
+    const auto load = [](const char* at) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+    };
     char* const last = text + length - 16;
-    for (; text < last; text += 16) replaceBlock(text);
+    const __m128i lastBlock = load(last);  // first, as the portable path does
+    for (; text < last; text += 16) replaceBlock(text, load(text));
     if (text != last) carried = 0;
-    replaceBlock(last);
+    replaceBlock(last, lastBlock);
     return codeAfterBar != 0;
 #else
     return barsToLineFeedsPortable(text, length);

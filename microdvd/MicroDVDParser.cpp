@@ -200,13 +200,9 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
         }
         // The scanned text lies inside the writable line, so bars become line feeds in place.
         char* body = line->start + (framed.textStart - line->start);
-        bool codeAfterBar = false;
-        if (line->mayHoldBar) {
-            if (lenient)
-                codeAfterBar = barsToLineFeeds(body, framed.textLength);
-            else
-                ByteWords::replaceBytes(body, framed.textLength, '|', '\n');
-        }
+        // Only the lenient reading translates codes after the first line.
+        const bool codeAfterBar =
+            line->mayHoldBar && barsToLineFeeds(body, framed.textLength) && lenient;
         std::string_view final = framed.text();
         std::size_t copyLength = 0;  // of a translation too long for its line: written at add
         // Line feeds come only from bars: without one the text is a single line.
