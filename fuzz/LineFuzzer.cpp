@@ -143,8 +143,13 @@ void checkLineCodes(std::string_view text) {
     FUZZ_CHECK(out == plainLineCodes(text));
     LineCodeTranslator codes;
     checkOutputs(out, [&](auto& output) { codes.write(text, output); });
+    using Lines = LineCodeTranslator::Lines;
     if (text.find('\n') == std::string_view::npos)
-        checkOutputs(out, [&](auto& output) { codes.write(text, output, /*oneLine*/ true); });
+        checkOutputs(out, [&](auto& output) { codes.write(text, output, Lines::One); });
+    std::string barred(text);
+    std::replace(barred.begin(), barred.end(), '\n', '|');
+    if (!barsToLineFeeds(barred.data(), barred.size()))
+        checkOutputs(out, [&](auto& output) { codes.write(text, output, Lines::CodesOnFirst); });
     if (isWellFormedUtf8(text)) FUZZ_CHECK(isWellFormedUtf8(out));
     if (text.find('\0') == std::string_view::npos) FUZZ_CHECK(out.find('\0') == std::string::npos);
     if (text.find('<') != std::string_view::npos) return;

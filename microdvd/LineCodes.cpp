@@ -123,7 +123,7 @@ void LineCodeTranslator::translate(std::string_view text, std::string& out) {
 }
 
 template <class Out>
-void LineCodeTranslator::write(std::string_view text, Out& out, bool oneLine) {
+void LineCodeTranslator::write(std::string_view text, Out& out, Lines lines) {
     // A line opens the tags of its upper-case codes before those of its lower-case ones, so
     // what closes at the end of the line always lies inside what stays open. A run of a few
     // codes, nearly every run, is read once for both scopes; a longer one is read again.
@@ -131,7 +131,7 @@ void LineCodeTranslator::write(std::string_view text, Out& out, bool oneLine) {
     ScopeTags later{closingLater_};
     for (std::size_t start = 0;;) {
         const std::size_t end =
-            oneLine ? text.size() : std::min(text.find('\n', start), text.size());
+            lines == Lines::One ? text.size() : std::min(text.find('\n', start), text.size());
         const std::string_view line = text.substr(start, end - start);
         if (line.empty() || !startsCode(line.front())) {
             out.append(line);
@@ -163,12 +163,16 @@ void LineCodeTranslator::write(std::string_view text, Out& out, bool oneLine) {
         if (end == text.size()) break;
         out += '\n';
         start = end + 1;
+        if (lines == Lines::CodesOnFirst) {  // the rest is text as it stands
+            out.append(text.substr(start));
+            break;
+        }
     }
     closeTags(later, out);
 }
 
-template void LineCodeTranslator::write(std::string_view, std::string&, bool);
-template void LineCodeTranslator::write(std::string_view, CountingOutput&, bool);
-template void LineCodeTranslator::write(std::string_view, FixedOutput&, bool);
+template void LineCodeTranslator::write(std::string_view, std::string&, Lines);
+template void LineCodeTranslator::write(std::string_view, CountingOutput&, Lines);
+template void LineCodeTranslator::write(std::string_view, FixedOutput&, Lines);
 
 }  // namespace Tork

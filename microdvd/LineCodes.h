@@ -4,6 +4,7 @@
 #include "microdvd/CodeTable.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -33,10 +34,15 @@ bool barsToLineFeedsPortable(char* text, std::size_t length);
 class LineCodeTranslator {
 public:
     void translate(std::string_view text, std::string& out);
+    /// What a caller knows of a text's lines, so that they need not be searched for.
+    enum class Lines : std::uint8_t {
+        Any,
+        One,           // no line feed at all
+        CodesOnFirst,  // no line after the first begins with "/", "\\" or "{"
+    };
     /// Appends the translation to `out`: a std::string, a CountingOutput or a FixedOutput.
-    /// `oneLine`: the caller knows that `text` holds no line feed, which is not searched for.
     template <class Out>
-    void write(std::string_view text, Out& out, bool oneLine = false);
+    void write(std::string_view text, Out& out, Lines lines = Lines::Any);
 
 private:
     // A line's codes, read once for both scopes where a few; a member, since a local array

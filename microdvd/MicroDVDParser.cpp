@@ -206,9 +206,12 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
         std::string_view final = framed.text();
         std::size_t copyLength = 0;  // of a translation too long for its line: written at add
         // Line feeds come only from bars: without one the text is a single line.
-        const bool oneLine = !line->mayHoldBar;
+        using Lines = LineCodeTranslator::Lines;
+        const Lines lines = !line->mayHoldBar ? Lines::One
+                            : codeAfterBar    ? Lines::Any
+                                              : Lines::CodesOnFirst;
         const auto translate = [&, source = final](auto& out) {
-            lenient ? codes.write(source, out, oneLine) : writeFormattingCode(source, out);
+            lenient ? codes.write(source, out, lines) : writeFormattingCode(source, out);
         };
         bool copyTranslated = false;  // a copy of `translated`, else written at add
         if (startsWithCode(final) || codeAfterBar) {
