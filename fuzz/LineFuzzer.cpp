@@ -61,9 +61,25 @@ void checkOutputs(const std::string& expected, Write&& write) {
 // Tags added by the largest translation (a colour) less the code it replaces.
 constexpr std::size_t kMostAdded = 23;
 
+// The default translation read plainly: a placed code opened and closed through its scope.
+std::string plainFormattingCode(std::string_view text) {
+    std::string out;
+    ScopeTags::Closings closing;
+    ScopeTags tags{closing};
+    const auto code = codeAt(text);
+    const char letter = code ? Ascii::lower(code->letter) : 0;
+    const bool placed = letter == '/' || (letter == 'y' && code->length <= 6) ||
+                        (letter == 'c' && code->length == 11);
+    if (!placed || !openCode(*code, MicroDVDReading::Default, tags, out)) return std::string(text);
+    out.append(text.substr(code->length));
+    closeTags(tags, out);
+    return out;
+}
+
 void checkCode(std::string_view text) {
     std::string out = "left from an earlier line";
     translateFormattingCode(text, out);
+    FUZZ_CHECK(out == plainFormattingCode(text));
     checkOutputs(out, [&](auto& output) { writeFormattingCode(text, output); });
     if (isWellFormedUtf8(text)) FUZZ_CHECK(isWellFormedUtf8(out));
     if (text.find('\0') == std::string_view::npos) FUZZ_CHECK(out.find('\0') == std::string::npos);
