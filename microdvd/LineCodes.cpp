@@ -41,6 +41,60 @@ void openKept(std::span<const CodeGroup> run, bool lineScope, ScopeTags& scope, 
             static_cast<void>(openCode(code, MicroDVDReading::Lenient, scope, out));
 }
 
+// The line's text after its one code, a lower-case one of the lenient reading (isCode),
+// with the tags that code opens and closes in a scope of its own, written whole as openCode
+// and closeTags would write them tag by tag. False, writing nothing, for a face, whose name
+// is escaped: that one goes the long way.
+template <class Out>
+bool writeLoneCode(const CodeGroup& code, std::string_view text, Out& out) {
+    using namespace std::string_view_literals;
+    switch (code.letter) {
+        case '/':
+            out.append("<i>"sv).append(text).append("</i>"sv);
+            return true;
+        case 'y': {
+            // Later letters outermost, each style once.
+            constexpr char letters[] = {'i', 'b', 'u', 's'};
+            constexpr std::string_view opening[] = {"<i>", "<b>", "<u>", "<s>"};
+            constexpr std::string_view closing[] = {"</i>", "</B>", "</u>", "</s>"};
+            std::size_t styles[4], count = 0;
+            unsigned open = 0;
+            for (auto letter = code.value.rbegin(); letter != code.value.rend(); ++letter) {
+                for (std::size_t style = 0; style < 4; ++style) {
+                    if (Ascii::lower(*letter) != letters[style] || (open & 1u << style)) continue;
+                    open |= 1u << style;
+                    styles[count++] = style;
+                    out.append(opening[style]);
+                }
+            }
+            out.append(text);
+            while (count > 0) out.append(closing[styles[--count]]);
+            return true;
+        }
+        case 'c':  // files write colours blue, green, red; the tag wants red, green, blue
+            out.append("<font color=\"#"sv)
+                .append(code.value.substr(5, 2))
+                .append(code.value.substr(3, 2))
+                .append(code.value.substr(1, 2))
+                .append("\">"sv)
+                .append(text)
+                .append("</font>"sv);
+            return true;
+        case 's':
+            out.append("<font size=\""sv)
+                .append(code.value)
+                .append("\">"sv)
+                .append(text)
+                .append("</font>"sv);
+            return true;
+        case 'f':
+            return false;
+        default:  // means nothing here
+            out.append(text);
+            return true;
+    }
+}
+
 bool startsCode(char c) {
     return c == '/' || c == '\\' || c == '{';
 }
@@ -146,19 +200,25 @@ void LineCodeTranslator::write(std::string_view text, Out& out, Lines lines) {
                 upper |= !coversLine(slot);
                 rest.remove_prefix(slot.length);
             }
-            lineClosing_.clear();
-            ScopeTags own{lineClosing_};
-            if (count <= kKeptCodes) {
+            if (count == 1 && !upper && writeLoneCode(kept_[0], rest, out)) {
+                // written whole: the one code of the line and its text
+            } else if (count <= kKeptCodes) {
+                lineClosing_.clear();
+                ScopeTags own{lineClosing_};
                 const std::span<const CodeGroup> run(kept_, count);
                 if (upper) openKept(run, /*lineScope*/ false, later, out);
                 openKept(run, /*lineScope*/ true, own, out);
+                out.append(rest);
+                closeTags(own, out);
             } else {
+                lineClosing_.clear();
+                ScopeTags own{lineClosing_};
                 const std::string_view run = line.substr(0, line.size() - rest.size());
                 openScope(run, /*lineScope*/ false, later, out);
                 openScope(run, /*lineScope*/ true, own, out);
+                out.append(rest);
+                closeTags(own, out);
             }
-            out.append(rest);
-            closeTags(own, out);
         }
         if (end == text.size()) break;
         out += '\n';

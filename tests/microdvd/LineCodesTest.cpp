@@ -25,6 +25,10 @@ TEST(LineCodes, ScopesNestingAndMalformedCodes) {
         {"{f:A&\"<>}{s:12}A",
          "<font face=\"A&amp;&quot;&lt;&gt;\"><font size=\"12\">A</font></font>"},
         {"{P:0}{o:10,20}{H:PL}{Z:}A\n\n{y:i}", "A\n\n<i></i>"},
+        // A line's one code, each kind.
+        {"{s:12}A\n{f:B&}B\n{o:1}C\n{c:#0000FF}D\n{y:uiu}E",
+         "<font size=\"12\">A</font>\n<font face=\"B&amp;\">B</font>\nC\n<font "
+         "color=\"#FF0000\">D</font>\n<u><i>E</i></u>"},
         // Not well formed: the run ends, the code stays text.
         {"{y:i}{c:$12345}A\n{y:i", "<i>{c:$12345}A</i>\n{y:i"},
         {"{c:#12345G}A\n{c:%123456}B", "{c:#12345G}A\n{c:%123456}B"},
