@@ -1,12 +1,16 @@
 // MicroDVD lines one at a time: the splitter, the frame groups (against the C library's own
 // scan, the split-line scan against the general one, the lenient scan against both), the
-// frame-rate declaration and the formatting-code translations.
+// frame-rate declaration and the formatting-code translations (the lenient one and its bar
+// replacement against plain versions).
 #include "fuzz/FuzzCheck.h"
+#include "microdvd/CodeTable.h"
 #include "microdvd/FormattingCode.h"
 #include "microdvd/FrameRate.h"
 #include "microdvd/LineCodes.h"
 #include "microdvd/LineScanner.h"
 #include "microdvd/LineSplitter.h"
+#include "text/Ascii.h"
+#include "text/ByteWords.h"
 #include "text/TextOutput.h"
 #include "text/Utf.h"
 
@@ -57,9 +61,25 @@ void checkOutputs(const std::string& expected, Write&& write) {
 // Tags added by the largest translation (a colour) less the code it replaces.
 constexpr std::size_t kMostAdded = 23;
 
+// The default translation read plainly: a placed code opened and closed through its scope.
+std::string plainFormattingCode(std::string_view text) {
+    std::string out;
+    ScopeTags::Closings closing;
+    ScopeTags tags{closing};
+    const auto code = codeAt(text);
+    const char letter = code ? Ascii::lower(code->letter) : 0;
+    const bool placed = letter == '/' || (letter == 'y' && code->length <= 6) ||
+                        (letter == 'c' && code->length == 11);
+    if (!placed || !openCode(*code, MicroDVDReading::Default, tags, out)) return std::string(text);
+    out.append(text.substr(code->length));
+    closeTags(tags, out);
+    return out;
+}
+
 void checkCode(std::string_view text) {
     std::string out = "left from an earlier line";
     translateFormattingCode(text, out);
+    FUZZ_CHECK(out == plainFormattingCode(text));
     checkOutputs(out, [&](auto& output) { writeFormattingCode(text, output); });
     if (isWellFormedUtf8(text)) FUZZ_CHECK(isWellFormedUtf8(out));
     if (text.find('\0') == std::string_view::npos) FUZZ_CHECK(out.find('\0') == std::string::npos);
@@ -82,14 +102,70 @@ void checkLenientScan(std::string_view line) {
     FUZZ_CHECK(strict.text.find(lenient.text) != std::string_view::npos);
 }
 
+// The lenient translation read plainly: each line's codes read again for each scope.
+std::string plainLineCodes(std::string_view text) {
+    std::string out;
+    ScopeTags::Closings laterClosing;
+    ScopeTags later{laterClosing};
+    const auto openScope = [&out](std::string_view run, bool lineScope, ScopeTags& scope) {
+        while (const auto code = codeAt(run)) {
+            if ((Ascii::lower(code->letter) == code->letter) == lineScope)
+                static_cast<void>(openCode(*code, MicroDVDReading::Lenient, scope, out));
+            run.remove_prefix(code->length);
+        }
+    };
+    for (std::size_t start = 0;;) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        const std::string_view line = text.substr(start, end - start);
+        std::string_view rest = line;
+        while (const auto code = codeAt(rest)) {
+            if (!isCode(*code, MicroDVDReading::Lenient)) break;
+            rest.remove_prefix(code->length);
+        }
+        const std::string_view run = line.substr(0, line.size() - rest.size());
+        openScope(run, false, later);
+        ScopeTags::Closings ownClosing;
+        ScopeTags own{ownClosing};
+        openScope(run, true, own);
+        out.append(rest);
+        closeTags(own, out);
+        if (end == text.size()) break;
+        out += '\n';
+        start = end + 1;
+    }
+    closeTags(later, out);
+    return out;
+}
+
+// Bars become line feeds, and the answer is whether a later line begins as a code may, on
+// every path.
+void checkBars(std::string_view text) {
+    std::string plain(text);
+    ByteWords::replaceBytes(plain.data(), plain.size(), '|', '\n');
+    bool codeAfterBar = false;
+    for (std::size_t feed = plain.find('\n'); feed != std::string::npos && feed + 1 < plain.size();
+         feed = plain.find('\n', feed + 1))
+        codeAfterBar |= plain[feed + 1] == '/' || plain[feed + 1] == '\\' || plain[feed + 1] == '{';
+    std::string best(text), portable(text);
+    FUZZ_CHECK(barsToLineFeeds(best.data(), best.size()) == codeAfterBar && best == plain);
+    FUZZ_CHECK(barsToLineFeedsPortable(portable.data(), portable.size()) == codeAfterBar &&
+               portable == plain);
+}
+
 // The mark-up is well nested: with no '<' in the text, every tag is the translation's own.
 void checkLineCodes(std::string_view text) {
     std::string out;
     translateLineCodes(text, out);
+    FUZZ_CHECK(out == plainLineCodes(text));
     LineCodeTranslator codes;
     checkOutputs(out, [&](auto& output) { codes.write(text, output); });
+    using Lines = LineCodeTranslator::Lines;
     if (text.find('\n') == std::string_view::npos)
-        checkOutputs(out, [&](auto& output) { codes.write(text, output, /*oneLine*/ true); });
+        checkOutputs(out, [&](auto& output) { codes.write(text, output, Lines::One); });
+    std::string barred(text);
+    std::replace(barred.begin(), barred.end(), '\n', '|');
+    if (!barsToLineFeeds(barred.data(), barred.size()))
+        checkOutputs(out, [&](auto& output) { codes.write(text, output, Lines::CodesOnFirst); });
     if (isWellFormedUtf8(text)) FUZZ_CHECK(isWellFormedUtf8(out));
     if (text.find('\0') == std::string_view::npos) FUZZ_CHECK(out.find('\0') == std::string::npos);
     if (text.find('<') != std::string_view::npos) return;
@@ -186,6 +262,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string text(reinterpret_cast<const char*>(data), size);
     checkCode(text);
     checkLineCodes(text);
+    checkBars(text);
     checkDeclaration(text);
     (void)parseRateLine(text);
     LineSplitter lines(text.data(), text.size());

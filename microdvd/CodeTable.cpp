@@ -27,13 +27,15 @@ constexpr Style kStyles[] = {
     {'i', "<i>", 0, false}, {'b', "<b>", 1, false}, {'u', "<u>", 2, true}, {'s', "<s>", 3, true}};
 constexpr std::size_t kItalic = 0;
 
+// Lambdas, not the functions themselves: through a pointer the test was a call per byte.
 bool isColour(std::string_view value) {
     return value.size() == 7 && (value[0] == '$' || value[0] == '#') &&
-           std::all_of(value.begin() + 1, value.end(), Ascii::isHexDigit);
+           std::all_of(value.begin() + 1, value.end(), [](char c) { return Ascii::isHexDigit(c); });
 }
 
 bool isSize(std::string_view digits) {
-    return !digits.empty() && std::all_of(digits.begin(), digits.end(), Ascii::isDigit);
+    return !digits.empty() &&
+           std::all_of(digits.begin(), digits.end(), [](char c) { return Ascii::isDigit(c); });
 }
 
 // Leniently a style already open in the scope is not opened again: nested, it would look
@@ -84,15 +86,6 @@ void writeEscaped(std::string_view name, Out& out) {
 }
 
 }  // namespace
-
-std::optional<CodeGroup> codeAt(std::string_view text) {
-    if (!text.empty() && (text[0] == '/' || text[0] == '\\')) return CodeGroup{'/', {}, 1};
-    if (text.size() < 4 || text[0] != '{' || !Ascii::isLetter(text[1]) || text[2] != ':')
-        return std::nullopt;
-    const std::size_t brace = text.find('}', 3);
-    if (brace == std::string_view::npos) return std::nullopt;
-    return CodeGroup{text[1], text.substr(3, brace - 3), brace + 1};
-}
 
 bool isCode(const CodeGroup& code, MicroDVDReading reading) {
     const bool lenient = reading == MicroDVDReading::Lenient;

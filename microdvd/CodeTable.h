@@ -2,6 +2,8 @@
 #pragma once
 
 #include "microdvd/MicroDVDParser.h"
+#include "text/Ascii.h"
+#include "text/ByteWords.h"
 
 #include <boost/container/small_vector.hpp>
 
@@ -30,8 +32,33 @@ struct CodeGroup {
     std::size_t length;  // of the whole code, braces included
 };
 
+/// Reads the code at the very start of `text` into `code`; false, leaving `code` anyhow,
+/// when the text begins otherwise. Inline and written field by field, so that a caller's
+/// code is not copied whole from separate stores, which stalls.
+inline bool readCode(std::string_view text, CodeGroup& code) {
+    if (!text.empty() && (text[0] == '/' || text[0] == '\\')) {
+        code = {'/', {}, 1};
+        return true;
+    }
+    if (text.size() < 4 || text[0] != '{' || !Ascii::isLetter(text[1]) || text[2] != ':')
+        return false;
+    // Nearly every value is short: its brace is in the next word, found without a call.
+    const bool word = text.size() >= 11;
+    const std::uint64_t braces =
+        word ? ByteWords::bytesEqual(ByteWords::load(text.data() + 3), '}') : 0;
+    const std::size_t brace =
+        braces ? 3 + ByteWords::firstMarked(braces) : text.find('}', word ? 11 : 3);
+    if (brace == std::string_view::npos) return false;
+    code = {text[1], text.substr(3, brace - 3), brace + 1};
+    return true;
+}
+
 /// The code at the very start of `text`; none when the text begins otherwise.
-std::optional<CodeGroup> codeAt(std::string_view text);
+inline std::optional<CodeGroup> codeAt(std::string_view text) {
+    CodeGroup code;
+    if (!readCode(text, code)) return std::nullopt;
+    return code;
+}
 
 /// Whether `code` means something in `reading`, the code letter in either case:
 ///   /: <i>

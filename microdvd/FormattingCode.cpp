@@ -7,6 +7,8 @@
 namespace Tork {
 namespace {
 
+using namespace std::string_view_literals;
+
 // Where the default reading takes a code: room for two style letters; a colour is
 // exactly six digits.
 bool isPlaced(const CodeGroup& code) {
@@ -31,15 +33,45 @@ void translateFormattingCode(std::string_view text, std::string& out) {
 
 template <class Out>
 void writeFormattingCode(std::string_view text, Out& out) {
-    ScopeTags::Closings closing;
-    ScopeTags tags{closing};
-    const auto code = codeAt(text);
-    if (!code || !isPlaced(*code) || !openCode(*code, MicroDVDReading::Default, tags, out)) {
+    CodeGroup code;
+    if (!readCode(text, code) || !isPlaced(code)) {
         out.append(text);
         return;
     }
-    out.append(text.substr(code->length));
-    closeTags(tags, out);
+    // A placed code opens at most two tags, so they are written here as openCode and
+    // closeTags would write them, without a list of closings and a call for each tag.
+    const std::string_view rest = text.substr(code.length);
+    switch (Ascii::lower(code.letter)) {
+        case '/':
+            out.append("<i>"sv).append(rest).append("</i>"sv);
+            return;
+        case 'y': {
+            // Later letters outermost; by default only i and b, each as often as written.
+            constexpr std::string_view opening[] = {"<i>", "<b>"}, closing[] = {"</i>", "</B>"};
+            std::size_t styles[2], count = 0;
+            for (auto letter = code.value.rbegin(); letter != code.value.rend(); ++letter) {
+                const char lower = Ascii::lower(*letter);
+                if (lower == 'i' || lower == 'b') styles[count++] = lower == 'b';
+            }
+            for (std::size_t i = 0; i < count; ++i) out.append(opening[styles[i]]);
+            out.append(rest);
+            for (std::size_t i = count; i-- > 0;) out.append(closing[styles[i]]);
+            return;
+        }
+        default: {  // a colour, placed: files write blue, green, red; the tag wants red first
+            if (!isCode(code, MicroDVDReading::Default)) break;
+            const std::string_view value = code.value;
+            out.append("<font color=\"#"sv)
+                .append(value.substr(5, 2))
+                .append(value.substr(3, 2))
+                .append(value.substr(1, 2))
+                .append("\">"sv)
+                .append(rest)
+                .append("</font>"sv);
+            return;
+        }
+    }
+    out.append(text);
 }
 
 template void writeFormattingCode(std::string_view, std::string&);

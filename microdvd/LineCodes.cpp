@@ -1,9 +1,19 @@
 #include "microdvd/LineCodes.h"
 
 #include "text/Ascii.h"
+#include "text/ByteWords.h"
 #include "text/TextOutput.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstring>
+#include <span>
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#define TORK_LINE_CODES_SSE2 1
+#include <emmintrin.h>
+#endif
 
 namespace Tork {
 namespace {
@@ -23,7 +33,139 @@ void openScope(std::string_view run, bool lineScope, ScopeTags& scope, Out& out)
     }
 }
 
+// The same for codes already read.
+template <class Out>
+void openKept(std::span<const CodeGroup> run, bool lineScope, ScopeTags& scope, Out& out) {
+    for (const CodeGroup& code : run)
+        if (coversLine(code) == lineScope)
+            static_cast<void>(openCode(code, MicroDVDReading::Lenient, scope, out));
+}
+
+// The line's text after its one code, a lower-case one of the lenient reading (isCode),
+// with the tags that code opens and closes in a scope of its own, written whole as openCode
+// and closeTags would write them tag by tag. False, writing nothing, for a face, whose name
+// is escaped: that one goes the long way.
+template <class Out>
+bool writeLoneCode(const CodeGroup& code, std::string_view text, Out& out) {
+    using namespace std::string_view_literals;
+    switch (code.letter) {
+        case '/':
+            out.append("<i>"sv).append(text).append("</i>"sv);
+            return true;
+        case 'y': {
+            // Later letters outermost, each style once.
+            constexpr char letters[] = {'i', 'b', 'u', 's'};
+            constexpr std::string_view opening[] = {"<i>", "<b>", "<u>", "<s>"};
+            constexpr std::string_view closing[] = {"</i>", "</B>", "</u>", "</s>"};
+            std::size_t styles[4], count = 0;
+            unsigned open = 0;
+            for (auto letter = code.value.rbegin(); letter != code.value.rend(); ++letter) {
+                for (std::size_t style = 0; style < 4; ++style) {
+                    if (Ascii::lower(*letter) != letters[style] || (open & 1u << style)) continue;
+                    open |= 1u << style;
+                    styles[count++] = style;
+                    out.append(opening[style]);
+                }
+            }
+            out.append(text);
+            while (count > 0) out.append(closing[styles[--count]]);
+            return true;
+        }
+        case 'c':  // files write colours blue, green, red; the tag wants red, green, blue
+            out.append("<font color=\"#"sv)
+                .append(code.value.substr(5, 2))
+                .append(code.value.substr(3, 2))
+                .append(code.value.substr(1, 2))
+                .append("\">"sv)
+                .append(text)
+                .append("</font>"sv);
+            return true;
+        case 's':
+            out.append("<font size=\""sv)
+                .append(code.value)
+                .append("\">"sv)
+                .append(text)
+                .append("</font>"sv);
+            return true;
+        case 'f':
+            return false;
+        default:  // means nothing here
+            out.append(text);
+            return true;
+    }
+}
+
+bool startsCode(char c) {
+    return c == '/' || c == '\\' || c == '{';
+}
+
 }  // namespace
+
+bool barsToLineFeedsPortable(char* text, std::size_t length) {
+    using namespace ByteWords;
+    if (std::endian::native != std::endian::little || length < 8) {
+        bool codeAfterBar = false;
+        for (char* const end = text + length; text != end; ++text) {
+            if (*text == '|') *text = '\n';
+            codeAfterBar |= *text == '\n' && text + 1 != end && startsCode(text[1]);
+        }
+        return codeAfterBar;
+    }
+    // Without a branch on the bars, which are too irregular to predict. A code is looked for
+    // after each line feed once the bars are line feeds. The last word overlaps the one
+    // before it, so the line feed that ended that one is carried only up to a word's edge,
+    // and it is loaded first: loaded across the stores before it, it would wait for them.
+    std::uint64_t codeAfterBar = 0;
+    std::uint64_t carried = 0;
+    const auto replaceWord = [&](char* at, std::uint64_t word) {
+        word ^= (bytesEqual(word, '|') >> 7) * ('|' ^ '\n');
+        std::memcpy(at, &word, sizeof word);
+        const std::uint64_t feeds = bytesEqual(word, '\n');
+        const std::uint64_t codes =
+            bytesEqual(word, '/') | bytesEqual(word, '\\') | bytesEqual(word, '{');
+        codeAfterBar |= (feeds << 8 | carried) & codes;
+        carried = feeds >> 56;
+    };
+    char* const last = text + length - 8;
+    const std::uint64_t lastWord = load(last);
+    for (; text < last; text += 8) replaceWord(text, load(text));
+    if (text != last) carried = 0;
+    replaceWord(last, lastWord);
+    return codeAfterBar != 0;
+}
+
+bool barsToLineFeeds(char* text, std::size_t length) {
+#if TORK_LINE_CODES_SSE2
+    // SSE2 is part of x86-64: no choice at run time.
+    if (length < 16) return barsToLineFeedsPortable(text, length);
+    const __m128i bar = _mm_set1_epi8('|'), feed = _mm_set1_epi8('\n');
+    const __m128i swap = _mm_set1_epi8('|' ^ '\n');
+    const __m128i slash = _mm_set1_epi8('/'), backslash = _mm_set1_epi8('\\');
+    const __m128i brace = _mm_set1_epi8('{');
+    unsigned codeAfterBar = 0, carried = 0;
+    const auto replaceBlock = [&](char* at, __m128i bytes) {
+        bytes = _mm_xor_si128(bytes, _mm_and_si128(_mm_cmpeq_epi8(bytes, bar), swap));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(at), bytes);
+        const auto feeds = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, feed)));
+        const auto codes = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(
+            _mm_or_si128(_mm_cmpeq_epi8(bytes, slash), _mm_cmpeq_epi8(bytes, backslash)),
+            _mm_cmpeq_epi8(bytes, brace))));
+        codeAfterBar |= (feeds << 1 | carried) & codes;
+        carried = feeds >> 15;
+    };
+    const auto load = [](const char* at) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+    };
+    char* const last = text + length - 16;
+    const __m128i lastBlock = load(last);  // first, as the portable path does
+    for (; text < last; text += 16) replaceBlock(text, load(text));
+    if (text != last) carried = 0;
+    replaceBlock(last, lastBlock);
+    return codeAfterBar != 0;
+#else
+    return barsToLineFeedsPortable(text, length);
+#endif
+}
 
 void translateLineCodes(std::string_view text, std::string& out) {
     LineCodeTranslator().translate(text, out);
@@ -35,37 +177,62 @@ void LineCodeTranslator::translate(std::string_view text, std::string& out) {
 }
 
 template <class Out>
-void LineCodeTranslator::write(std::string_view text, Out& out, bool oneLine) {
+void LineCodeTranslator::write(std::string_view text, Out& out, Lines lines) {
     // A line opens the tags of its upper-case codes before those of its lower-case ones, so
-    // what closes at the end of the line always lies inside what stays open. The codes are
-    // read again for each scope rather than their tags kept.
+    // what closes at the end of the line always lies inside what stays open. A run of a few
+    // codes, nearly every run, is read once for both scopes; a longer one is read again.
     closingLater_.clear();
     ScopeTags later{closingLater_};
     for (std::size_t start = 0;;) {
         const std::size_t end =
-            oneLine ? text.size() : std::min(text.find('\n', start), text.size());
+            lines == Lines::One ? text.size() : std::min(text.find('\n', start), text.size());
         const std::string_view line = text.substr(start, end - start);
-        std::string_view rest = line;
-        while (const auto code = codeAt(rest)) {
-            if (!isCode(*code, MicroDVDReading::Lenient)) break;
-            rest.remove_prefix(code->length);
+        if (line.empty() || !startsCode(line.front())) {
+            out.append(line);
+        } else {
+            std::string_view rest = line;
+            std::size_t count = 0;
+            bool upper = false;
+            for (;;) {
+                CodeGroup& slot = kept_[std::min(count, kKeptCodes)];
+                if (!readCode(rest, slot) || !isCode(slot, MicroDVDReading::Lenient)) break;
+                ++count;
+                upper |= !coversLine(slot);
+                rest.remove_prefix(slot.length);
+            }
+            if (count == 1 && !upper && writeLoneCode(kept_[0], rest, out)) {
+                // written whole: the one code of the line and its text
+            } else if (count <= kKeptCodes) {
+                lineClosing_.clear();
+                ScopeTags own{lineClosing_};
+                const std::span<const CodeGroup> run(kept_, count);
+                if (upper) openKept(run, /*lineScope*/ false, later, out);
+                openKept(run, /*lineScope*/ true, own, out);
+                out.append(rest);
+                closeTags(own, out);
+            } else {
+                lineClosing_.clear();
+                ScopeTags own{lineClosing_};
+                const std::string_view run = line.substr(0, line.size() - rest.size());
+                openScope(run, /*lineScope*/ false, later, out);
+                openScope(run, /*lineScope*/ true, own, out);
+                out.append(rest);
+                closeTags(own, out);
+            }
         }
-        const std::string_view run = line.substr(0, line.size() - rest.size());
-        openScope(run, /*lineScope*/ false, later, out);
-        lineClosing_.clear();
-        ScopeTags own{lineClosing_};
-        openScope(run, /*lineScope*/ true, own, out);
-        out.append(rest);
-        closeTags(own, out);
         if (end == text.size()) break;
         out += '\n';
         start = end + 1;
+        if (lines == Lines::CodesOnFirst) {  // the rest is text as it stands
+            out.append(text.substr(start));
+            break;
+        }
     }
     closeTags(later, out);
 }
 
-template void LineCodeTranslator::write(std::string_view, std::string&, bool);
-template void LineCodeTranslator::write(std::string_view, CountingOutput&, bool);
-template void LineCodeTranslator::write(std::string_view, FixedOutput&, bool);
+template void LineCodeTranslator::write(std::string_view, std::string&, Lines);
+template void LineCodeTranslator::write(std::string_view, CountingOutput&, Lines);
+template void LineCodeTranslator::write(std::string_view, FixedOutput&, Lines);
 
 }  // namespace Tork

@@ -3,6 +3,8 @@
 
 #include "microdvd/CodeTable.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -21,15 +23,32 @@ void translateLineCodes(std::string_view text, std::string& out);
 /// translateLineCodes with its working memory kept from one text to the next, for a parser
 /// that translates thousands: after the first few, a translation allocates nothing. Its
 /// memory is a byte for each font code of the text, and a few for the rest.
+/// Replaces each bar of the `length` bytes at `text` with a line feed, MicroDVD's line break,
+/// and tells whether a line after the first then begins as a code may ("/", "\\" or "{"):
+/// one pass where a search of the lines would take another.
+bool barsToLineFeeds(char* text, std::size_t length);
+
+/// The same, eight bytes at a time on any processor.
+bool barsToLineFeedsPortable(char* text, std::size_t length);
+
 class LineCodeTranslator {
 public:
     void translate(std::string_view text, std::string& out);
+    /// What a caller knows of a text's lines, so that they need not be searched for.
+    enum class Lines : std::uint8_t {
+        Any,
+        One,           // no line feed at all
+        CodesOnFirst,  // no line after the first begins with "/", "\\" or "{"
+    };
     /// Appends the translation to `out`: a std::string, a CountingOutput or a FixedOutput.
-    /// `oneLine`: the caller knows that `text` holds no line feed, which is not searched for.
     template <class Out>
-    void write(std::string_view text, Out& out, bool oneLine = false);
+    void write(std::string_view text, Out& out, Lines lines = Lines::Any);
 
 private:
+    // A line's codes, read once for both scopes where a few; a member, since a local array
+    // of them would be cleared for every text.
+    static constexpr std::size_t kKeptCodes = 8;
+    CodeGroup kept_[kKeptCodes + 1] = {};  // the last for each code beyond those kept
     ScopeTags::Closings lineClosing_, closingLater_;
 };
 

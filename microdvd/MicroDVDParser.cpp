@@ -29,15 +29,6 @@ bool startsWithCode(std::string_view text) {
     return !text.empty() && (text[0] == '/' || text[0] == '\\' || text[0] == '{');
 }
 
-// Where no line begins with a code, the lenient translation would give the text back.
-bool anyLineStartsWithCode(std::string_view text) {
-    if (startsWithCode(text)) return true;
-    for (auto feed = text.find('\n'); feed != std::string_view::npos;
-         feed = text.find('\n', feed + 1))
-        if (startsWithCode(text.substr(feed + 1))) return true;
-    return false;
-}
-
 // A line as the chosen reading sees it.
 struct FrameLine {
     enum class Verdict : std::uint8_t { Frames, Skip, Fail } verdict = Verdict::Fail;
@@ -209,16 +200,21 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
         }
         // The scanned text lies inside the writable line, so bars become line feeds in place.
         char* body = line->start + (framed.textStart - line->start);
-        if (line->mayHoldBar) ByteWords::replaceBytes(body, framed.textLength, '|', '\n');
+        // Only the lenient reading translates codes after the first line.
+        const bool codeAfterBar =
+            line->mayHoldBar && barsToLineFeeds(body, framed.textLength) && lenient;
         std::string_view final = framed.text();
         std::size_t copyLength = 0;  // of a translation too long for its line: written at add
         // Line feeds come only from bars: without one the text is a single line.
-        const bool oneLine = !line->mayHoldBar;
+        using Lines = LineCodeTranslator::Lines;
+        const Lines lines = !line->mayHoldBar ? Lines::One
+                            : codeAfterBar    ? Lines::Any
+                                              : Lines::CodesOnFirst;
         const auto translate = [&, source = final](auto& out) {
-            lenient ? codes.write(source, out, oneLine) : writeFormattingCode(source, out);
+            lenient ? codes.write(source, out, lines) : writeFormattingCode(source, out);
         };
         bool copyTranslated = false;  // a copy of `translated`, else written at add
-        if (lenient && !oneLine ? anyLineStartsWithCode(final) : startsWithCode(final)) {
+        if (startsWithCode(final) || codeAfterBar) {
             // A long line's translation is measured first, so that it is written once,
             // straight into its entry: a copy of it would cost as much memory again. A short
             // one is written once into the reused buffer, which stays small.

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <utility>
+
 namespace Tork {
 namespace {
 
@@ -21,6 +25,10 @@ TEST(LineCodes, ScopesNestingAndMalformedCodes) {
         {"{f:A&\"<>}{s:12}A",
          "<font face=\"A&amp;&quot;&lt;&gt;\"><font size=\"12\">A</font></font>"},
         {"{P:0}{o:10,20}{H:PL}{Z:}A\n\n{y:i}", "A\n\n<i></i>"},
+        // A line's one code, each kind.
+        {"{s:12}A\n{f:B&}B\n{o:1}C\n{c:#0000FF}D\n{y:uiu}E",
+         "<font size=\"12\">A</font>\n<font face=\"B&amp;\">B</font>\nC\n<font "
+         "color=\"#FF0000\">D</font>\n<u><i>E</i></u>"},
         // Not well formed: the run ends, the code stays text.
         {"{y:i}{c:$12345}A\n{y:i", "<i>{c:$12345}A</i>\n{y:i"},
         {"{c:#12345G}A\n{c:%123456}B", "{c:#12345G}A\n{c:%123456}B"},
@@ -35,6 +43,31 @@ TEST(LineCodes, ScopesNestingAndMalformedCodes) {
         CountingOutput counted;  // what a long translation is measured by
         LineCodeTranslator().write(text, counted);
         EXPECT_EQ(counted.size(), out.size());
+    }
+}
+
+// A code after a bar at each edge of the words and blocks read at once, on every path.
+TEST(LineCodes, BarsBecomeLineFeedsNoticingCodesAfterThem) {
+    const std::pair<std::string, bool> cases[] = {
+        {"", false},
+        {"|/", true},
+        {"/a|b", false},                       // the first line is the caller's to look at
+        {"abcdefg|{y:i}x", true},              // the bar ends the first word
+        {"abcdefgh|\\", true},                 // the bar starts the second
+        {"abcdefghijklmno|/ and more", true},  // the bar ends the first block
+        {"abcdefghijklmnopqrs|", false},       // the last, overlapping block ends on it
+        {"abcdefghijklmnopq|r|s{", false},
+        {"abcdefghijklmnopqrst||/", true},  // an empty line between
+    };
+    for (const auto& [text, codeAfterBar] : cases) {
+        SCOPED_TRACE(text);
+        std::string expected = text;
+        std::replace(expected.begin(), expected.end(), '|', '\n');
+        std::string best = text, portable = text;
+        EXPECT_EQ(barsToLineFeeds(best.data(), best.size()), codeAfterBar);
+        EXPECT_EQ(barsToLineFeedsPortable(portable.data(), portable.size()), codeAfterBar);
+        EXPECT_EQ(best, expected);
+        EXPECT_EQ(portable, expected);
     }
 }
 
