@@ -1,6 +1,7 @@
 // subplay's writers over 200,000 entries like the plug-in hands out for bench/peers.sh's
 // file: by turns plain, two lines, italic with a dialogue line and coloured, with Polish
 // letters. The writing alone, in process, without the plug-in's open and reads.
+#include "host/Markup.h"
 #include "tools/subplay/Writers.h"
 
 #include <benchmark/benchmark.h>
@@ -54,6 +55,36 @@ BENCHMARK_CAPTURE(BM_Write, vtt, OutputFormat::Vtt)->Unit(benchmark::kMillisecon
 BENCHMARK_CAPTURE(BM_Write, json, OutputFormat::Json)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Write, text, OutputFormat::Text)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Write, sub, OutputFormat::Sub)->Unit(benchmark::kMillisecond);
+
+class CountingSink : public Host::MarkupSink {
+public:
+    void text(std::string_view bytes) override { count += bytes.size(); }
+    void open(const Host::MarkupSpan&) override { ++count; }
+    void close(const Host::MarkupSpan&) override { ++count; }
+    std::size_t count = 0;
+};
+
+// The mark-up reader alone over the same texts, into a sink that only counts: the part of
+// the srt and vtt writing that is the reading.
+void BM_MarkupRead(benchmark::State& state) {
+    CountingSink sink;
+    Host::MarkupReader reader;
+    for (auto _ : state) {
+        for (const Entry& entry : entries()) reader.read(entry.text, sink);
+    }
+    benchmark::DoNotOptimize(sink.count);
+}
+BENCHMARK(BM_MarkupRead)->Unit(benchmark::kMillisecond);
+
+// One of those texts, again and again: 0 plain, 1 two lines, 2 italic, 3 coloured.
+void BM_MarkupReadOne(benchmark::State& state) {
+    CountingSink sink;
+    Host::MarkupReader reader;
+    const std::string_view text = entries()[static_cast<std::size_t>(state.range(0))].text;
+    for (auto _ : state) reader.read(text, sink);
+    benchmark::DoNotOptimize(sink.count);
+}
+BENCHMARK(BM_MarkupReadOne)->DenseRange(0, 3);
 
 }  // namespace
 }  // namespace Tork::Subplay

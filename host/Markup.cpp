@@ -3,6 +3,9 @@
 #include "text/Ascii.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstring>
 #include <optional>
 
 namespace Tork::Host {
@@ -11,12 +14,56 @@ namespace {
 
 using Style = MarkupSpan::Style;
 
-bool matchesNoCase(std::string_view text, std::size_t at, std::string_view pattern) {
-    if (text.size() - at < pattern.size()) return false;
-    for (std::size_t i = 0; i < pattern.size(); ++i) {
-        if (Ascii::lower(text[at + i]) != pattern[i]) return false;
+// A pattern of lower-case ASCII matched in any letter case a word at a time: the text's
+// bytes are ORed with the case bit where the pattern has a letter, which makes an upper-case
+// letter lower and changes no match elsewhere. Two words cover it, the first bytes and the
+// last, overlapping when it is shorter than both.
+template <typename Word>
+class NoCase {
+public:
+    consteval explicit NoCase(std::string_view pattern) : size_(pattern.size()) {
+        if (size_ < sizeof(Word) || size_ > 2 * sizeof(Word)) throw "a pattern of one or two words";
+        for (std::size_t i = 0; i < sizeof(Word); ++i) {
+            add(head_, headFold_, i, pattern[i]);
+            add(tail_, tailFold_, i, pattern[size_ - sizeof(Word) + i]);
+        }
     }
-    return true;
+    constexpr std::size_t size() const { return size_; }
+    bool at(std::string_view text, std::size_t from) const {
+        if (text.size() - from < size_) return false;
+        const char* const bytes = text.data() + from;
+        return (load(bytes) | headFold_) == head_ &&
+               (load(bytes + size_ - sizeof(Word)) | tailFold_) == tail_;
+    }
+
+private:
+    static Word load(const char* bytes) {
+        Word word;
+        std::memcpy(&word, bytes, sizeof word);
+        return word;
+    }
+    // Byte `i` of a word as load() reads it from memory.
+    static consteval void add(Word& word, Word& fold, std::size_t i, char byte) {
+        const std::size_t shift =
+            8 * (std::endian::native == std::endian::little ? i : sizeof(Word) - 1 - i);
+        word |= static_cast<Word>(static_cast<unsigned char>(byte)) << shift;
+        if (byte >= 'a' && byte <= 'z') fold |= static_cast<Word>(0x20) << shift;
+    }
+
+    std::size_t size_;
+    Word head_ = 0, headFold_ = 0, tail_ = 0, tailFold_ = 0;
+};
+
+constexpr NoCase<std::uint64_t> kColourHead("<font color=\"#");
+constexpr NoCase<std::uint32_t> kFontHead("<font ");
+constexpr NoCase<std::uint32_t> kFontClose("</font>");
+constexpr NoCase<std::uint32_t> kFace("face");
+constexpr NoCase<std::uint32_t> kSize("size");
+
+// all_of calls this one inline; handed Ascii::isHexDigit itself, it called it through a
+// pointer, once a byte.
+bool isHex(char c) {
+    return Ascii::isHexDigit(c);
 }
 
 struct Tag {
@@ -32,17 +79,15 @@ std::size_t styleIndex(Style style) {
 // `<font NAME="VALUE">` with one of the attributes the plug-in writes.
 std::optional<Tag> fontAt(std::string_view text, std::size_t at) {
     // The plug-in copies the six bytes of a colour code whatever they are.
-    constexpr std::string_view colourHead = "<font color=\"#";
-    constexpr std::size_t colourLength = colourHead.size() + 6 + 2;
-    if (matchesNoCase(text, at, colourHead) && text.size() - at >= colourLength &&
-        text.substr(at + colourHead.size() + 6, 2) == "\">") {
-        std::string_view colour = text.substr(at + colourHead.size(), 6);
-        if (!std::all_of(colour.begin(), colour.end(), Ascii::isHexDigit)) colour = {};
+    constexpr std::size_t colourLength = kColourHead.size() + 6 + 2;
+    if (kColourHead.at(text, at) && text.size() - at >= colourLength &&
+        text[at + colourLength - 2] == '"' && text[at + colourLength - 1] == '>') {
+        std::string_view colour = text.substr(at + kColourHead.size(), 6);
+        if (!std::all_of(colour.begin(), colour.end(), isHex)) colour = {};
         return Tag{true, {Style::Font, colour, {}, {}}, colourLength};
     }
-    constexpr std::string_view head = "<font ";
-    if (!matchesNoCase(text, at, head)) return std::nullopt;
-    const std::size_t name = at + head.size();
+    if (!kFontHead.at(text, at)) return std::nullopt;
+    const std::size_t name = at + kFontHead.size();
     const std::size_t quote = text.find('"', name);
     if (quote == std::string_view::npos || quote == name || text[quote - 1] != '=') {
         return std::nullopt;
@@ -54,9 +99,9 @@ std::optional<Tag> fontAt(std::string_view text, std::size_t at) {
     const std::string_view value = text.substr(quote + 1, end - quote - 1);
     const std::size_t nameLength = quote - 1 - name;
     Tag tag{true, {Style::Font, {}, {}, {}}, end + 2 - at};
-    if (nameLength == 4 && matchesNoCase(text, name, "face")) {
+    if (nameLength == 4 && kFace.at(text, name)) {
         tag.span.face = value;
-    } else if (nameLength == 4 && matchesNoCase(text, name, "size")) {
+    } else if (nameLength == 4 && kSize.at(text, name)) {
         if (!value.empty() && std::all_of(value.begin(), value.end(), Ascii::isDigit)) {
             tag.span.size = value;
         }
@@ -72,15 +117,28 @@ std::optional<Tag> tagAt(std::string_view text, std::size_t at) {
     const std::size_t letter = at + 1 + (closes ? 1 : 0);
     if (letter + 1 >= text.size()) return std::nullopt;
     if (text[letter + 1] == '>') {
-        static constexpr std::string_view letters = "ibus";  // in the order of Style
-        const std::size_t style = letters.find(Ascii::lower(text[letter]));
-        if (style == std::string_view::npos) return std::nullopt;
-        return Tag{!closes, {static_cast<Style>(style), {}, {}, {}}, letter + 2 - at};
+        Style style;
+        switch (text[letter] | 0x20) {  // lower case, as NoCase compares
+            case 'i':
+                style = Style::Italic;
+                break;
+            case 'b':
+                style = Style::Bold;
+                break;
+            case 'u':
+                style = Style::Underline;
+                break;
+            case 's':
+                style = Style::Strike;
+                break;
+            default:
+                return std::nullopt;
+        }
+        return Tag{!closes, {style, {}, {}, {}}, letter + 2 - at};
     }
     if (closes) {
-        constexpr std::string_view close = "</font>";
-        if (!matchesNoCase(text, at, close)) return std::nullopt;
-        return Tag{false, {Style::Font, {}, {}, {}}, close.size()};
+        if (!kFontClose.at(text, at)) return std::nullopt;
+        return Tag{false, {Style::Font, {}, {}, {}}, kFontClose.size()};
     }
     return fontAt(text, at);
 }

@@ -8,6 +8,8 @@
 namespace Tork::Host {
 namespace {
 
+using namespace std::string_view_literals;
+
 // Writes the reader's events as "[i", "]i", "[font #00FF80", and the text between them.
 class Recorder : public MarkupSink {
 public:
@@ -45,6 +47,20 @@ TEST(MarkupReader, SpansPairUpAndTheRestIsText) {
         {"<i>Hi", "[iHi]i"},
         {"<font color=\"#00", "<font color=\"#00"},
         {"<", "<"},
+        // Tags are compared a word at a time: letters in any case match, and a byte that
+        // differs from the tag's only by the case bit (NUL for a space, 0x1D for "=", 0x0F
+        // for "/", 0x1E for ">") does not, in the first word or the last.
+        {"<FoNt CoLoR=\"#aBcDeF\">x</FoNt>",
+         "[font #aBcDeF face= size=;x]font #aBcDeF face= size=;"},
+        {"<FONT FACE=\"A\">x</Font>", "[font # face=A size=;x]font # face=A size=;"},
+        {"<Font Size=\"12\">x", "[font # face= size=12;x]font # face= size=12;"},
+        {"<font\0color=\"#00FF80\">x"sv, "<font\0color=\"#00FF80\">x"sv},
+        {"<font color\x1d\"#00FF80\">x", "<font color\x1d\"#00FF80\">x"},
+        {"<i>x<\x0f"
+         "font></font\x1e",
+         "[ix<\x0f"
+         "font></font\x1e]i"},
+        {"<font size=\"2\">x</font", "[font # face= size=2;x</font]font # face= size=2;"},
     };
     MarkupReader reader;  // one reader, many texts
     for (const Row& row : rows) {
