@@ -202,20 +202,18 @@ void LineCodeTranslator::write(std::string_view text, Out& out, Lines lines) {
             }
             if (count == 1 && !upper && writeLoneCode(kept_[0], rest, out)) {
                 // written whole: the one code of the line and its text
-            } else if (count <= kKeptCodes) {
-                lineClosing_.clear();
-                ScopeTags own{lineClosing_};
-                const std::span<const CodeGroup> run(kept_, count);
-                if (upper) openKept(run, /*lineScope*/ false, later, out);
-                openKept(run, /*lineScope*/ true, own, out);
-                out.append(rest);
-                closeTags(own, out);
             } else {
                 lineClosing_.clear();
                 ScopeTags own{lineClosing_};
-                const std::string_view run = line.substr(0, line.size() - rest.size());
-                openScope(run, /*lineScope*/ false, later, out);
-                openScope(run, /*lineScope*/ true, own, out);
+                if (count <= kKeptCodes) {
+                    const std::span<const CodeGroup> run(kept_, count);
+                    if (upper) openKept(run, /*lineScope*/ false, later, out);
+                    openKept(run, /*lineScope*/ true, own, out);
+                } else {
+                    const std::string_view run = line.substr(0, line.size() - rest.size());
+                    openScope(run, /*lineScope*/ false, later, out);
+                    openScope(run, /*lineScope*/ true, own, out);
+                }
                 out.append(rest);
                 closeTags(own, out);
             }
