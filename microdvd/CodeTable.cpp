@@ -117,11 +117,8 @@ bool openCode(const CodeGroup& code, MicroDVDReading reading, ScopeTags& scope, 
         case 'y':
             openStyles(code.value, reading, scope, out);
             return true;
-        case 'c':  // files write colours blue, green, red; the tag wants red, green, blue
-            out.append("<font color=\"#"sv)
-                .append(code.value.substr(5, 2))
-                .append(code.value.substr(3, 2))
-                .append(code.value.substr(1, 2));
+        case 'c':
+            writeColourOpening(code.value, out);
             break;
         case 'f':
             out.append("<font face=\""sv);

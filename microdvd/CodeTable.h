@@ -72,6 +72,16 @@ inline std::optional<CodeGroup> codeAt(std::string_view text) {
 /// False for a code that is not one of `reading` or not well formed.
 [[nodiscard]] bool isCode(const CodeGroup& code, MicroDVDReading reading);
 
+/// Writes `<font color="#RRGGBB` for a colour code's value, "$BBGGRR" or "#BBGGRR" (isCode):
+/// files write blue, green, red; the tag wants red first.
+template <class Out>
+void writeColourOpening(std::string_view value, Out& out) {
+    out.append(std::string_view("<font color=\"#"))
+        .append(value.substr(5, 2))
+        .append(value.substr(3, 2))
+        .append(value.substr(1, 2));
+}
+
 /// Writes to `out` what `code` opens and adds its closings to `scope`. False, writing
 /// nothing, when the code is not one (isCode). `Out` is a std::string, a CountingOutput or
 /// a FixedOutput.

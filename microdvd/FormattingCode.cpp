@@ -58,18 +58,11 @@ void writeFormattingCode(std::string_view text, Out& out) {
             for (std::size_t i = count; i-- > 0;) out.append(closing[styles[i]]);
             return;
         }
-        default: {  // a colour, placed: files write blue, green, red; the tag wants red first
+        default:  // a colour, placed
             if (!isCode(code, MicroDVDReading::Default)) break;
-            const std::string_view value = code.value;
-            out.append("<font color=\"#"sv)
-                .append(value.substr(5, 2))
-                .append(value.substr(3, 2))
-                .append(value.substr(1, 2))
-                .append("\">"sv)
-                .append(rest)
-                .append("</font>"sv);
+            writeColourOpening(code.value, out);
+            out.append("\">"sv).append(rest).append("</font>"sv);
             return;
-        }
     }
     out.append(text);
 }

@@ -71,14 +71,9 @@ bool writeLoneCode(const CodeGroup& code, std::string_view text, Out& out) {
             while (count > 0) out.append(closing[styles[--count]]);
             return true;
         }
-        case 'c':  // files write colours blue, green, red; the tag wants red, green, blue
-            out.append("<font color=\"#"sv)
-                .append(code.value.substr(5, 2))
-                .append(code.value.substr(3, 2))
-                .append(code.value.substr(1, 2))
-                .append("\">"sv)
-                .append(text)
-                .append("</font>"sv);
+        case 'c':
+            writeColourOpening(code.value, out);
+            out.append("\">"sv).append(text).append("</font>"sv);
             return true;
         case 's':
             out.append("<font size=\""sv)

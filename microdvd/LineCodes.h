@@ -20,9 +20,6 @@ namespace Tork {
 /// everything after it. `out` is replaced.
 void translateLineCodes(std::string_view text, std::string& out);
 
-/// translateLineCodes with its working memory kept from one text to the next, for a parser
-/// that translates thousands: after the first few, a translation allocates nothing. Its
-/// memory is a byte for each font code of the text, and a few for the rest.
 /// Replaces each bar of the `length` bytes at `text` with a line feed, MicroDVD's line break,
 /// and tells whether a line after the first then begins as a code may ("/", "\\" or "{"):
 /// one pass where a search of the lines would take another.
@@ -31,6 +28,9 @@ bool barsToLineFeeds(char* text, std::size_t length);
 /// The same, eight bytes at a time on any processor.
 bool barsToLineFeedsPortable(char* text, std::size_t length);
 
+/// translateLineCodes with its working memory kept from one text to the next, for a parser
+/// that translates thousands: after the first few, a translation allocates nothing. Its
+/// memory is a byte for each font code of the text, and a few for the rest.
 class LineCodeTranslator {
 public:
     void translate(std::string_view text, std::string& out);
