@@ -7,6 +7,8 @@
 
 #include <optional>
 #include <sstream>
+#include <string>
+#include <vector>
 
 namespace Tork::Subplay {
 namespace {
@@ -390,6 +392,63 @@ TEST(Writers, EntriesOfTheReportingPlugInAreTakenAsTheyAre) {
                                      ? "00:00:01.000 --> 00:00:01.500 " + shown + "\n"
                                      : "1\n00:00:01,000 --> 00:00:01,500\n" + shown + "\n\n");
         }
+    }
+}
+
+// A cue's text goes out as it stands only where the full path would give it back unchanged:
+// each byte that needs a look, at every place of a text two blocks of sixteen long, and
+// tags that SubRip keeps as they are beside ones it rewrites, closes or drops.
+TEST(Writers, CuesTakenAsTheyStandMatchTheFullPath) {
+    StreamDescription reported = stream;
+    reported.report.emplace();
+    const auto cue = [&](OutputFormat format, std::string_view text) {
+        std::ostringstream out;
+        const auto writer = makeWriter(format, out);
+        writer->begin(reported);
+        writer->write({1000, 500, std::string(text)});
+        writer->end();
+        return out.str();
+    };
+    // The full path's pieces one by one: repaired, rewritten, blank lines dropped.
+    const auto expected = [](Markup markup, std::string_view text) {
+        const std::string shown = rewritten(markup, printable(text)) + "\n";
+        std::string kept;
+        for (std::size_t from = 0, to; from < shown.size(); from = to + 1) {
+            to = shown.find('\n', from);
+            const std::string_view line = std::string_view(shown).substr(from, to - from + 1);
+            if (line.find_first_not_of(" \t\r\n") != std::string_view::npos) kept += line;
+        }
+        return kept;
+    };
+    std::vector<std::string> texts = {
+        "<i>one</i> <b>two <u>three</u></b> <s>four</s>",
+        "<font color=\"#ff00AA\">colour</font>\n- <i>and a line</i>",
+        "<I>upper</I>",
+        "<i>left open",
+        "closed </i> alone",
+        "<i><b>crossed</i></b>",
+        "<font color=\"#12345G\">not hex</font>",
+        "<font color=\"#FF0000\"",
+        "<font face=\"Arial\">face</font>",
+        "<i><i><i><i><i><i><i><i><i>nine deep</i></i></i></i></i></i></i></i></i>",
+        "<x> and a lone <",
+        "",
+        "\n",
+    };
+    const std::string letters = "ab\xC5\xBC cd\xC4\x85 efghijklmnopqrstuvwxyz\xC5\x82" "ABCDEF";
+    for (const std::string_view mark : {"\x01", "\x7F", "\xC2\xA0", "\xC2\x85", "&", ">", "<",
+                                        "<i>", "\t", " ", "\n", "\n ", "\n\t", "\n\n", "\r\n"}) {
+        for (std::size_t at = 0; at <= letters.size(); ++at) {
+            if (at < letters.size() && (letters[at] & 0xC0) == 0x80) continue;  // a whole letter
+            texts.push_back(letters.substr(0, at) + std::string(mark) + letters.substr(at));
+        }
+    }
+    for (const std::string& text : texts) {
+        SCOPED_TRACE(testing::PrintToString(text));
+        EXPECT_EQ(cue(OutputFormat::Srt, text),
+                  "1\n00:00:01,000 --> 00:00:01,500\n" + expected(Markup::Srt, text) + "\n");
+        EXPECT_EQ(cue(OutputFormat::Vtt, text), "WEBVTT\n\n1\n00:00:01.000 --> 00:00:01.500\n" +
+                                                    expected(Markup::Vtt, text) + "\n");
     }
 }
 

@@ -1,5 +1,6 @@
 #include "tools/subplay/Writers.h"
 
+#include "text/Ascii.h"
 #include "text/ByteWords.h"
 #include "text/Utf.h"
 #include "tools/subplay/Markup.h"
@@ -44,17 +45,19 @@ constexpr auto digitTable() {
 constexpr auto kTwoDigits = digitTable<2, 100>();
 constexpr auto kThreeDigits = digitTable<3, 1000>();
 
-void appendTime(std::string& out, std::uint32_t milliseconds, char separator) {
+// The most a time takes: 2^32 ms is 1193 hours.
+constexpr std::size_t kTimeMost = 14;
+
+// "HH:MM:SS<separator>mmm" at `text`, with room for kTimeMost; answers its end. The digits
+// go straight to where they stay: built apart and copied, they were read back before the
+// stores that made them had landed.
+char* writeTime(char* text, std::uint32_t milliseconds, char separator) {
     const std::uint32_t hours = milliseconds / 3600000u;
-    if (hours >= 100) appendNumber(out, hours);
-    // The digits go straight into `out`: built apart and copied, they were read back before
-    // the stores that made them had landed.
-    const std::size_t at = out.size();
-    out.resize(at + (hours < 100 ? 12 : 10));
-    char* text = out.data() + at;
     if (hours < 100) {
         std::memcpy(text, kTwoDigits[hours].data(), 2);
         text += 2;
+    } else {
+        text = std::to_chars(text, text + 4, hours).ptr;
     }
     text[0] = ':';
     std::memcpy(text + 1, kTwoDigits[milliseconds / 60000u % 60u].data(), 2);
@@ -62,6 +65,14 @@ void appendTime(std::string& out, std::uint32_t milliseconds, char separator) {
     std::memcpy(text + 4, kTwoDigits[milliseconds / 1000u % 60u].data(), 2);
     text[6] = separator;
     std::memcpy(text + 7, kThreeDigits[milliseconds % 1000u].data(), 3);
+    return text + 10;
+}
+
+void appendTime(std::string& out, std::uint32_t milliseconds, char separator) {
+    const std::size_t at = out.size();
+    out.resize(at + kTimeMost);
+    out.resize(
+        static_cast<std::size_t>(writeTime(out.data() + at, milliseconds, separator) - out.data()));
 }
 
 // In well-formed UTF-8, which is what the plug-in hands out, only C0, DEL and the C1
@@ -266,6 +277,126 @@ void keepCueLines(std::string& out, std::size_t from) {
     out.resize(static_cast<std::size_t>(kept - data));
 }
 
+constexpr std::string_view kArrow = " --> ";
+constexpr std::size_t kSpanMost = 2 * kTimeMost + kArrow.size();
+
+// "START --> END" at `text`, with room for kSpanMost; answers its end.
+char* writeSpan(char* text, const Entry& entry, char separator) {
+    text = writeTime(text, entry.start, separator);
+    std::memcpy(text, kArrow.data(), kArrow.size());
+    return writeTime(text + kArrow.size(), cueEnd(entry.start, entry.duration), separator);
+}
+
+// What a cue's text needs before it goes out.
+enum class CueText {
+    AsItStands,  // nothing: no byte to replace or escape, no tag, no line to drop
+    Tagged,      // the same, but it holds a '<', which may open a tag
+    Other,       // the full path
+};
+
+// Whether a byte may go out as it is, a '<' aside: not a control (C2 is taken for one, as
+// it leads the C1 controls as well as letters such as U+00A0) nor, where `escaped`, '&' or
+// '>'.
+bool plainCueByte(char c, bool escaped) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20) return c == '\n' || c == '\t';
+    return byte != 0x7F && byte != 0xC2 && !(escaped && (c == '&' || c == '>'));
+}
+
+// Whether a line may start with the byte: one that shows.
+bool blankOrBreak(char c) {
+    return c == ' ' || c == '\t' || c == '\n';
+}
+
+// Nearly every cue is AsItStands or Tagged: every byte plain (above), and every line, the
+// first and the last too, starting with something that shows, so that none is dropped.
+CueText cueText(std::string_view text, bool escaped) {
+    const std::size_t size = text.size();
+    if (size == 0 || blankOrBreak(text[0]) || text[size - 1] == '\n') return CueText::Other;
+    bool tagged = text[0] == '<';
+    if (!plainCueByte(text[0], escaped)) return CueText::Other;
+#if defined(__SSE2__)
+    if (size > 16) {
+        // Each step tests sixteen bytes and, through a second load one byte on, whether a
+        // line feed among them comes before a byte that does not show. A last step ending
+        // at the text's end overlaps the one before it. Every byte but the first is tested.
+        const __m128i lineFeed = _mm_set1_epi8('\n');
+        const __m128i escapedOnly = escaped ? _mm_set1_epi8(-1) : _mm_setzero_si128();
+        __m128i marks = _mm_setzero_si128(), tags = _mm_setzero_si128();
+        const auto step = [&](std::size_t at) {
+            const auto load = [&](std::size_t from) {
+                return _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + from));
+            };
+            const __m128i here = load(at), next = load(at + 1);
+            const __m128i nextLineFeed = _mm_cmpeq_epi8(next, lineFeed);
+            const __m128i nextTab = _mm_cmpeq_epi8(next, _mm_set1_epi8('\t'));
+            const __m128i c0 = _mm_cmpeq_epi8(_mm_min_epu8(next, _mm_set1_epi8(0x1F)), next);
+            const __m128i escapes =
+                _mm_and_si128(escapedOnly, _mm_or_si128(_mm_cmpeq_epi8(next, _mm_set1_epi8('&')),
+                                                        _mm_cmpeq_epi8(next, _mm_set1_epi8('>'))));
+            const __m128i hidden = _mm_or_si128(_mm_or_si128(nextLineFeed, nextTab),
+                                                _mm_cmpeq_epi8(next, _mm_set1_epi8(' ')));
+            marks = _mm_or_si128(
+                marks,
+                _mm_or_si128(_mm_or_si128(_mm_andnot_si128(_mm_or_si128(nextLineFeed, nextTab), c0),
+                                          _mm_and_si128(_mm_cmpeq_epi8(here, lineFeed), hidden)),
+                             _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(next, _mm_set1_epi8(0x7F)),
+                                                       _mm_cmpeq_epi8(next, _mm_set1_epi8('\xC2'))),
+                                          escapes)));
+            tags = _mm_or_si128(tags, _mm_cmpeq_epi8(next, _mm_set1_epi8('<')));
+        };
+        step(size - 17);
+        for (std::size_t at = 0; size - at >= 17; at += 16) step(at);
+        if (_mm_movemask_epi8(marks) != 0) return CueText::Other;
+        return tagged || _mm_movemask_epi8(tags) != 0 ? CueText::Tagged : CueText::AsItStands;
+    }
+#endif
+    for (std::size_t i = 1; i < size; ++i) {
+        if (!plainCueByte(text[i], escaped)) return CueText::Other;
+        if (text[i - 1] == '\n' && blankOrBreak(text[i])) return CueText::Other;
+        tagged = tagged || text[i] == '<';
+    }
+    return tagged ? CueText::Tagged : CueText::AsItStands;
+}
+
+// Whether every '<' of a text opens or closes a tag that SubRip's mark-up writes back as it
+// is: "<i>", "<b>", "<u>", "<s>" and `<font color="#XXXXXX">` with six hexadecimal digits,
+// as the plug-in writes them, each closed in turn by its closing tag and none left open.
+bool ownTagsOnly(std::string_view text) {
+    std::array<char, 8> open;  // the styles open, innermost last; deeper goes the full path
+    std::size_t depth = 0;
+    constexpr std::string_view colour = "<font color=\"#", fontClose = "</font>";
+    for (std::size_t at = text.find('<'); at != std::string_view::npos; at = text.find('<', at)) {
+        const std::string_view rest = text.substr(at);
+        const bool closes = rest.size() > 1 && rest[1] == '/';
+        char style = 0;
+        if (rest.size() >= 3u + closes && rest[2 + closes] == '>' &&
+            std::string_view("ibus").find(rest[1 + closes]) != std::string_view::npos) {
+            style = rest[1 + closes];
+            at += 3u + closes;
+        } else if (!closes && rest.starts_with(colour) && rest.size() >= colour.size() + 8 &&
+                   std::all_of(rest.begin() + colour.size(), rest.begin() + colour.size() + 6,
+                               Ascii::isHexDigit) &&
+                   rest.substr(colour.size() + 6, 2) == "\">") {
+            style = 'f';
+            at += colour.size() + 8;
+        } else if (closes && rest.starts_with(fontClose)) {
+            style = 'f';
+            at += fontClose.size();
+        } else {
+            return false;
+        }
+        if (!closes) {
+            if (depth == open.size()) return false;
+            open[depth++] = style;
+        } else {
+            if (depth == 0 || open[depth - 1] != style) return false;
+            --depth;
+        }
+    }
+    return depth == 0;
+}
+
 // Output collects in one buffer and goes to the stream in large blocks: a stream call per
 // piece of a cue costs more than the rest of the writing.
 class BufferedWriter : public EntryWriter {
@@ -297,9 +428,10 @@ protected:
     }
     /// "START --> END", the times with `separator` before the milliseconds.
     void appendSpan(const Entry& entry, char separator) {
-        appendTime(buffer_, entry.start, separator);
-        buffer_ += " --> ";
-        appendTime(buffer_, cueEnd(entry.start, entry.duration), separator);
+        const std::size_t at = buffer_.size();
+        buffer_.resize(at + kSpanMost);
+        buffer_.resize(static_cast<std::size_t>(writeSpan(buffer_.data() + at, entry, separator) -
+                                                buffer_.data()));
     }
 
     std::string buffer_;
@@ -390,6 +522,27 @@ public:
         : BufferedWriter(out), header_(header), separator_(separator), markup_(markup) {}
     void start(const StreamDescription&) override { buffer_ += header_; }
     void write(const Entry& entry) override {
+        const CueText kind = cueText(entry.text, markup_ == Markup::Vtt);
+        if ((kind == CueText::AsItStands ||
+             (kind == CueText::Tagged && markup_ == Markup::Srt && ownTagsOnly(entry.text))) &&
+            (entries_ == Source::Trusted || isWellFormedUtf8(entry.text))) {
+            // In one piece: the number, the times and the text as it stands.
+            const std::string_view number = number_.next();
+            const std::size_t at = buffer_.size();
+            buffer_.resize(at + number.size() + kSpanMost + entry.text.size() + 4);
+            char* out = buffer_.data() + at;
+            std::memcpy(out, number.data(), number.size());
+            out[number.size()] = '\n';
+            out = writeSpan(out + number.size() + 1, entry, separator_);
+            *out++ = '\n';
+            std::memcpy(out, entry.text.data(), entry.text.size());
+            out += entry.text.size();
+            *out++ = '\n';
+            *out++ = '\n';
+            buffer_.resize(static_cast<std::size_t>(out - buffer_.data()));
+            written();
+            return;
+        }
         (buffer_ += number_.next()) += '\n';
         appendSpan(entry, separator_);
         buffer_ += '\n';
