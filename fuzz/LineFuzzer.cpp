@@ -1,7 +1,7 @@
-// MicroDVD lines one at a time: the splitter, the frame groups (against the C library's own
-// scan, the split-line scan against the general one, the lenient scan against both), the
-// frame-rate declaration and the formatting-code translations (the lenient one and its bar
-// replacement against plain versions).
+// MicroDVD lines one at a time: the splitter (its line-end searches against a plain one), the frame
+// groups (against the C library's own scan, the split-line scan against the general one, the
+// lenient scan against both), the frame-rate declaration and the formatting-code translations (the
+// lenient one and its bar replacement against plain versions).
 #include "fuzz/FuzzCheck.h"
 #include "microdvd/CodeTable.h"
 #include "microdvd/FormattingCode.h"
@@ -152,6 +152,21 @@ void checkBars(std::string_view text) {
                portable == plain);
 }
 
+// Every way of finding a line's end stops where the plain one does and sees its bars.
+void checkLineEnds(std::string text) {
+    char* const end = text.data() + text.size();
+    for (char* at = text.data(); at < end;) {
+        bool plainBar = false, wordsBar = false;
+        char* const stop = LineEnds::plain(at, end, plainBar);
+        FUZZ_CHECK(LineEnds::words(at, end, wordsBar) == stop && (wordsBar || !plainBar));
+#if defined(__SSE2__)
+        bool sse2Bar = false;
+        FUZZ_CHECK(LineEnds::sse2(at, end, sse2Bar) == stop && sse2Bar == plainBar);
+#endif
+        at = stop + 1;
+    }
+}
+
 // The mark-up is well nested: with no '<' in the text, every tag is the translation's own.
 void checkLineCodes(std::string_view text) {
     std::string out;
@@ -263,6 +278,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     checkCode(text);
     checkLineCodes(text);
     checkBars(text);
+    checkLineEnds(text);
     checkDeclaration(text);
     (void)parseRateLine(text);
     LineSplitter lines(text.data(), text.size());

@@ -29,18 +29,8 @@ void EntryStore::reserve(std::size_t count) {
     records_.reserve(count);
 }
 
-void EntryStore::addInPlace(std::uint32_t start, std::int32_t duration, std::string_view text) {
-    // Compared as numbers: the view may point anywhere.
-    const auto begin = reinterpret_cast<std::uintptr_t>(text_.data());
-    const auto at = reinterpret_cast<std::uintptr_t>(text.data());
-    if (!begin || at < begin || at - begin > text_.length() ||
-        text.size() > text_.length() - (at - begin)) {
-        throw std::out_of_range("entry text outside the file's text");
-    }
-    noteOrder(start);
-    records_.push_back({start, duration, static_cast<std::uint32_t>(at - begin),
-                        static_cast<std::uint32_t>(text.size())});
-    inPlaceBytes_ += text.size();
+void EntryStore::outsideFileText() {
+    throw std::out_of_range("entry text outside the file's text");
 }
 
 void EntryStore::addCopy(std::uint32_t start, std::int32_t duration, std::string_view text) {

@@ -56,7 +56,19 @@ public:
     /// Adds an entry whose text lies in the file's text, at most 2^32 - 1 bytes of it.
     /// Throws std::out_of_range, adding nothing, when it does not lie there, and
     /// std::bad_alloc when memory runs out.
-    void addInPlace(std::uint32_t start, std::int32_t duration, std::string_view text);
+    void addInPlace(std::uint32_t start, std::int32_t duration, std::string_view text) {
+        // Compared as numbers: the view may point anywhere. Inline: a parser adds one per line.
+        const auto begin = reinterpret_cast<std::uintptr_t>(text_.data());
+        const auto at = reinterpret_cast<std::uintptr_t>(text.data());
+        if (!begin || at < begin || at - begin > text_.length() ||
+            text.size() > text_.length() - (at - begin)) {
+            outsideFileText();
+        }
+        noteOrder(start);
+        records_.push_back({start, duration, static_cast<std::uint32_t>(at - begin),
+                            static_cast<std::uint32_t>(text.size())});
+        inPlaceBytes_ += text.size();
+    }
     /// Adds an entry with a copy of `text` in the arena. Throws std::bad_alloc, adding
     /// nothing, when memory runs out or the copy would leave the offset space.
     void addCopy(std::uint32_t start, std::int32_t duration, std::string_view text);
@@ -83,6 +95,7 @@ public:
     void clear() noexcept;
 
 private:
+    [[noreturn]] static void outsideFileText();
     // Opens a block of `bytes` at the arena's first free granule.
     void openBlock(std::size_t bytes);
     // Gives back the unused end of the block that short texts fill, which takes no more.

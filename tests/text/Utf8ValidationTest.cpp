@@ -51,12 +51,12 @@ const PieceCase pieceCases[] = {
     {"four-byte lead, five bytes long", "\xF0\x9F\x98\x80\x80", false},
 };
 
-// Each piece at every place in texts that straddle 16- and 32-byte blocks, and at their very
-// end, where a cut sequence must still be seen.
+// Each piece at every place in texts that straddle 16-, 32- and 128-byte blocks, and at their
+// very end, where a cut sequence must still be seen; with the lines counted too.
 TEST(Utf8Validation, EveryPathFollowsTheRulesWhereverAPieceFalls) {
     for (const PieceCase& row : pieceCases) {
         SCOPED_TRACE(row.description);
-        for (std::size_t length : {1u, 15u, 31u, 32u, 33u, 64u, 100u}) {
+        for (std::size_t length : {1u, 15u, 31u, 32u, 33u, 64u, 100u, 127u, 128u, 129u, 256u}) {
             for (std::size_t at = 0; at <= length; ++at) {
                 std::string text(length, 'a');
                 text.insert(at, row.bytes);
@@ -64,6 +64,9 @@ TEST(Utf8Validation, EveryPathFollowsTheRulesWhereverAPieceFalls) {
                     SCOPED_TRACE(testing::Message() << "length " << length << ", at " << at
                                                     << ", path " << static_cast<int>(path));
                     EXPECT_EQ(Utf8Validation::isWellFormed(text, path), row.wellFormed);
+                    std::size_t lines = 0;
+                    EXPECT_EQ(Utf8Validation::isWellFormedCountingLines(text, path, lines),
+                              row.wellFormed);
                 }
             }
         }
