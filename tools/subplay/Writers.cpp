@@ -111,6 +111,19 @@ std::size_t nextControl(std::string_view bytes, std::size_t from, std::size_t& l
     return std::string_view::npos;
 }
 
+#if defined(__SSE2__)
+// The bytes of a block that nextControl looks at: C0 (but line feed and tab), DEL and C2,
+// each compared, sixteen at a time.
+__m128i controlMarks(__m128i block) {
+    const __m128i c0 = _mm_cmpeq_epi8(_mm_min_epu8(block, _mm_set1_epi8(0x1F)), block);
+    const __m128i spared = _mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8('\n')),
+                                        _mm_cmpeq_epi8(block, _mm_set1_epi8('\t')));
+    return _mm_or_si128(_mm_andnot_si128(spared, c0),
+                        _mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8(0x7F)),
+                                     _mm_cmpeq_epi8(block, _mm_set1_epi8('\xC2'))));
+}
+#endif
+
 // Whether `bytes` hold no control: nearly every text, told without a branch per word. The
 // last word overlaps the one before it; a text shorter than a word is searched.
 bool noControl(std::string_view bytes) {
@@ -125,15 +138,9 @@ bool noControl(std::string_view bytes) {
     bool found = false;
 #if defined(__SSE2__)
     if (bytes.size() >= 16) {
-        // Sixteen bytes at a time: C0 (but line feed and tab), DEL and C2 each compared.
         const auto block = [&](std::size_t at) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + at));
-            const __m128i c0 = _mm_cmpeq_epi8(_mm_min_epu8(v, _mm_set1_epi8(0x1F)), v);
-            const __m128i spared = _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n')),
-                                                _mm_cmpeq_epi8(v, _mm_set1_epi8('\t')));
-            return _mm_or_si128(_mm_andnot_si128(spared, c0),
-                                _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(0x7F)),
-                                             _mm_cmpeq_epi8(v, _mm_set1_epi8('\xC2'))));
+            return controlMarks(
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + at)));
         };
         __m128i marks = block(bytes.size() - 16);
         for (std::size_t i = 0; bytes.size() - i >= 16; i += 16)
@@ -328,21 +335,16 @@ CueText cueText(std::string_view text, bool escaped) {
                 return _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + from));
             };
             const __m128i here = load(at), next = load(at + 1);
-            const __m128i nextLineFeed = _mm_cmpeq_epi8(next, lineFeed);
-            const __m128i nextTab = _mm_cmpeq_epi8(next, _mm_set1_epi8('\t'));
-            const __m128i c0 = _mm_cmpeq_epi8(_mm_min_epu8(next, _mm_set1_epi8(0x1F)), next);
             const __m128i escapes =
                 _mm_and_si128(escapedOnly, _mm_or_si128(_mm_cmpeq_epi8(next, _mm_set1_epi8('&')),
                                                         _mm_cmpeq_epi8(next, _mm_set1_epi8('>'))));
-            const __m128i hidden = _mm_or_si128(_mm_or_si128(nextLineFeed, nextTab),
-                                                _mm_cmpeq_epi8(next, _mm_set1_epi8(' ')));
+            const __m128i hidden =
+                _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(next, lineFeed),
+                                          _mm_cmpeq_epi8(next, _mm_set1_epi8('\t'))),
+                             _mm_cmpeq_epi8(next, _mm_set1_epi8(' ')));
             marks = _mm_or_si128(
-                marks,
-                _mm_or_si128(_mm_or_si128(_mm_andnot_si128(_mm_or_si128(nextLineFeed, nextTab), c0),
-                                          _mm_and_si128(_mm_cmpeq_epi8(here, lineFeed), hidden)),
-                             _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(next, _mm_set1_epi8(0x7F)),
-                                                       _mm_cmpeq_epi8(next, _mm_set1_epi8('\xC2'))),
-                                          escapes)));
+                marks, _mm_or_si128(_mm_or_si128(controlMarks(next), escapes),
+                                    _mm_and_si128(_mm_cmpeq_epi8(here, lineFeed), hidden)));
             tags = _mm_or_si128(tags, _mm_cmpeq_epi8(next, _mm_set1_epi8('<')));
         };
         step(size - 17);
