@@ -292,6 +292,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const ScannedLine general = scanLine(line->view()), split = scanSplitLine(line->view());
         FUZZ_CHECK(split.conversions == general.conversions && split.start == general.start &&
                    split.end == general.end && split.text == general.text);
+        // The groups read a word at a time against the scan that reads them a byte at a time.
+        const ScannedLine full = scanSplitLineInFull(line->view());
+        FUZZ_CHECK(split.conversions == full.conversions && split.start == full.start &&
+                   split.end == full.end && split.text == full.text);
         checkLenientScan(line->view());
         checkCode(line->view());
         checkDeclaration(line->view());

@@ -82,14 +82,16 @@ bool numbersFit(const std::string& line) {
 
 // Generates lines near the format's edges and checks the scanner against sscanf itself.
 // Groups of every digit count, at every distance from the line's end, beside the bytes
-// just outside '0' to '9': groups of up to seven digits are read a word at a time when
-// eight bytes of the line follow the brace.
+// just outside '0' to '9', after the digits or in place of any one: groups of up to eight
+// digits are read a word at a time when nine bytes of the line follow the brace.
 TEST(ScanLine, AgreesWithSscanfOnGroupsOfEveryLength) {
     const std::string digits = "908172635";  // nine: beyond, sscanf may overflow
     for (std::size_t count = 0; count <= digits.size(); ++count) {
         for (const char* after : {"}", "/}", ":}", "", "\xB0}", " }"}) {
-            for (std::size_t tail = 0; tail <= 9; ++tail) {
-                const std::string group = "{" + digits.substr(0, count) + after;
+            for (std::size_t place = 0, tail = 0; place <= count; tail = (tail + 1) % 10) {
+                std::string group = "{" + digits.substr(0, count) + after;
+                if (place < count && *after) group[1 + place] = *after;  // else after them
+                place += tail == 9;
                 for (const std::string& line : {group + "{5}" + std::string(tail, 't'),
                                                 "{7}" + group + std::string(tail, 't')}) {
                     std::int32_t start = 0, end = 0;
