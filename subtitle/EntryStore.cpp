@@ -34,8 +34,35 @@ void EntryStore::outsideFileText() {
 }
 
 void EntryStore::addCopy(std::uint32_t start, std::int32_t duration, std::string_view text) {
+    const bool holdsZero = text.find('\0') != std::string_view::npos;
+    if (holdsZero) makeRoom(zeroHolding_, 1);  // first, so that a failure adds nothing
     char* const at = addSpace(start, duration, text.size());
-    if (!text.empty()) std::memcpy(at, text.data(), text.size());
+    if (text.empty()) return;
+    std::memcpy(at, text.data(), text.size());
+    if (holdsZero) {
+        const std::pair<std::uint32_t, std::uint32_t> copy{records_.back().offset,
+                                                           static_cast<std::uint32_t>(text.size())};
+        zeroHolding_.insert(std::lower_bound(zeroHolding_.begin(), zeroHolding_.end(), copy), copy);
+    }
+}
+
+void EntryStore::addAtZeroOrEmpty(std::uint32_t start, std::int32_t duration,
+                                  std::string_view text) {
+    makeRoom(records_, 1);
+    noteOrder(start);
+    if (text.empty()) {
+        records_.push_back({start, duration, emptyOffset()});
+        return;
+    }
+    // The empty texts move to the file text's terminator, before which the text at 0 ends.
+    zeroIsText_ = true;
+    for (EntryRecord& record : records_) {
+        if (record.offset == 0) record.offset = emptyOffset();
+    }
+    records_.push_back({start, duration, 0});
+    fileText()[text.size()] = '\0';
+    inPlaceBytes_ += text.size();
+    ++inPlaceTexts_;
 }
 
 void EntryStore::openBlock(std::size_t bytes) {
@@ -55,7 +82,7 @@ char* EntryStore::addSpace(std::uint32_t start, std::int32_t duration, std::size
     if (length == 0) {
         static char none = 0;  // never written: there is nothing to write
         noteOrder(start);
-        records_.push_back({start, duration, 0, 0});
+        records_.push_back({start, duration, emptyOffset()});
         return &none;
     }
     const std::uint64_t granule = std::uint64_t{1} << granuleShift_;
@@ -80,8 +107,7 @@ char* EntryStore::addSpace(std::uint32_t start, std::int32_t duration, std::size
         granuleAt_[static_cast<std::size_t>(place >> granuleShift_)] + (place & (granule - 1));
     at[length] = '\0';
     noteOrder(start);
-    records_.push_back({start, duration, static_cast<std::uint32_t>(arenaStart_ + place),
-                        static_cast<std::uint32_t>(length)});
+    records_.push_back({start, duration, static_cast<std::uint32_t>(arenaStart_ + place)});
     return at;
 }
 
@@ -117,7 +143,8 @@ void EntryStore::trimShortBlock() noexcept {
 }
 
 void EntryStore::keepOnlyTexts() noexcept {
-    const std::uint64_t kept = inPlaceBytes_;
+    // Each text with the zero after it; the last one's is the copy's own terminator.
+    const std::uint64_t kept = inPlaceTexts_ ? inPlaceBytes_ + inPlaceTexts_ - 1 : 0;
     if (kept * 2 >= text_.length()) return;
     String texts(text_.allocator());
     try {
@@ -127,39 +154,56 @@ void EntryStore::keepOnlyTexts() noexcept {
     }
     const std::uint64_t arenaStart = kept + 1;
     std::uint32_t at = 0;
+    const auto moved = [&](std::uint32_t offset) {
+        return static_cast<std::uint32_t>(offset - arenaStart_ + arenaStart);
+    };
+    for (auto& copy : zeroHolding_) copy.first = moved(copy.first);
     for (EntryRecord& record : records_) {
         if (record.offset >= arenaStart_) {
-            record.offset = static_cast<std::uint32_t>(record.offset - arenaStart_ + arenaStart);
+            record.offset = moved(record.offset);
+        } else if (record.offset == emptyOffset()) {
+            record.offset = static_cast<std::uint32_t>(kept);  // empty: the last zero
         } else {
-            if (record.length)
-                std::memcpy(texts.data() + at, text_.data() + record.offset, record.length);
+            const char* const text = fileText() + record.offset;
+            const std::size_t bytes = std::strlen(text) + 1;
+            std::memcpy(texts.data() + at, text, bytes);
             record.offset = at;
-            at += record.length;
+            at += static_cast<std::uint32_t>(bytes);
         }
     }
     text_ = std::move(texts);
     arenaStart_ = arenaStart;
+    zeroIsText_ = true;
 }
 
 std::string_view EntryStore::text(const EntryRecord& record) const noexcept {
-    if (record.length == 0) return {};
+    if (record.offset == 0 && !zeroIsText_) return {};
     if (record.offset < arenaStart_)
-        return {reinterpret_cast<const char*>(text_.data()) + record.offset, record.length};
+        return reinterpret_cast<const char*>(text_.data()) + record.offset;
     const std::uint64_t at = record.offset - arenaStart_;
     const std::uint64_t within = at & ((std::uint64_t{1} << granuleShift_) - 1);
-    return {granuleAt_[static_cast<std::size_t>(at >> granuleShift_)] + within, record.length};
+    const char* const text = granuleAt_[static_cast<std::size_t>(at >> granuleShift_)] + within;
+    if (!zeroHolding_.empty()) {
+        const auto copy =
+            std::lower_bound(zeroHolding_.begin(), zeroHolding_.end(),
+                             std::pair<std::uint32_t, std::uint32_t>{record.offset, 0});
+        if (copy != zeroHolding_.end() && copy->first == record.offset) return {text, copy->second};
+    }
+    return text;
 }
 
 void EntryStore::clear() noexcept {
     text_.clear();
-    arenaStart_ = 0;
+    arenaStart_ = 1;
     arenaEnd_ = shortUsed_ = shortEnd_ = 0;
     shortBlock_ = 0;
     std::vector<std::unique_ptr<char[]>>().swap(blocks_);
     std::vector<char*>().swap(granuleAt_);
     std::vector<EntryRecord>().swap(records_);
-    inPlaceBytes_ = 0;
+    decltype(zeroHolding_)().swap(zeroHolding_);
+    inPlaceBytes_ = inPlaceTexts_ = 0;
     inOrder_ = true;
+    zeroIsText_ = false;
 }
 
 }  // namespace Tork

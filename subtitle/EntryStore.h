@@ -7,22 +7,28 @@
 #include <cstdint>
 #include <memory>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace Tork {
 
-/// One entry at rest: its times and where its text lies in the store.
+/// One entry at rest: its times and where its text lies in the store. The zero after the
+/// text ends it, so no length is kept: 12 bytes an entry, not 16.
 struct EntryRecord {
     std::uint32_t start;    // ms
     std::int32_t duration;  // ms
     std::uint32_t offset;   // in the store's offsets (see EntryStore)
-    std::uint32_t length;
 };
 
-/// The entries of a stream and their text, 16 bytes each beside it. A parser that works in
+/// The entries of a stream and their text, 12 bytes each beside it. A parser that works in
 /// place leaves most texts in the file's converted text, which the store keeps; only texts
 /// that the parser could not write into their own line are copied, into an arena. Offsets
 /// are one 32-bit space: the file's text with its terminating zero, then the arena.
+///
+/// Every text is followed by a zero that ends it. Only a copy may hold a zero itself (no
+/// parser's does): such a copy's length is kept aside. An empty text is at offset 0 while
+/// no text starts there; once one does (a translation written over the file's first line,
+/// or the texts in place kept alone by finish), empty texts point at a zero instead.
 ///
 /// The arena is a row of blocks that never move, so that a copy never moves the texts
 /// before it and memory follows what is stored. Its offsets come in granules, each of which
@@ -30,7 +36,7 @@ struct EntryRecord {
 /// kBlockGranules granules one after another; one that does not fit the rest of the
 /// current block and is at least a granule long gets a block of its own size, while later
 /// short texts still fill the tail of the current block, so no block is left with more
-/// than a granule unused. Every copy is followed by a zero, for the log.
+/// than a granule unused.
 class EntryStore {
 public:
     /// The size of the offset space.
@@ -53,9 +59,9 @@ public:
 
     /// Room for `count` records. Throws std::bad_alloc when there is none.
     void reserve(std::size_t count);
-    /// Adds an entry whose text lies in the file's text, at most 2^32 - 1 bytes of it.
-    /// Throws std::out_of_range, adding nothing, when it does not lie there, and
-    /// std::bad_alloc when memory runs out.
+    /// Adds an entry whose text lies in the file's text, holds no zero and overlaps no other
+    /// text; the byte after it becomes a zero. Throws std::out_of_range, adding nothing, when it
+    /// does not lie there, and std::bad_alloc when memory runs out.
     void addInPlace(std::uint32_t start, std::int32_t duration, std::string_view text) {
         // Compared as numbers: the view may point anywhere. Inline: a parser adds one per line.
         const auto begin = reinterpret_cast<std::uintptr_t>(text_.data());
@@ -64,16 +70,22 @@ public:
             text.size() > text_.length() - (at - begin)) {
             outsideFileText();
         }
+        if (text.empty() || (at == begin && !zeroIsText_)) {
+            addAtZeroOrEmpty(start, duration, text);
+            return;
+        }
         noteOrder(start);
-        records_.push_back({start, duration, static_cast<std::uint32_t>(at - begin),
-                            static_cast<std::uint32_t>(text.size())});
+        records_.push_back({start, duration, static_cast<std::uint32_t>(at - begin)});
+        fileText()[at - begin + text.size()] = '\0';
         inPlaceBytes_ += text.size();
+        ++inPlaceTexts_;
     }
     /// Adds an entry with a copy of `text` in the arena. Throws std::bad_alloc, adding
     /// nothing, when memory runs out or the copy would leave the offset space.
     void addCopy(std::uint32_t start, std::int32_t duration, std::string_view text);
     /// Adds an entry of `length` bytes in the arena and answers where the caller writes them,
-    /// before anything else is added; a zero follows them. Throws like addCopy.
+    /// before anything else is added, none of them zero; a zero follows them. Throws like
+    /// addCopy.
     char* addSpace(std::uint32_t start, std::int32_t duration, std::size_t length);
     /// Sets the duration of entry `i`, which must exist: some ends are known only at the end.
     void setDuration(std::size_t i, std::int32_t duration) noexcept {
@@ -98,6 +110,12 @@ private:
     [[noreturn]] static void outsideFileText();
     // Opens a block of `bytes` at the arena's first free granule.
     void openBlock(std::size_t bytes);
+    // Adds an empty text, or a text at offset 0, the first there.
+    void addAtZeroOrEmpty(std::uint32_t start, std::int32_t duration, std::string_view text);
+    // Where empty texts point: offset 0, or a zero once a text starts there.
+    std::uint32_t emptyOffset() const noexcept {
+        return zeroIsText_ ? static_cast<std::uint32_t>(arenaStart_ - 1) : 0;
+    }
     // Gives back the unused end of the block that short texts fill, which takes no more.
     void trimShortBlock() noexcept;
     // Replaces the file's text with the texts in place, one after another.
@@ -109,7 +127,7 @@ private:
     }
 
     String text_;
-    std::uint64_t arenaStart_ = 0;  // offset of the arena's first byte: after the terminator
+    std::uint64_t arenaStart_ = 1;  // offset of the arena's first byte: after the terminator
     std::uint64_t addressable_ = kAddressable;
     std::uint32_t granuleShift_ = 12;  // log2 of the granule
     std::uint64_t arenaEnd_ = 0;       // arena offsets given to blocks, whole granules
@@ -120,7 +138,11 @@ private:
     std::vector<char*> granuleAt_;  // the memory behind each granule's offsets
     std::vector<EntryRecord> records_;
     std::uint64_t inPlaceBytes_ = 0;  // the texts' bytes in the file's text
-    bool inOrder_ = true;             // records_ ordered by start
+    std::uint64_t inPlaceTexts_ = 0;  // and how many texts they are
+    // The copies that hold a zero, by offset: {offset, length}.
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> zeroHolding_;
+    bool inOrder_ = true;      // records_ ordered by start
+    bool zeroIsText_ = false;  // a text starts at offset 0, not the empty ones
 };
 
 }  // namespace Tork

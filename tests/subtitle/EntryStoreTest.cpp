@@ -79,6 +79,51 @@ TEST(EntryStore, PlacesTextsInTheFileOrTheArenaWithinItsBounds) {
     }
 }
 
+// A text ends at the zero after it, so offset 0 tells an empty text only while no text
+// starts there: a translation written over the file's first line does, and so do the texts
+// in place once they are kept alone. Read back before and after finish.
+TEST(EntryStore, EveryTextReadsBackWhateverStartsAtOffsetZero) {
+    const std::string zeroHeld("x\0y", 3);
+    const struct {
+        const char* description;
+        std::string file;
+        std::vector<std::pair<int, int>> steps;  // in place {at, length}; {-1, 0}: empty copy,
+                                                 // {-2, 0}: a copy holding a zero
+    } cases[] = {
+        {"empty, text at 0, empty, kept with the file",
+         "abcdefgh",
+         {{-1, 0}, {0, 6}, {-1, 0}, {7, 1}, {3, 0}}},
+        {"the same kept alone",
+         "abcdefgh" + std::string(40, '.'),
+         {{-1, 0}, {0, 6}, {-1, 0}, {7, 1}, {3, 0}, {-2, 0}}},
+        {"kept alone without a text at 0",
+         "abcdefgh" + std::string(40, '.'),
+         {{-2, 0}, {-1, 0}, {2, 3}, {-1, 0}, {6, 2}}},
+        {"nothing in place kept", std::string(40, '.'), {{-1, 0}, {-2, 0}, {-1, 0}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.description);
+        EntryStore store{String(c.file)};
+        std::vector<std::string> expected;
+        for (const auto& [at, length] : c.steps) {
+            const auto start = static_cast<std::uint32_t>(expected.size());
+            if (at >= 0) {
+                expected.push_back(c.file.substr(at, length));
+                store.addInPlace(start, 1, {store.fileText() + at, std::size_t(length)});
+            } else {
+                expected.push_back(at == -1 ? "" : zeroHeld);
+                store.addCopy(start, 1, expected.back());
+            }
+        }
+        for (const bool finished : {false, true}) {
+            if (finished) store.finish();
+            ASSERT_EQ(store.size(), expected.size());
+            for (std::size_t i = 0; i < store.size(); ++i)
+                EXPECT_EQ(store.text(store[i]), expected[i]) << i << (finished ? " finished" : "");
+        }
+    }
+}
+
 TEST(EntryStore, WithoutAFileTextEveryEntryIsACopy) {
     EntryStore store;
     EXPECT_THROW(store.addInPlace(0, 1, "x"), std::out_of_range);
