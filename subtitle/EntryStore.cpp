@@ -34,35 +34,16 @@ void EntryStore::outsideFileText() {
 }
 
 void EntryStore::addCopy(std::uint32_t start, std::int32_t duration, std::string_view text) {
-    const bool holdsZero = text.find('\0') != std::string_view::npos;
-    if (holdsZero) makeRoom(zeroHolding_, 1);  // first, so that a failure adds nothing
+    const bool longWithZero = text.size() >= kLongText && text.find('\0') != std::string_view::npos;
+    if (longWithZero) makeRoom(zeroHolding_, 1);  // first, so that a failure adds nothing
     char* const at = addSpace(start, duration, text.size());
     if (text.empty()) return;
     std::memcpy(at, text.data(), text.size());
-    if (holdsZero) {
-        const std::pair<std::uint32_t, std::uint32_t> copy{records_.back().offset,
+    if (longWithZero) {
+        const std::pair<std::uint32_t, std::uint32_t> copy{std::uint32_t{records_.back().offset},
                                                            static_cast<std::uint32_t>(text.size())};
         zeroHolding_.insert(std::lower_bound(zeroHolding_.begin(), zeroHolding_.end(), copy), copy);
     }
-}
-
-void EntryStore::addAtZeroOrEmpty(std::uint32_t start, std::int32_t duration,
-                                  std::string_view text) {
-    makeRoom(records_, 1);
-    noteOrder(start);
-    if (text.empty()) {
-        records_.push_back({start, duration, emptyOffset()});
-        return;
-    }
-    // The empty texts move to the file text's terminator, before which the text at 0 ends.
-    zeroIsText_ = true;
-    for (EntryRecord& record : records_) {
-        if (record.offset == 0) record.offset = emptyOffset();
-    }
-    records_.push_back({start, duration, 0});
-    fileText()[text.size()] = '\0';
-    inPlaceBytes_ += text.size();
-    ++inPlaceTexts_;
 }
 
 void EntryStore::openBlock(std::size_t bytes) {
@@ -82,7 +63,7 @@ char* EntryStore::addSpace(std::uint32_t start, std::int32_t duration, std::size
     if (length == 0) {
         static char none = 0;  // never written: there is nothing to write
         noteOrder(start);
-        records_.push_back({start, duration, emptyOffset()});
+        records_.push_back({start, duration, 0, 0});
         return &none;
     }
     const std::uint64_t granule = std::uint64_t{1} << granuleShift_;
@@ -107,7 +88,8 @@ char* EntryStore::addSpace(std::uint32_t start, std::int32_t duration, std::size
         granuleAt_[static_cast<std::size_t>(place >> granuleShift_)] + (place & (granule - 1));
     at[length] = '\0';
     noteOrder(start);
-    records_.push_back({start, duration, static_cast<std::uint32_t>(arenaStart_ + place)});
+    records_.push_back(
+        {start, duration, static_cast<std::uint32_t>(arenaStart_ + place), lengthByte(length)});
     return at;
 }
 
@@ -143,8 +125,8 @@ void EntryStore::trimShortBlock() noexcept {
 }
 
 void EntryStore::keepOnlyTexts() noexcept {
-    // Each text with the zero after it; the last one's is the copy's own terminator.
-    const std::uint64_t kept = inPlaceTexts_ ? inPlaceBytes_ + inPlaceTexts_ - 1 : 0;
+    // A long text keeps the zero that ends it.
+    const std::uint64_t kept = inPlaceBytes_ + longInPlace_;
     if (kept * 2 >= text_.length()) return;
     String texts(text_.allocator());
     try {
@@ -161,49 +143,50 @@ void EntryStore::keepOnlyTexts() noexcept {
     for (EntryRecord& record : records_) {
         if (record.offset >= arenaStart_) {
             record.offset = moved(record.offset);
-        } else if (record.offset == emptyOffset()) {
-            record.offset = static_cast<std::uint32_t>(kept);  // empty: the last zero
         } else {
             const char* const text = fileText() + record.offset;
-            const std::size_t bytes = std::strlen(text) + 1;
-            std::memcpy(texts.data() + at, text, bytes);
+            const bool isLong = record.length == kLongText;
+            const std::size_t length = isLong ? longLength(record, text) : record.length;
+            if (length) std::memcpy(texts.data() + at, text, length + isLong);
             record.offset = at;
-            at += static_cast<std::uint32_t>(bytes);
+            at += static_cast<std::uint32_t>(length + isLong);
         }
     }
     text_ = std::move(texts);
     arenaStart_ = arenaStart;
-    zeroIsText_ = true;
 }
 
 std::string_view EntryStore::text(const EntryRecord& record) const noexcept {
-    if (record.offset == 0 && !zeroIsText_) return {};
-    if (record.offset < arenaStart_)
-        return reinterpret_cast<const char*>(text_.data()) + record.offset;
-    const std::uint64_t at = record.offset - arenaStart_;
-    const std::uint64_t within = at & ((std::uint64_t{1} << granuleShift_) - 1);
-    const char* const text = granuleAt_[static_cast<std::size_t>(at >> granuleShift_)] + within;
-    if (!zeroHolding_.empty()) {
-        const auto copy =
-            std::lower_bound(zeroHolding_.begin(), zeroHolding_.end(),
-                             std::pair<std::uint32_t, std::uint32_t>{record.offset, 0});
-        if (copy != zeroHolding_.end() && copy->first == record.offset) return {text, copy->second};
+    if (record.length == 0) return {};
+    const char* text;
+    if (record.offset < arenaStart_) {
+        text = reinterpret_cast<const char*>(text_.data()) + record.offset;
+    } else {
+        const std::uint64_t at = record.offset - arenaStart_;
+        const std::uint64_t within = at & ((std::uint64_t{1} << granuleShift_) - 1);
+        text = granuleAt_[static_cast<std::size_t>(at >> granuleShift_)] + within;
     }
-    return text;
+    return {text, record.length < kLongText ? record.length : longLength(record, text)};
+}
+
+std::size_t EntryStore::longLength(const EntryRecord& record, const char* text) const noexcept {
+    const auto copy = std::lower_bound(zeroHolding_.begin(), zeroHolding_.end(),
+                                       std::pair<std::uint32_t, std::uint32_t>{record.offset, 0});
+    if (copy != zeroHolding_.end() && copy->first == record.offset) return copy->second;
+    return std::strlen(text);
 }
 
 void EntryStore::clear() noexcept {
     text_.clear();
-    arenaStart_ = 1;
+    arenaStart_ = 0;
     arenaEnd_ = shortUsed_ = shortEnd_ = 0;
     shortBlock_ = 0;
     std::vector<std::unique_ptr<char[]>>().swap(blocks_);
     std::vector<char*>().swap(granuleAt_);
     std::vector<EntryRecord>().swap(records_);
     decltype(zeroHolding_)().swap(zeroHolding_);
-    inPlaceBytes_ = inPlaceTexts_ = 0;
+    inPlaceBytes_ = longInPlace_ = 0;
     inOrder_ = true;
-    zeroIsText_ = false;
 }
 
 }  // namespace Tork

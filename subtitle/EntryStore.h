@@ -12,23 +12,23 @@
 
 namespace Tork {
 
-/// One entry at rest: its times and where its text lies in the store. The zero after the
-/// text ends it, so no length is kept: 12 bytes an entry, not 16.
-struct EntryRecord {
+/// One entry at rest: its times and where its text lies in the store. Packed: 13 bytes, not
+/// 16, for files of many short lines.
+struct [[gnu::packed]] EntryRecord {
     std::uint32_t start;    // ms
     std::int32_t duration;  // ms
     std::uint32_t offset;   // in the store's offsets (see EntryStore)
+    std::uint8_t length;    // up to EntryStore::kLongText
 };
 
-/// The entries of a stream and their text, 12 bytes each beside it. A parser that works in
+/// The entries of a stream and their text, 13 bytes each beside it. A parser that works in
 /// place leaves most texts in the file's converted text, which the store keeps; only texts
 /// that the parser could not write into their own line are copied, into an arena. Offsets
 /// are one 32-bit space: the file's text with its terminating zero, then the arena.
 ///
-/// Every text is followed by a zero that ends it. Only a copy may hold a zero itself (no
-/// parser's does): such a copy's length is kept aside. An empty text is at offset 0 while
-/// no text starts there; once one does (a translation written over the file's first line,
-/// or the texts in place kept alone by finish), empty texts point at a zero instead.
+/// A record holds the length of a text under kLongText bytes, so that a read knows its
+/// size without touching it. A longer text ends at the zero after it; a long copy that
+/// holds a zero itself (no parser makes one) has its length kept aside.
 ///
 /// The arena is a row of blocks that never move, so that a copy never moves the texts
 /// before it and memory follows what is stored. Its offsets come in granules, each of which
@@ -36,7 +36,7 @@ struct EntryRecord {
 /// kBlockGranules granules one after another; one that does not fit the rest of the
 /// current block and is at least a granule long gets a block of its own size, while later
 /// short texts still fill the tail of the current block, so no block is left with more
-/// than a granule unused.
+/// than a granule unused. Every copy is followed by a zero, for the log and long texts.
 class EntryStore {
 public:
     /// The size of the offset space.
@@ -44,6 +44,8 @@ public:
     /// The arena's granule, and how many of them a block for short texts takes.
     static constexpr std::uint32_t kArenaGranule = 4 * 1024;
     static constexpr std::uint32_t kBlockGranules = 16;
+    /// The length a record holds for a text of this many bytes or more.
+    static constexpr std::uint8_t kLongText = 255;
 
     /// A store without a file text: every entry is a copy.
     EntryStore() noexcept = default;
@@ -59,9 +61,10 @@ public:
 
     /// Room for `count` records. Throws std::bad_alloc when there is none.
     void reserve(std::size_t count);
-    /// Adds an entry whose text lies in the file's text, holds no zero and overlaps no other
-    /// text; the byte after it becomes a zero. Throws std::out_of_range, adding nothing, when it
-    /// does not lie there, and std::bad_alloc when memory runs out.
+    /// Adds an entry whose text lies in the file's text, at most 2^32 - 1 bytes of it, and,
+    /// from kLongText bytes on, holds no zero and is followed by one. Throws
+    /// std::out_of_range, adding nothing, when it does not lie there, and std::bad_alloc
+    /// when memory runs out.
     void addInPlace(std::uint32_t start, std::int32_t duration, std::string_view text) {
         // Compared as numbers: the view may point anywhere. Inline: a parser adds one per line.
         const auto begin = reinterpret_cast<std::uintptr_t>(text_.data());
@@ -70,22 +73,17 @@ public:
             text.size() > text_.length() - (at - begin)) {
             outsideFileText();
         }
-        if (text.empty() || (at == begin && !zeroIsText_)) {
-            addAtZeroOrEmpty(start, duration, text);
-            return;
-        }
         noteOrder(start);
-        records_.push_back({start, duration, static_cast<std::uint32_t>(at - begin)});
-        fileText()[at - begin + text.size()] = '\0';
+        records_.push_back(
+            {start, duration, static_cast<std::uint32_t>(at - begin), lengthByte(text.size())});
         inPlaceBytes_ += text.size();
-        ++inPlaceTexts_;
+        longInPlace_ += text.size() >= kLongText;
     }
     /// Adds an entry with a copy of `text` in the arena. Throws std::bad_alloc, adding
     /// nothing, when memory runs out or the copy would leave the offset space.
     void addCopy(std::uint32_t start, std::int32_t duration, std::string_view text);
     /// Adds an entry of `length` bytes in the arena and answers where the caller writes them,
-    /// before anything else is added, none of them zero; a zero follows them. Throws like
-    /// addCopy.
+    /// before anything else is added; a zero follows them. Throws like addCopy.
     char* addSpace(std::uint32_t start, std::int32_t duration, std::size_t length);
     /// Sets the duration of entry `i`, which must exist: some ends are known only at the end.
     void setDuration(std::size_t i, std::int32_t duration) noexcept {
@@ -107,15 +105,14 @@ public:
     void clear() noexcept;
 
 private:
+    static std::uint8_t lengthByte(std::size_t length) noexcept {
+        return static_cast<std::uint8_t>(length < kLongText ? length : kLongText);
+    }
     [[noreturn]] static void outsideFileText();
+    // The length of a text whose record says kLongText.
+    std::size_t longLength(const EntryRecord& record, const char* text) const noexcept;
     // Opens a block of `bytes` at the arena's first free granule.
     void openBlock(std::size_t bytes);
-    // Adds an empty text, or a text at offset 0, the first there.
-    void addAtZeroOrEmpty(std::uint32_t start, std::int32_t duration, std::string_view text);
-    // Where empty texts point: offset 0, or a zero once a text starts there.
-    std::uint32_t emptyOffset() const noexcept {
-        return zeroIsText_ ? static_cast<std::uint32_t>(arenaStart_ - 1) : 0;
-    }
     // Gives back the unused end of the block that short texts fill, which takes no more.
     void trimShortBlock() noexcept;
     // Replaces the file's text with the texts in place, one after another.
@@ -127,7 +124,7 @@ private:
     }
 
     String text_;
-    std::uint64_t arenaStart_ = 1;  // offset of the arena's first byte: after the terminator
+    std::uint64_t arenaStart_ = 0;  // offset of the arena's first byte: after the terminator
     std::uint64_t addressable_ = kAddressable;
     std::uint32_t granuleShift_ = 12;  // log2 of the granule
     std::uint64_t arenaEnd_ = 0;       // arena offsets given to blocks, whole granules
@@ -137,12 +134,11 @@ private:
     std::vector<std::unique_ptr<char[]>> blocks_;
     std::vector<char*> granuleAt_;  // the memory behind each granule's offsets
     std::vector<EntryRecord> records_;
-    std::uint64_t inPlaceBytes_ = 0;  // the texts' bytes in the file's text
-    std::uint64_t inPlaceTexts_ = 0;  // and how many texts they are
-    // The copies that hold a zero, by offset: {offset, length}.
+    // The long copies that hold a zero, by offset: {offset, length}.
     std::vector<std::pair<std::uint32_t, std::uint32_t>> zeroHolding_;
-    bool inOrder_ = true;      // records_ ordered by start
-    bool zeroIsText_ = false;  // a text starts at offset 0, not the empty ones
+    std::uint64_t inPlaceBytes_ = 0;  // the texts' bytes in the file's text
+    std::uint64_t longInPlace_ = 0;   // and how many of them are long
+    bool inOrder_ = true;             // records_ ordered by start
 };
 
 }  // namespace Tork

@@ -50,7 +50,7 @@ public:
     void clear() noexcept;
 
 private:
-    static constexpr std::size_t kBlock = 16;  // entries per block: three cache lines
+    static constexpr std::size_t kBlock = 16;  // entries per block: four cache lines
 
     static std::uint32_t endOf(const EntryRecord& entry) noexcept {
         return entry.start + static_cast<std::uint32_t>(entry.duration);

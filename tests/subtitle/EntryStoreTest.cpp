@@ -79,48 +79,46 @@ TEST(EntryStore, PlacesTextsInTheFileOrTheArenaWithinItsBounds) {
     }
 }
 
-// A text ends at the zero after it, so offset 0 tells an empty text only while no text
-// starts there: a translation written over the file's first line does, and so do the texts
-// in place once they are kept alone. Read back before and after finish.
-TEST(EntryStore, EveryTextReadsBackWhateverStartsAtOffsetZero) {
-    const std::string zeroHeld("x\0y", 3);
+// A record holds a text's length up to 254 bytes; a longer text is measured to the zero
+// after it, or, for a long copy that holds a zero, looked up. Read back before and after
+// finish, with the texts in place kept with the file and alone.
+TEST(EntryStore, EveryTextReadsBackWhateverItsLength) {
+    const std::string holdsZero = "x" + std::string(1, '\0') + std::string(300, 'y');
+    const std::string line = "abcdef|" + std::string(300, 'l') + "|gh|";
     const struct {
         const char* description;
         std::string file;
-        std::vector<std::pair<int, int>> steps;  // in place {at, length}; {-1, 0}: empty copy,
-                                                 // {-2, 0}: a copy holding a zero
+        std::vector<std::pair<int, int>> steps;  // in place {at, length}, ended by a zero as a
+                                                 // parser ends it; {-1, n}: a copy of n bytes;
+                                                 // {-2, 0}: a long copy holding a zero
     } cases[] = {
-        {"empty, text at 0, empty, kept with the file",
-         "abcdefgh",
-         {{-1, 0}, {0, 6}, {-1, 0}, {7, 1}, {3, 0}}},
-        {"the same kept alone",
-         "abcdefgh" + std::string(40, '.'),
-         {{-1, 0}, {0, 6}, {-1, 0}, {7, 1}, {3, 0}, {-2, 0}}},
-        {"kept alone without a text at 0",
-         "abcdefgh" + std::string(40, '.'),
-         {{-2, 0}, {-1, 0}, {2, 3}, {-1, 0}, {6, 2}}},
-        {"nothing in place kept", std::string(40, '.'), {{-1, 0}, {-2, 0}, {-1, 0}}},
+        {"kept with the file", line, {{0, 6}, {-1, 0}, {7, 300}, {-2, 0}, {308, 2}, {-1, 254}}},
+        {"kept alone",
+         line + std::string(2000, '.'),
+         {{-2, 0}, {0, 6}, {-1, 0}, {7, 300}, {-1, 255}, {308, 2}, {311, 0}}},
+        {"nothing in place", std::string(40, '.'), {{-1, 0}, {-2, 0}, {-1, 3}, {-1, 0}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.description);
         EntryStore store{String(c.file)};
         std::vector<std::string> expected;
         for (const auto& [at, length] : c.steps) {
-            const auto start = static_cast<std::uint32_t>(expected.size());
+            const auto start = static_cast<std::uint32_t>(100 - expected.size());  // descending
             if (at >= 0) {
                 expected.push_back(c.file.substr(at, length));
+                store.fileText()[at + length] = '\0';
                 store.addInPlace(start, 1, {store.fileText() + at, std::size_t(length)});
             } else {
-                expected.push_back(at == -1 ? "" : zeroHeld);
+                expected.push_back(at == -1 ? std::string(length, 'c') : holdsZero);
                 store.addCopy(start, 1, expected.back());
             }
         }
-        for (const bool finished : {false, true}) {
-            if (finished) store.finish();
-            ASSERT_EQ(store.size(), expected.size());
-            for (std::size_t i = 0; i < store.size(); ++i)
-                EXPECT_EQ(store.text(store[i]), expected[i]) << i << (finished ? " finished" : "");
-        }
+        for (std::size_t i = 0; i < store.size(); ++i)
+            EXPECT_EQ(store.text(store[i]), expected[i]) << i;
+        store.finish();
+        ASSERT_EQ(store.size(), expected.size());
+        for (std::size_t i = 0; i < store.size(); ++i)
+            EXPECT_EQ(store.text(store[i]), expected[expected.size() - 1 - i]) << i << " finished";
     }
 }
 
