@@ -40,8 +40,9 @@ void EntryStore::addCopy(std::uint32_t start, std::int32_t duration, std::string
     if (text.empty()) return;
     std::memcpy(at, text.data(), text.size());
     if (longWithZero) {
-        const std::pair<std::uint32_t, std::uint32_t> copy{std::uint32_t{records_.back().offset},
-                                                           static_cast<std::uint32_t>(text.size())};
+        const std::pair<std::uint32_t, std::uint32_t> copy{
+            static_cast<std::uint32_t>(records_.back().offset),
+            static_cast<std::uint32_t>(text.size())};
         zeroHolding_.insert(std::lower_bound(zeroHolding_.begin(), zeroHolding_.end(), copy), copy);
     }
 }

@@ -3,6 +3,8 @@
 
 #include "framework/String.h"
 
+#include <boost/endian/arithmetic.hpp>
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -12,13 +14,13 @@
 
 namespace Tork {
 
-/// One entry at rest: its times and where its text lies in the store. Packed: 13 bytes, not
-/// 16, for files of many short lines.
-struct [[gnu::packed]] EntryRecord {
-    std::uint32_t start;    // ms
-    std::int32_t duration;  // ms
-    std::uint32_t offset;   // in the store's offsets (see EntryStore)
-    std::uint8_t length;    // up to EntryStore::kLongText
+/// One entry at rest: its times and where its text lies in the store. Its fields are read
+/// and written unaligned, as whole values: 13 bytes, not 16, for files of many short lines.
+struct EntryRecord {
+    boost::endian::native_uint32_t start;    // ms
+    boost::endian::native_int32_t duration;  // ms
+    boost::endian::native_uint32_t offset;   // in the store's offsets (see EntryStore)
+    std::uint8_t length;                     // up to EntryStore::kLongText
 };
 
 /// The entries of a stream and their text, 13 bytes each beside it. A parser that works in
