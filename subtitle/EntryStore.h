@@ -85,7 +85,8 @@ public:
     /// nothing, when memory runs out or the copy would leave the offset space.
     void addCopy(std::uint32_t start, std::int32_t duration, std::string_view text);
     /// Adds an entry of `length` bytes in the arena and answers where the caller writes them,
-    /// before anything else is added; a zero follows them. Throws like addCopy.
+    /// before anything else is added, none of them zero from kLongText bytes on; a zero
+    /// follows them. Throws like addCopy.
     char* addSpace(std::uint32_t start, std::int32_t duration, std::size_t length);
     /// Sets the duration of entry `i`, which must exist: some ends are known only at the end.
     void setDuration(std::size_t i, std::int32_t duration) noexcept {
