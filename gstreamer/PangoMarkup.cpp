@@ -99,11 +99,16 @@ private:
 }  // namespace
 
 std::string toPangoMarkup(std::string_view text) {
-    const std::string valid = replaceIllFormedUtf8(text);
+    // The plug-in hands out UTF-8, so a cue is copied to be repaired only when it is not.
+    std::string repaired;
+    if (!isWellFormedUtf8(text)) {
+        repaired = replaceIllFormedUtf8(text);
+        text = repaired;
+    }
     std::string out;
-    out.reserve(valid.size() + valid.size() / 4);
+    out.reserve(text.size() + text.size() / 4);
     PangoSink sink(out);
-    Host::MarkupReader().read(valid, sink);
+    Host::MarkupReader().read(text, sink);
     return out;
 }
 

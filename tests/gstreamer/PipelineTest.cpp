@@ -20,6 +20,9 @@ public:
     void SetUp() override {
         g_setenv("GST_PLUGIN_PATH", TORK_GST_PLUGIN_DIR, TRUE);
         g_setenv("GST_REGISTRY", TORK_GST_REGISTRY, TRUE);
+#ifdef TORK_GST_SCAN_IN_PROCESS
+        g_setenv("GST_REGISTRY_FORK", "no", TRUE);
+#endif
         gst_init(nullptr, nullptr);
     }
 };
