@@ -30,6 +30,11 @@ const guint8* peekStart(GstTypeFind* find, guint* size) {
     return nullptr;
 }
 
+// Sure of a frame line only when it comes first: another type finder that is sure (SubRip
+// with a stray brace line) then wins. Still above the 95 GStreamer gives any UTF-8 text, which
+// would leave a long file with a header line unread.
+constexpr GstTypeFindProbability kFramesAfterText = GST_TYPE_FIND_NEARLY_CERTAIN;
+
 // How sure the plug-in's probe is of the bytes: the default reading wants a frame line before
 // any other text, the lenient one a frame line anywhere, as a note may hold one by chance.
 GstTypeFindProbability probeBytes(const guint8* data, guint size) {
@@ -40,7 +45,7 @@ GstTypeFindProbability probeBytes(const guint8* data, guint size) {
     if (url.empty()) return GST_TYPE_FIND_NONE;
     SubtitleReader reader;
     if (reader.probe(url, SubtitleReader::Reading::Default)) return GST_TYPE_FIND_MAXIMUM;
-    if (reader.probe(url, SubtitleReader::Reading::Lenient)) return GST_TYPE_FIND_LIKELY;
+    if (reader.probe(url, SubtitleReader::Reading::Lenient)) return kFramesAfterText;
     return GST_TYPE_FIND_NONE;
 }
 
