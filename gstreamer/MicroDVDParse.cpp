@@ -4,8 +4,6 @@
 #include "gstreamer/PrivateFile.h"
 #include "gstreamer/SubtitleReader.h"
 
-#include <glib/gstdio.h>
-
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
@@ -31,6 +29,7 @@ enum class Source {
     Undecided,  // nothing has come from upstream yet
     File,       // a local file upstream reads, which the plug-in reads itself
     Copy,       // what upstream pushes, kept in a private file
+    Refused,    // what upstream pushes could not be kept: the error is out, nothing is read
 };
 
 // An open on a thread of its own. The streaming thread waits for it unless the element stops
@@ -43,8 +42,8 @@ struct PendingOpen {
     bool abandoned = false;  // under mutex
     bool opened = false;
     std::exception_ptr failure;
+    std::unique_ptr<PrivateFile> copy;  // goes after the reader, which may still read it
     std::unique_ptr<SubtitleReader> reader;
-    std::unique_ptr<PrivateFile> copy;
 };
 
 struct ParseState {
@@ -104,15 +103,15 @@ std::string upstreamUri(TorkMicroDVDParse* self) {
     return uri;
 }
 
-// Whether the plug-in can read the file at `uri` itself: a local regular file it may read.
-// Anything else (HTTP, a pipe, fdsrc, appsrc) it reads from a copy of what upstream pushes.
-bool isReadableLocalFile(const std::string& uri) {
+// Whether the plug-in can read the file at `uri` itself: a local regular file, which upstream
+// could read. Anything else (HTTP, a pipe, fdsrc, appsrc) it reads from a copy of what
+// upstream pushes.
+bool isLocalFile(const std::string& uri) {
     if (uri.empty() || !gst_uri_has_protocol(uri.c_str(), "file")) return false;
     gchar* path = g_filename_from_uri(uri.c_str(), nullptr, nullptr);
-    const bool readable =
-        path && g_file_test(path, G_FILE_TEST_IS_REGULAR) && g_access(path, R_OK) == 0;
+    const bool regular = path && g_file_test(path, G_FILE_TEST_IS_REGULAR);
     g_free(path);
-    return readable;
+    return regular;
 }
 
 // An error to post once the state's lock is let go: a bus handler may call into the element.
@@ -124,7 +123,8 @@ struct Failure {
 
 void post(TorkMicroDVDParse* self, const Failure& failure) {
     gst_element_message_full(GST_ELEMENT(self), GST_MESSAGE_ERROR, failure.domain, failure.code,
-                             g_strdup(failure.text.c_str()), g_strdup(failure.debug.c_str()),
+                             g_strdup(failure.text.c_str()),
+                             failure.debug.empty() ? nullptr : g_strdup(failure.debug.c_str()),
                              __FILE__, GST_FUNCTION, __LINE__);
 }
 
@@ -133,7 +133,7 @@ std::optional<Failure> chooseSource(TorkMicroDVDParse* self) {
     ParseState& state = *self->state;
     const std::string uri = upstreamUri(self);
     state.shownName = uri.empty() ? "the subtitle stream" : uri;
-    if (isReadableLocalFile(uri)) {
+    if (isLocalFile(uri)) {
         state.source = Source::File;
         state.location = uri;
         return std::nullopt;
@@ -228,7 +228,7 @@ Opening openWhileAnnouncing(TorkMicroDVDParse* self, const std::shared_ptr<Pendi
                 abandoned = pending->abandoned;
             }
             pending->changed.notify_all();
-            // Abandoned, this is the last reference: the reader and the copy go here.
+            // Abandoned, this is most often the last reference: the reader and the copy go here.
             pending.reset();
             if (abandoned) GST_DEBUG("an abandoned open of %s has ended", url.c_str());
         }).detach();
@@ -241,6 +241,8 @@ Opening openWhileAnnouncing(TorkMicroDVDParse* self, const std::shared_ptr<Pendi
     std::unique_lock lock(pending->mutex);
     pending->changed.wait(lock, [&] { return pending->done || pending->abandoned; });
     if (!pending->done) return Opening::Abandoned;
+    // Read whole: the copy goes before the first cue.
+    pending->copy.reset();
     if (pending->failure) std::rethrow_exception(pending->failure);
     return pending->opened ? Opening::Opened : Opening::Failed;
 }
@@ -264,6 +266,7 @@ void abandonOpen(ParseState& state) {
 Opening openFile(TorkMicroDVDParse* self) {
     ParseState& state = *self->state;
     auto pending = std::make_shared<PendingOpen>();
+    pending->reader = std::make_unique<SubtitleReader>();
     std::string url, encoding, shown;
     {
         std::lock_guard lock(state.mutex);
@@ -280,7 +283,6 @@ Opening openFile(TorkMicroDVDParse* self) {
     gchar* streamId = gst_pad_create_stream_id(self->srcPad, GST_ELEMENT(self), nullptr);
     gst_pad_push_event(self->srcPad, gst_event_new_stream_start(streamId));
     g_free(streamId);
-    pending->reader = std::make_unique<SubtitleReader>();
     if (!encoding.empty()) pending->reader->setEncoding(encoding);
     Opening opening = Opening::Failed;
     try {
@@ -458,53 +460,72 @@ void startOnce(TorkMicroDVDParse* self) {
     }
 }
 
+Failure outOfMemory() {
+    return Failure{GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_FAILED, "Out of memory.", {}};
+}
+
 GstFlowReturn sinkChain(GstPad*, GstObject* parent, GstBuffer* buffer) {
     TorkMicroDVDParse* self = parseOf(parent);
     ParseState& state = *self->state;
     std::optional<Failure> failure;
-    bool copying = false;
-    try {
+    Source source = Source::Refused;
+    {
         std::lock_guard lock(state.mutex);
-        if (state.source == Source::Undecided) failure = chooseSource(self);
-        copying = state.source == Source::Copy;
-        if (!failure && copying) failure = keep(state, buffer);
-    } catch (const std::bad_alloc&) {
-        failure = Failure{GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_FAILED, "Out of memory.", {}};
+        try {
+            if (state.source == Source::Undecided) failure = chooseSource(self);
+            if (!failure && state.source == Source::Copy) failure = keep(state, buffer);
+        } catch (const std::bad_alloc&) {
+            failure = outOfMemory();
+        }
+        // Upstream's EOS after an error opens nothing.
+        if (failure) {
+            state.source = Source::Refused;
+            state.copy.reset();
+        }
+        source = state.source;
     }
     gst_buffer_unref(buffer);
-    if (failure) {
-        post(self, *failure);
-        return GST_FLOW_ERROR;
+    if (failure) post(self, *failure);
+    switch (source) {
+        case Source::Copy:
+            return GST_FLOW_OK;
+        case Source::File:
+            startOnce(self);
+            return GST_FLOW_EOS;
+        default:
+            return GST_FLOW_ERROR;
     }
-    if (copying) return GST_FLOW_OK;
-    startOnce(self);
-    return GST_FLOW_EOS;
 }
 
 // Upstream's end: a copy is whole.
 void endOfUpstream(TorkMicroDVDParse* self) {
     ParseState& state = *self->state;
     std::optional<Failure> failure;
-    try {
+    bool refused = false;
+    {
         std::lock_guard lock(state.mutex);
-        if (state.source == Source::Undecided) failure = chooseSource(self);
-        if (!failure && state.source == Source::Copy && state.copy) {
-            if (!state.copy->finish()) {
-                failure = Failure{GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_WRITE,
-                                  "Could not keep " + state.shownName + " to read it.",
-                                  state.copy->error()};
-            } else {
-                state.location = state.copy->url();
+        try {
+            if (state.source == Source::Undecided) failure = chooseSource(self);
+            if (!failure && state.source == Source::Copy && state.copy) {
+                if (state.copy->finish()) {
+                    state.location = state.copy->url();
+                } else {
+                    failure = Failure{GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_WRITE,
+                                      "Could not keep " + state.shownName + " to read it.",
+                                      state.copy->error()};
+                }
             }
+        } catch (const std::bad_alloc&) {
+            failure = outOfMemory();
         }
-    } catch (const std::bad_alloc&) {
-        failure = Failure{GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_FAILED, "Out of memory.", {}};
+        if (failure) {
+            state.source = Source::Refused;
+            state.copy.reset();
+        }
+        refused = state.source == Source::Refused;
     }
-    if (failure) {
-        post(self, *failure);
-        return;
-    }
-    startOnce(self);
+    if (failure) post(self, *failure);
+    if (!refused) startOnce(self);
 }
 
 gboolean sinkEvent(GstPad*, GstObject* parent, GstEvent* event) {
