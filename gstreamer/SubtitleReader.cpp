@@ -1,5 +1,6 @@
 #include "gstreamer/SubtitleReader.h"
 
+#include "framework/MediaBuffer.h"
 #include "framework/ResultCode.h"
 #include "framework/StreamInterface.h"
 #include "host/ContainerSession.h"
@@ -7,6 +8,7 @@
 #include "host/PluginLibrary.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/LibraryNames.h"
+#include "text/ParserUtilities.h"
 
 #include <fstream>
 
@@ -48,8 +50,14 @@ std::string SubtitleReader::pluginPath() {
     return here + "../" + file;
 }
 
-bool SubtitleReader::probe(const std::string& url) {
-    return session_->session.ready() && session_->session.probe(Host::FileUrl(url));
+bool SubtitleReader::probe(const std::string& url, Reading reading) {
+    Host::ContainerSession& session = session_->session;
+    if (!session.ready()) return false;
+    // The plug-in asks for its settings at every call.
+    session.context().set(Host::Settings::lenientReading(reading == Reading::Lenient));
+    const bool taken = session.probe(Host::FileUrl(url));
+    session.context().set(Host::Settings::lenientReading(true));
+    return taken;
 }
 
 void SubtitleReader::setEncoding(const std::string& encoding) {
@@ -74,11 +82,15 @@ bool SubtitleReader::open(const std::string& url) {
 
 std::optional<Cue> SubtitleReader::next() {
     if (!session_->stream) return std::nullopt;
-    Host::Entry entry;
-    if (Host::readEntry(*session_->stream, entry) != Host::ReadOutcome::Entry) {
-        return std::nullopt;
-    }
-    return Cue{entry.start, entry.duration, std::move(entry.text)};
+    Host::OwnedChunk chunk;
+    if (session_->session.readChunk(chunk) != Host::ReadOutcome::Entry) return std::nullopt;
+    Cue cue{chunk->timestamp, chunk->duration, Host::textOf(*chunk), nullptr};
+    cue.chunk = std::shared_ptr<MediaChunk>(std::move(chunk));
+    return cue;
+}
+
+std::int64_t SubtitleReader::largestFile() {
+    return ParserUtilities::kMaxFileSize;
 }
 
 bool SubtitleReader::seek(std::uint32_t time) {

@@ -5,14 +5,17 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace Tork::Gst {
 
-/// One cue as the plug-in's stream hands it out, its text in the plug-in's mark-up.
+/// One cue as the plug-in's stream hands it out, its text in the plug-in's mark-up. The text
+/// is the chunk's own, not a copy: it lasts as long as the cue.
 struct Cue {
     std::uint32_t start = 0;    // ms
     std::int32_t duration = 0;  // ms; the plug-in may answer a negative one
-    std::string text;
+    std::string_view text;
+    std::shared_ptr<const void> chunk;  // holds the text
 };
 
 /// One MicroDVD file read through the Tork plug-in, with the settings a player for people
@@ -25,9 +28,13 @@ public:
     SubtitleReader(const SubtitleReader&) = delete;
     SubtitleReader& operator=(const SubtitleReader&) = delete;
 
-    /// Whether the plug-in's probe takes the file at `url` (a file: URL) for MicroDVD; false
-    /// also when the plug-in cannot be loaded.
-    [[nodiscard]] bool probe(const std::string& url);
+    /// The plug-in's readings: the default one wants a frame line before any other text, the
+    /// lenient one skips what is not a frame line.
+    enum class Reading { Default, Lenient };
+
+    /// Whether the plug-in's probe, in `reading`, takes the file at `url` (a file: URL) for
+    /// MicroDVD; false also when the plug-in cannot be loaded. Opens stay lenient.
+    [[nodiscard]] bool probe(const std::string& url, Reading reading = Reading::Lenient);
     /// Reads the file in `encoding` (an ICU converter name) rather than the detected one; a
     /// byte-order signature still wins. Takes effect at the next open.
     void setEncoding(const std::string& encoding);
@@ -38,6 +45,8 @@ public:
 
     /// The next cue in time order, or none at the end (or before a successful open).
     [[nodiscard]] std::optional<Cue> next();
+    /// The largest file the plug-in reads, in bytes.
+    static std::int64_t largestFile();
     /// Moves to the first cue that has not ended by `time` (ms); false when nothing is open
     /// or the stream refuses.
     [[nodiscard]] bool seek(std::uint32_t time);
