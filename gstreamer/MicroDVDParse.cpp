@@ -1,7 +1,7 @@
 #include "gstreamer/MicroDVDParse.h"
 
 #include "gstreamer/PangoMarkup.h"
-#include "gstreamer/SubtitleReader.h"
+#include "player/SubtitleReader.h"
 
 #include <algorithm>
 #include <atomic>
@@ -17,6 +17,9 @@
 namespace Tork::Gst {
 
 namespace {
+
+using Player::Cue;
+using Player::SubtitleReader;
 
 GST_DEBUG_CATEGORY_STATIC(parseDebug);
 #define GST_CAT_DEFAULT parseDebug
@@ -139,7 +142,7 @@ bool openFile(TorkMicroDVDParse* self) {
                           (nullptr));
         return false;
     }
-    state.reader = std::make_unique<SubtitleReader>();
+    state.reader = std::make_unique<SubtitleReader>(TORK_INSTALLED_PLUGIN_FOLDER);
     GST_OBJECT_LOCK(self);
     const std::string encoding = state.encoding;
     GST_OBJECT_UNLOCK(self);

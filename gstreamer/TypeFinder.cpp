@@ -1,7 +1,7 @@
 #include "gstreamer/TypeFinder.h"
 
 #include "gstreamer/MicroDVDParse.h"
-#include "gstreamer/SubtitleReader.h"
+#include "player/SubtitleReader.h"
 
 #include <glib/gstdio.h>
 
@@ -54,7 +54,7 @@ bool probeBytes(const guint8* data, guint size) {
                                  G_FILE_SET_CONTENTS_NONE, 0600, nullptr)) {
         if (gchar* uri = g_filename_to_uri(path, nullptr, nullptr)) {
             try {
-                taken = SubtitleReader().probe(uri);
+                taken = Player::SubtitleReader(TORK_INSTALLED_PLUGIN_FOLDER).probe(uri);
             } catch (const std::bad_alloc&) {
                 // Without memory the file is merely not claimed.
             }
