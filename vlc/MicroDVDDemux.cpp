@@ -4,6 +4,7 @@
 // reader, it is tried first, and a file its probe refuses goes on to that reader.
 #include "player/SubtitleReader.h"
 #include "vlc/FilmRate.h"
+#include "vlc/TrackLanguage.h"
 #include "vlc/VlcMarkup.h"
 
 // VLC's headers need vlc_common.h first.
@@ -29,8 +30,8 @@ struct demux_sys_t {
     Tork::Player::SubtitleReader reader;
     es_out_id_t* es = nullptr;
     std::optional<Tork::Player::Cue> pending;  // the next cue to send
-    mtime_t nextDemuxTime = 0;                 // media time, µs: cues before it are sent
-    bool slave = false;                        // the input times this demuxer against the film's
+    mtime_t nextDemuxTime = 0;  // media time in microseconds: cues before it are sent
+    bool slave = false;         // the input times this demuxer against the film's
     bool firstPcr = true;
 };
 
@@ -214,6 +215,10 @@ int openDemux(vlc_object_t* object) {
         es_format_Init(&format, SPU_ES, VLC_CODEC_SUBT);
         // The plug-in has converted the text: the decoder must not convert it again.
         format.subs.psz_encoding = strdup("UTF-8");
+        // "film.pl.sub" is in Polish, as VLC's own reader takes it.
+        if (const auto language = Tork::Vlc::languageOfFileName(demux->psz_file)) {
+            format.psz_language = strdup(language->c_str());
+        }
         sys->es = es_out_Add(demux->out, &format);
         es_format_Clean(&format);
         if (!sys->es) return VLC_EGENERIC;

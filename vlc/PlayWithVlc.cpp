@@ -15,10 +15,11 @@
 //   --snapshot AT:FILE   once the film's time has reached AT ms, write the picture with its
 //                        subtitle to FILE (PNG) and stop
 //   --timeout S          give up after S seconds (60 by default): exit status 3
-// Standard output: "play NS", the steady clock's time when the film was set playing;
+// Standard output: "play NS", the steady clock's time when the film was set playing, and
+// "seek NS" when it was asked to seek;
 // "demux NAME" for each demuxer VLC used, in order; "LEVEL MODULE: TEXT"
-// for each error, each warning about subtitles and every line of the Tork module; then
-// "end HOW"
+// for each error, each warning about subtitles and every line of the Tork module; "spu NAME"
+// for each subtitle track as VLC's menu names it; then "end HOW"
 // (ended, stopped, error). Exit status 0 but for a usage error (2) or a timeout (3).
 #include <vlc/vlc.h>
 
@@ -180,6 +181,17 @@ struct Events {
     }
 };
 
+// The subtitle tracks as VLC's menu names them ("Track 1 - [Polish]").
+std::vector<std::string> subtitleTracks(libvlc_media_player_t* player) {
+    std::vector<std::string> names;
+    libvlc_track_description_t* tracks = libvlc_video_get_spu_description(player);
+    for (const libvlc_track_description_t* track = tracks; track; track = track->p_next) {
+        if (track->i_id >= 0 && track->psz_name) names.push_back(track->psz_name);
+    }
+    libvlc_track_description_list_release(tracks);
+    return names;
+}
+
 const char* endOf(libvlc_state_t state) {
     switch (state) {
         case libvlc_Ended:
@@ -229,6 +241,8 @@ int play(const Options& options) {
     bool seeked = !options.seek;
     bool snapshotAsked = false;
     bool timedOut = false;
+    std::vector<std::string> tracks;
+    std::optional<std::chrono::steady_clock::time_point> seekedAt;
     libvlc_state_t state = libvlc_NothingSpecial;
     for (;;) {
         state = libvlc_media_player_get_state(player);
@@ -239,6 +253,7 @@ int play(const Options& options) {
         }
         const long long time = libvlc_media_player_get_time(player);
         if (state == libvlc_Playing) {
+            if (tracks.empty()) tracks = subtitleTracks(player);
             if (!slaveAdded) {
                 slaveAdded = true;
                 libvlc_media_player_add_slave(player, libvlc_media_slave_type_subtitle,
@@ -246,6 +261,7 @@ int play(const Options& options) {
             }
             if (!seeked && time >= options.seek->first) {
                 seeked = true;
+                seekedAt = std::chrono::steady_clock::now();
                 libvlc_media_player_set_time(player, options.seek->second);
             } else if (seeked && options.stopAt && time >= *options.stopAt) {
                 break;
@@ -263,7 +279,12 @@ int play(const Options& options) {
     libvlc_media_player_release(player);
     libvlc_release(vlc);
     std::cout << "play " << std::chrono::nanoseconds(started.time_since_epoch()).count() << '\n';
+    if (seekedAt) {
+        std::cout << "seek " << std::chrono::nanoseconds(seekedAt->time_since_epoch()).count()
+                  << '\n';
+    }
     for (const std::string& line : log.lines()) std::cout << line << '\n';
+    for (const std::string& track : tracks) std::cout << "spu " << track << '\n';
     std::cout << "end " << (timedOut ? "timeout" : endOf(state)) << '\n';
     return timedOut ? 3 : 0;
 }

@@ -1,7 +1,7 @@
 // A VLC subtitle decoder for the tests and the benchmark: writes each text cue that reaches
 // it, as its demuxer sent it, to the file that --tork-cue-log names, and shows nothing:
-// "cue START_MS LENGTH_MS STEADY_NS HEX_BYTES" a cue, "flush" when VLC flushes the decoder
-// (on a seek). It takes the place of VLC's text decoder only when that option is set.
+// "cue START_MS LENGTH_MS STEADY_NS HEX_BYTES" a cue, "flush STEADY_NS" when VLC flushes the
+// decoder (on a seek). It takes the place of VLC's text decoder only when that option is set.
 // VLC's headers need vlc_common.h first.
 #include <vlc_common.h>
 
@@ -56,7 +56,7 @@ int decode(decoder_t* decoder, block_t* block) {
 }
 
 void flush(decoder_t* decoder) {
-    writeLine(decoder, "flush");
+    writeLine(decoder, "flush " + std::to_string(steadyNanoseconds()));
 }
 
 int openRecorder(vlc_object_t* object) {

@@ -1,6 +1,7 @@
-// The VLC module's pieces alone: the mark-up VLC's text decoder gets, one row per rule, and
-// the film's frame rate as the ratio the plug-in takes.
+// The VLC module's pieces alone: the mark-up VLC's text decoder gets, one row per rule, the
+// film's frame rate as the ratio the plug-in takes, and the track's language.
 #include "vlc/FilmRate.h"
+#include "vlc/TrackLanguage.h"
 #include "vlc/VlcMarkup.h"
 
 #include <gtest/gtest.h>
@@ -117,6 +118,32 @@ const RateCase rateCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Rates, FilmRateTest, testing::ValuesIn(rateCases),
+                         [](const auto& info) { return info.param.description; });
+
+struct LanguageCase {
+    const char* description;
+    const char* path;
+    std::optional<std::string> language;
+};
+
+class TrackLanguageTest : public testing::TestWithParam<LanguageCase> {};
+
+TEST_P(TrackLanguageTest, ComesFromTheName) {
+    EXPECT_EQ(Tork::Vlc::languageOfFileName(GetParam().path), GetParam().language);
+}
+
+const LanguageCase languageCases[] = {
+    {"two_letters", "/films/film.pl.sub", "pl"},
+    {"three_letters", "film.pol.txt", "pol"},
+    {"last_two_dots", "/films/The.Film.2009.cs.sub", "cs"},
+    {"none", "/films/film.sub", std::nullopt},
+    {"empty", "/films/film..sub", std::nullopt},
+    // Only the file's name counts, not its folder's.
+    {"dot_in_the_folder", "/films/a.b/film.sub", std::nullopt},
+    {"no_extension", "/films/film", std::nullopt},
+};
+
+INSTANTIATE_TEST_SUITE_P(Names, TrackLanguageTest, testing::ValuesIn(languageCases),
                          [](const auto& info) { return info.param.description; });
 
 }  // namespace
