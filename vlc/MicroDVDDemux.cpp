@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <limits>
 #include <memory>
 #include <new>
@@ -130,7 +131,8 @@ int demuxCues(demux_t* demux) {
             sys.nextDemuxTime += CLOCK_FREQ / 8;
         }
         return sys.pending ? VLC_DEMUXER_SUCCESS : VLC_DEMUXER_EOF;
-    } catch (const std::bad_alloc&) {
+    } catch (const std::exception& error) {
+        msg_Err(demux, "cannot read on: %s", error.what());
         return VLC_DEMUXER_EGENERIC;
     }
 }
@@ -146,8 +148,9 @@ int seek(demux_t* demux, mtime_t time) {
             return VLC_EGENERIC;
         }
         sys.pending = sys.reader.next();
-    } catch (const std::bad_alloc&) {
-        return VLC_ENOMEM;
+    } catch (const std::exception& error) {
+        msg_Err(demux, "cannot seek: %s", error.what());
+        return VLC_EGENERIC;
     }
     sys.nextDemuxTime = time;
     sys.firstPcr = true;
@@ -230,6 +233,10 @@ int openDemux(vlc_object_t* object) {
         return VLC_SUCCESS;
     } catch (const std::bad_alloc&) {
         return VLC_ENOMEM;
+    } catch (const std::exception& error) {
+        // Nothing may be thrown into VLC's C code.
+        msg_Err(demux, "cannot read %s: %s", demux->psz_file, error.what());
+        return VLC_EGENERIC;
     }
 }
 
