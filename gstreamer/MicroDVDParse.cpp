@@ -2,7 +2,7 @@
 
 #include "gstreamer/PangoMarkup.h"
 #include "gstreamer/PrivateFile.h"
-#include "gstreamer/SubtitleReader.h"
+#include "player/SubtitleReader.h"
 
 #include <algorithm>
 #include <atomic>
@@ -20,6 +20,9 @@
 namespace Tork::Gst {
 
 namespace {
+
+using Player::Cue;
+using Player::SubtitleReader;
 
 GST_DEBUG_CATEGORY_STATIC(parseDebug);
 #define GST_CAT_DEFAULT parseDebug
@@ -266,7 +269,7 @@ void abandonOpen(ParseState& state) {
 Opening openFile(TorkMicroDVDParse* self) {
     ParseState& state = *self->state;
     auto pending = std::make_shared<PendingOpen>();
-    pending->reader = std::make_unique<SubtitleReader>();
+    pending->reader = std::make_unique<SubtitleReader>(TORK_INSTALLED_PLUGIN_FOLDER);
     std::string url, encoding, shown;
     {
         std::lock_guard lock(state.mutex);

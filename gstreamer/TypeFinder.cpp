@@ -2,8 +2,8 @@
 
 #include "gstreamer/MicroDVDParse.h"
 #include "gstreamer/PrivateFile.h"
-#include "gstreamer/SubtitleReader.h"
 #include "microdvd/ProbeSize.h"
+#include "player/SubtitleReader.h"
 
 #include <algorithm>
 #include <new>
@@ -43,9 +43,9 @@ GstTypeFindProbability probeBytes(const guint8* data, guint size) {
     if (!file || !file->append(data, size) || !file->finish()) return GST_TYPE_FIND_NONE;
     const std::string url = file->url();
     if (url.empty()) return GST_TYPE_FIND_NONE;
-    SubtitleReader reader;
-    if (reader.probe(url, SubtitleReader::Reading::Default)) return GST_TYPE_FIND_MAXIMUM;
-    if (reader.probe(url, SubtitleReader::Reading::Lenient)) return kFramesAfterText;
+    Player::SubtitleReader reader(TORK_INSTALLED_PLUGIN_FOLDER);
+    if (reader.probe(url, Player::SubtitleReader::Reading::Default)) return GST_TYPE_FIND_MAXIMUM;
+    if (reader.probe(url, Player::SubtitleReader::Reading::Lenient)) return kFramesAfterText;
     return GST_TYPE_FIND_NONE;
 }
 

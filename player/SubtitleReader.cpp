@@ -1,4 +1,4 @@
-#include "gstreamer/SubtitleReader.h"
+#include "player/SubtitleReader.h"
 
 #include "framework/MediaBuffer.h"
 #include "framework/ResultCode.h"
@@ -12,14 +12,26 @@
 
 #include <fstream>
 
-namespace Tork::Gst {
+namespace Tork::Player {
 
 namespace {
 
-// Kept loaded for the process, longer than any element: the plug-in keeps process-wide
-// objects (its logger, its converter binding) that it does not free when unloaded.
-const Host::PluginLibrary& plugin() {
-    return Host::PluginLibrary::kept(SubtitleReader::pluginPath());
+std::string pluginPath(std::string_view installedFolder) {
+    static const int anchor = 0;
+    const std::string here = DynamicLibrary::folderOf(&anchor);
+    const std::string file = LibraryNames::sharedLibrary("tork_microdvd");
+    for (const std::string_view folder : {std::string_view("../"), installedFolder}) {
+        const std::string path = here + std::string(folder) + file;
+        if (std::ifstream(path).good()) return path;
+    }
+    return here + "../" + file;
+}
+
+// Kept loaded for the process, longer than any element or demuxer: the plug-in keeps
+// process-wide objects (its logger, its converter binding) that it does not free when
+// unloaded.
+const Host::PluginLibrary& plugin(std::string_view installedFolder) {
+    return Host::PluginLibrary::kept(pluginPath(installedFolder));
 }
 
 void configure(Host::ContainerSession& session) {
@@ -30,25 +42,17 @@ void configure(Host::ContainerSession& session) {
 }  // namespace
 
 struct SubtitleReader::Session {
-    Host::ContainerSession session{plugin()};
+    explicit Session(std::string_view installedFolder) : session(plugin(installedFolder)) {}
+    Host::ContainerSession session;
     Tork::StreamInterface* stream = nullptr;
 };
 
-SubtitleReader::SubtitleReader() : session_(std::make_unique<Session>()) {
+SubtitleReader::SubtitleReader(std::string_view installedPluginFolder)
+    : session_(std::make_unique<Session>(installedPluginFolder)) {
     configure(session_->session);
 }
 
 SubtitleReader::~SubtitleReader() = default;
-
-std::string SubtitleReader::pluginPath() {
-    static const int anchor = 0;
-    const std::string here = DynamicLibrary::folderOf(&anchor);
-    const std::string file = LibraryNames::sharedLibrary("tork_microdvd");
-    for (const char* folder : {"../", TORK_INSTALLED_PLUGIN_FOLDER}) {
-        if (std::ifstream(here + folder + file).good()) return here + folder + file;
-    }
-    return here + "../" + file;
-}
 
 bool SubtitleReader::probe(const std::string& url, Reading reading) {
     Host::ContainerSession& session = session_->session;
@@ -64,6 +68,10 @@ void SubtitleReader::setEncoding(const std::string& encoding) {
     session_->session.context().set(Host::Settings::codePageName(encoding));
 }
 
+void SubtitleReader::setFrameRate(std::uint32_t frames, std::uint32_t seconds) {
+    session_->session.context().set(Host::Settings::frameRateFramesPerSeconds(frames, seconds));
+}
+
 bool SubtitleReader::open(const std::string& url) {
     Host::ContainerSession& session = session_->session;
     if (!session.ready()) {
@@ -75,9 +83,13 @@ bool SubtitleReader::open(const std::string& url) {
         error_ = session.error();
         return false;
     }
-    // Every cue is due at once: GStreamer times the buffers, not the plug-in's clock.
+    // Every cue is due at once: the player times the cues, not the plug-in's clock.
     session.clock().set(Host::latestClockTime);
     return true;
+}
+
+const std::optional<Host::OpenReport>& SubtitleReader::report() const {
+    return session_->session.report();
 }
 
 std::optional<Cue> SubtitleReader::next() {
@@ -89,14 +101,14 @@ std::optional<Cue> SubtitleReader::next() {
     return cue;
 }
 
-std::int64_t SubtitleReader::largestFile() {
-    return ParserUtilities::kMaxFileSize;
-}
-
 bool SubtitleReader::seek(std::uint32_t time) {
     if (!session_->stream) return false;
     std::uint32_t reached = 0;
     return session_->stream->seekStream(time, &reached, /*reserved*/ 0) == Result::Ok;
 }
 
-}  // namespace Tork::Gst
+std::int64_t SubtitleReader::largestFile() {
+    return ParserUtilities::kMaxFileSize;
+}
+
+}  // namespace Tork::Player
