@@ -31,6 +31,44 @@ ReadOutcome readChunk(StreamInterface& stream, OwnedChunk& chunk) {
 
 namespace {
 
+// The chunk's size bytes, at most its capacity, with its data locked.
+std::string_view lockedText(MediaChunk& chunk) {
+    const std::int32_t capacity = chunk.getCapacity();
+    const std::int32_t size = chunk.sizeField();
+    const std::int32_t length = size >= 0 && size < capacity ? size : capacity;
+    const unsigned char* data = chunk.lockData();
+    if (!data || length <= 0) return {};
+    return {reinterpret_cast<const char*>(data), static_cast<std::size_t>(length)};
+}
+
+}  // namespace
+
+void EntryChunk::reset() {
+    if (chunk_) chunk_->unlockData();
+    chunk_.reset();
+    start_ = 0;
+    duration_ = 0;
+    text_ = {};
+}
+
+void EntryChunk::hold(OwnedChunk chunk) {
+    chunk_ = std::move(chunk);
+    if (!chunk_) return;
+    start_ = chunk_->timestamp;
+    duration_ = chunk_->duration;
+    text_ = lockedText(*chunk_);
+}
+
+ReadOutcome readEntryChunk(StreamInterface& stream, EntryChunk& entry) {
+    OwnedChunk chunk(nullptr, entry.chunk_.get_deleter());
+    entry.reset();
+    const ReadOutcome outcome = readChunk(stream, chunk);
+    entry.hold(std::move(chunk));
+    return outcome;
+}
+
+namespace {
+
 // Into an entry that may already hold text: reading a stream through one entry reuses its
 // string's storage rather than allocating for every chunk.
 void copyEntry(MediaChunk& chunk, Entry& entry) {
@@ -181,6 +219,14 @@ ReadOutcome ContainerSession::readChunk(OwnedChunk& chunk) {
     const ReadOutcome outcome = Host::readChunk(*stream_, read);
     chunk = std::move(read);
     return outcome;
+}
+
+ReadOutcome ContainerSession::readEntryChunk(EntryChunk& entry) {
+    entry.reset();
+    if (!stream_) return ReadOutcome::End;
+    // The held chunk's release keeps the library loaded.
+    entry.chunk_ = OwnedChunk(nullptr, ChunkRelease(library_));
+    return Host::readEntryChunk(*stream_, entry);
 }
 
 std::optional<std::vector<Entry>> ContainerSession::read(const FileLocation& file) {

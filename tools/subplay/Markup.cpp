@@ -151,7 +151,8 @@ private:
 };
 
 // MicroDVD has codes only at the start of a line: each line gets the codes of the spans
-// open where its text begins.
+// open where its text begins. What is open is kept as it changes, so that starting a line
+// costs the same however deeply its spans nest.
 class MicroDvdSink : public MarkupSink {
 public:
     explicit MicroDvdSink(std::string& out) : out_(out) {}
@@ -166,8 +167,30 @@ public:
             from = to + 1;
         }
     }
-    void open(const MarkupSpan& span) override { open_.push_back(span); }
-    void close(const MarkupSpan&) override { open_.pop_back(); }
+    void open(const MarkupSpan& span) override {
+        if (span.style != Style::Font) {
+            // A letter counts once however often its style nests; its place is where it
+            // first opened.
+            const char letter = "ibus"[styleIndex(span.style)];
+            if (count_[styleIndex(span.style)]++ == 0) letters_.insert(letters_.begin(), letter);
+            return;
+        }
+        // A font without an attribute keeps the ones around it.
+        Font font = fonts_.empty() ? Font{} : fonts_.back();
+        if (!span.colour.empty()) font.colour = span.colour;
+        if (!span.face.empty()) font.face = span.face;
+        if (!span.size.empty()) font.size = span.size;
+        fonts_.push_back(font);
+    }
+    void close(const MarkupSpan& span) override {
+        if (span.style == Style::Font) {
+            fonts_.pop_back();
+            return;
+        }
+        if (--count_[styleIndex(span.style)] == 0) {
+            letters_.erase(letters_.find("ibus"[styleIndex(span.style)]), 1);
+        }
+    }
 
     void finish() {
         const bool shared = lines_.size() > 1 && !lines_.front().codes.empty() &&
@@ -194,39 +217,35 @@ private:
     struct Line {
         std::string codes, text;
     };
+    // The attributes in force inside an open font span.
+    struct Font {
+        std::string_view colour, face, size;
+    };
 
     void startLine() {
         started_ = true;
-        std::string styles;
-        std::string_view colour, face, size;
-        for (const MarkupSpan& span : open_) {
-            if (span.style != Style::Font) {
-                // Readers open later letters outermost.
-                styles.insert(styles.begin(), "ibus"[styleIndex(span.style)]);
-                continue;
-            }
-            if (!span.colour.empty()) colour = span.colour;
-            if (!span.face.empty()) face = span.face;
-            if (!span.size.empty()) size = span.size;
-        }
+        const Font font = fonts_.empty() ? Font{} : fonts_.back();
         std::string& codes = lines_.back().codes;
-        if (!styles.empty()) codes.append("{y:").append(styles).append("}");
-        if (!colour.empty()) {  // files write blue, green, red
+        // Readers open later letters outermost, so the innermost style comes first.
+        if (!letters_.empty()) codes.append("{y:").append(letters_).append("}");
+        if (!font.colour.empty()) {  // files write blue, green, red
             codes.append("{c:$")
-                .append(colour.substr(4, 2))
-                .append(colour.substr(2, 2))
-                .append(colour.substr(0, 2))
+                .append(font.colour.substr(4, 2))
+                .append(font.colour.substr(2, 2))
+                .append(font.colour.substr(0, 2))
                 .append("}");
         }
-        const std::string name = Host::unescapedFace(face);
+        const std::string name = Host::unescapedFace(font.face);
         if (!name.empty() && name.find('}') == std::string::npos) {
             codes.append("{f:").append(name).append("}");
         }
-        if (!size.empty()) codes.append("{s:").append(size).append("}");
+        if (!font.size.empty()) codes.append("{s:").append(font.size).append("}");
     }
 
     std::string& out_;
-    std::vector<MarkupSpan> open_;
+    std::array<std::size_t, 4> count_{};  // open spans of each letter's style
+    std::string letters_;                 // the styles open, the latest first
+    std::vector<Font> fonts_;
     std::vector<Line> lines_{1};
     bool started_ = false;
 };

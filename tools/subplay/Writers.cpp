@@ -288,7 +288,7 @@ constexpr std::string_view kArrow = " --> ";
 constexpr std::size_t kSpanMost = 2 * kTimeMost + kArrow.size();
 
 // "START --> END" at `text`, with room for kSpanMost; answers its end.
-char* writeSpan(char* text, const Entry& entry, char separator) {
+char* writeSpan(char* text, const EntryView& entry, char separator) {
     text = writeTime(text, entry.start, separator);
     std::memcpy(text, kArrow.data(), kArrow.size());
     return writeTime(text + kArrow.size(), cueEnd(entry.start, entry.duration), separator);
@@ -416,7 +416,7 @@ protected:
     /// What a format writes before its entries.
     virtual void start(const StreamDescription&) {}
     /// An entry's text as it may be shown.
-    std::string_view printableText(const Entry& entry) {
+    std::string_view printableText(const EntryView& entry) {
         return printableView(entry.text, printable_, entries_);
     }
 
@@ -429,7 +429,7 @@ protected:
         buffer_.clear();
     }
     /// "START --> END", the times with `separator` before the milliseconds.
-    void appendSpan(const Entry& entry, char separator) {
+    void appendSpan(const EntryView& entry, char separator) {
         const std::size_t at = buffer_.size();
         buffer_.resize(at + kSpanMost);
         buffer_.resize(static_cast<std::size_t>(writeSpan(buffer_.data() + at, entry, separator) -
@@ -467,7 +467,7 @@ public:
         }
         buffer_ += ", \"entries\": [";
     }
-    void write(const Entry& entry) override {
+    void write(const EntryView& entry) override {
         buffer_ += first_ ? "\n{\"start\": " : ",\n{\"start\": ";
         appendNumber(buffer_, entry.start);
         buffer_ += ", \"duration\": ";
@@ -523,7 +523,7 @@ public:
     CueWriter(std::ostream& out, const char* header, char separator, Markup markup)
         : BufferedWriter(out), header_(header), separator_(separator), markup_(markup) {}
     void start(const StreamDescription&) override { buffer_ += header_; }
-    void write(const Entry& entry) override {
+    void write(const EntryView& entry) override {
         const CueText kind = cueText(entry.text, markup_ == Markup::Vtt);
         if ((kind == CueText::AsItStands ||
              (kind == CueText::Tagged && markup_ == Markup::Srt && ownTagsOnly(entry.text))) &&
@@ -566,7 +566,7 @@ private:
 class TextWriter : public BufferedWriter {
 public:
     using BufferedWriter::BufferedWriter;
-    void write(const Entry& entry) override {
+    void write(const EntryView& entry) override {
         appendSpan(entry, '.');
         buffer_ += ' ';
         appendPrintable(entry.text, buffer_, entries_);
@@ -594,7 +594,7 @@ public:
         }
         buffer_ += '\n';
     }
-    void write(const Entry& entry) override {
+    void write(const EntryView& entry) override {
         buffer_ += '{';
         appendNumber(buffer_, frameAt(entry.start));
         buffer_ += "}{";
@@ -620,13 +620,13 @@ public:
     TimingWriter(std::unique_ptr<EntryWriter> next, double scale, std::int64_t offset)
         : next_(std::move(next)), scale_(scale), offset_(offset) {}
     void begin(const StreamDescription& stream) override { next_->begin(stream); }
-    void write(const Entry& entry) override {
+    void write(const EntryView& entry) override {
         constexpr std::int64_t last = std::numeric_limits<std::uint32_t>::max();
         const std::int64_t start = moved(entry.start);
         const std::int64_t end = moved(cueEnd(entry.start, entry.duration));
         // Wholly outside the clock's range: no host could show it.
         if (end < 0 || (end == 0 && start < 0) || start > last) return;
-        Entry shown = entry;
+        EntryView shown = entry;
         shown.start = static_cast<std::uint32_t>(std::clamp<std::int64_t>(start, 0, last));
         if (entry.duration >= 0 || start < 0) {
             const std::int64_t length = std::min(end, last) - shown.start;
