@@ -37,8 +37,10 @@ std::size_t nextSpecial(std::string_view text, std::size_t from) {
 // Writes SubRip's or WebVTT's tags, or none, straight into the caller's text.
 class TagSink : public MarkupSink {
 public:
-    TagSink(std::string& out, Markup markup) : out_(out), markup_(markup) {}
+    TagSink(std::string& out, Markup markup, const Spill* spill)
+        : out_(out), markup_(markup), spill_(spill) {}
     void text(std::string_view bytes) override {
+        if (spill_ && out_.size() >= kSpillSize) (*spill_)(out_);
         if (markup_ != Markup::Vtt) {
             out_ += bytes;
             return;
@@ -79,6 +81,7 @@ private:
 
     std::string& out_;
     Markup markup_;
+    const Spill* spill_;
 };
 
 // Attributes are written when the text's style differs from the one on screen, never per
@@ -152,20 +155,24 @@ private:
 
 // MicroDVD has codes only at the start of a line: each line gets the codes of the spans
 // open where its text begins. What is open is kept as it changes, so that starting a line
-// costs the same however deeply its spans nest.
+// costs the same however deeply its spans nest. Codes that every line shares are written
+// once: a first pass, which writes nothing, finds whether they are, and a second writes.
 class MicroDvdSink : public MarkupSink {
 public:
-    explicit MicroDvdSink(std::string& out) : out_(out) {}
+    /// The first pass, without `out`; the second with it, told what the first found.
+    MicroDvdSink(std::string* out, bool shared, const Spill* spill)
+        : out_(out), shared_(shared), spill_(spill) {}
     void text(std::string_view bytes) override {
         for (std::size_t from = 0; from <= bytes.size();) {
             const std::size_t to = std::min(bytes.find('\n', from), bytes.size());
             if (to > from && !started_) startLine();
-            lines_.back().text.append(bytes, from, to - from);
+            if (out_) out_->append(bytes, from, to - from);
             if (to == bytes.size()) break;
-            lines_.emplace_back();
-            started_ = false;
+            endLine();
+            if (out_) *out_ += '|';
             from = to + 1;
         }
+        if (out_ && spill_ && out_->size() >= kSpillSize) (*spill_)(*out_);
     }
     void open(const MarkupSpan& span) override {
         if (span.style != Style::Font) {
@@ -191,32 +198,13 @@ public:
             letters_.erase(letters_.find("ibus"[styleIndex(span.style)]), 1);
         }
     }
-
-    void finish() {
-        const bool shared = lines_.size() > 1 && !lines_.front().codes.empty() &&
-                            std::all_of(lines_.begin(), lines_.end(), [&](const Line& line) {
-                                return line.codes == lines_.front().codes;
-                            });
-        for (std::size_t i = 0; i < lines_.size(); ++i) {
-            if (i > 0) out_ += '|';
-            if (!shared) {
-                out_ += lines_[i].codes;
-            } else if (i == 0) {
-                // An upper-case code letter covers every later line as well.
-                std::string codes = lines_[i].codes;
-                for (std::size_t at = 1; at < codes.size(); ++at) {
-                    if (codes[at - 1] == '{') codes[at] = static_cast<char>(codes[at] - 'a' + 'A');
-                }
-                out_ += codes;
-            }
-            out_ += lines_[i].text;
-        }
+    /// After the text: whether every line, of more than one, has the same codes.
+    bool finish() {
+        endLine();
+        return lines_ > 1 && !first_.empty() && same_;
     }
 
 private:
-    struct Line {
-        std::string codes, text;
-    };
     // The attributes in force inside an open font span.
     struct Font {
         std::string_view colour, face, size;
@@ -224,12 +212,12 @@ private:
 
     void startLine() {
         started_ = true;
+        codes_.clear();
         const Font font = fonts_.empty() ? Font{} : fonts_.back();
-        std::string& codes = lines_.back().codes;
         // Readers open later letters outermost, so the innermost style comes first.
-        if (!letters_.empty()) codes.append("{y:").append(letters_).append("}");
+        if (!letters_.empty()) codes_.append("{y:").append(letters_).append("}");
         if (!font.colour.empty()) {  // files write blue, green, red
-            codes.append("{c:$")
+            codes_.append("{c:$")
                 .append(font.colour.substr(4, 2))
                 .append(font.colour.substr(2, 2))
                 .append(font.colour.substr(0, 2))
@@ -237,22 +225,52 @@ private:
         }
         const std::string name = Host::unescapedFace(font.face);
         if (!name.empty() && name.find('}') == std::string::npos) {
-            codes.append("{f:").append(name).append("}");
+            codes_.append("{f:").append(name).append("}");
         }
-        if (!font.size.empty()) codes.append("{s:").append(font.size).append("}");
+        if (!font.size.empty()) codes_.append("{s:").append(font.size).append("}");
+        if (!out_) {
+            noteCodes(codes_);
+        } else if (!shared_) {
+            *out_ += codes_;
+        } else if (lines_ == 0) {
+            // An upper-case code letter covers every later line as well.
+            for (std::size_t at = 1; at < codes_.size(); ++at) {
+                if (codes_[at - 1] == '{') codes_[at] = static_cast<char>(codes_[at] - 'a' + 'A');
+            }
+            *out_ += codes_;
+        }
+    }
+    void endLine() {
+        if (!out_ && !started_) noteCodes({});  // a line without text has no codes
+        started_ = false;
+        ++lines_;
+    }
+    void noteCodes(std::string_view codes) {
+        if (lines_ == 0) {
+            first_ = codes;
+        } else if (codes != first_) {
+            same_ = false;
+        }
     }
 
-    std::string& out_;
+    std::string* out_;
+    bool shared_;
+    const Spill* spill_;
     std::array<std::size_t, 4> count_{};  // open spans of each letter's style
     std::string letters_;                 // the styles open, the latest first
     std::vector<Font> fonts_;
-    std::vector<Line> lines_{1};
+    std::string codes_;  // the line's
+    std::string first_;  // the first line's, in the first pass
+    bool same_ = true;
+    std::size_t lines_ = 0;  // ended so far
     bool started_ = false;
 };
 
 }  // namespace
 
-void appendMarkup(MarkupReader& reader, Markup markup, std::string_view text, std::string& out) {
+void appendMarkup(MarkupReader& reader, Markup markup, std::string_view text, std::string& out,
+                  const Spill& spill) {
+    const Spill* spilled = spill ? &spill : nullptr;
     if (markup == Markup::MicroDvd) {
         if (text.find('<') == std::string_view::npos) {
             // No span, so no codes: the lines joined, without a sink's lines to build.
@@ -261,14 +279,15 @@ void appendMarkup(MarkupReader& reader, Markup markup, std::string_view text, st
             std::replace(out.begin() + static_cast<std::ptrdiff_t>(at), out.end(), '\n', '|');
             return;
         }
-        MicroDvdSink sink(out);
+        MicroDvdSink survey(nullptr, false, nullptr);
+        reader.read(text, survey);
+        MicroDvdSink sink(&out, survey.finish(), spilled);
         reader.read(text, sink);
-        sink.finish();
     } else if (markup == Markup::Terminal) {
         TerminalSink sink(out);  // resets the attributes as it goes
         reader.read(text, sink);
     } else {
-        TagSink sink(out, markup);
+        TagSink sink(out, markup, spilled);
         reader.read(text, sink);
     }
 }

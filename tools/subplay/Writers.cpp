@@ -189,11 +189,31 @@ void appendPrintable(std::string_view bytes, std::string& out, Source source = S
 // `bytes` as they may be shown: themselves when nothing in them needs replacing, which
 // saves a copy of nearly every entry's text, else a repaired copy in `scratch`.
 std::string_view printableView(std::string_view bytes, std::string& scratch, Source source) {
-    if ((source == Source::Trusted || isWellFormedUtf8(bytes)) && noControl(bytes)) return bytes;
+    const bool wellFormed = source == Source::Trusted || isWellFormedUtf8(bytes);
+    if (wellFormed && noControl(bytes)) return bytes;
     scratch.clear();
+    if (wellFormed) {
+        // Room for the repair and no more: a text of controls triples, and a string left
+        // to grow would double that again.
+        std::size_t size = bytes.size(), length = 0;
+        for (std::size_t at = 0; (at = nextControl(bytes, at, length)) != std::string_view::npos;
+             at += length)
+            size += replacementCharacter.size() - length;
+        scratch.reserve(size);
+    }
     appendPrintable(bytes, scratch, source);
     return scratch;
 }
+
+// Where a large text may be cut so that each piece is written on its own: not inside a
+// UTF-8 character, nor so inside an ill-formed sequence that a piece repairs differently.
+std::size_t sliceEnd(std::string_view text, std::size_t most) {
+    if (text.size() <= most) return text.size();
+    std::size_t cut = most;
+    while (cut > most - 4 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+    return cut;
+}
+
 
 // Where the next byte that a JSON string must escape is, from `from`: a quote, a backslash
 // or a control; the text's size when there is none. Eight bytes at a time.
@@ -213,8 +233,8 @@ std::size_t nextJsonEscape(std::string_view text, std::size_t from) {
     return i;
 }
 
-void appendJsonString(std::string_view text, std::string& out) {
-    out += '"';
+// `text` escaped for a JSON string, without its quotes.
+void appendJsonEscaped(std::string_view text, std::string& out) {
     for (std::size_t from = 0;;) {
         const std::size_t at = nextJsonEscape(text, from);
         out.append(text, from, at - from);
@@ -231,6 +251,11 @@ void appendJsonString(std::string_view text, std::string& out) {
             out += hex[c & 0xF];
         }
     }
+}
+
+void appendJsonString(std::string_view text, std::string& out) {
+    out += '"';
+    appendJsonEscaped(text, out);
     out += '"';
 }
 
@@ -283,6 +308,40 @@ void keepCueLines(std::string& out, std::size_t from) {
     }
     out.resize(static_cast<std::size_t>(kept - data));
 }
+
+// A cue's lines that show something, each ending in a line feed, from text that comes in
+// pieces: keepCueLines for a cue written in blocks.
+class CueLines {
+public:
+    void add(std::string_view text, std::string& out) {
+        for (std::size_t from = 0; from < text.size();) {
+            const std::size_t to = std::min(text.find('\n', from), text.size());
+            const std::string_view part = text.substr(from, to - from);
+            if (shown_) {
+                out += part;
+            } else if (blankLine(part.data(), part.data() + part.size())) {
+                held_ += part;
+            } else {
+                (out += held_) += part;
+                held_.clear();
+                shown_ = true;
+            }
+            if (to == text.size()) break;
+            endLine(out);
+            from = to + 1;
+        }
+    }
+    void finish(std::string& out) { endLine(out); }
+
+private:
+    void endLine(std::string& out) {
+        if (shown_) out += '\n';
+        held_.clear();
+        shown_ = false;
+    }
+    bool shown_ = false;
+    std::string held_;  // the blanks a line starts with, until it shows something
+};
 
 constexpr std::string_view kArrow = " --> ";
 constexpr std::size_t kSpanMost = 2 * kTimeMost + kArrow.size();
@@ -428,6 +487,18 @@ protected:
         out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
         buffer_.clear();
     }
+    /// Appends `text` through `append` a slice at a time, flushing between slices: a large
+    /// entry's output is never held whole.
+    template <class Append>
+    void appendInSlices(std::string_view text, Append append) {
+        for (;;) {
+            const std::size_t cut = sliceEnd(text, kSpillSize);
+            append(text.substr(0, cut));
+            if (cut == text.size()) return;
+            flush();
+            text.remove_prefix(cut);
+        }
+    }
     /// "START --> END", the times with `separator` before the milliseconds.
     void appendSpan(const EntryView& entry, char separator) {
         const std::size_t at = buffer_.size();
@@ -472,9 +543,10 @@ public:
         appendNumber(buffer_, entry.start);
         buffer_ += ", \"duration\": ";
         appendNumber(buffer_, entry.duration);
-        buffer_ += ", \"text\": ";
-        appendJsonString(printableText(entry), buffer_);
-        buffer_ += '}';
+        buffer_ += ", \"text\": \"";
+        appendInSlices(printableText(entry),
+                       [this](std::string_view slice) { appendJsonEscaped(slice, buffer_); });
+        buffer_ += "\"}";
         first_ = false;
         ++count_;
         written();
@@ -528,6 +600,16 @@ public:
         if ((kind == CueText::AsItStands ||
              (kind == CueText::Tagged && markup_ == Markup::Srt && ownTagsOnly(entry.text))) &&
             (entries_ == Source::Trusted || isWellFormedUtf8(entry.text))) {
+            if (entry.text.size() > kSpillSize) {
+                // As it stands, but in blocks.
+                (buffer_ += number_.next()) += '\n';
+                appendSpan(entry, separator_);
+                buffer_ += '\n';
+                appendInSlices(entry.text, [this](std::string_view slice) { buffer_ += slice; });
+                buffer_ += "\n\n";
+                written();
+                return;
+            }
             // In one piece: the number, the times and the text as it stands.
             const std::string_view number = number_.next();
             const std::size_t at = buffer_.size();
@@ -548,19 +630,39 @@ public:
         (buffer_ += number_.next()) += '\n';
         appendSpan(entry, separator_);
         buffer_ += '\n';
-        const std::size_t text = buffer_.size();
-        appendMarkup(reader_, markup_, printableText(entry), buffer_);
-        keepCueLines(buffer_, text);
+        text_ = buffer_.size();
+        spilled_ = false;
+        appendMarkup(reader_, markup_, printableText(entry), buffer_, spill_);
+        if (spilled_) {
+            spillCue();
+            lines_.finish(buffer_);
+        } else {
+            keepCueLines(buffer_, text_);
+        }
         buffer_ += '\n';
         written();
     }
 
 private:
+    // A large cue goes out in blocks, its blank lines dropped as they come.
+    void spillCue() {
+        const std::string text = buffer_.substr(text_);
+        buffer_.resize(text_);
+        lines_.add(text, buffer_);
+        flush();
+        text_ = 0;
+        spilled_ = true;
+    }
+
     const char* header_;
     char separator_;
     Markup markup_;
     MarkupReader reader_;
     CueNumber number_;
+    std::size_t text_ = 0;  // where the cue's text starts in the buffer
+    bool spilled_ = false;
+    CueLines lines_;
+    const Spill spill_ = [this](std::string&) { spillCue(); };
 };
 
 class TextWriter : public BufferedWriter {
@@ -569,7 +671,9 @@ public:
     void write(const EntryView& entry) override {
         appendSpan(entry, '.');
         buffer_ += ' ';
-        appendPrintable(entry.text, buffer_, entries_);
+        appendInSlices(entry.text, [this](std::string_view slice) {
+            appendPrintable(slice, buffer_, entries_);
+        });
         buffer_ += '\n';
         written();
     }
@@ -600,7 +704,7 @@ public:
         buffer_ += "}{";
         appendNumber(buffer_, frameAt(cueEnd(entry.start, entry.duration)));
         buffer_ += '}';
-        appendMarkup(reader_, Markup::MicroDvd, printableText(entry), buffer_);
+        appendMarkup(reader_, Markup::MicroDvd, printableText(entry), buffer_, spill_);
         buffer_ += '\n';
         written();
     }
@@ -612,6 +716,7 @@ private:
 
     long double thousandths_;  // frames per 1000 seconds
     MarkupReader reader_;
+    const Spill spill_ = [this](std::string&) { flush(); };
 };
 
 // Scales and moves every entry before another writer sees it.
