@@ -45,7 +45,7 @@ std::string_view lockedText(MediaChunk& chunk) {
 
 void EntryChunk::reset() {
     if (chunk_) chunk_->unlockData();
-    chunk_.reset();
+    chunk_ = OwnedChunk();  // its share of the library goes with it
     start_ = 0;
     duration_ = 0;
     text_ = {};

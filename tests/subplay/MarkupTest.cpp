@@ -60,6 +60,13 @@ const Row rows[] = {
     {"truncated colour tag", "<font color=\"#00", "<font color=\"#00", "&lt;font color=\"#00",
      "<font color=\"#00", "<font color=\"#00"},
     {"lone angle bracket", "<", "<", "&lt;", "<", "<"},
+    // A style nested in itself wrote its letter once per span: {y:iii...} on every line.
+    {"a style nested in itself counts once", "<i><b><i>x</i></b></i>", "<i><b><i>x</i></b></i>",
+     "<i><b><i>x</i></b></i>", "x", "{y:bi}x"},
+    {"a font inside a font keeps the outer attributes",
+     "<font color=\"#0000FF\"><font size=\"9\">a</font>\nb</font>",
+     "<font color=\"#0000FF\"><font size=\"9\">a</font>\nb</font>", "a\nb", "a\nb",
+     "{c:$FF0000}{s:9}a|{c:$FF0000}b"},
     {"empty", "", "", "", "", ""},
 };
 
@@ -103,6 +110,40 @@ TEST(MarkupCost, LinearInTheText) {
     std::string nested;
     for (std::size_t i = 0; i < n; ++i) nested += "<i>x\n";
     EXPECT_LT(rewritten(Markup::Terminal, nested).size(), 4 * nested.size());
+}
+
+// n nested spans over n lines gave MicroDVD n letters a line: a 40 KB text wrote 64 MB. Each
+// line now holds "{y:i}x|" at most, at every size.
+TEST(MarkupCost, MicroDvdCodesStayOneLetterAStyle) {
+    for (const std::size_t n : {1'000u, 10'000u, 100'000u}) {
+        SCOPED_TRACE(n);
+        std::string nested;
+        for (std::size_t i = 0; i < n; ++i) nested += i % 2 ? "<i>x\n" : "<b>x\n";
+        const std::string written = rewritten(Markup::MicroDvd, nested);
+        EXPECT_LE(written.size(), n * std::string_view("{y:ib}x|").size());
+        EXPECT_EQ(written.substr(written.size() - 8), "{y:ib}x|");
+    }
+}
+
+// A large text goes out in blocks, and the blocks make what one piece would have.
+TEST(MarkupCost, LargeTextsSpillInBlocksThatJoinUp) {
+    std::string text;
+    while (text.size() < 8 * kSpillSize) text += "<i>a</i> <b>b</b>\n<font color=\"#00FF00\">c";
+    for (const Markup markup : {Markup::Srt, Markup::Vtt, Markup::MicroDvd}) {
+        SCOPED_TRACE(static_cast<int>(markup));
+        std::string joined, out;
+        std::size_t spills = 0;
+        const Spill spill = [&](std::string& full) {
+            EXPECT_LT(full.size(), 2 * kSpillSize);
+            joined += full;
+            full.clear();
+            ++spills;
+        };
+        MarkupReader reader;
+        appendMarkup(reader, markup, text, out, spill);
+        EXPECT_GE(spills, 1u);
+        EXPECT_EQ(joined + out, rewritten(markup, text));
+    }
 }
 
 }  // namespace

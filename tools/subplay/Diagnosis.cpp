@@ -28,6 +28,11 @@ std::string openFailureText(const Host::OpenReport& report,
         std::error_code error;
         if (std::filesystem::is_directory(*path, error)) return "is a folder, not a file";
     }
+    // The name is judged before the file is looked for.
+    if (path && report.outcome == kReadingExtensionRefused) {
+        std::error_code error;
+        if (!std::filesystem::exists(*path, error)) return "no such file";
+    }
     // A name or a text that is not MicroDVD may be another subtitle format.
     if (path && (report.outcome == kReadingExtensionRefused ||
                  report.outcome == kReadingNoFrameLines || report.outcome == kReadingBadLine)) {

@@ -40,6 +40,18 @@ public:
     TagSink(std::string& out, Markup markup, const Spill* spill)
         : out_(out), markup_(markup), spill_(spill) {}
     void text(std::string_view bytes) override {
+        // A large text in slices, so that the output spills as it grows.
+        while (spill_ && bytes.size() > kSpillSize) {
+            write(bytes.substr(0, kSpillSize));
+            bytes.remove_prefix(kSpillSize);
+        }
+        write(bytes);
+    }
+    void open(const MarkupSpan& span) override { tag(span, ""); }
+    void close(const MarkupSpan& span) override { tag(span, "/"); }
+
+private:
+    void write(std::string_view bytes) {
         if (spill_ && out_.size() >= kSpillSize) (*spill_)(out_);
         if (markup_ != Markup::Vtt) {
             out_ += bytes;
@@ -53,12 +65,9 @@ public:
             from = special + 1;
         }
     }
-    void open(const MarkupSpan& span) override { tag(span, ""); }
-    void close(const MarkupSpan& span) override { tag(span, "/"); }
-
-private:
     void tag(const MarkupSpan& span, std::string_view slash) {
         if (markup_ == Markup::Plain) return;
+        if (spill_ && out_.size() >= kSpillSize) (*spill_)(out_);
         if (span.style != Style::Font) {
             // WebVTT has italic, bold and underline; strike-through goes.
             if (markup_ == Markup::Vtt && span.style == Style::Strike) return;
@@ -166,13 +175,19 @@ public:
         for (std::size_t from = 0; from <= bytes.size();) {
             const std::size_t to = std::min(bytes.find('\n', from), bytes.size());
             if (to > from && !started_) startLine();
-            if (out_) out_->append(bytes, from, to - from);
+            // A long line in slices, so that the output spills as it grows.
+            for (std::size_t at = from; out_ && at < to; at += kSpillSize) {
+                out_->append(bytes, at, std::min(kSpillSize, to - at));
+                if (spill_ && out_->size() >= kSpillSize) (*spill_)(*out_);
+            }
             if (to == bytes.size()) break;
             endLine();
-            if (out_) *out_ += '|';
+            if (out_) {
+                *out_ += '|';
+                if (spill_ && out_->size() >= kSpillSize) (*spill_)(*out_);
+            }
             from = to + 1;
         }
-        if (out_ && spill_ && out_->size() >= kSpillSize) (*spill_)(*out_);
     }
     void open(const MarkupSpan& span) override {
         if (span.style != Style::Font) {
@@ -273,10 +288,14 @@ void appendMarkup(MarkupReader& reader, Markup markup, std::string_view text, st
     const Spill* spilled = spill ? &spill : nullptr;
     if (markup == Markup::MicroDvd) {
         if (text.find('<') == std::string_view::npos) {
-            // No span, so no codes: the lines joined, without a sink's lines to build.
-            const std::size_t at = out.size();
-            out += text;
-            std::replace(out.begin() + static_cast<std::ptrdiff_t>(at), out.end(), '\n', '|');
+            // No span, so no codes: the lines joined, without a sink's lines to build. A
+            // large text in slices, so that the output spills as it grows.
+            for (std::size_t from = 0; from < text.size(); from += kSpillSize) {
+                const std::size_t at = out.size();
+                out += text.substr(from, kSpillSize);
+                std::replace(out.begin() + static_cast<std::ptrdiff_t>(at), out.end(), '\n', '|');
+                if (spilled && out.size() >= kSpillSize) spill(out);
+            }
             return;
         }
         MicroDvdSink survey(nullptr, false, nullptr);

@@ -24,7 +24,7 @@ enum class Markup { Srt, Vtt, Plain, MicroDvd, Terminal };
 /// Hands on what `out` holds once it has grown to kSpillSize, and empties it, so that one
 /// large text is written in blocks rather than held whole.
 using Spill = std::function<void(std::string& out)>;
-inline constexpr std::size_t kSpillSize = 1 << 20;
+inline constexpr std::size_t kSpillSize = 1 << 18;
 
 /// Appends `text` rewritten as `markup` to `out`, read with `reader`; `spill`, when given,
 /// may be called as `out` grows (not for Terminal).

@@ -214,7 +214,6 @@ std::size_t sliceEnd(std::string_view text, std::size_t most) {
     return cut;
 }
 
-
 // Where the next byte that a JSON string must escape is, from `from`: a quote, a backslash
 // or a control; the text's size when there is none. Eight bytes at a time.
 std::size_t nextJsonEscape(std::string_view text, std::size_t from) {
@@ -484,8 +483,12 @@ protected:
         if (buffer_.size() >= kBlock) flush();
     }
     void flush() {
-        out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+        emit(buffer_);
         buffer_.clear();
+    }
+    /// Hands `bytes` to the stream, after what was flushed.
+    void emit(std::string_view bytes) {
+        out_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     }
     /// Appends `text` through `append` a slice at a time, flushing between slices: a large
     /// entry's output is never held whole.
@@ -646,10 +649,11 @@ public:
 private:
     // A large cue goes out in blocks, its blank lines dropped as they come.
     void spillCue() {
-        const std::string text = buffer_.substr(text_);
+        kept_.clear();
+        lines_.add(std::string_view(buffer_).substr(text_), kept_);
         buffer_.resize(text_);
-        lines_.add(text, buffer_);
         flush();
+        emit(kept_);
         text_ = 0;
         spilled_ = true;
     }
@@ -662,6 +666,7 @@ private:
     std::size_t text_ = 0;  // where the cue's text starts in the buffer
     bool spilled_ = false;
     CueLines lines_;
+    std::string kept_;  // a spilled block's lines that show
     const Spill spill_ = [this](std::string&) { spillCue(); };
 };
 
