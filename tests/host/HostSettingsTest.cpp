@@ -12,17 +12,11 @@ namespace {
 
 // A text where a boolean is meant, or a bare string where a location is, does not compile.
 template <class T>
-concept LenientTakes = requires(T value) {
-    Settings::lenientReading(value);
-};
+concept LenientTakes = requires(T value) { Settings::lenientReading(value); };
 template <class T>
-concept DetectionTakes = requires(T value) {
-    Settings::detectEncoding(value);
-};
+concept DetectionTakes = requires(T value) { Settings::detectEncoding(value); };
 template <class T>
-concept SignatureTakes = requires(T value) {
-    Settings::overrideEmbeddedSignature(value);
-};
+concept SignatureTakes = requires(T value) { Settings::overrideEmbeddedSignature(value); };
 static_assert(LenientTakes<bool> && !LenientTakes<const char*> && !LenientTakes<int>);
 static_assert(DetectionTakes<bool> && !DetectionTakes<std::string>);
 static_assert(SignatureTakes<bool> && !SignatureTakes<const char*>);
