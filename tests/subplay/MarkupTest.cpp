@@ -125,12 +125,22 @@ TEST(MarkupCost, MicroDvdCodesStayOneLetterAStyle) {
     }
 }
 
-// A large text goes out in blocks, and the blocks make what one piece would have.
+// A large text goes out in blocks, and the blocks make what one piece would have: MicroDVD
+// finds the codes every line shares by a first pass then, not by joining lines after.
 TEST(MarkupCost, LargeTextsSpillInBlocksThatJoinUp) {
-    std::string text;
-    while (text.size() < 8 * kSpillSize) text += "<i>a</i> <b>b</b>\n<font color=\"#00FF00\">c";
-    for (const Markup markup : {Markup::Srt, Markup::Vtt, Markup::MicroDvd}) {
-        SCOPED_TRACE(static_cast<int>(markup));
+    std::string mixed, shared = "<i>";
+    while (mixed.size() < 8 * kSpillSize) mixed += "<i>a</i> <b>b</b>\n<font color=\"#00FF00\">c";
+    while (shared.size() < 2 * kSpillSize) shared += "line\n";
+    shared += "last";
+    const struct {
+        Markup markup;
+        const std::string& text;
+    } rows[] = {{Markup::Srt, mixed},
+                {Markup::Vtt, mixed},
+                {Markup::MicroDvd, mixed},
+                {Markup::MicroDvd, shared}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(static_cast<int>(row.markup));
         std::string joined, out;
         std::size_t spills = 0;
         const Spill spill = [&](std::string& full) {
@@ -140,10 +150,11 @@ TEST(MarkupCost, LargeTextsSpillInBlocksThatJoinUp) {
             ++spills;
         };
         MarkupReader reader;
-        appendMarkup(reader, markup, text, out, spill);
+        appendMarkup(reader, row.markup, row.text, out, spill);
         EXPECT_GE(spills, 1u);
-        EXPECT_EQ(joined + out, rewritten(markup, text));
+        EXPECT_EQ(joined + out, rewritten(row.markup, row.text));
     }
+    EXPECT_TRUE(rewritten(Markup::MicroDvd, shared).starts_with("{Y:i}line|line|"));
 }
 
 }  // namespace

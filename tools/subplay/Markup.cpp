@@ -165,12 +165,21 @@ private:
 // MicroDVD has codes only at the start of a line: each line gets the codes of the spans
 // open where its text begins. What is open is kept as it changes, so that starting a line
 // costs the same however deeply its spans nest. Codes that every line shares are written
-// once: a first pass, which writes nothing, finds whether they are, and a second writes.
+// once, in upper case: a text that may spill is read twice, first to find whether they
+// are, then to write; a smaller one is written at once and its lines joined again after.
 class MicroDvdSink : public MarkupSink {
 public:
-    /// The first pass, without `out`; the second with it, told what the first found.
-    MicroDvdSink(std::string* out, bool shared, const Spill* spill)
-        : out_(out), shared_(shared), spill_(spill) {}
+    enum class Pass {
+        Survey,          // nothing written: finish() tells whether the codes are shared
+        Write,           // written as `shared` says, spilling as it grows
+        WriteThenShare,  // written, the shared codes taken out at finish(); no spill
+    };
+    MicroDvdSink(std::string* out, Pass pass, bool shared, const Spill* spill)
+        : out_(pass == Pass::Survey ? nullptr : out),
+          pass_(pass),
+          shared_(shared),
+          spill_(spill),
+          from_(out ? out->size() : 0) {}
     void text(std::string_view bytes) override {
         for (std::size_t from = 0; from <= bytes.size();) {
             const std::size_t to = std::min(bytes.find('\n', from), bytes.size());
@@ -185,6 +194,7 @@ public:
             if (out_) {
                 *out_ += '|';
                 if (spill_ && out_->size() >= kSpillSize) (*spill_)(*out_);
+                if (pass_ == Pass::WriteThenShare) lineStarts_.push_back(out_->size());
             }
             from = to + 1;
         }
@@ -213,10 +223,13 @@ public:
             letters_.erase(letters_.find("ibus"[styleIndex(span.style)]), 1);
         }
     }
-    /// After the text: whether every line, of more than one, has the same codes.
+    /// After the text: whether every line, of more than one, has the same codes; after
+    /// WriteThenShare, they are then written once.
     bool finish() {
         endLine();
-        return lines_ > 1 && !first_.empty() && same_;
+        const bool shared = lines_ > 1 && !first_.empty() && same_;
+        if (shared && pass_ == Pass::WriteThenShare) share();
+        return shared;
     }
 
 private:
@@ -243,8 +256,8 @@ private:
             codes_.append("{f:").append(name).append("}");
         }
         if (!font.size.empty()) codes_.append("{s:").append(font.size).append("}");
+        if (pass_ != Pass::Write) noteCodes(codes_);
         if (!out_) {
-            noteCodes(codes_);
         } else if (!shared_) {
             *out_ += codes_;
         } else if (lines_ == 0) {
@@ -256,9 +269,30 @@ private:
         }
     }
     void endLine() {
-        if (!out_ && !started_) noteCodes({});  // a line without text has no codes
+        if (pass_ != Pass::Write && !started_) noteCodes({});  // a line without text has none
         started_ = false;
         ++lines_;
+    }
+    // The lines written, each opened by the same codes, joined again with the codes once,
+    // in upper case: an upper-case code letter covers every later line as well.
+    void share() {
+        std::string& out = *out_;
+        for (std::size_t at = 1; at < first_.size(); ++at) {
+            if (first_[at - 1] == '{') out[from_ + at] = static_cast<char>(first_[at] - 'a' + 'A');
+        }
+        lineStarts_.push_back(out.size() + 1);  // as if a '|' ended the last line too
+        std::size_t kept = from_, start = from_;
+        for (std::size_t line = 0; line < lineStarts_.size(); ++line) {
+            const std::size_t from = start + (line == 0 ? 0 : first_.size());
+            const std::size_t end = lineStarts_[line] - 1;
+            std::copy(out.begin() + static_cast<std::ptrdiff_t>(from),
+                      out.begin() + static_cast<std::ptrdiff_t>(end),
+                      out.begin() + static_cast<std::ptrdiff_t>(kept));
+            kept += end - from;
+            if (line + 1 < lineStarts_.size()) out[kept++] = '|';
+            start = lineStarts_[line];
+        }
+        out.resize(kept);
     }
     void noteCodes(std::string_view codes) {
         if (lines_ == 0) {
@@ -269,10 +303,13 @@ private:
     }
 
     std::string* out_;
+    Pass pass_;
     bool shared_;
     const Spill* spill_;
-    std::array<std::size_t, 4> count_{};  // open spans of each letter's style
-    std::string letters_;                 // the styles open, the latest first
+    std::size_t from_;                     // where this text's output starts in `out`
+    std::vector<std::size_t> lineStarts_;  // WriteThenShare: where each later line starts
+    std::array<std::size_t, 4> count_{};   // open spans of each letter's style
+    std::string letters_;                  // the styles open, the latest first
     std::vector<Font> fonts_;
     std::string codes_;  // the line's
     std::string first_;  // the first line's, in the first pass
@@ -298,9 +335,16 @@ void appendMarkup(MarkupReader& reader, Markup markup, std::string_view text, st
             }
             return;
         }
-        MicroDvdSink survey(nullptr, false, nullptr);
+        using Pass = MicroDvdSink::Pass;
+        if (text.size() <= kSpillSize || !spilled) {
+            MicroDvdSink sink(&out, Pass::WriteThenShare, false, nullptr);
+            reader.read(text, sink);
+            sink.finish();
+            return;
+        }
+        MicroDvdSink survey(nullptr, Pass::Survey, false, nullptr);
         reader.read(text, survey);
-        MicroDvdSink sink(&out, survey.finish(), spilled);
+        MicroDvdSink sink(&out, Pass::Write, survey.finish(), spilled);
         reader.read(text, sink);
     } else if (markup == Markup::Terminal) {
         TerminalSink sink(out);  // resets the attributes as it goes
