@@ -40,19 +40,16 @@ public:
     TagSink(std::string& out, Markup markup, const Spill* spill)
         : out_(out), markup_(markup), spill_(spill) {}
     void text(std::string_view bytes) override {
-        // A large text in slices, so that the output spills as it grows.
-        while (spill_ && bytes.size() > kSpillSize) {
-            write(bytes.substr(0, kSpillSize));
-            bytes.remove_prefix(kSpillSize);
+        if (out_.size() + bytes.size() >= kSpillSize && spill_) {
+            // A large text in slices, so that the output spills as it grows.
+            const Spill* const spill = std::exchange(spill_, nullptr);
+            for (std::size_t at = 0; at < bytes.size(); at += kSpillSize) {
+                if (out_.size() >= kSpillSize) (*spill)(out_);
+                TagSink::text(bytes.substr(at, kSpillSize));
+            }
+            spill_ = spill;
+            return;
         }
-        write(bytes);
-    }
-    void open(const MarkupSpan& span) override { tag(span, ""); }
-    void close(const MarkupSpan& span) override { tag(span, "/"); }
-
-private:
-    void write(std::string_view bytes) {
-        if (spill_ && out_.size() >= kSpillSize) (*spill_)(out_);
         if (markup_ != Markup::Vtt) {
             out_ += bytes;
             return;
@@ -65,9 +62,13 @@ private:
             from = special + 1;
         }
     }
+    void open(const MarkupSpan& span) override { tag(span, ""); }
+    void close(const MarkupSpan& span) override { tag(span, "/"); }
+
+private:
     void tag(const MarkupSpan& span, std::string_view slash) {
         if (markup_ == Markup::Plain) return;
-        if (spill_ && out_.size() >= kSpillSize) (*spill_)(out_);
+        if (out_.size() >= kSpillSize && spill_) (*spill_)(out_);
         if (span.style != Style::Font) {
             // WebVTT has italic, bold and underline; strike-through goes.
             if (markup_ == Markup::Vtt && span.style == Style::Strike) return;

@@ -186,11 +186,10 @@ void appendPrintable(std::string_view bytes, std::string& out, Source source = S
     }
 }
 
-// `bytes` as they may be shown: themselves when nothing in them needs replacing, which
-// saves a copy of nearly every entry's text, else a repaired copy in `scratch`.
-std::string_view printableView(std::string_view bytes, std::string& scratch, Source source) {
-    const bool wellFormed = source == Source::Trusted || isWellFormedUtf8(bytes);
-    if (wellFormed && noControl(bytes)) return bytes;
+// `bytes` repaired into `scratch`. Out of line, so that the test before it, which nearly
+// every text passes, stays inline in the writers.
+[[gnu::noinline]] std::string_view repaired(std::string_view bytes, std::string& scratch,
+                                            Source source, bool wellFormed) {
     scratch.clear();
     if (wellFormed) {
         // Room for the repair and no more: a text of controls triples, and a string left
@@ -203,6 +202,14 @@ std::string_view printableView(std::string_view bytes, std::string& scratch, Sou
     }
     appendPrintable(bytes, scratch, source);
     return scratch;
+}
+
+// `bytes` as they may be shown: themselves when nothing in them needs replacing, which
+// saves a copy of nearly every entry's text, else a repaired copy in `scratch`.
+std::string_view printableView(std::string_view bytes, std::string& scratch, Source source) {
+    const bool wellFormed = source == Source::Trusted || isWellFormedUtf8(bytes);
+    if (wellFormed && noControl(bytes)) return bytes;
+    return repaired(bytes, scratch, source, wellFormed);
 }
 
 // Where a large text may be cut so that each piece is written on its own: not inside a
