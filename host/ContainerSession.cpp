@@ -60,6 +60,34 @@ std::string_view textOf(MediaChunk& chunk) {
     return {reinterpret_cast<const char*>(data), data ? length : 0};
 }
 
+void EntryChunk::reset() {
+    if (chunk_) chunk_->unlockData();
+    chunk_ = OwnedChunk();  // its share of the library goes with it
+    start_ = 0;
+    duration_ = 0;
+    text_ = {};
+}
+
+void EntryChunk::hold(OwnedChunk chunk) {
+    chunk_ = std::move(chunk);
+    if (!chunk_) return;
+    start_ = chunk_->timestamp;
+    duration_ = chunk_->duration;
+    // Locked while held, unlocked by reset().
+    const std::size_t length = lengthOf(*chunk_);
+    const unsigned char* data = chunk_->lockData();
+    text_ = data ? std::string_view(reinterpret_cast<const char*>(data), length)
+                 : std::string_view();
+}
+
+ReadOutcome readEntryChunk(StreamInterface& stream, EntryChunk& entry) {
+    OwnedChunk chunk(nullptr, entry.chunk_.get_deleter());
+    entry.reset();
+    const ReadOutcome outcome = readChunk(stream, chunk);
+    entry.hold(std::move(chunk));
+    return outcome;
+}
+
 Entry entryOf(MediaChunk& chunk) {
     Entry entry;
     copyEntry(chunk, entry);
@@ -194,6 +222,14 @@ ReadOutcome ContainerSession::readChunk(OwnedChunk& chunk) {
     const ReadOutcome outcome = Host::readChunk(*stream_, read);
     chunk = std::move(read);
     return outcome;
+}
+
+ReadOutcome ContainerSession::readEntryChunk(EntryChunk& entry) {
+    entry.reset();
+    if (!stream_) return ReadOutcome::End;
+    // The held chunk's release keeps the library loaded.
+    entry.chunk_ = OwnedChunk(nullptr, ChunkRelease(library_));
+    return Host::readEntryChunk(*stream_, entry);
 }
 
 std::optional<std::vector<Entry>> ContainerSession::read(const FileLocation& file) {

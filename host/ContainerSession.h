@@ -67,6 +67,42 @@ ReadOutcome readEntry(StreamInterface& stream, Entry& entry);
 /// Every entry due at the stream's clock, in reading order.
 std::vector<Entry> readDue(StreamInterface& stream);
 
+/// An entry read without a copy of its text: the chunk stays held with its data locked, and
+/// text() points into it, until the next read into this object, reset() or its end. For a
+/// host that hands the text on (a writer, a GStreamer buffer) rather than keeping it: a copy
+/// of a large entry costs as much memory again.
+class EntryChunk {
+public:
+    EntryChunk() = default;
+    ~EntryChunk() { reset(); }
+    EntryChunk(const EntryChunk&) = delete;
+    EntryChunk& operator=(const EntryChunk&) = delete;
+
+    std::uint32_t start() const { return start_; }       // ms
+    std::int32_t duration() const { return duration_; }  // ms; may be negative
+    /// The chunk's size bytes, at most its capacity; empty when no chunk is held.
+    std::string_view text() const { return text_; }
+    /// The chunk held, or null; it stays this object's.
+    MediaChunk* chunk() const { return chunk_.get(); }
+    /// Unlocks and releases the chunk held, if any.
+    void reset();
+
+private:
+    friend ReadOutcome readEntryChunk(StreamInterface& stream, EntryChunk& entry);
+    friend class ContainerSession;
+    void hold(OwnedChunk chunk);
+
+    OwnedChunk chunk_;
+    std::uint32_t start_ = 0;
+    std::int32_t duration_ = 0;
+    std::string_view text_;
+};
+
+/// One readStream call. The chunk held before is released first, so that only one is held
+/// at a time; a chunk handed out is held in `entry` as it is. End also when the stream
+/// answers a failure, and then nothing is held.
+ReadOutcome readEntryChunk(StreamInterface& stream, EntryChunk& entry);
+
 /// The component, its host, its context with the settings, and a clock the host sets. The
 /// destructor closes an opened container and releases the component; a stream keeps its
 /// clock until then, so the session's own clock lives as long.
@@ -118,6 +154,9 @@ public:
     /// One readChunk() on the selected stream (End without one); the chunk keeps the
     /// plug-in's library loaded until it is released, after the session too.
     ReadOutcome readChunk(OwnedChunk& chunk);
+    /// readEntryChunk() on the selected stream (End without one); the chunk held keeps the
+    /// plug-in's library loaded until it is released, after the session too.
+    ReadOutcome readEntryChunk(EntryChunk& entry);
     /// Opens `file` and reads it whole at the latest clock time; nothing, with error()
     /// saying why, when it fails.
     std::optional<std::vector<Entry>> read(const FileLocation& file);

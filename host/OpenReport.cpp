@@ -50,7 +50,10 @@ std::string OpenReport::failure() const {
         case kReadingPermissionDenied:
             return "permission denied";
         case kReadingExtensionRefused:
-            return "the MicroDVD plug-in opens only names ending in .sub or .txt (lower case)";
+            // The reading decides the letter case the plug-in takes.
+            return lenient ? "the MicroDVD plug-in opens only names ending in .sub or .txt"
+                           : "the MicroDVD plug-in opens only names ending in .sub or .txt "
+                             "(lower case)";
         case kReadingTooLarge:
             return "too large (over 2 GiB)";
         case kReadingReadFailed:

@@ -195,11 +195,12 @@ std::int32_t MicroDVDContainer::open(const Location* location) {
         report.outcome = kReadingOutOfMemory;
         // The reading decides which names are taken, so it is asked first.
         HostSettings settings(context_);
+        // Before the name is judged: which names open depends on the reading.
+        reportSettings(report, settings.value());
         if (!hasSubtitleExtension(url->text(), settings.value().reading))
             return fail(kReadingExtensionRefused);
         String path;
         if (ParserUtilities::pathFromUrl(*url, path) != Result::Ok) return fail(kReadingNotFileUrl);
-        reportSettings(report, settings.value());
         String text;
         std::optional<std::size_t> filledLines;
         if (!readText("Tork::MicroDVDContainer::open", path, settings, text, &report, &filledLines))

@@ -8,8 +8,10 @@
 
 namespace Tork {
 
-/// Has SIGINT, SIGTERM and SIGPIPE remove every registered path, end an open status line
-/// with a line feed, then end the process as the signal would have.
+/// Has every signal that ends a process by default (SIGHUP, SIGINT, SIGQUIT, SIGTERM,
+/// SIGPIPE, SIGXFSZ, SIGALRM, SIGUSR1, SIGUSR2, ...; not the faults a bug raises) remove
+/// every registered path, end an open status line with a line feed, then end the process as
+/// the signal would have. A signal ignored at the start stays ignored.
 void cleanUpOnFatalSignals();
 
 /// Registers `path` (a file, or a folder of registered files) for removal at a fatal signal;

@@ -20,8 +20,27 @@ struct FileIdentity {
 
 /// The file `path` leads to, links followed; nothing when it cannot be looked at.
 std::optional<FileIdentity> identityOf(const std::string& path);
+/// The regular file descriptor `fd` writes to; nothing for a terminal, a pipe, a device or
+/// a descriptor that is not open.
+std::optional<FileIdentity> descriptorFile(int fd);
 /// The regular file standard output writes to; nothing for a terminal, a pipe or a device.
 std::optional<FileIdentity> standardOutputFile();
+
+/// What a replacement must keep of a file, and what decides whether a link is followed.
+struct FileNode {
+    enum class Kind { Regular, Folder, Link, Other };
+    Kind kind = Kind::Other;
+    std::uint32_t mode = 0;  // permission bits, with set-user, set-group and sticky
+    std::uint32_t user = 0;
+    std::uint32_t group = 0;
+    std::uint64_t links = 0;  // names the file has
+};
+enum class FollowLinks { No, Yes };
+/// The node `path` names, or leads to when `follow` is Yes; nothing when it cannot be
+/// looked at.
+std::optional<FileNode> nodeOf(const std::string& path, FollowLinks follow);
+/// The user whose rights the process has.
+std::uint32_t effectiveUser();
 
 /// An open descriptor, or the system's error number for why there is none.
 struct Descriptor {
@@ -32,7 +51,8 @@ struct Descriptor {
 /// A new file named by `pattern`, whose trailing "XXXXXX" is replaced with what makes a name
 /// no file has (`pattern` then holds it), with mode `permissions` less the umask.
 Descriptor createUniqueFile(std::string& pattern, std::uint32_t permissions);
-/// A new file `path`, which must not exist, with mode `permissions` less the umask.
+/// A new file `path`, which must not exist, with mode `permissions` less the umask, open for
+/// reading and writing.
 Descriptor createNewFile(const std::string& path, std::uint32_t permissions);
 /// The existing `path` opened for writing as it is, nothing made or truncated: a device, or a
 /// FIFO, which waits for a reader.
@@ -40,6 +60,14 @@ Descriptor openForWriting(const std::string& path);
 /// A new folder (mode 0700) named by `pattern` as createUniqueFile() names files; 0 or the
 /// system's error number.
 int createPrivateFolder(std::string& pattern);
+
+/// Gives the file open at `fd` the owner, group, permissions and extended attributes (ACLs
+/// among them) of the file `model` names: 0, or the system's error number for the first
+/// that could not be given, when the new file would differ from `model`.
+int copyOwnerAndAttributes(const std::string& model, int fd);
+/// Replaces what `to` holds with what `from` holds from its start: `to` truncated, then
+/// written. 0 or the system's error number.
+int copyContents(int from, int to);
 
 /// Reads up to `size` bytes, again when a signal interrupts: the count, 0 at the end, or -1
 /// with `error` set.

@@ -25,6 +25,12 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    // A player reads files as they come from the wild: header lines and credits skipped,
+    // the code page of an old file detected. Without these two the plug-in reads as the
+    // format is written, and the first line that is not a subtitle fails the file.
+    session.context().set(Settings::lenientReading(true));
+    session.context().set(Settings::detectEncoding(true));
+
     // What the player answers when the plug-in asks: the rate for files that declare none,
     // in thousandths of a frame per second ("23.976", "25").
     if (argc == 3) {

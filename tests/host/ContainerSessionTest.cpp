@@ -9,6 +9,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace Tork::Host {
 namespace {
@@ -30,6 +31,38 @@ TEST(ContainerSession, ChunksKeepThePluginLoaded) {
     ASSERT_TRUE(DynamicLibrary::isLoaded(TORK_PLUGIN_PATH));
     EXPECT_EQ(entryOf(*chunk).text, "The lamp went out at a quarter past nine.");
     chunk = OwnedChunk();  // the chunk and its share of the library go
+    EXPECT_FALSE(DynamicLibrary::isLoaded(TORK_PLUGIN_PATH));
+}
+
+// An entry read without a copy is the same entry, and its held chunk keeps the plug-in
+// loaded as an owned chunk does.
+TEST(ContainerSession, EntriesReadWithoutACopyAreTheSame) {
+    std::vector<Entry> copied;
+    EntryChunk held;
+    {
+        const PluginLibrary library(TORK_PLUGIN_PATH);
+        ASSERT_TRUE(library.loaded()) << library.error();
+        const auto read = ContainerSession(library).read(FilePath(lighthouse));
+        ASSERT_TRUE(read);
+        copied = *read;
+        ContainerSession session(library);
+        ASSERT_NE(session.openStream(FilePath(lighthouse)), nullptr) << session.error();
+        session.clock().set(latestClockTime);
+        for (const Entry& entry : copied) {
+            ASSERT_EQ(session.readEntryChunk(held), ReadOutcome::Entry);
+            EXPECT_EQ((Entry{held.start(), held.duration(), std::string(held.text())}), entry);
+        }
+        EXPECT_EQ(session.readEntryChunk(held), ReadOutcome::End);
+        EXPECT_EQ(held.chunk(), nullptr);
+        EXPECT_EQ(held.text(), "");
+        ContainerSession again(library);
+        ASSERT_NE(again.openStream(FilePath(lighthouse)), nullptr) << again.error();
+        again.clock().set(latestClockTime);
+        ASSERT_EQ(again.readEntryChunk(held), ReadOutcome::Entry);
+    }
+    ASSERT_TRUE(DynamicLibrary::isLoaded(TORK_PLUGIN_PATH));
+    EXPECT_EQ(held.text(), copied.front().text);
+    held.reset();
     EXPECT_FALSE(DynamicLibrary::isLoaded(TORK_PLUGIN_PATH));
 }
 

@@ -16,6 +16,11 @@ function(expect_sample program)
   if(NOT out STREQUAL expected)
     message(FATAL_ERROR "${program} printed:\n${out}\nexpected:\n${expected}")
   endif()
+  # The project's own file from the wild: a header line, windows-1250.
+  run("${program} on the Polish sample" ${program} ${SOURCE}/examples/latarnia-pl-1250.sub)
+  if(NOT out MATCHES "2000 ms \\+3000 ms: Latarnia zgasła")
+    message(FATAL_ERROR "${program} printed for the Polish sample:\n${out}")
+  endif()
 endfunction()
 
 # Builds and runs examples/host against the tree at PREFIX, into WORK/NAME-*.

@@ -60,6 +60,13 @@ const Row rows[] = {
     {"truncated colour tag", "<font color=\"#00", "<font color=\"#00", "&lt;font color=\"#00",
      "<font color=\"#00", "<font color=\"#00"},
     {"lone angle bracket", "<", "<", "&lt;", "<", "<"},
+    // A style nested in itself wrote its letter once per span: {y:iii...} on every line.
+    {"a style nested in itself counts once", "<i><b><i>x</i></b></i>", "<i><b><i>x</i></b></i>",
+     "<i><b><i>x</i></b></i>", "x", "{y:bi}x"},
+    {"a font inside a font keeps the outer attributes",
+     "<font color=\"#0000FF\"><font size=\"9\">a</font>\nb</font>",
+     "<font color=\"#0000FF\"><font size=\"9\">a</font>\nb</font>", "a\nb", "a\nb",
+     "{c:$FF0000}{s:9}a|{c:$FF0000}b"},
     {"empty", "", "", "", "", ""},
 };
 
@@ -103,6 +110,51 @@ TEST(MarkupCost, LinearInTheText) {
     std::string nested;
     for (std::size_t i = 0; i < n; ++i) nested += "<i>x\n";
     EXPECT_LT(rewritten(Markup::Terminal, nested).size(), 4 * nested.size());
+}
+
+// n nested spans over n lines gave MicroDVD n letters a line: a 40 KB text wrote 64 MB. Each
+// line now holds "{y:i}x|" at most, at every size.
+TEST(MarkupCost, MicroDvdCodesStayOneLetterAStyle) {
+    for (const std::size_t n : {1'000u, 10'000u, 100'000u}) {
+        SCOPED_TRACE(n);
+        std::string nested;
+        for (std::size_t i = 0; i < n; ++i) nested += i % 2 ? "<i>x\n" : "<b>x\n";
+        const std::string written = rewritten(Markup::MicroDvd, nested);
+        EXPECT_LE(written.size(), n * std::string_view("{y:ib}x|").size());
+        EXPECT_EQ(written.substr(written.size() - 8), "{y:ib}x|");
+    }
+}
+
+// A large text goes out in blocks, and the blocks make what one piece would have: MicroDVD
+// finds the codes every line shares by a first pass then, not by joining lines after.
+TEST(MarkupCost, LargeTextsSpillInBlocksThatJoinUp) {
+    std::string mixed, shared = "<i>";
+    while (mixed.size() < 8 * kSpillSize) mixed += "<i>a</i> <b>b</b>\n<font color=\"#00FF00\">c";
+    while (shared.size() < 2 * kSpillSize) shared += "line\n";
+    shared += "last";
+    const struct {
+        Markup markup;
+        const std::string& text;
+    } rows[] = {{Markup::Srt, mixed},
+                {Markup::Vtt, mixed},
+                {Markup::MicroDvd, mixed},
+                {Markup::MicroDvd, shared}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(static_cast<int>(row.markup));
+        std::string joined, out;
+        std::size_t spills = 0;
+        const Spill spill = [&](std::string& full) {
+            EXPECT_LT(full.size(), 2 * kSpillSize);
+            joined += full;
+            full.clear();
+            ++spills;
+        };
+        MarkupReader reader;
+        appendMarkup(reader, row.markup, row.text, out, spill);
+        EXPECT_GE(spills, 1u);
+        EXPECT_EQ(joined + out, rewritten(row.markup, row.text));
+    }
+    EXPECT_TRUE(rewritten(Markup::MicroDvd, shared).starts_with("{Y:i}line|line|"));
 }
 
 }  // namespace

@@ -57,6 +57,7 @@ TEST(Options, ValuesReachTheirFields) {
                                    "--seek",
                                    "4294967295ms",
                                    "--log",
+                                   "-q",
                                    "--plugin=/opt/p.so",
                                    "--speed",
                                    "2.5",
@@ -75,6 +76,7 @@ TEST(Options, ValuesReachTheirFields) {
     EXPECT_TRUE(options.reverse);
     EXPECT_EQ(options.seek, 4294967295u);
     EXPECT_TRUE(options.log);
+    EXPECT_TRUE(options.quiet);
     EXPECT_EQ(options.plugin, "/opt/p.so");
     EXPECT_DOUBLE_EQ(options.speed, 2.5);
     EXPECT_EQ(options.offset, -62500);
@@ -128,6 +130,9 @@ TEST(Options, RefusesBadCommandLines) {
         {{"--reverse=yes", "a.sub"}, "takes no value"},
         {{"-r", "a.sub"}, "unknown option"},
         {{"--frobnicate", "a.sub"}, "unknown option"},
+        // ffmpeg's habits.
+        {{"-i", "a.sub", "-o", "a.srt"}, "give a.sub as an argument"},
+        {{"a.sub", "out.srt"}, "did you mean -o out.srt?"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(testing::PrintToString(row.arguments));

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 namespace Tork::Subplay::TemporaryFiles {
@@ -43,6 +44,26 @@ TEST(TemporaryFiles, KeptStreamStopsAtTheLimit) {
         EXPECT_EQ(folderStatus.st_mode & 0777, 0700u);
         EXPECT_EQ(fileStatus.st_mode & 0777, 0600u);
         EXPECT_EQ(static_cast<std::size_t>(fileStatus.st_size), row.input.size());
+    }
+}
+
+// A name that is not UTF-8 (a Latin-1 byte) was refused as "not a file: URL": it is opened
+// through a link under the name with U+FFFD for the byte.
+TEST(TemporaryFiles, LinksGiveANameThePluginTakes) {
+    struct Row {
+        std::string name, link;
+    };
+    const Row rows[] = {{"caf\xE9.sub", "caf\xEF\xBF\xBD.sub"},
+                        {"\xFF\xFE.txt", "\xEF\xBF\xBD\xEF\xBF\xBD.txt"}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.link);
+        const PrivateFolder folder;
+        const std::string file = folder.path() + "/" + row.name;
+        { std::ofstream(file) << "{0}{1}x\n"; }
+        const Kept linked = linkTo(file, folder);
+        ASSERT_EQ(linked.error, "");
+        EXPECT_EQ(linked.path, folder.path() + "/" + row.link);
+        EXPECT_TRUE(std::filesystem::equivalent(linked.path, file));
     }
 }
 

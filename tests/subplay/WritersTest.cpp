@@ -142,6 +142,40 @@ TEST(Writers, RetimedEntries) {
     }
 }
 
+// An entry of megabytes is written in blocks, never held whole, and reads as the same
+// entry written at once: every format, blank lines dropped from a cue across the blocks.
+TEST(Writers, LargeEntriesGoOutInBlocksAsTheyWouldWhole) {
+    const std::string piece = "a\n \n<font face=\"x\">b</font>\x01\n";
+    std::string text;
+    for (std::size_t i = 0; text.size() < 3 * kSpillSize; ++i) text += piece;
+    const std::size_t pieces = text.size() / piece.size();
+    const std::string printed = "a\n<font face=\"x\">b</font>\xEF\xBF\xBD\n";
+    std::string srt = "1\n00:00:01,000 --> 00:00:02,000\n", sub = "\xEF\xBB\xBF{1}{1}25\n{25}{50}";
+    std::string json;
+    for (std::size_t i = 0; i < pieces; ++i) {
+        srt += printed;
+        sub += i ? "|a| |{f:x}b\xEF\xBF\xBD" : "a| |{f:x}b\xEF\xBF\xBD";
+        json += "a\\n \\n<font face=\\\"x\\\">b</font>\xEF\xBF\xBD\\n";
+    }
+    srt += "\n";
+    sub += "|\n";
+    struct Row {
+        OutputFormat format;
+        std::string expected;  // what follows the header, or all
+    };
+    const Row rows[] = {
+        {OutputFormat::Srt, srt}, {OutputFormat::Sub, sub}, {OutputFormat::Json, json}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(static_cast<int>(row.format));
+        std::ostringstream out;
+        const auto writer = makeWriter(row.format, out, Timing{1.0, 0, FrameRatio{1, 25}});
+        writer->begin(stream);
+        writer->write(Entry{1000, 1000, text});
+        writer->end();
+        EXPECT_NE(out.str().find(row.expected), std::string::npos);
+    }
+}
+
 TEST(Writers, EncodingsHaveOneSpelling) {
     EXPECT_EQ(encodingLabel("UTF8"), "UTF-8");
     EXPECT_EQ(encodingLabel("UTF-8"), "UTF-8");
@@ -435,7 +469,9 @@ TEST(Writers, CuesTakenAsTheyStandMatchTheFullPath) {
         "",
         "\n",
     };
-    const std::string letters = "ab\xC5\xBC cd\xC4\x85 efghijklmnopqrstuvwxyz\xC5\x82" "ABCDEF";
+    const std::string letters =
+        "ab\xC5\xBC cd\xC4\x85 efghijklmnopqrstuvwxyz\xC5\x82"
+        "ABCDEF";
     for (const std::string_view mark : {"\x01", "\x7F", "\xC2\xA0", "\xC2\x85", "&", ">", "<",
                                         "<i>", "\t", " ", "\n", "\n ", "\n\t", "\n\n", "\r\n"}) {
         for (std::size_t at = 0; at <= letters.size(); ++at) {

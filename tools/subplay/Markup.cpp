@@ -37,8 +37,19 @@ std::size_t nextSpecial(std::string_view text, std::size_t from) {
 // Writes SubRip's or WebVTT's tags, or none, straight into the caller's text.
 class TagSink : public MarkupSink {
 public:
-    TagSink(std::string& out, Markup markup) : out_(out), markup_(markup) {}
+    TagSink(std::string& out, Markup markup, const Spill* spill)
+        : out_(out), markup_(markup), spill_(spill) {}
     void text(std::string_view bytes) override {
+        if (out_.size() + bytes.size() >= kSpillSize && spill_) {
+            // A large text in slices, so that the output spills as it grows.
+            const Spill* const spill = std::exchange(spill_, nullptr);
+            for (std::size_t at = 0; at < bytes.size(); at += kSpillSize) {
+                if (out_.size() >= kSpillSize) (*spill)(out_);
+                TagSink::text(bytes.substr(at, kSpillSize));
+            }
+            spill_ = spill;
+            return;
+        }
         if (markup_ != Markup::Vtt) {
             out_ += bytes;
             return;
@@ -57,6 +68,7 @@ public:
 private:
     void tag(const MarkupSpan& span, std::string_view slash) {
         if (markup_ == Markup::Plain) return;
+        if (out_.size() >= kSpillSize && spill_) (*spill_)(out_);
         if (span.style != Style::Font) {
             // WebVTT has italic, bold and underline; strike-through goes.
             if (markup_ == Markup::Vtt && span.style == Style::Strike) return;
@@ -79,6 +91,7 @@ private:
 
     std::string& out_;
     Markup markup_;
+    const Spill* spill_;
 };
 
 // Attributes are written when the text's style differs from the one on screen, never per
@@ -151,105 +164,194 @@ private:
 };
 
 // MicroDVD has codes only at the start of a line: each line gets the codes of the spans
-// open where its text begins.
+// open where its text begins. What is open is kept as it changes, so that starting a line
+// costs the same however deeply its spans nest. Codes that every line shares are written
+// once, in upper case: a text that may spill is read twice, first to find whether they
+// are, then to write; a smaller one is written at once and its lines joined again after.
 class MicroDvdSink : public MarkupSink {
 public:
-    explicit MicroDvdSink(std::string& out) : out_(out) {}
+    enum class Pass {
+        Survey,          // nothing written: finish() tells whether the codes are shared
+        Write,           // written as `shared` says, spilling as it grows
+        WriteThenShare,  // written, the shared codes taken out at finish(); no spill
+    };
+    MicroDvdSink(std::string* out, Pass pass, bool shared, const Spill* spill)
+        : out_(pass == Pass::Survey ? nullptr : out),
+          pass_(pass),
+          shared_(shared),
+          spill_(spill),
+          from_(out ? out->size() : 0) {}
     void text(std::string_view bytes) override {
         for (std::size_t from = 0; from <= bytes.size();) {
             const std::size_t to = std::min(bytes.find('\n', from), bytes.size());
             if (to > from && !started_) startLine();
-            lines_.back().text.append(bytes, from, to - from);
+            // A long line in slices, so that the output spills as it grows.
+            for (std::size_t at = from; out_ && at < to; at += kSpillSize) {
+                out_->append(bytes, at, std::min(kSpillSize, to - at));
+                if (spill_ && out_->size() >= kSpillSize) (*spill_)(*out_);
+            }
             if (to == bytes.size()) break;
-            lines_.emplace_back();
-            started_ = false;
+            endLine();
+            if (out_) {
+                *out_ += '|';
+                if (spill_ && out_->size() >= kSpillSize) (*spill_)(*out_);
+                if (pass_ == Pass::WriteThenShare) lineStarts_.push_back(out_->size());
+            }
             from = to + 1;
         }
     }
-    void open(const MarkupSpan& span) override { open_.push_back(span); }
-    void close(const MarkupSpan&) override { open_.pop_back(); }
-
-    void finish() {
-        const bool shared = lines_.size() > 1 && !lines_.front().codes.empty() &&
-                            std::all_of(lines_.begin(), lines_.end(), [&](const Line& line) {
-                                return line.codes == lines_.front().codes;
-                            });
-        for (std::size_t i = 0; i < lines_.size(); ++i) {
-            if (i > 0) out_ += '|';
-            if (!shared) {
-                out_ += lines_[i].codes;
-            } else if (i == 0) {
-                // An upper-case code letter covers every later line as well.
-                std::string codes = lines_[i].codes;
-                for (std::size_t at = 1; at < codes.size(); ++at) {
-                    if (codes[at - 1] == '{') codes[at] = static_cast<char>(codes[at] - 'a' + 'A');
-                }
-                out_ += codes;
-            }
-            out_ += lines_[i].text;
+    void open(const MarkupSpan& span) override {
+        if (span.style != Style::Font) {
+            // A letter counts once however often its style nests; its place is where it
+            // first opened.
+            const char letter = "ibus"[styleIndex(span.style)];
+            if (count_[styleIndex(span.style)]++ == 0) letters_.insert(letters_.begin(), letter);
+            return;
         }
+        // A font without an attribute keeps the ones around it.
+        Font font = fonts_.empty() ? Font{} : fonts_.back();
+        if (!span.colour.empty()) font.colour = span.colour;
+        if (!span.face.empty()) font.face = span.face;
+        if (!span.size.empty()) font.size = span.size;
+        fonts_.push_back(font);
+    }
+    void close(const MarkupSpan& span) override {
+        if (span.style == Style::Font) {
+            fonts_.pop_back();
+            return;
+        }
+        if (--count_[styleIndex(span.style)] == 0) {
+            letters_.erase(letters_.find("ibus"[styleIndex(span.style)]), 1);
+        }
+    }
+    /// After the text: whether every line, of more than one, has the same codes; after
+    /// WriteThenShare, they are then written once.
+    bool finish() {
+        endLine();
+        const bool shared = lines_ > 1 && !first_.empty() && same_;
+        if (shared && pass_ == Pass::WriteThenShare) share();
+        return shared;
     }
 
 private:
-    struct Line {
-        std::string codes, text;
+    // The attributes in force inside an open font span.
+    struct Font {
+        std::string_view colour, face, size;
     };
 
     void startLine() {
         started_ = true;
-        std::string styles;
-        std::string_view colour, face, size;
-        for (const MarkupSpan& span : open_) {
-            if (span.style != Style::Font) {
-                // Readers open later letters outermost.
-                styles.insert(styles.begin(), "ibus"[styleIndex(span.style)]);
-                continue;
-            }
-            if (!span.colour.empty()) colour = span.colour;
-            if (!span.face.empty()) face = span.face;
-            if (!span.size.empty()) size = span.size;
-        }
-        std::string& codes = lines_.back().codes;
-        if (!styles.empty()) codes.append("{y:").append(styles).append("}");
-        if (!colour.empty()) {  // files write blue, green, red
-            codes.append("{c:$")
-                .append(colour.substr(4, 2))
-                .append(colour.substr(2, 2))
-                .append(colour.substr(0, 2))
+        codes_.clear();
+        const Font font = fonts_.empty() ? Font{} : fonts_.back();
+        // Readers open later letters outermost, so the innermost style comes first.
+        if (!letters_.empty()) codes_.append("{y:").append(letters_).append("}");
+        if (!font.colour.empty()) {  // files write blue, green, red
+            codes_.append("{c:$")
+                .append(font.colour.substr(4, 2))
+                .append(font.colour.substr(2, 2))
+                .append(font.colour.substr(0, 2))
                 .append("}");
         }
-        const std::string name = Host::unescapedFace(face);
+        const std::string name = Host::unescapedFace(font.face);
         if (!name.empty() && name.find('}') == std::string::npos) {
-            codes.append("{f:").append(name).append("}");
+            codes_.append("{f:").append(name).append("}");
         }
-        if (!size.empty()) codes.append("{s:").append(size).append("}");
+        if (!font.size.empty()) codes_.append("{s:").append(font.size).append("}");
+        if (pass_ != Pass::Write) noteCodes(codes_);
+        if (!out_) {
+        } else if (!shared_) {
+            *out_ += codes_;
+        } else if (lines_ == 0) {
+            // An upper-case code letter covers every later line as well.
+            for (std::size_t at = 1; at < codes_.size(); ++at) {
+                if (codes_[at - 1] == '{') codes_[at] = static_cast<char>(codes_[at] - 'a' + 'A');
+            }
+            *out_ += codes_;
+        }
+    }
+    void endLine() {
+        if (pass_ != Pass::Write && !started_) noteCodes({});  // a line without text has none
+        started_ = false;
+        ++lines_;
+    }
+    // The lines written, each opened by the same codes, joined again with the codes once,
+    // in upper case: an upper-case code letter covers every later line as well.
+    void share() {
+        std::string& out = *out_;
+        for (std::size_t at = 1; at < first_.size(); ++at) {
+            if (first_[at - 1] == '{') out[from_ + at] = static_cast<char>(first_[at] - 'a' + 'A');
+        }
+        lineStarts_.push_back(out.size() + 1);  // as if a '|' ended the last line too
+        std::size_t kept = from_, start = from_;
+        for (std::size_t line = 0; line < lineStarts_.size(); ++line) {
+            const std::size_t from = start + (line == 0 ? 0 : first_.size());
+            const std::size_t end = lineStarts_[line] - 1;
+            std::copy(out.begin() + static_cast<std::ptrdiff_t>(from),
+                      out.begin() + static_cast<std::ptrdiff_t>(end),
+                      out.begin() + static_cast<std::ptrdiff_t>(kept));
+            kept += end - from;
+            if (line + 1 < lineStarts_.size()) out[kept++] = '|';
+            start = lineStarts_[line];
+        }
+        out.resize(kept);
+    }
+    void noteCodes(std::string_view codes) {
+        if (lines_ == 0) {
+            first_ = codes;
+        } else if (codes != first_) {
+            same_ = false;
+        }
     }
 
-    std::string& out_;
-    std::vector<MarkupSpan> open_;
-    std::vector<Line> lines_{1};
+    std::string* out_;
+    Pass pass_;
+    bool shared_;
+    const Spill* spill_;
+    std::size_t from_;                     // where this text's output starts in `out`
+    std::vector<std::size_t> lineStarts_;  // WriteThenShare: where each later line starts
+    std::array<std::size_t, 4> count_{};   // open spans of each letter's style
+    std::string letters_;                  // the styles open, the latest first
+    std::vector<Font> fonts_;
+    std::string codes_;  // the line's
+    std::string first_;  // the first line's, in the first pass
+    bool same_ = true;
+    std::size_t lines_ = 0;  // ended so far
     bool started_ = false;
 };
 
 }  // namespace
 
-void appendMarkup(MarkupReader& reader, Markup markup, std::string_view text, std::string& out) {
+void appendMarkup(MarkupReader& reader, Markup markup, std::string_view text, std::string& out,
+                  const Spill& spill) {
+    const Spill* spilled = spill ? &spill : nullptr;
     if (markup == Markup::MicroDvd) {
         if (text.find('<') == std::string_view::npos) {
-            // No span, so no codes: the lines joined, without a sink's lines to build.
-            const std::size_t at = out.size();
-            out += text;
-            std::replace(out.begin() + static_cast<std::ptrdiff_t>(at), out.end(), '\n', '|');
+            // No span, so no codes: the lines joined, without a sink's lines to build. A
+            // large text in slices, so that the output spills as it grows.
+            for (std::size_t from = 0; from < text.size(); from += kSpillSize) {
+                const std::size_t at = out.size();
+                out += text.substr(from, kSpillSize);
+                std::replace(out.begin() + static_cast<std::ptrdiff_t>(at), out.end(), '\n', '|');
+                if (spilled && out.size() >= kSpillSize) spill(out);
+            }
             return;
         }
-        MicroDvdSink sink(out);
+        using Pass = MicroDvdSink::Pass;
+        if (text.size() <= kSpillSize || !spilled) {
+            MicroDvdSink sink(&out, Pass::WriteThenShare, false, nullptr);
+            reader.read(text, sink);
+            sink.finish();
+            return;
+        }
+        MicroDvdSink survey(nullptr, Pass::Survey, false, nullptr);
+        reader.read(text, survey);
+        MicroDvdSink sink(&out, Pass::Write, survey.finish(), spilled);
         reader.read(text, sink);
-        sink.finish();
     } else if (markup == Markup::Terminal) {
         TerminalSink sink(out);  // resets the attributes as it goes
         reader.read(text, sink);
     } else {
-        TagSink sink(out, markup);
+        TagSink sink(out, markup, spilled);
         reader.read(text, sink);
     }
 }

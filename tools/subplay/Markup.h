@@ -3,6 +3,8 @@
 
 #include "host/Markup.h"
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -19,8 +21,15 @@ using Host::MarkupReader;
 /// style changes; every line ends with the attributes reset, so nothing leaks into the next.
 enum class Markup { Srt, Vtt, Plain, MicroDvd, Terminal };
 
-/// Appends `text` rewritten as `markup` to `out`, read with `reader`.
-void appendMarkup(MarkupReader& reader, Markup markup, std::string_view text, std::string& out);
+/// Hands on what `out` holds once it has grown to kSpillSize, and empties it, so that one
+/// large text is written in blocks rather than held whole.
+using Spill = std::function<void(std::string& out)>;
+inline constexpr std::size_t kSpillSize = 1 << 18;
+
+/// Appends `text` rewritten as `markup` to `out`, read with `reader`; `spill`, when given,
+/// may be called as `out` grows (not for Terminal).
+void appendMarkup(MarkupReader& reader, Markup markup, std::string_view text, std::string& out,
+                  const Spill& spill = {});
 /// `text` rewritten as `markup`.
 std::string rewritten(Markup markup, std::string_view text);
 

@@ -73,6 +73,7 @@ std::string_view longName(std::string_view name) {
     if (name == "-o") return "--output";
     if (name == "-y") return "--overwrite";
     if (name == "-n") return "--no-overwrite";
+    if (name == "-q") return "--quiet";
     return name;
 }
 
@@ -243,6 +244,13 @@ std::variant<Options, UsageError> parseOptions(const std::vector<std::string_vie
             options.output = std::string(*value);
         } else if (name == "--log") {
             options.log = true;
+        } else if (name == "--quiet") {
+            options.quiet = true;
+        } else if (name == "-i") {
+            // ffmpeg's habit: its input option is an argument here.
+            const std::string file =
+                i + 1 < arguments.size() ? std::string(arguments[i + 1]) : "FILE";
+            return UsageError{"-i is not an option of subplay: give " + file + " as an argument"};
         } else if (name == "--plugin") {
             if (value->empty()) return invalid(name, *value, "a library path");
             options.plugin = std::string(*value);
@@ -267,8 +275,13 @@ std::variant<Options, UsageError> parseOptions(const std::vector<std::string_vie
     const bool intoFolder = options.output && options.output->ends_with('/');
     if (infoGiven && intoFolder) return UsageError{"--info excludes -o DIR/"};
     if (inputs.size() > 1 && !infoGiven && !(formatGiven && intoFolder)) {
-        return UsageError{
-            "more than one FILE or URL given: convert them with --format and -o DIR/"};
+        std::string message =
+            "more than one FILE or URL given: convert them with --format and -o DIR/";
+        // ffmpeg's habit: the output after the input.
+        if (inputs.size() == 2 && !options.output && formatForExtension(inputs.back())) {
+            message += "; did you mean -o " + std::string(inputs.back()) + "?";
+        }
+        return UsageError{message};
     }
     if (intoFolder && !formatGiven) return UsageError{"-o DIR/ needs --format"};
     if (options.output && !intoFolder && *options.output != "-" && !formatGiven && !playGiven &&
@@ -345,6 +358,7 @@ std::string usageText() {
            "  --info              how FILE was read: encoding, frame rate, entries, times,\n"
            "                      skipped lines (as JSON with --format json)\n"
            "  --log               the plug-in's log lines on standard error\n"
+           "  -q, --quiet         no warnings on standard error, only errors\n"
            "  --plugin PATH       the plug-in to load (default: the one installed with subplay)\n"
            "  -h, --help          this text\n"
            "  -V, --version       the versions, the plug-in's path and the libraries found\n"
@@ -354,7 +368,9 @@ std::string usageText() {
            "\n"
            "Exit status: 0 success (--probe: the file holds MicroDVD), 1 a file that could not\n"
            "be opened, converted or written, or an output refused to keep a file (--probe: it\n"
-           "does not hold MicroDVD), 2 a usage error.\n";
+           "does not hold MicroDVD), 2 a usage error.\n"
+           "\n"
+           "More in the manual: man subplay\n";
 }
 
 }  // namespace Tork::Subplay

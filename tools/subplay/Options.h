@@ -38,6 +38,7 @@ struct Options {
     double scale = 1.0;       // every time written is multiplied by it, before the offset
     Overwrite overwrite = Overwrite::Refuse;
     bool log = false;
+    bool quiet = false;  // no warnings: only errors on standard error
     std::optional<std::string> plugin;
     std::optional<std::string> output;  // -o: a file, "-" or a folder ending in "/"
     std::vector<std::string> inputs;    // FILEs or URLs as given; "-" is standard input

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <system_error>
 
 namespace Tork::Subplay {
 
@@ -25,43 +26,82 @@ std::string linkedFile(std::string path) {
     return path;
 }
 
-// Opens the temporary file for `target`, which becomes the file its links lead to, or the
-// target itself when it is written directly.
-int openOutput(std::string& target, std::string& temporary, std::string& error) {
-    // A device or a FIFO takes the output as the shell's `>` gives it: renaming a file over
-    // it would replace the node itself.
-    std::error_code ignored;
-    if (fs::is_other(fs::status(target, ignored))) {
-        const Descriptor direct = openForWriting(target);
-        if (direct.fd < 0) error = std::strerror(direct.error);
-        return direct.fd;
-    }
-    target = linkedFile(target);
-    const auto slash = target.rfind('/');
-    const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
-    // A dot file, so that a half-written output never looks like a finished one.
-    temporary = folder + ".subplay-XXXXXX";
-    // As readable as any file the user makes.
-    const Descriptor file = createUniqueFile(temporary, 0666);
-    if (file.fd < 0) {
-        error = std::strerror(file.error);
-        temporary.clear();
-        return -1;
-    }
-    registerForRemoval(temporary);
-    return file.fd;
+// Whether a folder refused a new file for want of rights, not for a fault.
+bool refusedByRights(int error) {
+    const std::error_code code(error, std::generic_category());
+    return code == std::errc::permission_denied || code == std::errc::operation_not_permitted ||
+           code == std::errc::read_only_file_system;
+}
+
+std::string reason(int error) {
+    return std::strerror(error);
 }
 
 }  // namespace
 
 OutputFile::OutputFile(std::string target)
-    : target_(std::move(target)),
-      fd_(openOutput(target_, temporary_, error_)),
-      buffer_(fd_),
-      stream_(&buffer_) {}
+    : target_(std::move(target)), fd_(open()), buffer_(fd_), stream_(&buffer_) {}
+
+int OutputFile::open() {
+    // A device or a FIFO takes the output as the shell's `>` gives it: renaming a file over
+    // it would replace the node itself.
+    std::error_code ignored;
+    if (fs::is_other(fs::status(target_, ignored))) {
+        const Descriptor direct = openForWriting(target_);
+        if (direct.fd < 0) error_ = reason(direct.error);
+        return direct.fd;
+    }
+    target_ = linkedFile(target_);
+    const auto slash = target_.rfind('/');
+    const std::string folder = slash == std::string::npos ? "" : target_.substr(0, slash + 1);
+    const auto node = nodeOf(target_, FollowLinks::Yes);
+    const bool exists = node && node->kind == FileNode::Kind::Regular;
+    // A file of several names is written itself: a new file would take this name from it.
+    if (exists && node->links > 1) {
+        const Descriptor file = openForWriting(target_);
+        if (file.fd < 0) {
+            error_ = reason(file.error);
+            return -1;
+        }
+        existing_ = file.fd;
+    }
+    // A dot file, so that a half-written output never looks like a finished one.
+    temporary_ = folder + ".subplay-XXXXXX";
+    // As readable as any file the user makes.
+    Descriptor made = createUniqueFile(temporary_, 0666);
+    if (made.fd < 0 && exists && existing_ < 0 && refusedByRights(made.error)) {
+        // A folder this user may not add to: the file itself is replaced, if it may be
+        // written, as the shell's `>` does.
+        const Descriptor file = openForWriting(target_);
+        if (file.fd < 0) {
+            error_ = reason(file.error) + " (nor may its folder be written)";
+            temporary_.clear();
+            return -1;
+        }
+        existing_ = file.fd;
+        folder_.emplace();
+        if (folder_->path().empty()) {
+            error_ = folder_->error();
+            temporary_.clear();
+            return -1;
+        }
+        temporary_ = folder_->path() + "/output";
+        made = createNewFile(temporary_, 0600);
+    }
+    if (made.fd < 0) {
+        error_ = existing_ >= 0 || exists || !refusedByRights(made.error)
+                     ? reason(made.error)
+                     : "its folder refuses new files: " + reason(made.error);
+        temporary_.clear();
+        return -1;
+    }
+    registerForRemoval(temporary_);
+    return made.fd;
+}
 
 OutputFile::~OutputFile() {
     if (fd_ >= 0) (void)closeDescriptor(fd_);
+    if (existing_ >= 0) (void)closeDescriptor(existing_);
     if (!temporary_.empty()) {
         std::error_code ignored;
         fs::remove(temporary_, ignored);
@@ -69,21 +109,50 @@ OutputFile::~OutputFile() {
     }
 }
 
+bool OutputFile::replaceInPlace() {
+    int failure = copyContents(fd_, existing_);
+    if (const int closed = closeDescriptor(existing_); closed != 0 && failure == 0)
+        failure = closed;
+    existing_ = -1;
+    if (failure != 0) {
+        error_ = reason(failure) + "; it may hold part of the output";
+        return false;
+    }
+    return true;
+}
+
+bool OutputFile::failed(int error) {
+    error_ = reason(error);
+    return false;
+}
+
 bool OutputFile::commit() {
     if (fd_ < 0) return false;
     stream_.flush();
-    int failure = buffer_.error();
-    std::error_code missing;
-    const fs::file_status existing = fs::status(target_, missing);
-    if (failure == 0 && !temporary_.empty() && !missing) {
-        failure = setPermissions(fd_, static_cast<std::uint32_t>(existing.permissions()));
+    if (const int failure = buffer_.error(); failure != 0) return failed(failure);
+    if (temporary_.empty()) {
+        const int closed = closeDescriptor(fd_);
+        fd_ = -1;
+        return closed == 0 || failed(closed);
     }
-    if (const int closed = closeDescriptor(fd_); closed != 0 && failure == 0) failure = closed;
+    std::error_code missing;
+    if (existing_ < 0 && fs::is_regular_file(fs::status(target_, missing)) &&
+        copyOwnerAndAttributes(target_, fd_) != 0) {
+        // A new file would lose what this user cannot give it: the file stays, and only
+        // its contents are replaced.
+        const Descriptor file = openForWriting(target_);
+        if (file.fd < 0) return failed(file.error);
+        existing_ = file.fd;
+    }
+    // The temporary file goes with this object.
+    if (existing_ >= 0) return replaceInPlace();
+    const int closed = closeDescriptor(fd_);
     fd_ = -1;
+    if (closed != 0) return failed(closed);
     std::error_code renamed;
-    if (failure == 0 && !temporary_.empty()) fs::rename(temporary_, target_, renamed);
-    if (failure != 0 || renamed) {
-        error_ = failure != 0 ? std::strerror(failure) : renamed.message();
+    fs::rename(temporary_, target_, renamed);
+    if (renamed) {
+        error_ = renamed.message();
         return false;
     }
     unregisterForRemoval(temporary_);

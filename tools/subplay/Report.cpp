@@ -1,5 +1,6 @@
 #include "tools/subplay/Report.h"
 
+#include "tools/subplay/Stream.h"
 #include "tools/subplay/Writers.h"
 
 #include <algorithm>
@@ -134,13 +135,15 @@ void appendReadingJson(const Host::OpenReport& report, std::string& out) {
 
 std::string infoText(const Host::OpenReport& report, const std::string& shown,
                      const EntrySpan& span, bool json) {
-    const std::uint32_t duration = span.entries ? span.last - span.first : 0;
+    const std::uint32_t duration = span.read ? span.last - span.first : 0;
+    const std::uint64_t entries = span.read + span.pastClock;
     if (json) {
         std::string out =
             "{\"version\": 1, \"file\": " + jsonString(printable(shown)) + ", \"reading\": ";
         appendReadingJson(report, out);
-        out += ", \"entries\": " + std::to_string(span.entries);
-        if (span.entries) {
+        out += ", \"entries\": " + std::to_string(entries);
+        if (span.pastClock) out += ", \"pastClock\": " + std::to_string(span.pastClock);
+        if (span.read) {
             out += ", \"first\": " + std::to_string(span.first) +
                    ", \"last\": " + std::to_string(span.last) +
                    ", \"duration\": " + std::to_string(duration);
@@ -152,8 +155,12 @@ std::string infoText(const Host::OpenReport& report, const std::string& shown,
     out += "\nframe rate: " + rateText(report) + " (" + named(kRateSources, report.rateSource);
     if (report.rateSource == kRateDeclaration) out += " on line " + std::to_string(report.rateLine);
     out += ")\nreading: " + std::string(report.lenient ? "lenient" : "default") +
-           "\nentries: " + std::to_string(span.entries);
-    if (span.entries) {
+           "\nentries: " + std::to_string(entries);
+    if (span.pastClock) {
+        out += "\npast the clock: " + std::to_string(span.pastClock) + " (starting after " +
+               formatTime(latestReachableStart) + ", which no player's clock reaches)";
+    }
+    if (span.read) {
         out += "\nfirst: " + formatTime(span.first) + "\nlast: " + formatTime(span.last) +
                "\nduration: " + formatTime(duration);
     }

@@ -23,9 +23,10 @@ std::string failureText(const Host::OpenReport& report);
 
 /// What the entries of an opened file span, in milliseconds.
 struct EntrySpan {
-    std::uint64_t entries = 0;
-    std::uint32_t first = 0;  // the earliest start
-    std::uint32_t last = 0;   // the latest end
+    std::uint64_t read = 0;       // entries the stream handed out
+    std::uint64_t pastClock = 0;  // entries that start later than any clock time reaches
+    std::uint32_t first = 0;      // the earliest start of those read
+    std::uint32_t last = 0;       // the latest end of those read
 };
 
 /// The reading as a JSON object, as the "reading" member of every JSON output.

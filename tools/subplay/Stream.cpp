@@ -64,13 +64,15 @@ ReadSummary readAll(StreamInterface& stream, Host::ManualClock& clock,
     stream.setClock(&clock);
     ReadSummary summary;
     writer.begin(description);
-    Entry entry;
+    // The text is written from the chunk itself: a copy of a large entry would cost as
+    // much memory again.
+    Host::EntryChunk entry;
     bool skipped = false;
     for (;;) {
-        const Host::ReadOutcome outcome = Host::readEntry(stream, entry);
+        const Host::ReadOutcome outcome = Host::readEntryChunk(stream, entry);
         if (outcome == Host::ReadOutcome::End) break;
         if (outcome == Host::ReadOutcome::Entry) {
-            writer.write(entry);
+            writer.write({entry.start(), entry.duration(), entry.text()});
             ++summary.entries;
             continue;
         }

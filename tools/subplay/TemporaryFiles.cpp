@@ -2,6 +2,7 @@
 
 #include "platform/FatalSignals.h"
 #include "platform/FileSystem.h"
+#include "text/Utf.h"
 
 #include <cstring>
 #include <filesystem>
@@ -72,6 +73,20 @@ Kept keepStream(int fd, const PrivateFolder& folder, const std::string& name, st
     std::filesystem::remove(path, ignored);
     unregisterForRemoval(path);
     return {{}, error};
+}
+
+Kept linkTo(const std::string& path, const PrivateFolder& folder) {
+    if (folder.path().empty()) return {{}, folder.error()};
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path target = fs::absolute(path, error);
+    std::string name = replaceIllFormedUtf8(fs::path(path).filename().string());
+    if (name.empty() || name == "." || name == "..") name = "input";
+    const std::string link = folder.path() + "/" + name;
+    if (!error) fs::create_symlink(target, link, error);
+    if (error) return {{}, "cannot be opened through a link of a UTF-8 name: " + error.message()};
+    registerForRemoval(link);
+    return {link, {}};
 }
 
 }  // namespace Tork::Subplay::TemporaryFiles

@@ -1,5 +1,5 @@
 // Standard input kept in a private temporary file, which goes on every exit: a normal one
-// and SIGINT, SIGTERM or SIGPIPE.
+// and every signal that ends the process.
 #pragma once
 
 #include <cstdint>
@@ -33,5 +33,9 @@ struct Kept {
     std::string error;
 };
 Kept keepStream(int fd, const PrivateFolder& folder, const std::string& name, std::int64_t limit);
+
+/// A symbolic link in `folder` to the file `path` names, under its name made well-formed
+/// UTF-8 (each ill-formed part a U+FFFD): the link's path, or the system's reason.
+Kept linkTo(const std::string& path, const PrivateFolder& folder);
 
 }  // namespace Tork::Subplay::TemporaryFiles

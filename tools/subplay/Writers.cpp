@@ -186,13 +186,39 @@ void appendPrintable(std::string_view bytes, std::string& out, Source source = S
     }
 }
 
+// `bytes` repaired into `scratch`. Out of line, so that the test before it, which nearly
+// every text passes, stays inline in the writers.
+[[gnu::noinline]] std::string_view repaired(std::string_view bytes, std::string& scratch,
+                                            Source source, bool wellFormed) {
+    scratch.clear();
+    if (wellFormed) {
+        // Room for the repair and no more: a text of controls triples, and a string left
+        // to grow would double that again.
+        std::size_t size = bytes.size(), length = 0;
+        for (std::size_t at = 0; (at = nextControl(bytes, at, length)) != std::string_view::npos;
+             at += length)
+            size += replacementCharacter.size() - length;
+        scratch.reserve(size);
+    }
+    appendPrintable(bytes, scratch, source);
+    return scratch;
+}
+
 // `bytes` as they may be shown: themselves when nothing in them needs replacing, which
 // saves a copy of nearly every entry's text, else a repaired copy in `scratch`.
 std::string_view printableView(std::string_view bytes, std::string& scratch, Source source) {
-    if ((source == Source::Trusted || isWellFormedUtf8(bytes)) && noControl(bytes)) return bytes;
-    scratch.clear();
-    appendPrintable(bytes, scratch, source);
-    return scratch;
+    const bool wellFormed = source == Source::Trusted || isWellFormedUtf8(bytes);
+    if (wellFormed && noControl(bytes)) return bytes;
+    return repaired(bytes, scratch, source, wellFormed);
+}
+
+// Where a large text may be cut so that each piece is written on its own: not inside a
+// UTF-8 character, nor so inside an ill-formed sequence that a piece repairs differently.
+std::size_t sliceEnd(std::string_view text, std::size_t most) {
+    if (text.size() <= most) return text.size();
+    std::size_t cut = most;
+    while (cut > most - 4 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+    return cut;
 }
 
 // Where the next byte that a JSON string must escape is, from `from`: a quote, a backslash
@@ -213,8 +239,8 @@ std::size_t nextJsonEscape(std::string_view text, std::size_t from) {
     return i;
 }
 
-void appendJsonString(std::string_view text, std::string& out) {
-    out += '"';
+// `text` escaped for a JSON string, without its quotes.
+void appendJsonEscaped(std::string_view text, std::string& out) {
     for (std::size_t from = 0;;) {
         const std::size_t at = nextJsonEscape(text, from);
         out.append(text, from, at - from);
@@ -231,6 +257,11 @@ void appendJsonString(std::string_view text, std::string& out) {
             out += hex[c & 0xF];
         }
     }
+}
+
+void appendJsonString(std::string_view text, std::string& out) {
+    out += '"';
+    appendJsonEscaped(text, out);
     out += '"';
 }
 
@@ -284,11 +315,45 @@ void keepCueLines(std::string& out, std::size_t from) {
     out.resize(static_cast<std::size_t>(kept - data));
 }
 
+// A cue's lines that show something, each ending in a line feed, from text that comes in
+// pieces: keepCueLines for a cue written in blocks.
+class CueLines {
+public:
+    void add(std::string_view text, std::string& out) {
+        for (std::size_t from = 0; from < text.size();) {
+            const std::size_t to = std::min(text.find('\n', from), text.size());
+            const std::string_view part = text.substr(from, to - from);
+            if (shown_) {
+                out += part;
+            } else if (blankLine(part.data(), part.data() + part.size())) {
+                held_ += part;
+            } else {
+                (out += held_) += part;
+                held_.clear();
+                shown_ = true;
+            }
+            if (to == text.size()) break;
+            endLine(out);
+            from = to + 1;
+        }
+    }
+    void finish(std::string& out) { endLine(out); }
+
+private:
+    void endLine(std::string& out) {
+        if (shown_) out += '\n';
+        held_.clear();
+        shown_ = false;
+    }
+    bool shown_ = false;
+    std::string held_;  // the blanks a line starts with, until it shows something
+};
+
 constexpr std::string_view kArrow = " --> ";
 constexpr std::size_t kSpanMost = 2 * kTimeMost + kArrow.size();
 
 // "START --> END" at `text`, with room for kSpanMost; answers its end.
-char* writeSpan(char* text, const Entry& entry, char separator) {
+char* writeSpan(char* text, const EntryView& entry, char separator) {
     text = writeTime(text, entry.start, separator);
     std::memcpy(text, kArrow.data(), kArrow.size());
     return writeTime(text + kArrow.size(), cueEnd(entry.start, entry.duration), separator);
@@ -416,7 +481,7 @@ protected:
     /// What a format writes before its entries.
     virtual void start(const StreamDescription&) {}
     /// An entry's text as it may be shown.
-    std::string_view printableText(const Entry& entry) {
+    std::string_view printableText(const EntryView& entry) {
         return printableView(entry.text, printable_, entries_);
     }
 
@@ -425,11 +490,27 @@ protected:
         if (buffer_.size() >= kBlock) flush();
     }
     void flush() {
-        out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+        emit(buffer_);
         buffer_.clear();
     }
+    /// Hands `bytes` to the stream, after what was flushed.
+    void emit(std::string_view bytes) {
+        out_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
+    /// Appends `text` through `append` a slice at a time, flushing between slices: a large
+    /// entry's output is never held whole.
+    template <class Append>
+    void appendInSlices(std::string_view text, Append append) {
+        for (;;) {
+            const std::size_t cut = sliceEnd(text, kSpillSize);
+            append(text.substr(0, cut));
+            if (cut == text.size()) return;
+            flush();
+            text.remove_prefix(cut);
+        }
+    }
     /// "START --> END", the times with `separator` before the milliseconds.
-    void appendSpan(const Entry& entry, char separator) {
+    void appendSpan(const EntryView& entry, char separator) {
         const std::size_t at = buffer_.size();
         buffer_.resize(at + kSpanMost);
         buffer_.resize(static_cast<std::size_t>(writeSpan(buffer_.data() + at, entry, separator) -
@@ -467,14 +548,15 @@ public:
         }
         buffer_ += ", \"entries\": [";
     }
-    void write(const Entry& entry) override {
+    void write(const EntryView& entry) override {
         buffer_ += first_ ? "\n{\"start\": " : ",\n{\"start\": ";
         appendNumber(buffer_, entry.start);
         buffer_ += ", \"duration\": ";
         appendNumber(buffer_, entry.duration);
-        buffer_ += ", \"text\": ";
-        appendJsonString(printableText(entry), buffer_);
-        buffer_ += '}';
+        buffer_ += ", \"text\": \"";
+        appendInSlices(printableText(entry),
+                       [this](std::string_view slice) { appendJsonEscaped(slice, buffer_); });
+        buffer_ += "\"}";
         first_ = false;
         ++count_;
         written();
@@ -523,11 +605,21 @@ public:
     CueWriter(std::ostream& out, const char* header, char separator, Markup markup)
         : BufferedWriter(out), header_(header), separator_(separator), markup_(markup) {}
     void start(const StreamDescription&) override { buffer_ += header_; }
-    void write(const Entry& entry) override {
+    void write(const EntryView& entry) override {
         const CueText kind = cueText(entry.text, markup_ == Markup::Vtt);
         if ((kind == CueText::AsItStands ||
              (kind == CueText::Tagged && markup_ == Markup::Srt && ownTagsOnly(entry.text))) &&
             (entries_ == Source::Trusted || isWellFormedUtf8(entry.text))) {
+            if (entry.text.size() > kSpillSize) {
+                // As it stands, but in blocks.
+                (buffer_ += number_.next()) += '\n';
+                appendSpan(entry, separator_);
+                buffer_ += '\n';
+                appendInSlices(entry.text, [this](std::string_view slice) { buffer_ += slice; });
+                buffer_ += "\n\n";
+                written();
+                return;
+            }
             // In one piece: the number, the times and the text as it stands.
             const std::string_view number = number_.next();
             const std::size_t at = buffer_.size();
@@ -548,28 +640,52 @@ public:
         (buffer_ += number_.next()) += '\n';
         appendSpan(entry, separator_);
         buffer_ += '\n';
-        const std::size_t text = buffer_.size();
-        appendMarkup(reader_, markup_, printableText(entry), buffer_);
-        keepCueLines(buffer_, text);
+        text_ = buffer_.size();
+        spilled_ = false;
+        appendMarkup(reader_, markup_, printableText(entry), buffer_, spill_);
+        if (spilled_) {
+            spillCue();
+            lines_.finish(buffer_);
+        } else {
+            keepCueLines(buffer_, text_);
+        }
         buffer_ += '\n';
         written();
     }
 
 private:
+    // A large cue goes out in blocks, its blank lines dropped as they come.
+    void spillCue() {
+        kept_.clear();
+        lines_.add(std::string_view(buffer_).substr(text_), kept_);
+        buffer_.resize(text_);
+        flush();
+        emit(kept_);
+        text_ = 0;
+        spilled_ = true;
+    }
+
     const char* header_;
     char separator_;
     Markup markup_;
     MarkupReader reader_;
     CueNumber number_;
+    std::size_t text_ = 0;  // where the cue's text starts in the buffer
+    bool spilled_ = false;
+    CueLines lines_;
+    std::string kept_;  // a spilled block's lines that show
+    const Spill spill_ = [this](std::string&) { spillCue(); };
 };
 
 class TextWriter : public BufferedWriter {
 public:
     using BufferedWriter::BufferedWriter;
-    void write(const Entry& entry) override {
+    void write(const EntryView& entry) override {
         appendSpan(entry, '.');
         buffer_ += ' ';
-        appendPrintable(entry.text, buffer_, entries_);
+        appendInSlices(entry.text, [this](std::string_view slice) {
+            appendPrintable(slice, buffer_, entries_);
+        });
         buffer_ += '\n';
         written();
     }
@@ -594,13 +710,13 @@ public:
         }
         buffer_ += '\n';
     }
-    void write(const Entry& entry) override {
+    void write(const EntryView& entry) override {
         buffer_ += '{';
         appendNumber(buffer_, frameAt(entry.start));
         buffer_ += "}{";
         appendNumber(buffer_, frameAt(cueEnd(entry.start, entry.duration)));
         buffer_ += '}';
-        appendMarkup(reader_, Markup::MicroDvd, printableText(entry), buffer_);
+        appendMarkup(reader_, Markup::MicroDvd, printableText(entry), buffer_, spill_);
         buffer_ += '\n';
         written();
     }
@@ -612,6 +728,7 @@ private:
 
     long double thousandths_;  // frames per 1000 seconds
     MarkupReader reader_;
+    const Spill spill_ = [this](std::string&) { flush(); };
 };
 
 // Scales and moves every entry before another writer sees it.
@@ -620,13 +737,13 @@ public:
     TimingWriter(std::unique_ptr<EntryWriter> next, double scale, std::int64_t offset)
         : next_(std::move(next)), scale_(scale), offset_(offset) {}
     void begin(const StreamDescription& stream) override { next_->begin(stream); }
-    void write(const Entry& entry) override {
+    void write(const EntryView& entry) override {
         constexpr std::int64_t last = std::numeric_limits<std::uint32_t>::max();
         const std::int64_t start = moved(entry.start);
         const std::int64_t end = moved(cueEnd(entry.start, entry.duration));
         // Wholly outside the clock's range: no host could show it.
         if (end < 0 || (end == 0 && start < 0) || start > last) return;
-        Entry shown = entry;
+        EntryView shown = entry;
         shown.start = static_cast<std::uint32_t>(std::clamp<std::int64_t>(start, 0, last));
         if (entry.duration >= 0 || start < 0) {
             const std::int64_t length = std::min(end, last) - shown.start;

@@ -24,12 +24,25 @@ struct StreamDescription {
     std::optional<Host::OpenReport> report;  // how the plug-in read the file
 };
 
+/// An entry as a writer takes it: its text is borrowed for the call, from the chunk the
+/// stream handed out or from an Entry.
+struct EntryView {
+    std::uint32_t start = 0;    // ms
+    std::int32_t duration = 0;  // ms; may be negative
+    std::string_view text;
+    EntryView() = default;
+    EntryView(std::uint32_t start, std::int32_t duration, std::string_view text)
+        : start(start), duration(duration), text(text) {}
+    EntryView(const Entry& entry)  // NOLINT(google-explicit-constructor): a borrow
+        : start(entry.start), duration(entry.duration), text(entry.text) {}
+};
+
 /// Receives a stream's description, then its entries in reading order, then the end.
 class EntryWriter {
 public:
     virtual ~EntryWriter() = default;
     virtual void begin(const StreamDescription& stream) = 0;
-    virtual void write(const Entry& entry) = 0;
+    virtual void write(const EntryView& entry) = 0;
     virtual void end() = 0;
 };
 

@@ -10,8 +10,11 @@
 #include "platform/FileHandle.h"
 #include "platform/LibraryNames.h"
 #include "platform/Terminal.h"
+#include "text/FileUrl.h"
 #include "text/ParserUtilities.h"
 #include "text/UCNVLibrary.h"
+#include "text/Utf.h"
+#include "tools/subplay/Diagnosis.h"
 #include "tools/subplay/Options.h"
 #include "tools/subplay/OutputFile.h"
 #include "tools/subplay/OutputPlan.h"
@@ -55,9 +58,16 @@ int fail(const std::string& message) {
     return exitCannotOpen;
 }
 
+// -q silences what is said of a run that went well; errors are always said.
+bool quiet = false;
+
+void notice(const std::string& message) {
+    if (!quiet) warn(message);
+}
+
 void warnUnreachable() {
-    std::cerr << "subplay: entries that start after " << formatTime(latestReachableStart)
-              << " cannot be read through the stream's clock and were left out\n";
+    notice("entries that start after " + formatTime(latestReachableStart) +
+           " cannot be read through the stream's clock and were left out");
 }
 
 // The logging library the plug-in binds: beside it, else found by its bare name.
@@ -161,12 +171,23 @@ void printVersion(const std::string& pluginPath) {
     std::cout << "ICU: " << icu << '\n';
 }
 
-// Follows the entries' span for --info.
+// Whether ICU, as the plug-in binds it, has a converter named `name`; true when there is
+// no ICU to ask, and the plug-in says so itself.
+bool knownEncoding(const std::string& name) {
+    const UCNVLibrary* icu = UCNVLibrary::instance();
+    if (!icu || !icu->usable()) return true;
+    std::int32_t status = 0;
+    IcuConverter* converter = icu->open(name.c_str(), &status);
+    icu->close(converter);
+    return converter != nullptr;
+}
+
+// Follows the span of the entries read for --info.
 struct SpanWriter : EntryWriter {
     void begin(const StreamDescription&) override {}
-    void write(const Entry& entry) override {
+    void write(const EntryView& entry) override {
         const std::uint32_t end = cueEnd(entry.start, entry.duration);
-        span.first = span.entries++ ? std::min(span.first, entry.start) : entry.start;
+        span.first = span.read++ ? std::min(span.first, entry.start) : entry.start;
         span.last = std::max(span.last, end);
     }
     void end() override {}
@@ -176,6 +197,8 @@ struct SpanWriter : EntryWriter {
 /// Plays or converts one location into `out`; `shown` names it in messages.
 int runOne(const Options& options, const Host::PluginLibrary& library, const std::string& shown,
            const Host::FileLocation& file, std::ostream& out, bool toTerminal) {
+    const std::optional<std::string> local =
+        !file.path().empty() ? std::optional(file.path()) : filePathFromUrl(file.url());
     // The stream keeps the clock it is given until the component is released.
     std::optional<PlaybackClock> playback;
     Host::ContainerSession session(library);
@@ -190,12 +213,12 @@ int runOne(const Options& options, const Host::PluginLibrary& library, const std
     const std::optional<Host::OpenReport>& report = session.report();
     if (opened != Host::ContainerSession::OpenOutcome::Opened) {
         if (report && !report->opened())
-            return fail(shown + ": cannot open: " + failureText(*report));
+            return fail(shown + ": cannot open: " + openFailureText(*report, local));
         return fail(shown + ": " + session.error());
     }
     // --info says all of it on standard output.
     if (report && options.mode != Mode::Info) {
-        for (const std::string& warning : readingWarnings(*report, shown)) warn(warning);
+        for (const std::string& warning : readingWarnings(*report, shown)) notice(warning);
     }
     StreamInterface& stream = *session.stream();
     StreamDescription description = describeStream(stream);
@@ -205,6 +228,9 @@ int runOne(const Options& options, const Host::PluginLibrary& library, const std
         if (!report) return fail(shown + ": the plug-in gives no reading report");
         SpanWriter span;
         (void)readAll(stream, session.clock(), description, span);
+        // The stream hands out only what its clock reaches; the report counts every entry.
+        span.span.pastClock =
+            std::max<std::uint64_t>(report->entries, span.span.read) - span.span.read;
         out << printable(infoText(*report, shown, span.span, options.format == OutputFormat::Json));
         return exitSuccess;
     }
@@ -212,51 +238,99 @@ int runOne(const Options& options, const Host::PluginLibrary& library, const std
                                       : convert(stream, description, options, session.clock(), out);
 }
 
-/// Converts or plays one input into `target` ("-" or none: standard output), which has
-/// passed checkTarget().
-int runInto(const Options& options, const Host::PluginLibrary& library, const std::string& input,
-            const std::optional<std::string>& target) {
+/// Plays, converts or tells of one input into `out`; standard input ("-") is kept in a
+/// private temporary file first, since the plug-in reads files.
+int runInput(const Options& options, const Host::PluginLibrary& library, const std::string& input,
+             std::ostream& out, bool toTerminal) {
     std::optional<TemporaryFiles::PrivateFolder> folder;
     std::string shown = input;
     std::optional<Host::FileLocation> file;
     if (input == "-") {
         shown = "standard input";
-        // The plug-in reads files, and no file larger than it reads.
+        // No file larger than the plug-in reads.
         const auto kept = TemporaryFiles::keepStream(0, folder.emplace(), "stdin.sub",
                                                      ParserUtilities::kMaxFileSize);
         if (kept.path.empty()) return fail(shown + ": " + kept.error);
         file.emplace(Host::FilePath(kept.path));
     } else if (Host::isUrl(input)) {
         file.emplace(Host::FileUrl(input));
+    } else if (!isWellFormedUtf8(input)) {
+        // A file: URL names files in UTF-8, and a name from an older system (a Latin-1
+        // byte) is none: the plug-in opens it through a link of a name it can take.
+        const auto linked = TemporaryFiles::linkTo(input, folder.emplace());
+        if (linked.path.empty()) return fail(shown + ": " + linked.error);
+        file.emplace(Host::FilePath(linked.path));
     } else {
         file.emplace(Host::FilePath(input));
     }
-    if (!target || *target == "-") {
-        DescriptorBuffer buffer(1);
-        std::ostream out(&buffer);
-        const int status =
-            runOne(options, library, shown, *file, out, isTerminal(StandardStream::Output));
-        out.flush();
-        if (buffer.error() != 0) {
-            return fail("cannot write to standard output: " +
-                        std::string(std::strerror(buffer.error())));
+    return runOne(options, library, shown, *file, out, toTerminal);
+}
+
+struct Ran {
+    int status = exitSuccess;
+    bool wrote = false;  // some input's output was written
+};
+
+/// Every input in turn into `out`: the one of a conversion, or each one's --info.
+Ran runInputs(const Options& options, const Host::PluginLibrary& library,
+              const std::vector<std::string>& inputs, std::ostream& out, bool toTerminal) {
+    Ran ran;
+    for (const std::string& input : inputs) {
+        if (runInput(options, library, input, out, toTerminal) == exitSuccess) {
+            ran.wrote = true;
+        } else {
+            ran.status = exitCannotOpen;
         }
-        return status;
     }
-    OutputFile out(*target);
-    if (!out.isOpen()) return fail(*target + ": cannot be written: " + out.error());
-    const int status = runOne(options, library, shown, *file, out.stream(), /*toTerminal*/ false);
-    // A failed conversion leaves the target as it was.
-    if (status != exitSuccess) return status;
-    if (!out.commit()) return fail(*target + ": cannot be written: " + out.error());
-    return status;
+    return ran;
+}
+
+/// Runs `inputs` into the file `target`, which has passed checkTarget(): it is replaced
+/// only when something was written, so a failed conversion leaves it as it was.
+int runIntoFile(const Options& options, const Host::PluginLibrary& library,
+                const std::vector<std::string>& inputs, const std::string& target) {
+    OutputFile out(target);
+    if (!out.isOpen()) return fail(target + ": cannot be written: " + out.error());
+    const Ran ran = runInputs(options, library, inputs, out.stream(), /*toTerminal*/ false);
+    if (!ran.wrote) return ran.status;
+    if (!out.commit()) return fail(target + ": cannot be written: " + out.error());
+    return ran.status;
 }
 
 /// Whether `target` may be written; says why not on standard error.
 TargetCheck checked(const std::string& target, const Options& options) {
     const TargetVerdict verdict = checkTarget(target, options.inputs, options.overwrite);
-    if (verdict.check != TargetCheck::Write) warn(target + ": " + verdict.message);
+    if (verdict.check == TargetCheck::Refuse) warn(target + ": " + verdict.message);
+    if (verdict.check == TargetCheck::Skip) notice(target + ": " + verdict.message);
     return verdict.check;
+}
+
+/// Runs every input into `target` (none or "-": standard output). A descriptor of this
+/// process (/dev/stdout, /dev/fd/3) is written as the shell set it up, appending included;
+/// a file is checked first, and written only when it may be.
+int runInto(const Options& options, const Host::PluginLibrary& library,
+            const std::optional<std::string>& target) {
+    const bool standardOutput = !target || *target == "-";
+    const std::optional<int> fd = standardOutput ? 1 : ownDescriptor(*target);
+    if (!fd) {
+        const TargetCheck check = checked(*target, options);
+        if (check != TargetCheck::Write)
+            return check == TargetCheck::Skip ? exitSuccess : exitCannotOpen;
+        return runIntoFile(options, library, options.inputs, *target);
+    }
+    const std::string named = *fd == 1 ? "standard output" : *target;
+    if (descriptorIsInput(*fd, options.inputs)) {
+        return fail(named + " is an input; it is never written over");
+    }
+    DescriptorBuffer buffer(*fd);
+    std::ostream out(&buffer);
+    const bool toTerminal = *fd == 1 && isTerminal(StandardStream::Output);
+    const Ran ran = runInputs(options, library, options.inputs, out, toTerminal);
+    out.flush();
+    if (buffer.error() != 0) {
+        return fail("cannot write to " + named + ": " + std::string(std::strerror(buffer.error())));
+    }
+    return ran.status;
 }
 
 int run(const std::vector<std::string_view>& arguments) {
@@ -270,6 +344,13 @@ int run(const std::vector<std::string_view>& arguments) {
         std::cout << usageText();
         return exitSuccess;
     }
+    if (options.encoding && !knownEncoding(*options.encoding)) {
+        std::cerr << "subplay: invalid value '" << printable(*options.encoding)
+                  << "' for --encoding: ICU has no converter of that name\n"
+                  << shortUsageText();
+        return exitUsage;
+    }
+    quiet = options.quiet;
     const std::string pluginPath = pluginPathFor(options);
     if (options.mode == Mode::Version) {
         printVersion(pluginPath);
@@ -285,28 +366,11 @@ int run(const std::vector<std::string_view>& arguments) {
     const Host::PluginLibrary& library = Host::PluginLibrary::kept(pluginPath);
     // A probe writes nothing, so it touches no output.
     if (options.mode == Mode::Probe) {
-        return runInto(options, library, options.inputs.front(), std::nullopt);
+        std::ostream none(nullptr);
+        return runInput(options, library, options.inputs.front(), none, /*toTerminal*/ false);
     }
-    if (options.mode == Mode::Info && options.inputs.size() > 1) {
-        int status = exitSuccess;
-        for (const std::string& input : options.inputs) {
-            if (runInto(options, library, input, options.output) != exitSuccess) {
-                status = exitCannotOpen;
-            }
-        }
-        return status;
-    }
-    if (!options.output || *options.output == "-") {
-        if (standardOutputIsInput(options.inputs)) {
-            return fail("standard output is an input; it is never written over");
-        }
-        return runInto(options, library, options.inputs.front(), options.output);
-    }
-    if (!options.output->ends_with('/')) {
-        const TargetCheck check = checked(*options.output, options);
-        if (check != TargetCheck::Write)
-            return check == TargetCheck::Skip ? exitSuccess : exitCannotOpen;
-        return runInto(options, library, options.inputs.front(), options.output);
+    if (!options.output || !options.output->ends_with('/')) {
+        return runInto(options, library, options.output);
     }
 
     // Many files into one folder, as a subtitle archive is converted.
@@ -334,7 +398,7 @@ int run(const std::vector<std::string_view>& arguments) {
         const TargetCheck check = checked(targets[i], options);
         if (check == TargetCheck::Refuse ||
             (check == TargetCheck::Write &&
-             runInto(options, library, options.inputs[i], targets[i]) != exitSuccess)) {
+             runIntoFile(options, library, {options.inputs[i]}, targets[i]) != exitSuccess)) {
             ++failed;
         }
     }
