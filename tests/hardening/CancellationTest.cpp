@@ -1,4 +1,9 @@
-// A host thread cancelled while the plug-in calls back into the host (POSIX threads only).
+// A host thread cancelled while it opens a file: in a host callback, and at the plug-in's own
+// open, read and close of the file (POSIX threads only).
+
+// This program defines open() itself, which the C library's checked wrapper would redefine.
+#undef _FORTIFY_SOURCE
+
 #include "framework/ContainerInterface.h"
 #include "framework/InterfaceId.h"
 #include "framework/Plugin.h"
@@ -10,9 +15,15 @@
 
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+#include <fcntl.h>
 #include <pthread.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <cstdarg>
 #include <semaphore>
 #include <string>
 #include <thread>
@@ -24,6 +35,64 @@
 #define TORK_UNDER_SANITIZER 1
 #endif
 #endif
+
+// The system calls of this process, the plug-in's among them: this program defines open,
+// read and close (exported, so a library it loads calls these) and hands each on to the C
+// library's, but first cancels the calling thread where a test armed it for that call on a
+// subtitle file. The cancellation acts there, before the call, as the C library's own
+// cancellation points act.
+namespace {
+
+enum class SystemCall { None, Open, Read, Close };
+thread_local SystemCall cancelAt = SystemCall::None;
+thread_local int subtitleDescriptor = -1;
+std::atomic<int> lastSubtitleDescriptor{-1};
+
+template <class Function>
+Function next(const char* name) {
+    return reinterpret_cast<Function>(::dlsym(RTLD_NEXT, name));
+}
+
+void cancelIfArmed(SystemCall call) {
+    if (cancelAt != call) return;
+    cancelAt = SystemCall::None;
+    ::pthread_cancel(::pthread_self());
+    ::pthread_testcancel();
+}
+
+}  // namespace
+
+extern "C" int open(const char* path, int flags, ...) {
+    static const auto real = next<int (*)(const char*, int, ...)>("open");
+    mode_t mode = 0;
+    if (flags & (O_CREAT | O_TMPFILE)) {
+        std::va_list arguments;
+        va_start(arguments, flags);
+        mode = va_arg(arguments, mode_t);
+        va_end(arguments);
+    }
+    const std::string_view name(path);
+    const bool subtitle = cancelAt != SystemCall::None && name.ends_with(".sub");
+    if (subtitle) cancelIfArmed(SystemCall::Open);
+    const int descriptor = real(path, flags, mode);
+    if (subtitle) lastSubtitleDescriptor = subtitleDescriptor = descriptor;
+    return descriptor;
+}
+
+extern "C" ssize_t read(int descriptor, void* buffer, size_t count) {
+    static const auto real = next<ssize_t (*)(int, void*, size_t)>("read");
+    if (descriptor >= 0 && descriptor == subtitleDescriptor) cancelIfArmed(SystemCall::Read);
+    return real(descriptor, buffer, count);
+}
+
+extern "C" int close(int descriptor) {
+    static const auto real = next<int (*)(int)>("close");
+    if (descriptor >= 0 && descriptor == subtitleDescriptor) {
+        subtitleDescriptor = -1;
+        cancelIfArmed(SystemCall::Close);
+    }
+    return real(descriptor);
+}
 
 namespace Tork {
 namespace {
@@ -50,11 +119,17 @@ private:
 struct Opening {
     ContainerInterface* container;
     const Location* location;
+    SystemCall cancelAt = SystemCall::None;
+    std::int32_t result = -2;  // what open answered, if it returned
 };
 
 void* openOnHostThread(void* argument) {
     auto* opening = static_cast<Opening*>(argument);
-    opening->container->open(opening->location);
+    cancelAt = opening->cancelAt;
+    opening->result = opening->container->open(opening->location);
+    cancelAt = SystemCall::None;
+    // The host's own next cancellation point: a cancellation the open left pending acts here.
+    ::pthread_testcancel();
     return nullptr;
 }
 
@@ -102,6 +177,84 @@ INSTANTIATE_TEST_SUITE_P(Settings, CancelledInOpen,
                              name.erase(name.find('/'), 1);
                              return name;
                          });
+
+// Cancels its own thread the first time it is asked the one setting named, then answers:
+// the cancellation acts at the plug-in's next cancellation point.
+class CancellingContext : public Host::SettingsContext {
+public:
+    explicit CancellingContext(const char* cancelIn) : cancelIn_(cancelIn ? cancelIn : "") {}
+
+    std::int32_t getSetting(const Setting* setting, SettingValue* answer) override {
+        if (std::string(setting->group.text()) + "/" + std::string(setting->key.text()) ==
+                cancelIn_ &&
+            !cancelled_.exchange(true))
+            ::pthread_cancel(::pthread_self());
+        return SettingsContext::getSetting(setting, answer);
+    }
+
+private:
+    std::string cancelIn_;
+    std::atomic<bool> cancelled_{false};
+};
+
+struct SystemCallCase {
+    const char* description;
+    const char* cancelInQuery;  // a host that cancels its thread in this query, or null
+    SystemCall cancelAt;        // or at the plug-in's own call
+    bool openReturns;           // else the open unwinds
+};
+
+class CancelledAtASystemCall : public testing::TestWithParam<SystemCallCase> {};
+
+// Unwinding out of the plug-in's file calls: the thread ends, the process goes on, the file
+// is given back and the container is whole.
+TEST_P(CancelledAtASystemCall, TheThreadEndsAndTheFileIsClosed) {
+    const SystemCallCase& row = GetParam();
+    const auto& library = Host::PluginLibrary::kept(TORK_PLUGIN_PATH);
+    ASSERT_TRUE(library.loaded()) << library.error();
+    Host::RecordingPluginHost host;
+    CancellingContext context(row.cancelInQuery);
+    Plugin* plugin = library.create(&host);
+    ASSERT_NE(plugin, nullptr);
+    void* face = nullptr;
+    ASSERT_EQ(plugin->queryInterface(InterfaceId::container, &face), 0);
+    auto* container = static_cast<ContainerInterface*>(face);
+    container->initialize(&context, 1);
+
+    const Host::UrlLocation location(Host::locationFor("examples/lighthouse.sub", TORK_SOURCE_DIR));
+    Opening opening{container, location.get(), row.cancelAt};
+    lastSubtitleDescriptor = -1;
+    pthread_t thread;
+    ASSERT_EQ(pthread_create(&thread, nullptr, openOnHostThread, &opening), 0);
+    void* result = nullptr;
+    ASSERT_EQ(pthread_join(thread, &result), 0);
+    EXPECT_EQ(result, PTHREAD_CANCELED);
+    EXPECT_EQ(opening.result, row.openReturns ? 0 : -2);
+    const int descriptor = lastSubtitleDescriptor;
+    if (row.cancelAt == SystemCall::Read || row.cancelAt == SystemCall::Close) {
+        ASSERT_GE(descriptor, 0);
+        errno = 0;
+        EXPECT_EQ(::fcntl(descriptor, F_GETFD), -1) << "the subtitle file is still open";
+        EXPECT_EQ(errno, EBADF);
+    }
+    // The lock was given back on the way: the container closes and opens again.
+    EXPECT_EQ(container->close(false), 0);
+    EXPECT_EQ(container->open(location.get()), 0);
+    EXPECT_EQ(container->close(false), 0);
+    plugin->release();
+}
+
+const SystemCallCase systemCallCases[] = {
+    // "terminate called without an active exception": the open() of the file unwound
+    // through a wrapper that promised not to throw.
+    {"HostCancelsInASettingQuery", "MicroDVD/Lenient", SystemCall::None, false},
+    {"AtOpen", nullptr, SystemCall::Open, false},
+    {"AtRead", nullptr, SystemCall::Read, false},
+    // Closing is no cancellation point: the open ends, the host's next point cancels.
+    {"AtClose", nullptr, SystemCall::Close, true},
+};
+INSTANTIATE_TEST_SUITE_P(Plugin, CancelledAtASystemCall, testing::ValuesIn(systemCallCases),
+                         [](const auto& info) { return std::string(info.param.description); });
 
 }  // namespace
 }  // namespace Tork
