@@ -39,6 +39,7 @@ struct ReportCase {
     std::int32_t encodingSource;
     std::int32_t rateSource;
     bool needsIcu = false;
+    std::string likelyEncoding = "";
 };
 void PrintTo(const ReportCase& c, std::ostream* out) {
     *out << c.description;
@@ -77,6 +78,7 @@ TEST_P(Report, TellsHowOpenEnded) {
     EXPECT_EQ(report.line, row.line);
     EXPECT_EQ(report.encodingSource, row.encodingSource);
     EXPECT_EQ(report.rateSource, row.rateSource);
+    EXPECT_EQ(report.likelyEncoding, row.likelyEncoding);
 }
 
 const ReportCase reportCases[] = {
@@ -170,6 +172,27 @@ const ReportCase reportCases[] = {
      kReadingUnknownCodePage,
      0,
      kEncodingCodePage,
+     kRateDefault,
+     true},
+    {"Utf16WithoutSignature", "film.sub", "{\0001\0}\0{\0002\0}\0a\0\n\0"s, kLenient,
+     kReadingNoFrameLines, 0, kEncodingDefault, kRateDefault, false, "UTF-16LE"},
+    {"Utf16WithoutSignatureDetected",
+     "film.sub",
+     "\0{\0001\0}\0{\0002\0}\0a\0\n"s,
+     {{"CodePage/Detect", true}},
+     kReadingOpened,
+     0,
+     kEncodingDetected,
+     kRateDefault,
+     true},
+    // Its apostrophe between letters counted against every reading.
+    {"PunctuationOnly",
+     "film.sub",
+     "{1}{2}It\x92s\n",
+     {{"CodePage/Detect", true}},
+     kReadingOpened,
+     0,
+     kEncodingDetected,
      kRateDefault,
      true},
 };
