@@ -25,6 +25,7 @@
 #include <chrono>
 #include <cstdarg>
 #include <semaphore>
+#include <stdexcept>
 #include <string>
 #include <thread>
 
@@ -97,23 +98,54 @@ extern "C" int close(int descriptor) {
 namespace Tork {
 namespace {
 
-// Sleeps in the one setting query named, a cancellation point inside open.
-class SleepingContext : public Host::SettingsContext {
+// Does something in the one setting query named, the first time it is asked it: sleeps (a
+// cancellation point inside open, where another thread cancels this one) or cancels its own
+// thread and answers (the cancellation acts at the plug-in's next cancellation point).
+class HostContext : public Host::SettingsContext {
 public:
-    explicit SleepingContext(std::string asleepIn) : asleepIn_(std::move(asleepIn)) {}
+    enum class Action { Sleep, Cancel };
+    HostContext(const char* query, Action action) : query_(query ? query : ""), action_(action) {}
 
     std::int32_t getSetting(const Setting* setting, SettingValue* answer) override {
-        const std::string query =
-            std::string(setting->group.text()) + "/" + std::string(setting->key.text());
-        if (query != asleepIn_) return SettingsContext::getSetting(setting, answer);
-        asleep.release();
-        for (;;) std::this_thread::sleep_for(std::chrono::seconds(1));
+        if (std::string(setting->group.text()) + "/" + std::string(setting->key.text()) == query_ &&
+            !done_.exchange(true)) {
+            if (action_ == Action::Cancel) {
+                ::pthread_cancel(::pthread_self());
+            } else {
+                asleep.release();
+                for (;;) std::this_thread::sleep_for(std::chrono::seconds(1));
+            }
+        }
+        return SettingsContext::getSetting(setting, answer);
     }
 
     std::binary_semaphore asleep{0};
 
 private:
-    std::string asleepIn_;
+    std::string query_;
+    Action action_;
+    std::atomic<bool> done_{false};
+};
+
+// A component of the plug-in as a host loads it, its container initialised with `context`.
+struct Component {
+    explicit Component(ContainerContext& context) {
+        const auto& library = Host::PluginLibrary::kept(TORK_PLUGIN_PATH);
+        if (!library.loaded()) throw std::runtime_error(library.error());
+        plugin = library.create(&host);
+        void* face = nullptr;
+        if (!plugin || plugin->queryInterface(InterfaceId::container, &face) != 0)
+            throw std::runtime_error("no container");
+        container = static_cast<ContainerInterface*>(face);
+        container->initialize(&context, 1);
+    }
+    // The component is still whole: a host that cancels a thread keeps its objects.
+    ~Component() { plugin->release(); }
+
+    Host::RecordingPluginHost host;
+    Plugin* plugin = nullptr;
+    ContainerInterface* container = nullptr;
+    const Host::UrlLocation location{Host::locationFor("examples/lighthouse.sub", TORK_SOURCE_DIR)};
 };
 
 struct Opening {
@@ -144,19 +176,9 @@ TEST_P(CancelledInOpen, TheThreadEndsAndTheProcessGoesOn) {
     // and ThreadSanitizer misses the unlock made while it unwinds.
     GTEST_SKIP() << "the sanitizers cannot follow a cancelled thread's unwinding";
 #endif
-    const auto& library = Host::PluginLibrary::kept(TORK_PLUGIN_PATH);
-    ASSERT_TRUE(library.loaded()) << library.error();
-    Host::RecordingPluginHost host;
-    SleepingContext context(GetParam());
-    Plugin* plugin = library.create(&host);
-    ASSERT_NE(plugin, nullptr);
-    void* face = nullptr;
-    ASSERT_EQ(plugin->queryInterface(InterfaceId::container, &face), 0);
-    auto* container = static_cast<ContainerInterface*>(face);
-    container->initialize(&context, 1);
-
-    const Host::UrlLocation location(Host::locationFor("examples/lighthouse.sub", TORK_SOURCE_DIR));
-    Opening opening{container, location.get()};
+    HostContext context(GetParam(), HostContext::Action::Sleep);
+    Component component(context);
+    Opening opening{component.container, component.location.get()};
     pthread_t thread;
     ASSERT_EQ(pthread_create(&thread, nullptr, openOnHostThread, &opening), 0);
     context.asleep.acquire();
@@ -165,9 +187,7 @@ TEST_P(CancelledInOpen, TheThreadEndsAndTheProcessGoesOn) {
     ASSERT_EQ(pthread_join(thread, &result), 0);
     EXPECT_EQ(result, PTHREAD_CANCELED);
     // The cancelled open left the container usable (its lock was given back on the way).
-    EXPECT_EQ(container->close(false), 0);
-    // The component itself is still whole: a host that cancels a thread keeps its objects.
-    plugin->release();
+    EXPECT_EQ(component.container->close(false), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Settings, CancelledInOpen,
@@ -177,25 +197,6 @@ INSTANTIATE_TEST_SUITE_P(Settings, CancelledInOpen,
                              name.erase(name.find('/'), 1);
                              return name;
                          });
-
-// Cancels its own thread the first time it is asked the one setting named, then answers:
-// the cancellation acts at the plug-in's next cancellation point.
-class CancellingContext : public Host::SettingsContext {
-public:
-    explicit CancellingContext(const char* cancelIn) : cancelIn_(cancelIn ? cancelIn : "") {}
-
-    std::int32_t getSetting(const Setting* setting, SettingValue* answer) override {
-        if (std::string(setting->group.text()) + "/" + std::string(setting->key.text()) ==
-                cancelIn_ &&
-            !cancelled_.exchange(true))
-            ::pthread_cancel(::pthread_self());
-        return SettingsContext::getSetting(setting, answer);
-    }
-
-private:
-    std::string cancelIn_;
-    std::atomic<bool> cancelled_{false};
-};
 
 struct SystemCallCase {
     const char* description;
@@ -210,19 +211,10 @@ class CancelledAtASystemCall : public testing::TestWithParam<SystemCallCase> {};
 // is given back and the container is whole.
 TEST_P(CancelledAtASystemCall, TheThreadEndsAndTheFileIsClosed) {
     const SystemCallCase& row = GetParam();
-    const auto& library = Host::PluginLibrary::kept(TORK_PLUGIN_PATH);
-    ASSERT_TRUE(library.loaded()) << library.error();
-    Host::RecordingPluginHost host;
-    CancellingContext context(row.cancelInQuery);
-    Plugin* plugin = library.create(&host);
-    ASSERT_NE(plugin, nullptr);
-    void* face = nullptr;
-    ASSERT_EQ(plugin->queryInterface(InterfaceId::container, &face), 0);
-    auto* container = static_cast<ContainerInterface*>(face);
-    container->initialize(&context, 1);
-
-    const Host::UrlLocation location(Host::locationFor("examples/lighthouse.sub", TORK_SOURCE_DIR));
-    Opening opening{container, location.get(), row.cancelAt};
+    HostContext context(row.cancelInQuery, HostContext::Action::Cancel);
+    Component component(context);
+    ContainerInterface* container = component.container;
+    Opening opening{container, component.location.get(), row.cancelAt};
     lastSubtitleDescriptor = -1;
     pthread_t thread;
     ASSERT_EQ(pthread_create(&thread, nullptr, openOnHostThread, &opening), 0);
@@ -239,9 +231,8 @@ TEST_P(CancelledAtASystemCall, TheThreadEndsAndTheFileIsClosed) {
     }
     // The lock was given back on the way: the container closes and opens again.
     EXPECT_EQ(container->close(false), 0);
-    EXPECT_EQ(container->open(location.get()), 0);
+    EXPECT_EQ(container->open(component.location.get()), 0);
     EXPECT_EQ(container->close(false), 0);
-    plugin->release();
 }
 
 const SystemCallCase systemCallCases[] = {

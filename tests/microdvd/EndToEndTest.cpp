@@ -12,6 +12,7 @@
 #include "platform/LibraryNames.h"
 #include "tests/platform/TempFolder.h"
 #include "tests/support/StandInIcu.h"
+#include "tests/support/Utf16Bytes.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -205,15 +206,7 @@ struct EncodingCase {
     const char* text;      // the entry's UTF-8 text
 };
 
-std::string utf16(std::u16string_view units, bool bigEndian) {
-    std::string out;
-    for (char16_t unit : units) {
-        const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
-        out += bigEndian ? high : low;
-        out += bigEndian ? low : high;
-    }
-    return out;
-}
+using Testing::utf16Bytes;
 
 std::string utf32(std::u32string_view units, bool bigEndian) {
     std::string out;
@@ -230,14 +223,14 @@ TEST(EndToEnd, ReadsEveryEncodingAsUtf8) {
     const EncodingCase cases[] = {
         {"UTF-8", "{0}{25}Žluťoučký kůň", nullptr, "Žluťoučký kůň"},
         {"UTF-8 with signature", "\xEF\xBB\xBF{0}{25}Žluťoučký", nullptr, "Žluťoučký"},
-        {"UTF-16 LE", utf16(u"\uFEFF{0}{25}Žluťoučký", false), nullptr, "Žluťoučký"},
-        {"UTF-16 BE", utf16(u"\uFEFF{0}{25}Žluťoučký", true), nullptr, "Žluťoučký"},
+        {"UTF-16 LE", utf16Bytes(u"\uFEFF{0}{25}Žluťoučký", false), nullptr, "Žluťoučký"},
+        {"UTF-16 BE", utf16Bytes(u"\uFEFF{0}{25}Žluťoučký", true), nullptr, "Žluťoučký"},
         {"UTF-32 LE", utf32(U"\uFEFF{0}{25}Žluťoučký \U0001F600", false), nullptr,
          "Žluťoučký \U0001F600"},
         {"UTF-32 BE", utf32(U"\uFEFF{0}{25}Žluťoučký", true), nullptr, "Žluťoučký"},
         {"windows-1250 named by the host", "{0}{25}\x8Elu\x9Do\x9A", "windows-1250", "Žluťoš"},
-        {"the signature wins over the host's name", utf16(u"\uFEFF{0}{25}Ž", false), "windows-1250",
-         "Ž"},
+        {"the signature wins over the host's name", utf16Bytes(u"\uFEFF{0}{25}Ž", false),
+         "windows-1250", "Ž"},
     };
     for (const EncodingCase& c : cases) {
         SCOPED_TRACE(c.description);
@@ -256,7 +249,7 @@ TEST(EndToEnd, WithoutIcuOnlyUnconvertedTextOpens) {
     const EncodingCase cases[] = {
         {"UTF-8", "{0}{25}Žluťoučký kůň", nullptr, "Žluťoučký kůň"},
         {"UTF-8 with signature", "\xEF\xBB\xBF{0}{25}Žluťoučký", nullptr, nullptr},
-        {"UTF-16 LE", utf16(u"\uFEFF{0}{25}Žluťoučký", false), nullptr, nullptr},
+        {"UTF-16 LE", utf16Bytes(u"\uFEFF{0}{25}Žluťoučký", false), nullptr, nullptr},
         {"windows-1250 named by the host", "{0}{25}\x8Elu\x9Do\x9A", "windows-1250", nullptr},
     };
     for (const EncodingCase& c : cases) {
@@ -538,7 +531,7 @@ TEST(EndToEnd, NamesUtf16WithoutASignature) {
         Session session;
         if (c.lenient) session.context().set(Host::Settings::lenientReading(true));
         if (c.detect) session.context().set(Host::Settings::detectEncoding(true));
-        const auto entries = session.readFile("u.sub", utf16(frames, c.bigEndian));
+        const auto entries = session.readFile("u.sub", utf16Bytes(frames, c.bigEndian));
         ASSERT_TRUE(session.report());
         EXPECT_EQ(session.report()->failure(), c.failure);
         if (!c.opens) {

@@ -1,6 +1,7 @@
 // What detection is shown of a text, and the shapes of bytes it reads without weighing.
 #include "text/CharsetDetection.h"
 
+#include "tests/support/Utf16Bytes.h"
 #include "text/UCSDetLibrary.h"
 
 #include <gtest/gtest.h>
@@ -72,17 +73,6 @@ TEST(OnlySharedPunctuation, IsTheEllipsisDashesQuotesAndBullet) {
     }
 }
 
-// `text` as 16-bit units in either order, without a signature.
-std::string units(std::u16string_view text, bool bigEndian) {
-    std::string bytes;
-    for (const char16_t unit : text) {
-        const auto low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
-        bytes += bigEndian ? high : low;
-        bytes += bigEndian ? low : high;
-    }
-    return bytes;
-}
-
 TEST(LikelyUtf16, WhenOneSideOfHalfThePairsIsZero) {
     const std::u16string frames = u"{1}{25}Hello\r\n{30}{50}Where?\r\n";
     const std::u16string russian = u"{1}{25}Привет, как дела? Где ты был?\r\n";
@@ -92,9 +82,9 @@ TEST(LikelyUtf16, WhenOneSideOfHalfThePairsIsZero) {
         std::string_view likely;
     };
     const Row rows[] = {
-        {"frame lines, little-endian", units(frames, false), "UTF-16LE"},
-        {"frame lines, big-endian", units(frames, true), "UTF-16BE"},
-        {"Cyrillic with its frames", units(russian, false), "UTF-16LE"},
+        {"frame lines, little-endian", Testing::utf16Bytes(frames, false), "UTF-16LE"},
+        {"frame lines, big-endian", Testing::utf16Bytes(frames, true), "UTF-16BE"},
+        {"Cyrillic with its frames", Testing::utf16Bytes(russian, false), "UTF-16LE"},
         {"UTF-8", "{1}{25}Hello\r\n", ""},
         {"a zero in UTF-8", "{1}{25}Hello\0there\r\n"s, ""},
         {"zeros after text", "{1}{25}Hello\r\n" + std::string(64, '\0'), ""},

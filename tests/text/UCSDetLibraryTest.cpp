@@ -1,6 +1,7 @@
 // Charset detection: the run-time binding, and files read with it (stand-ins and system ICU).
 #include "tests/platform/TempFolder.h"
 #include "tests/support/StandInIcu.h"
+#include "tests/support/Utf16Bytes.h"
 #include "text/CharsetDetection.h"
 #include "text/ParserUtilities.h"
 #include "text/UCNVLibrary.h"
@@ -100,17 +101,6 @@ TEST(UCSDetLibrary, ConvertsOnlyTextThatIsNotUtf8) {
         << "no i18n library";
 }
 
-// 16-bit units without a signature: "{1}{25}Hi" in either order.
-std::string utf16(std::u16string_view text, bool bigEndian) {
-    std::string bytes;
-    for (const char16_t unit : text) {
-        const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
-        bytes += bigEndian ? high : low;
-        bytes += bigEndian ? low : high;
-    }
-    return bytes;
-}
-
 // The decoding says what it settled on: the detector's guess with its confidence and score,
 // the fallback, or UTF-8 with the count of U+FFFD put in when the guess is not taken and what
 // the bytes look like instead.
@@ -133,12 +123,12 @@ TEST(UCSDetLibrary, DecodingReportsTheGuess) {
         {"guessed", "fake-latin1 50 t\xEA", true, Source::Detected, "fake-latin1", 50, 50, 0, ""},
         {"refused", "no-such \xE9x\xE9", true, Source::Default, "UTF-8", -1, -1, 2, ""},
         {"punctuation only", "none It\x92s", true, Source::Fallback, "windows-1252", -1, -1, 0, ""},
-        {"UTF-16LE, not read", utf16(frames, false), false, Source::Default, "UTF-8", -1, -1, 0,
-         "UTF-16LE"},
-        {"UTF-16BE, not read", utf16(frames, true), false, Source::Default, "UTF-8", -1, -1, 0,
-         "UTF-16BE"},
-        {"UTF-16LE, read", utf16(frames, false), true, Source::Detected, "UTF-16LE", 100, 100, 0,
-         ""},
+        {"UTF-16LE, not read", Testing::utf16Bytes(frames, false), false, Source::Default, "UTF-8",
+         -1, -1, 0, "UTF-16LE"},
+        {"UTF-16BE, not read", Testing::utf16Bytes(frames, true), false, Source::Default, "UTF-8",
+         -1, -1, 0, "UTF-16BE"},
+        {"UTF-16LE, read", Testing::utf16Bytes(frames, false), true, Source::Detected, "UTF-16LE",
+         100, 100, 0, ""},
         {"a zero in UTF-8", "{1}{25}Hi\0there"s, true, Source::Default, "UTF-8", -1, -1, 0, ""},
     };
     for (const Row& row : rows) {
