@@ -472,7 +472,8 @@ TEST(EndToEnd, DetectionReadsPunctuationOnlyLegacyText) {
     std::string film;
     for (int cue = 0; cue < 400; ++cue) {
         film += "{" + std::to_string(cue * 100) + "}{" + std::to_string(cue * 100 + 80) + "}";
-        film += cue % 150 == 7 ? "Wait\x85 the lamp went out" : "The keeper climbed the stairs";
+        film += cue % 150 == 7 ? "Well\x85I never saw the lamp go out"
+                               : "The keeper climbed the stairs";
         film += "\r\n";
     }
     const struct {

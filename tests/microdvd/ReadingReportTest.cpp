@@ -176,16 +176,6 @@ const ReportCase reportCases[] = {
      true},
     {"Utf16WithoutSignature", "film.sub", "{\0001\0}\0{\0002\0}\0a\0\n\0"s, kLenient,
      kReadingNoFrameLines, 0, kEncodingDefault, kRateDefault, false, "UTF-16LE"},
-    // Its apostrophe between letters counted against every reading.
-    {"PunctuationOnly",
-     "film.sub",
-     "{1}{2}It\x92s\n",
-     {{"CodePage/Detect", true}},
-     kReadingOpened,
-     0,
-     kEncodingDetected,
-     kRateDefault,
-     true},
 };
 INSTANTIATE_TEST_SUITE_P(ReadingReport, Report, testing::ValuesIn(reportCases),
                          [](const auto& info) { return std::string(info.param.description); });
