@@ -76,9 +76,8 @@ std::optional<CharsetChoice> detectCharset(std::string_view text, const UCSDetLi
                 if (detected.name == iso) offer(std::string(windows), detected.confidence);
         }
         return chooseCharset(sample, candidates);
-    } catch (const ThreadCancellation&) {
-        throw;
     } catch (...) {
+        rethrowIfForeign();
         return std::nullopt;  // out of memory
     }
 }

@@ -349,9 +349,8 @@ bool decodeText(String& buffer, bool partial, const EncodingSettings& settings, 
 FileReadResult readFileBytes(const String& path, String& bytes, std::int32_t size, ReadSize mode) {
     try {
         return readRawBytes(path, size, mode, bytes);
-    } catch (const ThreadCancellation&) {
-        throw;
     } catch (...) {  // out of memory
+        rethrowIfForeign();
         return {FileReadResult::Status::OutOfMemory};
     }
 }
@@ -361,9 +360,8 @@ bool needsCodePageName(const String& bytes, bool honourSignature) {
     try {
         String name(charAllocator());
         return detectEncodingSignature(bytes.data(), bytes.length(), name) == 0;
-    } catch (const ThreadCancellation&) {
-        throw;
     } catch (...) {  // out of memory: the name is asked, and decoding meets the same lack
+        rethrowIfForeign();
         return true;
     }
 }
@@ -377,9 +375,8 @@ bool decodeWith(Icu icu, String& bytes, bool partial, const EncodingSettings& se
     if (!out) return false;
     try {
         return decodeText(bytes, partial, settings, *out, icu, said, wellFormedLines);
-    } catch (const ThreadCancellation&) {
-        throw;
     } catch (...) {  // out of memory
+        rethrowIfForeign();
         said.status = DecodeReport::Status::OutOfMemory;
         return false;
     }
@@ -408,9 +405,8 @@ bool readTextFile(const String& path, const EncodingSettings& settings, String* 
         return static_cast<bool>(read) &&
                decodeWith(Icu::system(settings.detect), buffer, size != kWholeFile, settings, out,
                           nullptr, read.wellFormedLines);
-    } catch (const ThreadCancellation&) {
-        throw;
     } catch (...) {  // out of memory
+        rethrowIfForeign();
         return false;
     }
 }
@@ -425,9 +421,8 @@ bool readTextFile(const String& path, const EncodingSettings& settings, String* 
         return static_cast<bool>(read) &&
                decodeWith(Icu(converters, detector), buffer, size != kWholeFile, settings, out,
                           nullptr, read.wellFormedLines);
-    } catch (const ThreadCancellation&) {
-        throw;
     } catch (...) {  // out of memory
+        rethrowIfForeign();
         return false;
     }
 }
@@ -438,9 +433,8 @@ ResultCode pathFromUrl(const String& location, String& pathOut) {
         if (!path || path->size() >= UINT32_MAX) return Result::NotFileUrl;
         pathOut.assign(path->data(), static_cast<std::uint32_t>(path->size()));
         return Result::Ok;
-    } catch (const ThreadCancellation&) {
-        throw;
     } catch (...) {
+        rethrowIfForeign();
         return Result::NotFileUrl;
     }
 }
