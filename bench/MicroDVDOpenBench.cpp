@@ -120,18 +120,18 @@ struct Opened {
     bool ok;
 };
 
-enum class Reading { Default, LenientAndDetect, Windows1250 };
+enum class Reading { Default, LenientAndDetect, Windows1250, LenientWindows1250 };
 
 // A component opened as a player opens one: settings, open, program selected.
 Opened openOnce(const std::string& url, Reading reading) {
     auto session = std::make_unique<Tork::Host::ContainerSession>(
         [](Tork::PluginHost* host) { return new Tork::MicroDVDContainer(host); });
     session->context().set(Tork::Host::Settings::overrideEmbeddedSignature(false));
-    if (reading == Reading::LenientAndDetect) {
+    if (reading == Reading::LenientAndDetect || reading == Reading::LenientWindows1250) {
         session->context().set(Tork::Host::Settings::lenientReading(true));
         session->context().set(Tork::Host::Settings::detectEncoding(true));
     }
-    if (reading == Reading::Windows1250)
+    if (reading == Reading::Windows1250 || reading == Reading::LenientWindows1250)
         session->context().set(Tork::Host::Settings::codePageName("windows-1250"));
     const bool ok = session->open(Tork::Host::FileUrl(url)) ==
                     Tork::Host::ContainerSession::OpenOutcome::Opened;
@@ -191,6 +191,23 @@ void BM_OpenWindows1250(benchmark::State& state) {
         return;
     }
     openFile(state, Encoding::Windows1250, Reading::Windows1250);
+}
+
+// What detection adds to the lenient reading of that file: the same open with the code page
+// named (which detection then never runs for) and with it detected.
+void BM_OpenWindows1250Named(benchmark::State& state) {
+    if (!Tork::UCNVLibrary::instance()->usable()) {
+        state.SkipWithError("no ICU on this system");
+        return;
+    }
+    openFile(state, Encoding::Windows1250, Reading::LenientWindows1250);
+}
+void BM_OpenWindows1250Detected(benchmark::State& state) {
+    if (!Tork::UCNVLibrary::instance()->usable()) {
+        state.SkipWithError("no ICU on this system");
+        return;
+    }
+    openFile(state, Encoding::Windows1250, Reading::LenientAndDetect);
 }
 
 // The shapes of file that cost open the most memory over their size, 8 MB each.
@@ -281,6 +298,9 @@ BENCHMARK(BM_OpenUtf8)->Arg(10000)->Arg(200000)->Arg(1000000)->Unit(benchmark::k
 BENCHMARK(BM_OpenUtf16)->Arg(10000)->Arg(200000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OpenUtf8Lenient)->Arg(10000)->Arg(200000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OpenWindows1250)->Arg(10000)->Arg(200000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+// 2,000 lines are about 100 KB, a film's subtitles.
+BENCHMARK(BM_OpenWindows1250Named)->Arg(2000)->Arg(200000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenWindows1250Detected)->Arg(2000)->Arg(200000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -3,11 +3,20 @@
 
 #include <cxxabi.h>
 
+#include <exception>
+
 namespace Tork {
 
-/// What a cancelled thread unwinds with. A catch-all must let it through (catch it first and
-/// rethrow): swallowed, it aborts the host's process.
+/// What a cancelled thread unwinds with. A catch-all lets it through with rethrowIfForeign().
 using ThreadCancellation = abi::__forced_unwind;
+
+/// Called first in a catch-all: rethrows what is being handled when it is no C++ exception,
+/// as the unwinding of a cancelled thread is not; swallowed, that aborts the host's process.
+/// (Caught by its type, abi::__forced_unwind, it would bind a reference to an exception
+/// object that does not exist, which the undefined-behaviour sanitizer stops at.)
+inline void rethrowIfForeign() {
+    if (!std::current_exception()) throw;
+}
 
 /// Runs `operation` and answers `fallback` when it throws anything: running out of memory
 /// or of lock resources, or a host callback that throws, must not reach the host as an
@@ -16,9 +25,8 @@ template <class Answer, class Operation>
 Answer orOnException(Answer fallback, Operation&& operation) {
     try {
         return operation();
-    } catch (const ThreadCancellation&) {
-        throw;
     } catch (...) {
+        rethrowIfForeign();
         return fallback;
     }
 }
@@ -29,9 +37,8 @@ template <class Operation>
 void orOnException(Operation&& operation) {
     try {
         operation();
-    } catch (const ThreadCancellation&) {
-        throw;
     } catch (...) {
+        rethrowIfForeign();
     }
 }
 

@@ -38,6 +38,9 @@ enum ReadingEncodingSource : std::int32_t {
     kEncodingCodePage = 2,    ///< the host's "CodePage"/"Name"
     kEncodingDetected = 3,    ///< "CodePage"/"Detect": see confidence and runner-up
     kEncodingDefault = 4,     ///< taken as UTF-8
+    kEncodingFallback = 5,    ///< "CodePage"/"Detect" settled nothing, and the only bytes
+                              ///< beyond ASCII are punctuation that reads alike in every
+                              ///< windows-125x code page: read as windows-1252
 };
 
 /// Where the frame rate in use came from.
@@ -100,8 +103,16 @@ struct ReadingReport {
     std::uint32_t skippedCount;   ///< lines that made no entry
     std::uint32_t skippedListed;  ///< how many of them `skipped` holds
     ReadingSkippedLine skipped[kSkippedListed];  ///< the first ones, in file order
+
+    std::int32_t score;              ///< kEncodingDetected: the confidence weighed by the letters
+                                     ///< of its reading, 0-100, which chose it; else -1
+    std::int32_t runnerUpScore;      ///< the runner-up's, or -1 when there is none
+    char likelyEncoding[kNameSize];  ///< a text taken as UTF-8 whose bytes look like another
+                                     ///< encoding ("UTF-16LE" without a signature): that
+                                     ///< one; else empty
 };
-static_assert(sizeof(ReadingReport) == 4 * 4 + 4 + 64 + 4 + 64 + 4 + 4 + 5 * 4 + 5 * 4 + 100 * 8);
+static_assert(sizeof(ReadingReport) ==
+              4 * 4 + 4 + 64 + 4 + 64 + 4 + 4 + 5 * 4 + 5 * 4 + 100 * 8 + 2 * 4 + 64);
 
 /// Answered by queryInterface(kReadingReportInterfaceId). The object is the component's and
 /// lives as long as it; hosts never delete it.

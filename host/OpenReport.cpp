@@ -36,6 +36,9 @@ std::string skipReasonText(std::int32_t reason) {
 std::string OpenReport::failure() const {
     const std::string error =
         systemError ? " (system error " + std::to_string(systemError) + ")" : std::string();
+    const std::string looksLike =
+        likelyEncoding.empty() ? std::string()
+                               : "; the text looks like " + likelyEncoding + " without a signature";
     switch (outcome) {
         case kReadingOpened:
             return {};
@@ -66,9 +69,9 @@ std::string OpenReport::failure() const {
             return encodingSource == kEncodingDefault ? "not UTF-8 text: name its encoding"
                                                       : "could not be converted from " + encoding;
         case kReadingNoFrameLines:
-            return "no line has {start}{end}";
+            return "no line has {start}{end}" + looksLike;
         case kReadingBadLine:
-            return "line " + std::to_string(line) + ": no {start}{end} at its start";
+            return "line " + std::to_string(line) + ": no {start}{end} at its start" + looksLike;
         case kReadingNoEntries:
             return "the file is empty";
         default:
@@ -87,6 +90,9 @@ OpenReport OpenReport::from(const ReadingReport& raw) {
     report.runnerUp = textOf(raw.runnerUp);
     report.runnerUpConfidence = raw.runnerUpConfidence;
     report.replacements = raw.replacements;
+    report.score = raw.score;
+    report.runnerUpScore = raw.runnerUpScore;
+    report.likelyEncoding = textOf(raw.likelyEncoding);
     report.rateSource = raw.rateSource;
     report.rateNumerator = raw.rateNumerator;
     report.rateDenominator = raw.rateDenominator;

@@ -33,7 +33,10 @@ struct OpenReport {
     std::int32_t confidence = -1;
     std::string runnerUp;
     std::int32_t runnerUpConfidence = -1;
+    std::int32_t score = -1;  // the weighed confidence that decided the detected encoding
+    std::int32_t runnerUpScore = -1;
     std::uint32_t replacements = 0;
+    std::string likelyEncoding;  // what bytes taken as UTF-8 look like ("UTF-16LE"), if any
 
     std::int32_t rateSource = kRateDefault;
     std::uint32_t rateNumerator = 0;

@@ -4,9 +4,9 @@
 #include "logging/LogLine.h"
 #include "platform/FileHandle.h"
 
-#include <cxxabi.h>
 #include <atomic>
 #include <cstdio>
+#include <exception>
 #include <mutex>
 #include <new>
 #include <utility>
@@ -76,10 +76,11 @@ TORKLOG_API int32_t TorkLog_write(const char* category, const char* function, in
         std::FILE* target = file ? file : stderr;
         const bool written = std::fwrite(text.data(), 1, text.size(), target) == text.size();
         return written && std::fflush(target) == 0 ? TORKLOG_OK : TORKLOG_FAILED;
-    } catch (const abi::__forced_unwind&) {
-        throw;  // a thread cancelled in the write: swallowed, it would abort the process
     } catch (...) {
-        // Nothing may be thrown into the caller; out of memory costs this one line.
+        // A thread cancelled in the write unwinds with no C++ exception: swallowed, it would
+        // abort the process.
+        if (!std::current_exception()) throw;
+        // Nothing else may be thrown into the caller; out of memory costs this one line.
         return TORKLOG_FAILED;
     }
 }

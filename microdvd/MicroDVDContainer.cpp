@@ -222,9 +222,8 @@ std::int32_t MicroDVDContainer::open(const Location* location) {
         // behind a failed open. Without memory the location is merely not kept.
         try {
             setLocation(path);
-        } catch (const ThreadCancellation&) {
-            throw;
         } catch (...) {
+            rethrowIfForeign();
         }
         return Result::Ok;
     });

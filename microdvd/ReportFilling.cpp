@@ -28,6 +28,8 @@ ReadingReport unopenedReport() {
     report.outcome = kReadingNotOpened;
     report.confidence = -1;
     report.runnerUpConfidence = -1;
+    report.score = -1;
+    report.runnerUpScore = -1;
     report.rateSource = kRateDefault;
     const FrameRate rate;
     report.rateNumerator = cut32(rate.numerator);
@@ -90,11 +92,17 @@ void reportDecoding(ReadingReport& report, const ParserUtilities::DecodeReport& 
         case Source::Default:
             report.encodingSource = kEncodingDefault;
             break;
+        case Source::Fallback:
+            report.encodingSource = kEncodingFallback;
+            break;
     }
     copyName(report.encoding, decoding.encoding);
     report.confidence = decoding.confidence;
     copyName(report.runnerUp, decoding.runnerUp);
     report.runnerUpConfidence = decoding.runnerUpConfidence;
+    report.score = decoding.score;
+    report.runnerUpScore = decoding.runnerUpScore;
+    copyName(report.likelyEncoding, decoding.likelyEncoding);
     report.replacements = cut32(decoding.replacements);
     if (decoded) return;
     switch (decoding.status) {

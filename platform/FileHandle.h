@@ -28,7 +28,10 @@ struct FileOpenFailure {
     std::int32_t systemError = 0;  // errno, or GetLastError() on Windows; 0 when none
 };
 
-/// Owns one open regular file and closes it on destruction.
+/// Owns one open regular file and closes it on destruction. Opening and reading may wait on
+/// the system (a slow network file), so a host thread cancelled there unwinds out of them;
+/// they throw nothing else. Closing is never where a thread is cancelled: the descriptor
+/// is always given back.
 class FileHandle {
 public:
     FileHandle() = default;
@@ -50,15 +53,14 @@ public:
     /// write a file opened only for reading, and only read one opened for writing. Says why
     /// in `*failure` (may be null).
     [[nodiscard]] static FileHandle open(const std::string& path, FileAccess access,
-                                         FileCreation creation,
-                                         FileOpenFailure* failure = nullptr) noexcept;
+                                         FileCreation creation, FileOpenFailure* failure = nullptr);
 
     bool isOpen() const noexcept { return descriptor_ >= 0; }
     /// The new position counted from the start, or -1 when it cannot be moved there.
     [[nodiscard]] std::int64_t seek(std::int64_t offset, SeekOrigin origin) noexcept;
     /// Reads until `count` bytes, the end of the file or an error. Answers the count read,
     /// or -1 when the system reported an error.
-    [[nodiscard]] std::int64_t read(void* buffer, std::size_t count) noexcept;
+    [[nodiscard]] std::int64_t read(void* buffer, std::size_t count);
     void close() noexcept;
 
 private:

@@ -22,8 +22,9 @@ std::string icuLibrary(std::string_view name, int version);
 std::vector<std::string> icuFallbackLibraries(std::string_view name);
 
 /// The major versions of ICU's library `name` installed where the system looks for
-/// libraries, newest first, each once; empty when none is there. None when this system
-/// cannot list them, so every version has to be tried by name.
+/// libraries (on Linux, the dynamic linker's folders and its cache), newest first, each
+/// once; empty when none is there. None when this system cannot list them, so every
+/// version has to be tried by name.
 std::optional<std::vector<int>> installedIcuVersions(std::string_view name);
 
 /// The ICU major version in a file name or path of the form icuLibrary() makes; none for

@@ -61,9 +61,8 @@ bool OverlayStream::getInfo(String* name, String* language, String* region, std:
         copy(name, name_);
         copy(language, language_);
         copy(region, region_);
-    } catch (const ThreadCancellation&) {
-        throw;
     } catch (...) {
+        rethrowIfForeign();
         // Out of memory: report what was copied before.
     }
     return copied;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <map>
 #include <vector>
 
@@ -118,6 +119,14 @@ bool isPunctuation(char32_t c) {
     return (c >= 0x2010 && c <= 0x206F) || kMarks.find(c) != std::u32string_view::npos;
 }
 
+// Marks that typography sets between words without a space ("Well…there", "left—quickly",
+// "It’s", "said “yes”"): windows-1252's ellipsis, dashes and curly quotes, which every
+// windows-125x code page puts at the same bytes.
+bool joinsWords(char32_t c) {
+    return c == U'\u2026' || c == U'\u2013' || c == U'\u2014' || c == U'\u2018' || c == U'\u2019' ||
+           c == U'\u201C' || c == U'\u201D';
+}
+
 bool isLetter(char32_t c) {
     return caseOf(c) != Case::None || (c >= 0x80 && !isBroken(c) && !isPunctuation(c));
 }
@@ -174,7 +183,9 @@ double letterPlausibility(std::string_view encoding, std::string_view decoded) n
                 const bool beforeLetter = i + 1 < text.size() && isLetter(text[i + 1]);
                 // An apostrophe ends a word or joins two ("l’homme", "σ’"); one that opens a
                 // word is windows-1253's "Ά" read as ISO-8859-7.
-                if (beforeLetter && (c == U'\u2019' ? !afterLetter : afterLetter)) ++bad;
+                if (c == U'\u2019' ? beforeLetter && !afterLetter
+                                   : beforeLetter && afterLetter && !joinsWords(c))
+                    ++bad;
                 continue;
             }
             // Hebrew's final letters and Greek's final sigma end words.
@@ -240,10 +251,15 @@ std::optional<CharsetChoice> chooseCharset(std::string_view sample,
                      [](const Scored& a, const Scored& b) { return a.score > b.score; });
     // A reading whose letters halve the confidence is as unsure as a low confidence.
     if (scored.empty() || scored[0].score < kCharsetConfidenceFloor) return std::nullopt;
-    CharsetChoice choice{scored[0].candidate->name, scored[0].candidate->confidence, {}, 0};
+    const auto rounded = [](double score) { return static_cast<std::int32_t>(std::lround(score)); };
+    CharsetChoice choice;
+    choice.name = scored[0].candidate->name;
+    choice.confidence = scored[0].candidate->confidence;
+    choice.score = rounded(scored[0].score);
     if (scored.size() > 1) {
         choice.runnerUp = scored[1].candidate->name;
         choice.runnerUpConfidence = scored[1].candidate->confidence;
+        choice.runnerUpScore = rounded(scored[1].score);
     }
     return choice;
 }

@@ -16,12 +16,16 @@ struct CharsetCandidate {
     std::string decoded;      // the sample read in this encoding, as UTF-8; empty if it cannot be
 };
 
-/// What detection settled: the encoding chosen and the one that came closest.
+/// What detection settled: the encoding chosen and the one that came closest, each with the
+/// detector's confidence and the score that ranked them (the confidence weighed by the
+/// letters of its reading, rounded).
 struct CharsetChoice {
     std::string name;
     std::int32_t confidence = 0;
     std::string runnerUp;  // empty when no other candidate could be taken
     std::int32_t runnerUpConfidence = 0;
+    std::int32_t score = 0;
+    std::int32_t runnerUpScore = 0;
 
     friend bool operator==(const CharsetChoice&, const CharsetChoice&) = default;
 };
@@ -39,8 +43,9 @@ inline constexpr std::int32_t kCharsetConfidenceFloor = 11;
 /// How plausible `decoded` (UTF-8) is as text in the languages written in `encoding`, from
 /// 0 to 1: the share of its characters beyond ASCII that one of those languages uses as
 /// letters, counting against it bytes the encoding does not map, C1 controls, symbols
-/// inside words and capitals after small letters. 1 when nothing beyond ASCII is there to
-/// judge; an encoding of no known language accepts every character it maps.
+/// inside words (not the ellipsis, dashes and curly quotes that join words) and capitals
+/// after small letters. 1 when nothing beyond ASCII is there to judge; an encoding of no
+/// known language accepts every character it maps.
 [[nodiscard]] double letterPlausibility(std::string_view encoding,
                                         std::string_view decoded) noexcept;
 

@@ -245,9 +245,8 @@ std::string convertToUTF8(const char* converterName, std::string_view source,
         };
         if (!convertInPieces(converterName, source, library, append)) return {};
         return text;
-    } catch (const ThreadCancellation&) {
-        throw;
     } catch (...) {
+        rethrowIfForeign();
         return {};  // out of memory
     }
 }
@@ -295,9 +294,8 @@ bool convertTextToUTF8(const char* converterName, std::string_view source, Strin
         }
         out = std::move(text);
         return true;
-    } catch (const ThreadCancellation&) {
-        throw;
     } catch (...) {
+        rethrowIfForeign();
         return false;  // out of memory
     }
 }

@@ -29,7 +29,7 @@ constexpr ModeRule kModes[] = {
 
 }  // namespace
 
-std::int32_t File::open(std::u16string_view path, FileOpenMode mode) noexcept {
+std::int32_t File::open(std::u16string_view path, FileOpenMode mode) {
     if (handle_.isOpen()) return FileOpenResult::AlreadyOpen;
     const auto index = static_cast<std::uint32_t>(mode);
     if (index >= std::size(kModes)) return FileOpenResult::BadMode;

@@ -37,8 +37,9 @@ public:
 
     /// Opens the UTF-16 `path`. Answers AlreadyOpen (nothing changes) when a file is held,
     /// BadMode for a mode outside 0 to 7, and Refused when the system refuses or the path
-    /// is ill-formed, holds a zero unit or names anything but a regular file.
-    [[nodiscard]] std::int32_t open(std::u16string_view path, FileOpenMode mode) noexcept;
+    /// is ill-formed, holds a zero unit or names anything but a regular file. Throws nothing
+    /// but the unwinding of a thread cancelled while the system opens the file.
+    [[nodiscard]] std::int32_t open(std::u16string_view path, FileOpenMode mode);
     /// The size in bytes, the position left where it was; -1 when no file is open or the
     /// position cannot be read.
     [[nodiscard]] std::int64_t size() noexcept;

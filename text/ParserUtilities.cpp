@@ -172,8 +172,10 @@ String detectedEncoding(std::string_view raw, const UCSDetLibrary& detector,
     const auto detected = detectCharset(raw, detector, converters);
     if (!detected) return String(charAllocator());
     report.confidence = detected->confidence;
+    report.score = detected->score;
     report.runnerUp = detected->runnerUp;
     report.runnerUpConfidence = detected->runnerUp.empty() ? -1 : detected->runnerUpConfidence;
+    report.runnerUpScore = detected->runnerUp.empty() ? -1 : detected->runnerUpScore;
     const std::string readAs(readableCharset(detected->name));
     const std::string runnerUp = detected->runnerUp.empty()
                                      ? std::string()
@@ -271,6 +273,28 @@ bool decodeText(String& buffer, bool partial, const EncodingSettings& settings, 
         return true;
     };
     if (!name.empty()) return convert(name);
+    // A guess that did not convert leaves the text to be taken as UTF-8.
+    const auto unguessed = [&report] {
+        report.status = DecodeReport::Status::Ok;
+        report.confidence = report.runnerUpConfidence = -1;
+        report.score = report.runnerUpScore = -1;
+        report.runnerUp.clear();
+    };
+    // 16-bit units of ASCII are well-formed UTF-8 with a zero in every other byte; only a
+    // text with a zero near its start is looked at twice.
+    constexpr std::size_t kZeroLookout = 4096;
+    const std::string_view utf16 = raw.substr(0, kZeroLookout).find('\0') != std::string_view::npos
+                                       ? likelyUtf16(raw)
+                                       : std::string_view();
+    if (settings.detect && !utf16.empty()) {
+        report.source = Source::Detected;
+        report.confidence = report.score = 100;
+        Logger::instance()->write(kCategory, kFunction, __LINE__,
+                                  "Detected %.*s without a signature",
+                                  static_cast<int>(utf16.size()), utf16.data());
+        if (convert(String(std::string(utf16).c_str(), charAllocator()))) return true;
+        unguessed();
+    }
     std::size_t filledLines = 0;  // the usual case, checked once only
     // Checked while read, unless a signature was skipped: the count might differ then.
     const bool checked = wellFormedLines && bytes == buffer.data();
@@ -284,16 +308,23 @@ bool decodeText(String& buffer, bool partial, const EncodingSettings& settings, 
         const String detected = detectedEncoding(raw, *detector, icu.converters(), report);
         report.source = Source::Detected;
         if (!detected.empty() && convert(detected)) return true;
-        report.status = DecodeReport::Status::Ok;
-        report.confidence = -1;
-        report.runnerUp.clear();
-        report.runnerUpConfidence = -1;
+        unguessed();
+        // English with curly quotes or an ellipsis gives the letters nothing to weigh, and
+        // reads alike in every windows-125x code page.
+        if (onlySharedPunctuation(raw)) {
+            report.source = Source::Fallback;
+            Logger::instance()->write(kCategory, kFunction, __LINE__,
+                                      "Nothing detected; punctuation only, read as windows-1252");
+            if (convert(String("windows-1252", charAllocator()))) return true;
+            unguessed();
+        }
     }
 
     // Taken as it is, but the host is told it is UTF-8: anything ill-formed past the first
     // character becomes U+FFFD.
     report.source = Source::Default;
     report.encoding = "UTF-8";
+    report.likelyEncoding = utf16;
     if (!beginsLikeUtf8(raw)) {
         report.status = refusalOf(raw);
         return false;
@@ -318,9 +349,8 @@ bool decodeText(String& buffer, bool partial, const EncodingSettings& settings, 
 FileReadResult readFileBytes(const String& path, String& bytes, std::int32_t size, ReadSize mode) {
     try {
         return readRawBytes(path, size, mode, bytes);
-    } catch (const ThreadCancellation&) {
-        throw;
     } catch (...) {  // out of memory
+        rethrowIfForeign();
         return {FileReadResult::Status::OutOfMemory};
     }
 }
@@ -330,9 +360,8 @@ bool needsCodePageName(const String& bytes, bool honourSignature) {
     try {
         String name(charAllocator());
         return detectEncodingSignature(bytes.data(), bytes.length(), name) == 0;
-    } catch (const ThreadCancellation&) {
-        throw;
     } catch (...) {  // out of memory: the name is asked, and decoding meets the same lack
+        rethrowIfForeign();
         return true;
     }
 }
@@ -346,9 +375,8 @@ bool decodeWith(Icu icu, String& bytes, bool partial, const EncodingSettings& se
     if (!out) return false;
     try {
         return decodeText(bytes, partial, settings, *out, icu, said, wellFormedLines);
-    } catch (const ThreadCancellation&) {
-        throw;
     } catch (...) {  // out of memory
+        rethrowIfForeign();
         said.status = DecodeReport::Status::OutOfMemory;
         return false;
     }
@@ -377,9 +405,8 @@ bool readTextFile(const String& path, const EncodingSettings& settings, String* 
         return static_cast<bool>(read) &&
                decodeWith(Icu::system(settings.detect), buffer, size != kWholeFile, settings, out,
                           nullptr, read.wellFormedLines);
-    } catch (const ThreadCancellation&) {
-        throw;
     } catch (...) {  // out of memory
+        rethrowIfForeign();
         return false;
     }
 }
@@ -394,9 +421,8 @@ bool readTextFile(const String& path, const EncodingSettings& settings, String* 
         return static_cast<bool>(read) &&
                decodeWith(Icu(converters, detector), buffer, size != kWholeFile, settings, out,
                           nullptr, read.wellFormedLines);
-    } catch (const ThreadCancellation&) {
-        throw;
     } catch (...) {  // out of memory
+        rethrowIfForeign();
         return false;
     }
 }
@@ -407,9 +433,8 @@ ResultCode pathFromUrl(const String& location, String& pathOut) {
         if (!path || path->size() >= UINT32_MAX) return Result::NotFileUrl;
         pathOut.assign(path->data(), static_cast<std::uint32_t>(path->size()));
         return Result::Ok;
-    } catch (const ThreadCancellation&) {
-        throw;
     } catch (...) {
+        rethrowIfForeign();
         return Result::NotFileUrl;
     }
 }

@@ -84,14 +84,26 @@ struct DecodeReport {
         NoText,            // empty, or a single character
         OutOfMemory,
     };
-    enum class Source : std::uint8_t { None, Signature, CodePage, Detected, Default };
+    enum class Source : std::uint8_t {
+        None,
+        Signature,
+        CodePage,
+        Detected,
+        Default,
+        Fallback,  // detection settled nothing; the text reads alike in every windows-125x
+    };
     Status status = Status::Ok;
     Source source = Source::None;
     std::string encoding;          // the converter name used; "UTF-8" for a text taken as it is
     std::int32_t confidence = -1;  // Detected: the detector's, 0-100
     std::string runnerUp;          // the detector's second guess, when it gives one
     std::int32_t runnerUpConfidence = -1;
+    std::int32_t score = -1;  // Detected: the confidence weighed by its reading's letters
+    std::int32_t runnerUpScore = -1;
     std::size_t replacements = 0;  // ill-formed sequences that became U+FFFD
+    /// Default: the encoding the bytes look like where it is not UTF-8 ("UTF-16LE" for
+    /// 16-bit units without a signature); empty when they look like nothing else.
+    std::string likelyEncoding;
     /// The text's LineCount::filledLines where checking it counted them on the way (a text
     /// taken as it is); a parser that splits it need not count again.
     std::optional<std::size_t> filledLines;
@@ -102,7 +114,9 @@ struct DecodeReport {
 /// `out` as UTF-8, converting named encodings through `converters` (null: none are
 /// available). With `settings.detect` and a `detector`, a text that neither a signature
 /// nor the code page names and that is not UTF-8 is converted from the encoding the
-/// detectCharset() settles, when it settles one. A text counts as UTF-8
+/// detectCharset() settles, when it settles one, else from windows-1252 when
+/// onlySharedPunctuation() holds; with `settings.detect`, 16-bit units without a signature
+/// (likelyUtf16()) are converted as what they look like. A text counts as UTF-8
 /// when it holds fewer ill-formed parts than characters of two or more bytes, not counting
 /// a sequence that a partial read cut off; without a match, or with a name the converters
 /// refuse, it is taken as UTF-8 all the same. False, with `out` untouched, when `out` is

@@ -64,9 +64,8 @@ const UCNVLibrary* UCNVLibrary::instance() {
         static const std::unique_ptr<const UCNVLibrary> library =
             std::make_unique<const UCNVLibrary>(systemCandidates());
         return library.get();
-    } catch (const ThreadCancellation&) {
-        throw;
     } catch (...) {
+        rethrowIfForeign();
         return nullptr;
     }
 }

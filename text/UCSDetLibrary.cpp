@@ -56,9 +56,8 @@ const UCSDetLibrary* UCSDetLibrary::instance() {
                 candidatesBeside(converters->boundCandidate()), converters->functionSuffix());
         }();
         return library.get();
-    } catch (const ThreadCancellation&) {
-        throw;
     } catch (...) {
+        rethrowIfForeign();
         return nullptr;
     }
 }
@@ -86,9 +85,8 @@ std::vector<DetectedCharset> UCSDetLibrary::detect(std::string_view text) const 
             if (name && *name && matchStatus <= 0) found.push_back({name, confidence});
         }
         return found;
-    } catch (const ThreadCancellation&) {
-        throw;
     } catch (...) {
+        rethrowIfForeign();
         return {};  // out of memory
     }
 }

@@ -1,7 +1,9 @@
-// Only POSIX calls: stat, open, fstat, lseek, read and close; the C library's fopen.
+// Only POSIX calls: stat, open, fstat, lseek, read, close and pthread_setcancelstate; the C
+// library's fopen.
 #include "platform/FileHandle.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -37,7 +39,7 @@ int openFlags(FileAccess access, FileCreation creation) {
 }  // namespace
 
 FileHandle FileHandle::open(const std::string& path, FileAccess access, FileCreation creation,
-                            FileOpenFailure* failure) noexcept {
+                            FileOpenFailure* failure) {
     const auto fail = [failure](FileOpenFailure::Kind kind, int error) {
         if (failure) *failure = {kind, static_cast<std::int32_t>(error)};
         return FileHandle();
@@ -78,7 +80,7 @@ std::int64_t FileHandle::seek(std::int64_t offset, SeekOrigin origin) noexcept {
     return ::lseek(descriptor_, static_cast<off_t>(offset), whence);
 }
 
-std::int64_t FileHandle::read(void* buffer, std::size_t count) noexcept {
+std::int64_t FileHandle::read(void* buffer, std::size_t count) {
     if (!isOpen()) return -1;
     // One read() may stop short (signals, Linux's 2 GiB cap per call); keep going.
     std::size_t done = 0;
@@ -93,7 +95,13 @@ std::int64_t FileHandle::read(void* buffer, std::size_t count) noexcept {
 }
 
 void FileHandle::close() noexcept {
-    if (descriptor_ >= 0) ::close(std::exchange(descriptor_, -1));
+    if (descriptor_ < 0) return;
+    // close() is a cancellation point, and one cancelled there may leave the descriptor
+    // open; unwinding from here (a destructor) would end the process.
+    int state = PTHREAD_CANCEL_DISABLE;
+    ::pthread_setcancelstate(PTHREAD_CANCEL_DISABLE, &state);
+    ::close(std::exchange(descriptor_, -1));
+    ::pthread_setcancelstate(state, nullptr);
 }
 
 std::FILE* openForAppending(const char* path) noexcept {

@@ -1,5 +1,8 @@
-// Shared library names on Linux: lib<name>.so, ICU's versioned as lib<name>.so.<major>.
+// Shared library names on Linux: lib<name>.so, ICU's versioned as lib<name>.so.<major>;
+// the versions installed, from the linker's folders and its cache.
 #include "platform/LibraryNames.h"
+
+#include "platform/posix/LinkerCache.h"
 
 #include <dirent.h>
 #include <dlfcn.h>
@@ -27,8 +30,9 @@ std::vector<std::string> icuFallbackLibraries(std::string_view name) {
 
 namespace {
 
-// The folders the dynamic linker searches for a bare name, in its order (LD_LIBRARY_PATH,
-// the program's run path, the system's folders); empty when it will not say.
+// The folders the dynamic linker searches for a bare name besides its cache, in its order
+// (LD_LIBRARY_PATH, the program's run path, the system's folders); empty when it will not
+// say.
 std::vector<std::string> librarySearchFolders() {
     void* const program = ::dlopen(nullptr, RTLD_LAZY | RTLD_NOLOAD);
     if (!program) return {};
@@ -46,10 +50,6 @@ std::vector<std::string> librarySearchFolders() {
         }
     }
     ::dlclose(program);
-    // Folders that reach the linker only through its cache, where local installs go.
-    for (const char* folder : {"/usr/local/lib", "/usr/lib64", "/lib64"})
-        if (std::find(folders.begin(), folders.end(), folder) == folders.end())
-            folders.emplace_back(folder);
     return folders;
 }
 
@@ -72,6 +72,14 @@ std::optional<std::vector<int>> installedIcuVersions(std::string_view name) {
             if (std::strncmp(entry->d_name, prefix.c_str(), prefix.size()) != 0) continue;
             if (const auto version = icuVersion(entry->d_name)) versions.push_back(*version);
         }
+    }
+    // The cache holds the folders of ld.so.conf and ld.so.conf.d (/usr/local/lib, /opt/...),
+    // whose libraries the linker finds by name only through it. It lists every kind of
+    // library the system has (32-bit beside 64-bit): a version of another kind costs one
+    // search that fails, once.
+    if (const auto cached = LinkerCache::read(LinkerCache::kSystemCache)) {
+        const std::vector<int> listed = LinkerCache::icuVersions(*cached, name);
+        versions.insert(versions.end(), listed.begin(), listed.end());
     }
     std::sort(versions.begin(), versions.end(), std::greater<>());
     versions.erase(std::unique(versions.begin(), versions.end()), versions.end());

@@ -34,7 +34,7 @@ DWORD disposition(FileCreation creation) {
 }  // namespace
 
 FileHandle FileHandle::open(const std::string& path, FileAccess access, FileCreation creation,
-                            FileOpenFailure* failure) noexcept {
+                            FileOpenFailure* failure) {
     using Kind = FileOpenFailure::Kind;
     const auto fail = [failure](Kind kind, DWORD error) {
         if (failure) *failure = {kind, static_cast<std::int32_t>(error)};
@@ -98,7 +98,7 @@ std::int64_t FileHandle::seek(std::int64_t offset, SeekOrigin origin) noexcept {
                                      low);
 }
 
-std::int64_t FileHandle::read(void* buffer, std::size_t count) noexcept {
+std::int64_t FileHandle::read(void* buffer, std::size_t count) {
     if (!isOpen()) return -1;
     std::size_t done = 0;
     while (done < count) {

@@ -39,6 +39,7 @@ struct ReportCase {
     std::int32_t encodingSource;
     std::int32_t rateSource;
     bool needsIcu = false;
+    std::string likelyEncoding = "";
 };
 void PrintTo(const ReportCase& c, std::ostream* out) {
     *out << c.description;
@@ -77,6 +78,7 @@ TEST_P(Report, TellsHowOpenEnded) {
     EXPECT_EQ(report.line, row.line);
     EXPECT_EQ(report.encodingSource, row.encodingSource);
     EXPECT_EQ(report.rateSource, row.rateSource);
+    EXPECT_EQ(report.likelyEncoding, row.likelyEncoding);
 }
 
 const ReportCase reportCases[] = {
@@ -172,6 +174,8 @@ const ReportCase reportCases[] = {
      kEncodingCodePage,
      kRateDefault,
      true},
+    {"Utf16WithoutSignature", "film.sub", "{\0001\0}\0{\0002\0}\0a\0\n\0"s, kLenient,
+     kReadingNoFrameLines, 0, kEncodingDefault, kRateDefault, false, "UTF-16LE"},
 };
 INSTANTIATE_TEST_SUITE_P(ReadingReport, Report, testing::ValuesIn(reportCases),
                          [](const auto& info) { return std::string(info.param.description); });

@@ -47,14 +47,21 @@ TEST(Report, WarningsSayWhatTheReadingWorkedAround) {
     guessed.encodingSource = kEncodingDetected;
     guessed.encoding = "windows-1252";
     guessed.confidence = 49;
+    guessed.score = 45;
     guessed.runnerUp = "ISO-8859-2";
     guessed.runnerUpConfidence = 20;
+    guessed.runnerUpScore = 12;
     auto sure = guessed;
-    sure.confidence = kLowConfidence;
+    sure.score = kLowConfidence;
+    auto weighedDown = guessed;  // ICU was sure, the letters were not
+    weighedDown.confidence = 90;
     auto alone = guessed;
     alone.runnerUp.clear();
     auto overruled = guessed;  // the letters outweighed ICU's order
     overruled.runnerUpConfidence = 60;
+    overruled.runnerUpScore = 30;
+    auto tied = guessed;  // as likely: ICU's order chose
+    tied.runnerUpScore = 45;
     const Row rows[] = {
         {"clean", opened(), {}},
         {"skipped by reason",
@@ -79,18 +86,30 @@ TEST(Report, WarningsSayWhatTheReadingWorkedAround) {
           "--encoding (windows-1250, KOI8-R, ...)"}},
         {"low confidence",
          guessed,
-         {"f.sub: the encoding is a guess: windows-1252 at confidence 49 (runner-up ISO-8859-2 "
-          "at 20); if the text looks wrong, force one with --encoding NAME, such as "
-          "--encoding ISO-8859-2"}},
+         {"f.sub: the encoding is a guess: windows-1252 at confidence 49, weighed 45 by its "
+          "letters (runner-up ISO-8859-2 at confidence 20, weighed 12); if the text looks wrong, "
+          "force one with --encoding NAME"}},
         {"confident", sure, {}},
+        {"confident, weighed down",
+         weighedDown,
+         {"f.sub: the encoding is a guess: windows-1252 at confidence 90, weighed 45 by its "
+          "letters (runner-up ISO-8859-2 at confidence 20, weighed 12); if the text looks wrong, "
+          "force one with --encoding NAME"}},
         {"no runner-up",
          alone,
-         {"f.sub: the encoding is a guess: windows-1252 at confidence 49; if the text looks "
-          "wrong, force one with --encoding NAME"}},
+         {"f.sub: the encoding is a guess: windows-1252 at confidence 49, weighed 45 by its "
+          "letters; if the text looks wrong, force one with --encoding NAME"}},
+        // A runner-up of more confidence was weighed less: never suggested.
         {"runner-up of more confidence",
          overruled,
-         {"f.sub: the encoding is a guess: windows-1252 at confidence 49, chosen for its letters "
-          "over ISO-8859-2 at 60; if the text looks wrong, force one with --encoding NAME"}},
+         {"f.sub: the encoding is a guess: windows-1252 at confidence 49, weighed 45 by its "
+          "letters (runner-up ISO-8859-2 at confidence 60, weighed 30); if the text looks wrong, "
+          "force one with --encoding NAME"}},
+        {"runner-up weighed as much",
+         tied,
+         {"f.sub: the encoding is a guess: windows-1252 at confidence 49, weighed 45 by its "
+          "letters (runner-up ISO-8859-2 at confidence 20, weighed 45); if the text looks wrong, "
+          "force one with --encoding NAME, such as --encoding ISO-8859-2"}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.description);
@@ -98,14 +117,34 @@ TEST(Report, WarningsSayWhatTheReadingWorkedAround) {
     }
 }
 
-TEST(Report, AReadFailureNamesTheSystemsReason) {
-    Host::OpenReport report;
-    report.outcome = kReadingReadFailed;
-    report.systemError = EIO;
-    EXPECT_EQ(failureText(report), "could not be read whole: Input/output error");
-    report.outcome = kReadingBadLine;
-    report.line = 12;
-    EXPECT_EQ(failureText(report), "line 12: no {start}{end} at its start");
+TEST(Report, AFailureSaysWhatWouldHelp) {
+    struct Row {
+        const char* description;
+        std::int32_t outcome;
+        std::int32_t systemError;
+        const char* likelyEncoding;
+        const char* text;
+    };
+    const Row rows[] = {
+        {"the system's reason", kReadingReadFailed, EIO, "",
+         "could not be read whole: Input/output error"},
+        {"a bad line", kReadingBadLine, 0, "", "line 12: no {start}{end} at its start"},
+        {"UTF-16 read as bytes", kReadingBadLine, 0, "UTF-16LE",
+         "line 12: no {start}{end} at its start; the text looks like UTF-16LE without a "
+         "signature: try --encoding UTF-16LE"},
+        {"UTF-16 read leniently", kReadingNoFrameLines, 0, "UTF-16BE",
+         "no line has {start}{end}; the text looks like UTF-16BE without a signature: try "
+         "--encoding UTF-16BE"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.description);
+        Host::OpenReport report;
+        report.outcome = row.outcome;
+        report.systemError = row.systemError;
+        report.line = 12;
+        report.likelyEncoding = row.likelyEncoding;
+        EXPECT_EQ(failureText(report), row.text);
+    }
 }
 
 }  // namespace

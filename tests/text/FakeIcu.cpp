@@ -1,8 +1,8 @@
 // A stand-in for ICU: Latin-1, UTF-8, UTF-16, UTF-32 and (the letters the tests use of)
 // windows-1250 converters that count what is opened, and a charset detector that names what
-// the text's first line lists ("none" finds nothing, "error" fails), a confidence not given
-// being the KiB it was shown. Built several times with other function-name suffixes or a function
-// left out.
+// the first line it is shown lists ("none" finds nothing, "error" fails), a confidence not
+// given being the KiB it was shown. Built several times with other function-name suffixes or a
+// function left out.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -169,16 +169,20 @@ FAKE_ICU_EXPORT void FAKE_ICU(ucsdet_setText)(Detector* detector, const char* te
     const std::string_view all(text, static_cast<std::size_t>(length));
     std::string_view line = all.substr(0, all.find('\n'));
     *detector = {};
-    detector->error = line == "error";
-    while (!line.empty() && line != "none" && !detector->error) {
+    // Text may follow a confidence on the line, after a blank.
+    while (!line.empty()) {
         const std::string_view item = line.substr(0, line.find(','));
         line.remove_prefix(std::min(line.size(), item.size() + 1));
         const auto blank = item.find(' ');
+        const std::string name(item.substr(0, blank));
+        if (name == "none") break;
+        detector->error = name == "error";
+        if (detector->error) break;
         const std::int32_t confidence =
             blank == std::string_view::npos
                 ? length / 1024
                 : std::atoi(std::string(item.substr(blank + 1)).c_str());
-        detector->matches.push_back({std::string(item.substr(0, blank)), confidence});
+        detector->matches.push_back({name, confidence});
     }
     for (const Match& match : detector->matches) detector->found.push_back(&match);
 }

@@ -1,6 +1,7 @@
 // Charset detection: the run-time binding, and files read with it (stand-ins and system ICU).
 #include "tests/platform/TempFolder.h"
 #include "tests/support/StandInIcu.h"
+#include "tests/support/Utf16Bytes.h"
 #include "text/CharsetDetection.h"
 #include "text/ParserUtilities.h"
 #include "text/UCNVLibrary.h"
@@ -14,6 +15,7 @@
 namespace Tork {
 namespace {
 
+using namespace std::string_literals;
 using Candidates = std::vector<std::string>;
 
 TEST(UCSDetLibrary, BindsBesideTheConvertersAndShowsAtMost64KiB) {
@@ -54,65 +56,97 @@ std::optional<std::string> read(std::string_view bytes, const UCSDetLibrary& det
 
 struct DetectionCase {
     const char* description;
-    std::string bytes;  // the stand-in detector's matches on the first line
+    std::string bytes;  // the stand-in detector's matches on the first line it is shown
     std::string read;
 };
 
 TEST(UCSDetLibrary, ConvertsOnlyTextThatIsNotUtf8) {
     const UCSDetLibrary detector(Candidates{FAKE_ICU_SUFFIXED}, "_99");
     const DetectionCase cases[] = {
-        {"converted", "fake-latin1 50\nt\xEA", "fake-latin1 50\nt\xC3\xAA"},
-        {"ISO-8859-1 as windows-1252", "ISO-8859-1 50\n\xE9", "ISO-8859-1 50\n\xC3\xA9"},
+        {"converted", "fake-latin1 50 t\xEA", "fake-latin1 50 t\xC3\xAA"},
+        {"shown only the lines beyond ASCII", "plain\nfake-latin1 50 t\xEA",
+         "plain\nfake-latin1 50 t\xC3\xAA"},
+        {"ISO-8859-1 as windows-1252", "ISO-8859-1 50 \xE9", "ISO-8859-1 50 \xC3\xA9"},
         // Left as UTF-8, with U+FFFD where needed.
-        {"UTF-8", "no-such 50\n\xC3\xA9", "no-such 50\n\xC3\xA9"},
-        {"UTF-8, a stray byte", "no-such 50\n\xC3\xA9\xC3\xA9\xE9",
-         "no-such 50\n\xC3\xA9\xC3\xA9\xEF\xBF\xBD"},
-        {"no match", "none\n\xE9", "none\n\xEF\xBF\xBD"},
-        {"a name ICU refuses", "no-such 50\n\xE9", "no-such 50\n\xEF\xBF\xBD"},
-        {"below the floor", "fake-latin1 10\n\xE9", "fake-latin1 10\n\xEF\xBF\xBD"},
+        {"UTF-8", "no-such 50 \xC3\xA9", "no-such 50 \xC3\xA9"},
+        {"UTF-8, a stray byte", "no-such 50 \xC3\xA9\xC3\xA9\xE9",
+         "no-such 50 \xC3\xA9\xC3\xA9\xEF\xBF\xBD"},
+        {"no match", "none \xE9", "none \xEF\xBF\xBD"},
+        {"a name ICU refuses", "no-such 50 \xE9", "no-such 50 \xEF\xBF\xBD"},
+        {"below the floor", "fake-latin1 10 \xE9", "fake-latin1 10 \xEF\xBF\xBD"},
         // {1}{50}\xA9 2004 was read as UTF-16BE at 10 and failed.
-        {"UTF-16 for text without zero bytes", "UTF-16BE 90,UTF-32LE 80\n\xA9 2004",
-         "UTF-16BE 90,UTF-32LE 80\n\xEF\xBF\xBD 2004"},
-        {"passed over for the next", "UTF-16LE 90,fake-latin1 20\n\xE9",
-         "UTF-16LE 90,fake-latin1 20\n\xC3\xA9"},
+        {"UTF-16 for text without zero bytes", "UTF-16BE 90,UTF-32LE 80 \xA9 2004",
+         "UTF-16BE 90,UTF-32LE 80 \xEF\xBF\xBD 2004"},
+        {"passed over for the next", "UTF-16LE 90,fake-latin1 20 \xE9",
+         "UTF-16LE 90,fake-latin1 20 \xC3\xA9"},
         {"UTF-16 for text with zero bytes", std::string("UTF-16LE 50\n\xE9\0", 14),
          wideToUtf8(u"\u5455\u2D46\u3631\u454C\u3520\u0A30\u00E9")},
+        // Nothing settled, and only punctuation that every windows-125x shares: windows-1252
+        // (Latin-1 in the stand-in).
+        {"punctuation only, nothing detected", "none Well\x85there, \x93yes\x94",
+         "none Well\xC2\x85there, \xC2\x93yes\xC2\x94"},
+        {"punctuation only, below the floor", "fake-latin1 10 It\x92s",
+         "fake-latin1 10 It\xC2\x92s"},
+        {"punctuation and a letter", "none \x85\xE9", "none \xEF\xBF\xBD\xEF\xBF\xBD"},
+        {"the euro sign is not shared", "none 5\x80", "none 5\xEF\xBF\xBD"},
     };
     for (const DetectionCase& c : cases) {
         SCOPED_TRACE(c.description);
         EXPECT_EQ(read(c.bytes, detector), c.read);
     }
-    EXPECT_EQ(read("no-such 50\n\xC3\xA9", detector, 12), "no-such 50\n\xEF\xBF\xBD")
+    EXPECT_EQ(read("no-such 50 \xC3\xA9", detector, 12), "no-such 50 \xEF\xBF\xBD")
         << "a character cut by a partial read";
-    EXPECT_EQ(read("fake-latin1 50\n\xE9", UCSDetLibrary(Candidates{}, "_99")),
-              "fake-latin1 50\n\xEF\xBF\xBD")
+    EXPECT_EQ(read("fake-latin1 50 \xE9", UCSDetLibrary(Candidates{}, "_99")),
+              "fake-latin1 50 \xEF\xBF\xBD")
         << "no i18n library";
 }
 
-// The decoding says what it settled on: the detector's guess with its confidence, or UTF-8
-// with the count of U+FFFD put in when the guess is not taken.
+// The decoding says what it settled on: the detector's guess with its confidence and score,
+// the fallback, or UTF-8 with the count of U+FFFD put in when the guess is not taken and what
+// the bytes look like instead.
 TEST(UCSDetLibrary, DecodingReportsTheGuess) {
     static const UCNVLibrary fake(Candidates{FAKE_ICU_SUFFIXED});
     const UCSDetLibrary detector(Candidates{FAKE_ICU_SUFFIXED}, "_99");
-    ParserUtilities::EncodingSettings settings;
-    settings.detect = true;
-    const auto decode = [&](std::string_view bytes) {
-        String raw(std::string(bytes).c_str());
+    using Source = ParserUtilities::DecodeReport::Source;
+    struct Row {
+        const char* description;
+        std::string bytes;
+        bool detect;
+        Source source;
+        std::string encoding;
+        std::int32_t confidence, score;
+        std::size_t replacements;
+        std::string likelyEncoding;
+    };
+    const std::u16string frames = u"{1}{25}Hi\r\n{30}{50}\u017Bona\r\n";
+    const Row rows[] = {
+        {"guessed", "fake-latin1 50 t\xEA", true, Source::Detected, "fake-latin1", 50, 50, 0, ""},
+        {"refused", "no-such \xE9x\xE9", true, Source::Default, "UTF-8", -1, -1, 2, ""},
+        {"punctuation only", "none It\x92s", true, Source::Fallback, "windows-1252", -1, -1, 0, ""},
+        {"UTF-16LE, not read", Testing::utf16Bytes(frames, false), false, Source::Default, "UTF-8",
+         -1, -1, 0, "UTF-16LE"},
+        {"UTF-16BE, not read", Testing::utf16Bytes(frames, true), false, Source::Default, "UTF-8",
+         -1, -1, 0, "UTF-16BE"},
+        {"UTF-16LE, read", Testing::utf16Bytes(frames, false), true, Source::Detected, "UTF-16LE",
+         100, 100, 0, ""},
+        {"a zero in UTF-8", "{1}{25}Hi\0there"s, true, Source::Default, "UTF-8", -1, -1, 0, ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.description);
+        ParserUtilities::EncodingSettings settings;
+        settings.detect = row.detect;
+        String raw(row.bytes.data(), static_cast<std::uint32_t>(row.bytes.size()));
         String out;
         ParserUtilities::DecodeReport report;
-        EXPECT_TRUE(
+        ASSERT_TRUE(
             ParserUtilities::decodeFileText(raw, false, settings, &out, &fake, &detector, &report));
-        return report;
-    };
-    const auto guessed = decode("fake-latin1 50\nt\xEA");
-    EXPECT_EQ(guessed.source, ParserUtilities::DecodeReport::Source::Detected);
-    EXPECT_EQ(guessed.encoding, "fake-latin1");
-    EXPECT_EQ(guessed.confidence, 50);
-    const auto refused = decode("no-such\n\xE9x\xE9");
-    EXPECT_EQ(refused.source, ParserUtilities::DecodeReport::Source::Default);
-    EXPECT_EQ(refused.encoding, "UTF-8");
-    EXPECT_EQ(refused.confidence, -1);
-    EXPECT_EQ(refused.replacements, 2u);
+        EXPECT_EQ(report.source, row.source);
+        EXPECT_EQ(report.encoding, row.encoding);
+        EXPECT_EQ(report.confidence, row.confidence);
+        EXPECT_EQ(report.score, row.score);
+        EXPECT_EQ(report.replacements, row.replacements);
+        EXPECT_EQ(report.likelyEncoding, row.likelyEncoding);
+    }
 }
 
 // Subtitles made from UTF-8 by the system's converters come back as they were written.

@@ -203,6 +203,10 @@ TEST(ReplaceIllFormedUtf8, ReplacesEachMaximalIllFormedPart) {
         {"\xED\xA0\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},  // nor does a surrogate
         {"\xF4\x90\x80\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
         {"\xC3\xA9\xF0\x9F\x98", "\xC3\xA9\xEF\xBF\xBD"},
+        // Runs of ASCII longer than a word around what is replaced.
+        {"{100}{200}Caf\xE9 au lait, pour deux\x85 merci\r\n",
+         "{100}{200}Caf\xEF\xBF\xBD au lait, pour deux\xEF\xBF\xBD merci\r\n"},
+        {"0123456789abcdef\xE2\x82", "0123456789abcdef\xEF\xBF\xBD"},
     };
     for (const auto& [input, expected] : cases) {
         SCOPED_TRACE(testing::PrintToString(input));
@@ -214,6 +218,8 @@ TEST(ReplaceIllFormedUtf8, ReplacesEachMaximalIllFormedPart) {
              at = expected.find("\xEF\xBF\xBD", at + 1))
             ++marks;
         EXPECT_EQ(replaced, marks);
+        // Detection's census counts the same parts.
+        EXPECT_EQ(countUtf8Sequences(input).illFormed, marks - 1);
     }
 }
 

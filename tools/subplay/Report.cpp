@@ -14,7 +14,8 @@ namespace {
 
 // Names that JSON readers match on; they never change once published. Indexed by the
 // report's codes; the first stands for any code outside the list.
-constexpr const char* kEncodingSources[] = {"none", "signature", "option", "detected", "default"};
+constexpr const char* kEncodingSources[] = {"none",     "signature", "option",
+                                            "detected", "default",   "fallback"};
 constexpr const char* kRateSources[] = {"default", "option", "declaration"};
 constexpr const char* kSkipReasons[] = {"unknown",      "blank",   "no-frame-groups",
                                         "negative-end", "no-text", "unusable-rate"};
@@ -82,18 +83,21 @@ std::vector<std::string> readingWarnings(const Host::OpenReport& report, const s
                            " byte sequences are not UTF-8 and show as U+FFFD; name the "
                            "encoding with --encoding (windows-1250, KOI8-R, ...)");
     }
-    if (report.encodingSource == kEncodingDetected && report.confidence < kLowConfidence) {
-        std::string warning = shown + ": the encoding is a guess: " + report.encoding +
-                              " at confidence " + std::to_string(report.confidence);
-        // The plug-in weighs ICU's guesses by the letters each reading gives, so a runner-up
-        // with more of ICU's confidence was found worse: no choice to suggest.
-        const bool overruled = report.runnerUpConfidence > report.confidence;
-        const auto runnerUp = report.runnerUp + " at " + std::to_string(report.runnerUpConfidence);
+    // The score (ICU's confidence weighed by the letters of each reading) chose the encoding,
+    // so it is what is quoted and what a runner-up is measured by.
+    if (report.encodingSource == kEncodingDetected && report.score < kLowConfidence) {
+        const auto rated = [](std::int32_t confidence, std::int32_t score) {
+            return "at confidence " + std::to_string(confidence) + ", weighed " +
+                   std::to_string(score);
+        };
+        std::string warning = shown + ": the encoding is a guess: " + report.encoding + " " +
+                              rated(report.confidence, report.score) + " by its letters";
         if (!report.runnerUp.empty())
-            warning += overruled ? ", chosen for its letters over " + runnerUp
-                                 : " (runner-up " + runnerUp + ")";
+            warning += " (runner-up " + report.runnerUp + " " +
+                       rated(report.runnerUpConfidence, report.runnerUpScore) + ")";
         warning += "; if the text looks wrong, force one with --encoding NAME";
-        if (!report.runnerUp.empty() && !overruled)
+        // Only a runner-up that weighed as much is as likely; one that weighed less is worse.
+        if (!report.runnerUp.empty() && report.runnerUpScore >= report.score)
             warning += ", such as --encoding " + report.runnerUp;
         warnings.push_back(warning);
     }
@@ -104,6 +108,10 @@ std::string failureText(const Host::OpenReport& report) {
     if (report.outcome == kReadingReadFailed && report.systemError != 0) {
         return std::string("could not be read whole: ") + std::strerror(report.systemError);
     }
+    // Frame lines in 16-bit units without a signature: the option that reads them.
+    if (!report.likelyEncoding.empty() &&
+        (report.outcome == kReadingNoFrameLines || report.outcome == kReadingBadLine))
+        return report.failure() + ": try --encoding " + report.likelyEncoding;
     return report.failure();
 }
 
