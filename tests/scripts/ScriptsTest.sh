@@ -20,11 +20,11 @@ expect() {  # DESCRIPTION ACTUAL EXPECTED
 summary_of() {
   (
     source "$source_dir/scripts/part.sh"
-    for spec in "$@"; do
+    for entry in "$@"; do
       result=
-      [[ "$spec" == *:* ]] && result=${spec#*:}
-      part "p${spec%%:*}" -- bash -c \
-        '[[ -n "$2" ]] && echo "$2" >"$TORK_PART_RESULT"; exit "$1"' _ "${spec%%:*}" "$result"
+      [[ "$entry" == *:* ]] && result=${entry#*:}
+      part "p${entry%%:*}" -- bash -c \
+        '[[ -n "$2" ]] && echo "$2" >"$TORK_PART_RESULT"; exit "$1"' _ "${entry%%:*}" "$result"
     done
     summary | tail -n +3 | tr -s ' '
     echo "status ${PIPESTATUS[0]}"
@@ -38,8 +38,8 @@ rows=(
   "2+75|p2: FAILED (exit 2);p75: NOT RUN;0 passed, 1 failed, 1 skipped;status 1"
 )
 for row in "${rows[@]}"; do
-  IFS='+' read -r -a specs <<<"${row%%|*}"
-  expect "summary of ${row%%|*}" "$(summary_of "${specs[@]}" | paste -sd ';')" "${row#*|}"
+  IFS='+' read -r -a entries <<<"${row%%|*}"
+  expect "summary of ${row%%|*}" "$(summary_of "${entries[@]}" | paste -sd ';')" "${row#*|}"
 done
 
 # A part stops at its first failing command, a shell function's too, and has failed.
