@@ -5,6 +5,8 @@
 #     lib/tork/plugins/       the plug-in and the logging library it binds from its own folder
 #     GStreamer's plug-in folder under the prefix (Debian's lib/x86_64-linux-gnu/gstreamer-1.0/):
 #                             the GStreamer element, when it was built
+#   tork-microdvd-vlc, when the VLC module was built:
+#     VLC's plug-in folder under the prefix (Debian's lib/x86_64-linux-gnu/vlc/plugins), demux/
 #   tork-microdvd-dev:
 #     lib/                    the host kit's static libraries
 #     include/tork/           the contract headers and the host kit's: <tork/host/...>
@@ -55,6 +57,16 @@ install(CODE "${strip_archives}" COMPONENT dev)
 if(TARGET gsttorkmicrodvd)  # where GStreamer looks when the prefix is its own
   install(TARGETS gsttorkmicrodvd LIBRARY DESTINATION ${TORK_GSTREAMER_PLUGIN_DIR}
     COMPONENT runtime)
+endif()
+
+# VLC's module has a package of its own, as Debian's VLC plug-ins do: it needs VLC's core,
+# which no other Tork host should have to install. Debian's libvlc-bin watches VLC's plug-in
+# folder with a dpkg trigger and remakes VLC's plug-in cache whenever a package adds or
+# removes a file there, so the package needs no maintainer scripts of its own.
+set(tork_components runtime dev)
+if(TARGET torkmicrodvd_plugin)
+  install(TARGETS torkmicrodvd_plugin LIBRARY DESTINATION ${TORK_VLC_PLUGIN_DIR} COMPONENT vlc)
+  list(APPEND tork_components vlc)
 endif()
 
 # The headers as installed, their own includes turned into <tork/...> ones, are made in
@@ -128,10 +140,10 @@ add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/deb/changelog.Debian.gz
   COMMAND ${GZIP} -9nkf ${CMAKE_BINARY_DIR}/deb/changelog.Debian
   DEPENDS ${CMAKE_BINARY_DIR}/deb/changelog.Debian VERBATIM)
 add_custom_target(tork_package_changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/deb/changelog.Debian.gz)
-foreach(component runtime dev)
+foreach(component ${tork_components})
   set(name ${TORK_PACKAGE})
-  if(component STREQUAL "dev")
-    set(name ${TORK_PACKAGE}-dev)
+  if(NOT component STREQUAL "runtime")
+    set(name ${TORK_PACKAGE}-${component})
   endif()
   install(FILES ${CMAKE_CURRENT_LIST_DIR}/deb/copyright ${CMAKE_BINARY_DIR}/deb/changelog.Debian.gz
     DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${name} COMPONENT ${component})
@@ -145,7 +157,7 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${TORK_MAINTAINER})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
-set(CPACK_COMPONENTS_ALL runtime dev)
+set(CPACK_COMPONENTS_ALL ${tork_components})
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_RELEASE ${TORK_PACKAGE_REVISION})
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
@@ -179,4 +191,19 @@ libraries, a CMake package (find_package(TorkMicroDVD)) and a pkg-config file
 
 The kit loads the plug-in, answers its settings, drives one container through
 its life and reads the subtitle stream as owned entries.]])
+
+set(CPACK_DEBIAN_VLC_PACKAGE_NAME ${TORK_PACKAGE}-vlc)
+set(CPACK_DEBIAN_VLC_PACKAGE_SECTION video)
+set(CPACK_DEBIAN_VLC_PACKAGE_SHLIBDEPS ON)
+# The module loads the plug-in of the same version from its folder.
+set(CPACK_DEBIAN_VLC_PACKAGE_DEPENDS
+  "${TORK_PACKAGE} (= ${PROJECT_VERSION}-${TORK_PACKAGE_REVISION})")
+set(CPACK_DEBIAN_VLC_PACKAGE_ENHANCES "vlc")
+set(CPACK_DEBIAN_VLC_DESCRIPTION [[MicroDVD subtitles in VLC through the Tork plug-in
+A VLC 3.0 module that reads MicroDVD subtitle files ({start frame}{end frame}
+text lines) through the Tork MicroDVD plug-in whenever VLC opens a subtitle
+file: found beside the film, given with --sub-file or added from the menu. It
+detects the encoding of files in legacy code pages, takes a rate line only when
+it is one, and draws the formatting codes. Other subtitle formats stay with
+VLC's own reader.]])
 include(CPack)

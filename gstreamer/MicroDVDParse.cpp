@@ -1,13 +1,16 @@
 #include "gstreamer/MicroDVDParse.h"
 
 #include "gstreamer/PangoMarkup.h"
-#include "gstreamer/SubtitleReader.h"
+#include "gstreamer/PrivateFile.h"
+#include "player/SubtitleReader.h"
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <exception>
 #include <limits>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <optional>
 #include <string>
@@ -18,12 +21,46 @@ namespace Tork::Gst {
 
 namespace {
 
+using Player::Cue;
+using Player::SubtitleReader;
+
 GST_DEBUG_CATEGORY_STATIC(parseDebug);
 #define GST_CAT_DEFAULT parseDebug
 
-// What the streaming task works with; guarded by the source pad's stream lock.
+// Where the bytes the plug-in reads come from.
+enum class Source {
+    Undecided,  // nothing has come from upstream yet
+    File,       // a local file upstream reads, which the plug-in reads itself
+    Copy,       // what upstream pushes, kept in a private file
+    Refused,    // what upstream pushes could not be kept: the error is out, nothing is read
+};
+
+// An open on a thread of its own. The streaming thread waits for it unless the element stops
+// first; the open then ends alone, and its reader (and the copy it read) go with the last
+// reference.
+struct PendingOpen {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool done = false;       // under mutex
+    bool abandoned = false;  // under mutex
+    bool opened = false;
+    std::exception_ptr failure;
+    std::unique_ptr<PrivateFile> copy;  // goes after the reader, which may still read it
+    std::unique_ptr<SubtitleReader> reader;
+};
+
 struct ParseState {
-    std::string encoding;  // the subtitle-encoding property; under the object lock
+    // What the application's thread, upstream's and the task share.
+    std::mutex mutex;
+    std::string encoding;  // the subtitle-encoding property
+    Source source = Source::Undecided;
+    std::string shownName;              // the stream as messages name it
+    std::string location;               // the file: URL to open, once upstream has said what it is
+    std::unique_ptr<PrivateFile> copy;  // upstream's bytes until the open takes them
+    std::shared_ptr<PendingOpen> pending;  // the open under way
+    bool stopping = false;                 // the element is stopping: no open is wanted
+
+    // The task's, under the source pad's stream lock.
     std::unique_ptr<SubtitleReader> reader;
     std::atomic<bool> started{false};  // whether the task has been started since activation
     bool opened = false;
@@ -55,7 +92,7 @@ GstStaticPadTemplate sinkTemplate =
 GstStaticPadTemplate srcTemplate =
     GST_STATIC_PAD_TEMPLATE("src", GST_PAD_SRC, GST_PAD_ALWAYS, GST_STATIC_CAPS(kPangoCaps));
 
-// The plug-in reads files itself, so the element needs the file's URI, which filesrc answers.
+// The URI upstream reads (the query filesrc and souphttpsrc answer), or empty.
 std::string upstreamUri(TorkMicroDVDParse* self) {
     GstQuery* query = gst_query_new_uri();
     std::string uri;
@@ -67,6 +104,79 @@ std::string upstreamUri(TorkMicroDVDParse* self) {
     }
     gst_query_unref(query);
     return uri;
+}
+
+// Whether the plug-in can read the file at `uri` itself: a local regular file, which upstream
+// could read. Anything else (HTTP, a pipe, fdsrc, appsrc) it reads from a copy of what
+// upstream pushes.
+bool isLocalFile(const std::string& uri) {
+    if (uri.empty() || !gst_uri_has_protocol(uri.c_str(), "file")) return false;
+    gchar* path = g_filename_from_uri(uri.c_str(), nullptr, nullptr);
+    const bool regular = path && g_file_test(path, G_FILE_TEST_IS_REGULAR);
+    g_free(path);
+    return regular;
+}
+
+// An error to post once the state's lock is let go: a bus handler may call into the element.
+struct Failure {
+    GQuark domain;
+    gint code;
+    std::string text, debug;
+};
+
+void post(TorkMicroDVDParse* self, const Failure& failure) {
+    gst_element_message_full(GST_ELEMENT(self), GST_MESSAGE_ERROR, failure.domain, failure.code,
+                             g_strdup(failure.text.c_str()),
+                             failure.debug.empty() ? nullptr : g_strdup(failure.debug.c_str()),
+                             __FILE__, GST_FUNCTION, __LINE__);
+}
+
+// Under the state's lock, at upstream's first buffer or its end.
+std::optional<Failure> chooseSource(TorkMicroDVDParse* self) {
+    ParseState& state = *self->state;
+    const std::string uri = upstreamUri(self);
+    state.shownName = uri.empty() ? "the subtitle stream" : uri;
+    if (isLocalFile(uri)) {
+        state.source = Source::File;
+        state.location = uri;
+        return std::nullopt;
+    }
+    std::string error;
+    state.copy = PrivateFile::create(".sub", error);
+    if (!state.copy) {
+        return Failure{GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_OPEN_WRITE,
+                       "Could not keep " + state.shownName + " to read it.", error};
+    }
+    state.source = Source::Copy;
+    return std::nullopt;
+}
+
+// Under the state's lock: the buffer's bytes added to the copy, up to the most the plug-in
+// reads.
+std::optional<Failure> keep(ParseState& state, GstBuffer* buffer) {
+    const std::uint64_t size = gst_buffer_get_size(buffer);
+    const auto largest = static_cast<std::uint64_t>(SubtitleReader::largestFile());
+    if (state.copy->size() + size > largest) {
+        return Failure{GST_STREAM_ERROR,
+                       GST_STREAM_ERROR_FAILED,
+                       state.shownName + " is larger than " + std::to_string(largest) +
+                           " bytes, the most the MicroDVD plug-in reads.",
+                       {}};
+    }
+    GstMapInfo map;
+    if (!gst_buffer_map(buffer, &map, GST_MAP_READ)) {
+        return Failure{GST_STREAM_ERROR,
+                       GST_STREAM_ERROR_FAILED,
+                       "Could not read a buffer of " + state.shownName + ".",
+                       {}};
+    }
+    const bool kept = state.copy->append(map.data, map.size);
+    gst_buffer_unmap(buffer, &map);
+    if (!kept) {
+        return Failure{GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_WRITE,
+                       "Could not keep " + state.shownName + " to read it.", state.copy->error()};
+    }
+    return std::nullopt;
 }
 
 void seekReader(ParseState& state) {
@@ -96,68 +206,123 @@ void announce(TorkMicroDVDParse* self) {
     if (self->state->sendSegment) pushSegment(self);
 }
 
+enum class Opening { Opened, Failed, Abandoned, NotYet };
+
 // The plug-in reads the whole file before it hands out a cue, and the caps set decodebin and
 // playbin linking the stream downstream on this thread (5 to 10 ms in playbin): the two go
-// side by side. The reader is this thread's again once the opener is joined.
-bool openWhileAnnouncing(TorkMicroDVDParse* self, SubtitleReader& reader, const std::string& uri) {
-    bool opened = false;
-    std::exception_ptr failure;
-    std::optional<std::jthread> opener;
+// side by side. A stop does not wait for the open, which may take seconds: it abandons it.
+Opening openWhileAnnouncing(TorkMicroDVDParse* self, const std::shared_ptr<PendingOpen>& pending,
+                            const std::string& url) {
     try {
-        opener.emplace([&] {
+        std::thread([pending = std::shared_ptr<PendingOpen>(pending), url]() mutable {
+            bool opened = false;
+            std::exception_ptr failure;
             try {
-                opened = reader.open(uri);
+                opened = pending->reader->open(url);
             } catch (...) {
                 failure = std::current_exception();
             }
-        });
+            bool abandoned = false;
+            {
+                std::lock_guard lock(pending->mutex);
+                pending->opened = opened;
+                pending->failure = failure;
+                pending->done = true;
+                abandoned = pending->abandoned;
+            }
+            pending->changed.notify_all();
+            // Abandoned, this is most often the last reference: the reader and the copy go here.
+            pending.reset();
+            if (abandoned) GST_DEBUG("an abandoned open of %s has ended", url.c_str());
+        }).detach();
     } catch (const std::system_error&) {
-        // Without a thread the open merely comes first.
+        // Without a thread the open merely comes first, and a stop waits for it.
         announce(self);
-        return reader.open(uri);
+        return pending->reader->open(url) ? Opening::Opened : Opening::Failed;
     }
     announce(self);
-    opener.reset();
-    if (failure) std::rethrow_exception(failure);
-    return opened;
+    std::unique_lock lock(pending->mutex);
+    pending->changed.wait(lock, [&] { return pending->done || pending->abandoned; });
+    if (!pending->done) return Opening::Abandoned;
+    // Read whole: the copy goes before the first cue.
+    pending->copy.reset();
+    if (pending->failure) std::rethrow_exception(pending->failure);
+    return pending->opened ? Opening::Opened : Opening::Failed;
 }
 
-bool openFile(TorkMicroDVDParse* self) {
+// Makes a stop that comes while the file is being opened leave the open behind.
+void abandonOpen(ParseState& state) {
+    std::shared_ptr<PendingOpen> pending;
+    {
+        std::lock_guard lock(state.mutex);
+        state.stopping = true;
+        pending = state.pending;
+    }
+    if (!pending) return;
+    {
+        std::lock_guard lock(pending->mutex);
+        pending->abandoned = true;
+    }
+    pending->changed.notify_all();
+}
+
+Opening openFile(TorkMicroDVDParse* self) {
     ParseState& state = *self->state;
+    auto pending = std::make_shared<PendingOpen>();
+    pending->reader = std::make_unique<SubtitleReader>(TORK_INSTALLED_PLUGIN_FOLDER);
+    std::string url, encoding, shown;
+    {
+        std::lock_guard lock(state.mutex);
+        if (state.stopping) return Opening::Abandoned;
+        // A seek started the task before upstream said where the file is.
+        if (state.location.empty()) return Opening::NotYet;
+        url = state.location;
+        encoding = state.encoding;
+        shown = state.shownName;
+        // The copy is removed as soon as the plug-in has read it.
+        pending->copy = std::move(state.copy);
+        state.pending = pending;
+    }
     gchar* streamId = gst_pad_create_stream_id(self->srcPad, GST_ELEMENT(self), nullptr);
     gst_pad_push_event(self->srcPad, gst_event_new_stream_start(streamId));
     g_free(streamId);
-    const std::string uri = upstreamUri(self);
-    if (uri.empty()) {
-        GST_ELEMENT_ERROR(self, RESOURCE, NOT_FOUND, ("The subtitle file's location is unknown."),
-                          ("upstream answers no URI query"));
-        return false;
+    if (!encoding.empty()) pending->reader->setEncoding(encoding);
+    Opening opening = Opening::Failed;
+    try {
+        opening = openWhileAnnouncing(self, pending, url);
+    } catch (...) {
+        std::lock_guard lock(state.mutex);
+        state.pending.reset();
+        throw;
     }
-    if (!gst_uri_has_protocol(uri.c_str(), "file")) {
-        GST_ELEMENT_ERROR(self, RESOURCE, OPEN_READ,
-                          ("Only local subtitle files can be read, not %s.", uri.c_str()),
-                          (nullptr));
-        return false;
+    {
+        std::lock_guard lock(state.mutex);
+        state.pending.reset();
     }
-    state.reader = std::make_unique<SubtitleReader>();
-    GST_OBJECT_LOCK(self);
-    const std::string encoding = state.encoding;
-    GST_OBJECT_UNLOCK(self);
-    if (!encoding.empty()) state.reader->setEncoding(encoding);
-    if (!openWhileAnnouncing(self, *state.reader, uri)) {
-        GST_ELEMENT_ERROR(self, STREAM, DECODE, ("Could not read %s as MicroDVD.", uri.c_str()),
-                          ("%s", state.reader->error().c_str()));
-        return false;
+    if (opening == Opening::Failed) {
+        GST_ELEMENT_ERROR(self, STREAM, DECODE, ("Could not read %s as MicroDVD.", shown.c_str()),
+                          ("%s", pending->reader->error().c_str()));
     }
+    if (opening != Opening::Opened) return opening;
+    state.reader = std::move(pending->reader);
     // A seek that came before the file was open holds for it too.
     if (state.segment.start > 0) seekReader(state);
-    return true;
+    return opening;
 }
 
+// The Pango text is made once, in the memory the buffer hands downstream.
 GstBuffer* bufferOf(const Cue& cue) {
-    const std::string text = toPangoMarkup(cue.text);
-    GstBuffer* buffer =
-        text.empty() ? gst_buffer_new() : gst_buffer_new_memdup(text.data(), text.size());
+    auto text = std::make_unique<std::string>(toPangoMarkup(cue.text));
+    GstBuffer* buffer = nullptr;
+    if (text->empty()) {
+        buffer = gst_buffer_new();
+    } else {
+        const gsize size = text->size();
+        buffer = gst_buffer_new_wrapped_full(
+            GstMemoryFlags{}, text->data(), size, 0, size, text.get(),
+            [](gpointer owned) { delete static_cast<std::string*>(owned); });
+        static_cast<void>(text.release());
+    }
     GST_BUFFER_PTS(buffer) = static_cast<GstClockTime>(cue.start) * GST_MSECOND;
     // A cue that ends before it starts is shown for no time rather than for ever.
     GST_BUFFER_DURATION(buffer) =
@@ -186,7 +351,12 @@ void loop(gpointer data) {
     GstFlowReturn flow = GST_FLOW_OK;
     try {
         if (!state.opened && !state.failed) {
-            state.opened = openFile(self);
+            const Opening opening = openFile(self);
+            if (opening == Opening::NotYet || opening == Opening::Abandoned) {
+                gst_pad_pause_task(self->srcPad);
+                return;
+            }
+            state.opened = opening == Opening::Opened;
             state.failed = !state.opened;
         }
         if (state.failed) {
@@ -195,11 +365,13 @@ void loop(gpointer data) {
             return;
         }
         if (state.sendSegment) pushSegment(self);
-        const std::optional<Cue> cue = state.reader->next();
+        std::optional<Cue> cue = state.reader->next();
         if (!cue) {
             flow = GST_FLOW_EOS;
         } else {
             GstBuffer* buffer = bufferOf(*cue);
+            // The plug-in's chunk goes before downstream holds the cue.
+            cue.reset();
             if (GST_CLOCK_TIME_IS_VALID(state.segment.stop) &&
                 GST_BUFFER_PTS(buffer) >= state.segment.stop) {
                 gst_buffer_unref(buffer);
@@ -278,26 +450,89 @@ gboolean srcQuery(GstPad* pad, GstObject* parent, GstQuery* query) {
     return gst_pad_query_default(pad, parent, query);
 }
 
-// Upstream's data and events only stand for the file the plug-in reads itself: the element
-// makes its own stream-start, caps, segment and EOS. Upstream's first buffer (or its EOS)
-// starts the task: decodebin links and blocks the element's pad inside the type finder's
-// have-type, and the type finder pushes buffers only after that, whereas sticky events reach
-// the element as soon as it is activated, while its pad may not be linked yet. Ending
-// upstream's flow at once spares it reading a file nobody uses.
+// Upstream's data and events only stand for the file the plug-in reads: the element makes
+// its own stream-start, caps, segment and EOS. Upstream's first buffer (or its EOS) starts the
+// task when the plug-in reads the file itself, and its EOS when the element keeps a copy:
+// decodebin links and blocks the element's pad inside the type finder's have-type, and the
+// type finder pushes buffers only after that, whereas sticky events reach the element as soon
+// as it is activated, while its pad may not be linked yet. Ending upstream's flow at once
+// spares it reading a file the plug-in reads itself.
 void startOnce(TorkMicroDVDParse* self) {
     if (!self->state->started.exchange(true)) {
         gst_pad_start_task(self->srcPad, loop, self, nullptr);
     }
 }
 
+Failure outOfMemory() {
+    return Failure{GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_FAILED, "Out of memory.", {}};
+}
+
 GstFlowReturn sinkChain(GstPad*, GstObject* parent, GstBuffer* buffer) {
+    TorkMicroDVDParse* self = parseOf(parent);
+    ParseState& state = *self->state;
+    std::optional<Failure> failure;
+    Source source = Source::Refused;
+    {
+        std::lock_guard lock(state.mutex);
+        try {
+            if (state.source == Source::Undecided) failure = chooseSource(self);
+            if (!failure && state.source == Source::Copy) failure = keep(state, buffer);
+        } catch (const std::bad_alloc&) {
+            failure = outOfMemory();
+        }
+        // Upstream's EOS after an error opens nothing.
+        if (failure) {
+            state.source = Source::Refused;
+            state.copy.reset();
+        }
+        source = state.source;
+    }
     gst_buffer_unref(buffer);
-    startOnce(parseOf(parent));
-    return GST_FLOW_EOS;
+    if (failure) post(self, *failure);
+    switch (source) {
+        case Source::Copy:
+            return GST_FLOW_OK;
+        case Source::File:
+            startOnce(self);
+            return GST_FLOW_EOS;
+        default:
+            return GST_FLOW_ERROR;
+    }
+}
+
+// Upstream's end: a copy is whole.
+void endOfUpstream(TorkMicroDVDParse* self) {
+    ParseState& state = *self->state;
+    std::optional<Failure> failure;
+    bool refused = false;
+    {
+        std::lock_guard lock(state.mutex);
+        try {
+            if (state.source == Source::Undecided) failure = chooseSource(self);
+            if (!failure && state.source == Source::Copy && state.copy) {
+                if (state.copy->finish()) {
+                    state.location = state.copy->url();
+                } else {
+                    failure = Failure{GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_WRITE,
+                                      "Could not keep " + state.shownName + " to read it.",
+                                      state.copy->error()};
+                }
+            }
+        } catch (const std::bad_alloc&) {
+            failure = outOfMemory();
+        }
+        if (failure) {
+            state.source = Source::Refused;
+            state.copy.reset();
+        }
+        refused = state.source == Source::Refused;
+    }
+    if (failure) post(self, *failure);
+    if (!refused) startOnce(self);
 }
 
 gboolean sinkEvent(GstPad*, GstObject* parent, GstEvent* event) {
-    if (GST_EVENT_TYPE(event) == GST_EVENT_EOS) startOnce(parseOf(parent));
+    if (GST_EVENT_TYPE(event) == GST_EVENT_EOS) endOfUpstream(parseOf(parent));
     gst_event_unref(event);
     return TRUE;
 }
@@ -311,20 +546,47 @@ gboolean sinkActivateMode(GstPad*, GstObject* parent, GstPadMode, gboolean activ
     return gst_pad_stop_task(self->srcPad);
 }
 
+// The source pad goes first when the element stops, and waits for the task's stream lock,
+// which an open holds: the open is let go before.
+gboolean srcActivateMode(GstPad*, GstObject* parent, GstPadMode, gboolean active) {
+    ParseState& state = *parseOf(parent)->state;
+    if (active) {
+        std::lock_guard lock(state.mutex);
+        state.stopping = false;
+    } else {
+        abandonOpen(state);
+    }
+    return TRUE;
+}
+
 GstStateChangeReturn changeState(GstElement* element, GstStateChange transition) {
     TorkMicroDVDParse* self = parseOf(GST_OBJECT(element));
+    ParseState& state = *self->state;
     if (transition == GST_STATE_CHANGE_READY_TO_PAUSED) {
-        ParseState& state = *self->state;
+        // No task runs; its lock orders this after the last one did.
+        GST_PAD_STREAM_LOCK(self->srcPad);
         state.reader.reset();
         state.opened = state.failed = false;
         state.sendSegment = true;
         state.segmentSeqnum = GST_SEQNUM_INVALID;
         gst_segment_init(&state.segment, GST_FORMAT_TIME);
+        GST_PAD_STREAM_UNLOCK(self->srcPad);
+        std::lock_guard lock(state.mutex);
+        state.source = Source::Undecided;
+        state.shownName.clear();
+        state.location.clear();
+        state.copy.reset();
     }
     const GstStateChangeReturn result =
         GST_ELEMENT_CLASS(tork_microdvd_parse_parent_class)->change_state(element, transition);
-    // The task has stopped with the pads' deactivation: the file can go.
-    if (transition == GST_STATE_CHANGE_PAUSED_TO_READY) self->state->reader.reset();
+    // The task has stopped with the pads' deactivation: the file, and a copy of it, can go.
+    if (transition == GST_STATE_CHANGE_PAUSED_TO_READY) {
+        GST_PAD_STREAM_LOCK(self->srcPad);
+        state.reader.reset();
+        GST_PAD_STREAM_UNLOCK(self->srcPad);
+        std::lock_guard lock(state.mutex);
+        state.copy.reset();
+    }
     return result;
 }
 
@@ -340,9 +602,8 @@ void setProperty(GObject* object, guint id, const GValue* value, GParamSpec* psp
         return;
     }
     const gchar* encoding = g_value_get_string(value);
-    GST_OBJECT_LOCK(self);
+    std::lock_guard lock(self->state->mutex);
     self->state->encoding = encoding ? encoding : "";
-    GST_OBJECT_UNLOCK(self);
 }
 
 void getProperty(GObject* object, guint id, GValue* value, GParamSpec* pspec) {
@@ -351,10 +612,9 @@ void getProperty(GObject* object, guint id, GValue* value, GParamSpec* pspec) {
         G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
         return;
     }
-    GST_OBJECT_LOCK(self);
+    std::lock_guard lock(self->state->mutex);
     g_value_set_string(value,
                        self->state->encoding.empty() ? nullptr : self->state->encoding.c_str());
-    GST_OBJECT_UNLOCK(self);
 }
 
 void finalize(GObject* object) {
@@ -397,6 +657,7 @@ void tork_microdvd_parse_init(TorkMicroDVDParse* self) {
     gst_element_add_pad(GST_ELEMENT(self), self->sinkPad);
     self->srcPad = gst_pad_new_from_static_template(&srcTemplate, "src");
     gst_pad_set_event_function(self->srcPad, srcEvent);
+    gst_pad_set_activatemode_function(self->srcPad, srcActivateMode);
     gst_pad_set_query_function(self->srcPad, srcQuery);
     gst_pad_use_fixed_caps(self->srcPad);
     gst_element_add_pad(GST_ELEMENT(self), self->srcPad);

@@ -18,7 +18,28 @@ constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
 constexpr unsigned kPangoScale = 1024;
 constexpr unsigned kLargestPoints = 1000;
 
-void appendEscaped(std::string_view text, std::string& out) {
+// What a std::string would hold, for a first pass that sizes the text exactly: a cue of many
+// entities grows four or five times, and a string that doubled on the way would hold twice
+// that while it moved.
+class Length {
+public:
+    Length& operator+=(std::string_view bytes) {
+        size_ += bytes.size();
+        return *this;
+    }
+    Length& operator+=(char) {
+        ++size_;
+        return *this;
+    }
+    Length& append(std::string_view bytes) { return *this += bytes; }
+    std::size_t size() const { return size_; }
+
+private:
+    std::size_t size_ = 0;
+};
+
+template <class Out>
+void appendEscaped(std::string_view text, Out& out) {
     for (const char c : text) {
         switch (c) {
             case '&':
@@ -72,9 +93,10 @@ std::string spanOpening(const MarkupSpan& span) {
     return tag + ">";
 }
 
+template <class Out>
 class PangoSink : public Host::MarkupSink {
 public:
-    explicit PangoSink(std::string& out) : out_(out) {}
+    explicit PangoSink(Out& out) : out_(out) {}
     void text(std::string_view bytes) override { appendEscaped(bytes, out_); }
     void open(const MarkupSpan& span) override {
         if (span.style == Style::Font) {
@@ -93,17 +115,29 @@ public:
 
 private:
     static constexpr std::string_view kNames[] = {"i", "b", "u", "s"};
-    std::string& out_;
+    Out& out_;
 };
+
+template <class Out>
+void write(std::string_view text, Out& out) {
+    PangoSink<Out> sink(out);
+    Host::MarkupReader().read(text, sink);
+}
 
 }  // namespace
 
 std::string toPangoMarkup(std::string_view text) {
-    const std::string valid = replaceIllFormedUtf8(text);
+    // The plug-in hands out UTF-8, so a cue is copied to be repaired only when it is not.
+    std::string repaired;
+    if (!isWellFormedUtf8(text)) {
+        repaired = replaceIllFormedUtf8(text);
+        text = repaired;
+    }
+    Length length;
+    write(text, length);
     std::string out;
-    out.reserve(valid.size() + valid.size() / 4);
-    PangoSink sink(out);
-    Host::MarkupReader().read(valid, sink);
+    out.reserve(length.size());
+    write(text, out);
     return out;
 }
 

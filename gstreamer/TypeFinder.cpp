@@ -1,19 +1,21 @@
 #include "gstreamer/TypeFinder.h"
 
 #include "gstreamer/MicroDVDParse.h"
-#include "gstreamer/SubtitleReader.h"
-
-#include <glib/gstdio.h>
+#include "gstreamer/PrivateFile.h"
+#include "microdvd/ProbeSize.h"
+#include "player/SubtitleReader.h"
 
 #include <algorithm>
 #include <new>
+#include <string>
 
 namespace Tork::Gst {
 
 namespace {
 
-// More than the plug-in's probe looks at, so the probe decides on what it always sees.
-constexpr guint64 kPeekBytes = 4096;
+// As far as the plug-in's lenient probe reads, so the probe decides on what it would see in
+// the file itself.
+constexpr guint64 kPeekBytes = kLenientProbeBytes;
 
 // The first bytes there are, up to kPeekBytes; null when the stream is empty.
 const guint8* peekStart(GstTypeFind* find, guint* size) {
@@ -28,51 +30,38 @@ const guint8* peekStart(GstTypeFind* find, guint* size) {
     return nullptr;
 }
 
-// The plug-in's probe reads a file, so the peeked bytes become one, made exclusively and for
-// the user alone. No folder of its own, whose making and removal cost more than the probe;
-// the session's runtime folder first, which desktops keep in memory. Null when neither that
-// nor the temporary folder takes a file.
-gchar* newProbeFile(gint* fd) {
-    const gchar* runtime = g_getenv("XDG_RUNTIME_DIR");
-    for (const gchar* folder : {runtime, g_get_tmp_dir()}) {
-        if (!folder || !g_path_is_absolute(folder)) continue;
-        gchar* path = g_build_filename(folder, "tork-typefind-XXXXXX.sub", nullptr);
-        *fd = g_mkstemp_full(path, 0, 0600);
-        if (*fd >= 0) return path;
-        g_free(path);
-    }
-    return nullptr;
-}
+// Sure of a frame line only when it comes first: another type finder that is sure (SubRip
+// with a stray brace line) then wins. Still above the 95 GStreamer gives any UTF-8 text, which
+// would leave a long file with a header line unread.
+constexpr GstTypeFindProbability kFramesAfterText = GST_TYPE_FIND_NEARLY_CERTAIN;
 
-bool probeBytes(const guint8* data, guint size) {
-    gint fd = -1;
-    gchar* path = newProbeFile(&fd);
-    if (!path) return false;
-    g_close(fd, nullptr);
-    bool taken = false;
-    if (g_file_set_contents_full(path, reinterpret_cast<const gchar*>(data), size,
-                                 G_FILE_SET_CONTENTS_NONE, 0600, nullptr)) {
-        if (gchar* uri = g_filename_to_uri(path, nullptr, nullptr)) {
-            try {
-                taken = SubtitleReader().probe(uri);
-            } catch (const std::bad_alloc&) {
-                // Without memory the file is merely not claimed.
-            }
-            g_free(uri);
-        }
-    }
-    g_unlink(path);
-    g_free(path);
-    return taken;
+// How sure the plug-in's probe is of the bytes: the default reading wants a frame line before
+// any other text, the lenient one a frame line anywhere, as a note may hold one by chance.
+GstTypeFindProbability probeBytes(const guint8* data, guint size) {
+    std::string error;
+    const std::unique_ptr<PrivateFile> file = PrivateFile::create(".sub", error);
+    if (!file || !file->append(data, size) || !file->finish()) return GST_TYPE_FIND_NONE;
+    const std::string url = file->url();
+    if (url.empty()) return GST_TYPE_FIND_NONE;
+    Player::SubtitleReader reader(TORK_INSTALLED_PLUGIN_FOLDER);
+    if (reader.probe(url, Player::SubtitleReader::Reading::Default)) return GST_TYPE_FIND_MAXIMUM;
+    if (reader.probe(url, Player::SubtitleReader::Reading::Lenient)) return kFramesAfterText;
+    return GST_TYPE_FIND_NONE;
 }
 
 void findMicroDVD(GstTypeFind* find, gpointer) {
     guint size = 0;
     const guint8* data = peekStart(find, &size);
     if (!data) return;
-    if (probeBytes(data, size)) {
+    GstTypeFindProbability probability{};
+    try {
+        probability = probeBytes(data, size);
+    } catch (const std::bad_alloc&) {
+        // Without memory the stream is merely not claimed.
+    }
+    if (probability > 0) {
         GstCaps* caps = gst_caps_new_empty_simple(kMicroDVDCaps);
-        gst_type_find_suggest(find, GST_TYPE_FIND_MAXIMUM, caps);
+        gst_type_find_suggest(find, probability, caps);
         gst_caps_unref(caps);
     }
 }

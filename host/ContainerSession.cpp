@@ -31,21 +31,34 @@ ReadOutcome readChunk(StreamInterface& stream, OwnedChunk& chunk) {
 
 namespace {
 
-// Into an entry that may already hold text: reading a stream through one entry reuses its
-// string's storage rather than allocating for every chunk.
-void copyEntry(MediaChunk& chunk, Entry& entry) {
+// The chunk's size, at most its capacity.
+std::size_t lengthOf(MediaChunk& chunk) {
     const std::int32_t capacity = chunk.getCapacity();
     const std::int32_t size = chunk.sizeField();
     const std::int32_t length = size >= 0 && size < capacity ? size : capacity;
+    return length > 0 ? static_cast<std::size_t>(length) : 0;
+}
+
+// Into an entry that may already hold text: reading a stream through one entry reuses its
+// string's storage rather than allocating for every chunk.
+void copyEntry(MediaChunk& chunk, Entry& entry) {
+    const std::size_t length = lengthOf(chunk);
     const unsigned char* data = chunk.lockData();
     entry.start = chunk.timestamp;
     entry.duration = chunk.duration;
-    entry.text.assign(reinterpret_cast<const char*>(data),
-                      data && length > 0 ? static_cast<std::size_t>(length) : 0);
+    entry.text.assign(reinterpret_cast<const char*>(data), data ? length : 0);
     chunk.unlockData();
 }
 
 }  // namespace
+
+std::string_view textOf(MediaChunk& chunk) {
+    const std::size_t length = lengthOf(chunk);
+    // The host owns the chunk: nothing of the plug-in's touches its block after the lock.
+    const unsigned char* data = chunk.lockData();
+    chunk.unlockData();
+    return {reinterpret_cast<const char*>(data), data ? length : 0};
+}
 
 Entry entryOf(MediaChunk& chunk) {
     Entry entry;

@@ -15,6 +15,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace Tork {
@@ -57,7 +58,9 @@ enum class ReadOutcome { Entry, NotYet, End };
 /// Entry, and keeps the ChunkRelease `chunk` had. For the stream of a loaded library use
 /// ContainerSession::readChunk, whose chunks keep the library loaded.
 ReadOutcome readChunk(StreamInterface& stream, OwnedChunk& chunk);
-/// The chunk's time and text: its size bytes, at most its capacity.
+/// The chunk's text: its size bytes, at most its capacity. It lasts as long as the chunk.
+std::string_view textOf(MediaChunk& chunk);
+/// The chunk's time and a copy of its text.
 Entry entryOf(MediaChunk& chunk);
 /// One readStream call; a chunk handed out is copied into `entry` and released at once.
 ReadOutcome readEntry(StreamInterface& stream, Entry& entry);

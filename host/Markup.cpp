@@ -76,8 +76,18 @@ std::size_t styleIndex(Style style) {
     return static_cast<std::size_t>(style);
 }
 
-// `<font NAME="VALUE">` with one of the attributes the plug-in writes.
-std::optional<Tag> fontAt(std::string_view text, std::size_t at) {
+// Where the next `"` is from `from` on, before any "<" or ">": none when a tag's bracket comes
+// first. A quote that never closes then costs the bytes up to the next tag, not the rest of
+// the text once for every "<font " in it.
+std::size_t quoteAt(std::string_view text, std::size_t from, std::size_t& searched) {
+    const std::size_t found = text.find_first_of("\"<>", from);
+    searched += (found == std::string_view::npos ? text.size() : found + 1) - from;
+    return found != std::string_view::npos && text[found] == '"' ? found : std::string_view::npos;
+}
+
+// `<font NAME="VALUE">` with one of the attributes the plug-in writes, which escapes "<" and
+// ">" in a value.
+std::optional<Tag> fontAt(std::string_view text, std::size_t at, std::size_t& searched) {
     // The plug-in copies the six bytes of a colour code whatever they are.
     constexpr std::size_t colourLength = kColourHead.size() + 6 + 2;
     if (kColourHead.at(text, at) && text.size() - at >= colourLength &&
@@ -88,11 +98,11 @@ std::optional<Tag> fontAt(std::string_view text, std::size_t at) {
     }
     if (!kFontHead.at(text, at)) return std::nullopt;
     const std::size_t name = at + kFontHead.size();
-    const std::size_t quote = text.find('"', name);
+    const std::size_t quote = quoteAt(text, name, searched);
     if (quote == std::string_view::npos || quote == name || text[quote - 1] != '=') {
         return std::nullopt;
     }
-    const std::size_t end = text.find('"', quote + 1);
+    const std::size_t end = quoteAt(text, quote + 1, searched);
     if (end == std::string_view::npos || end + 1 >= text.size() || text[end + 1] != '>') {
         return std::nullopt;
     }
@@ -111,7 +121,7 @@ std::optional<Tag> fontAt(std::string_view text, std::size_t at) {
     return tag;
 }
 
-std::optional<Tag> tagAt(std::string_view text, std::size_t at) {
+std::optional<Tag> tagAt(std::string_view text, std::size_t at, std::size_t& searched) {
     // Told apart by the letter after "<" or "</" rather than tried pattern by pattern.
     const bool closes = at + 1 < text.size() && text[at + 1] == '/';
     const std::size_t letter = at + 1 + (closes ? 1 : 0);
@@ -140,7 +150,7 @@ std::optional<Tag> tagAt(std::string_view text, std::size_t at) {
         if (!kFontClose.at(text, at)) return std::nullopt;
         return Tag{false, {Style::Font, {}, {}, {}}, kFontClose.size()};
     }
-    return fontAt(text, at);
+    return fontAt(text, at, searched);
 }
 
 }  // namespace
@@ -162,12 +172,18 @@ std::string unescapedFace(std::string_view face) {
 void MarkupReader::read(std::string_view text, MarkupSink& sink) {
     open_.clear();
     openCount_.fill(0);
+    searched_ = 0;
+    const auto nextTag = [&](std::size_t from) {
+        const std::size_t found = text.find('<', from);
+        searched_ += (found == std::string_view::npos ? text.size() : found + 1) - from;
+        return found;
+    };
     std::size_t plainFrom = 0;
-    for (std::size_t at = text.find('<'); at != std::string_view::npos;) {
-        const auto tag = tagAt(text, at);
+    for (std::size_t at = nextTag(0); at != std::string_view::npos;) {
+        const auto tag = tagAt(text, at, searched_);
         // A closing tag with nothing of its kind open is text; the count says so at once.
         if (!tag || (!tag->opens && openCount_[styleIndex(tag->span.style)] == 0)) {
-            at = text.find('<', at + 1);
+            at = nextTag(at + 1);
             continue;
         }
         if (at > plainFrom) sink.text(text.substr(plainFrom, at - plainFrom));
@@ -186,7 +202,7 @@ void MarkupReader::read(std::string_view text, MarkupSink& sink) {
             }
         }
         plainFrom = at + tag->length;
-        at = text.find('<', plainFrom);
+        at = nextTag(plainFrom);
     }
     if (plainFrom < text.size()) sink.text(text.substr(plainFrom));
     while (!open_.empty()) {

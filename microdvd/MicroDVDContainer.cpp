@@ -9,6 +9,7 @@
 #include "microdvd/HostSettings.h"
 #include "microdvd/LineScanner.h"
 #include "microdvd/MicroDVDParser.h"
+#include "microdvd/ProbeSize.h"
 #include "microdvd/ReportFilling.h"
 #include "subtitle/EntryStore.h"
 #include "text/Ascii.h"
@@ -61,10 +62,6 @@ std::int32_t MicroDVDContainer::getReadingReport(ReadingReport* report) {
 }
 
 namespace {
-
-constexpr std::int32_t kProbeBytes = 1024;
-// The lenient reading skips header lines, so its probe looks as far as detection does.
-constexpr std::int32_t kLenientProbeBytes = 64 * 1024;
 
 const String* urlOf(const Location* location) {
     return location && location->url && !location->url->empty() ? location->url : nullptr;

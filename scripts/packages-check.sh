@@ -13,14 +13,15 @@ if [[ $(id -u) -ne 0 ]]; then
   exit $PART_NOT_RUN
 fi
 scripts/deps.sh "${TEST_PACKAGES[@]}" "${PACKAGE_CHECK_PACKAGES[@]}"
-packages=(tork-microdvd tork-microdvd-dev)
+packages=()  # the names of those cpack made: two, three with the VLC module
 apt_options=(-y -qq -o DPkg::Lock::Timeout=600)
 
 purge() {
   DEBIAN_FRONTEND=noninteractive apt-get purge "${apt_options[@]}" "${packages[@]}" >/dev/null
 }
 installed() {
-  dpkg-query -W -f='${Status}\n' "${packages[@]}" 2>/dev/null | grep -q "install ok installed"
+  [[ ${#packages[@]} -gt 0 ]] &&
+    dpkg-query -W -f='${Status}\n' "${packages[@]}" 2>/dev/null | grep -q "install ok installed"
 }
 # What a package may leave: files and folders under these, less caches and logs.
 file_list() {
@@ -35,7 +36,8 @@ home=$work/home
 trap 'installed && purge; rm -rf "$work"' EXIT
 cpack --config build/CPackConfig.cmake -B "$work/packages" >/dev/null
 mapfile -t debs < <(ls "$work"/packages/*.deb)
-[[ ${#debs[@]} -eq 2 ]] || { part_result "cpack made ${#debs[@]} packages, not 2"; exit 1; }
+for deb in "${debs[@]}"; do packages+=("$(dpkg-deb -f "$deb" Package)"); done
+[[ ${#debs[@]} -ge 2 ]] || { part_result "cpack made ${#debs[@]} packages, not 2 or more"; exit 1; }
 
 # Left by an earlier run that was stopped: the list before must hold nothing of ours.
 installed && purge
@@ -110,7 +112,12 @@ purge_leaves_nothing() {
     printf 'left behind: %s\n' "${leftover[@]}" | sort -u >&2
     return 1
   fi
-  ! ls /var/lib/dpkg/info/tork-microdvd* >/dev/null 2>&1
+  for path in "${packages[@]}"; do
+    if compgen -G "/var/lib/dpkg/info/$path[.:]*" >/dev/null; then
+      echo "dpkg still holds files of $path" >&2
+      return 1
+    fi
+  done
 }
 
 step "subplay from PATH" -- subplay_converts
@@ -125,6 +132,6 @@ if [[ ${#steps_failed[@]} -gt 0 ]]; then
     "($((steps_count - ${#steps_failed[@]})) of $steps_count passed)"
   exit 1
 fi
-part_result "both installed with apt-get, used as a user and purged: $steps_count of" \
-  "$steps_count passed (subplay, man, gst-inspect, playbin, host with find_package and" \
+part_result "${packages[*]} installed with apt-get, used as a user and purged:" \
+  "$steps_count of $steps_count passed (subplay, man, gst-inspect, playbin, host with find_package and" \
   "with pkg-config, nothing left)"

@@ -24,3 +24,5 @@ PACKAGE_CHECK_PACKAGES=(man-db gstreamer1.0-plugins-base gstreamer1.0-plugins-go
 GSTREAMER_PACKAGES=(libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev gstreamer1.0-tools
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-x)
 TEST_PACKAGES+=("${GSTREAMER_PACKAGES[@]}")
+# The VLC module, its tests with a real VLC (ffmpeg makes the film they play) and its demo.
+VLC_PACKAGES=(libvlccore-dev libvlc-dev vlc-bin vlc-plugin-base ffmpeg pkgconf)

@@ -46,8 +46,11 @@ const Case cases[] = {
     {"stray_closing_tag", "x</i>", "x&lt;/i&gt;"},
     {"face_escaped_by_the_plug_in", "<font face=\"a&amp;b&quot;c\">x</font>",
      "<span font_family=\"a&amp;b&quot;c\">x</span>"},
-    {"face_with_a_raw_ampersand", "<font face=\"a&b<c\">x</font>",
-     "<span font_family=\"a&amp;b&lt;c\">x</span>"},
+    {"face_with_a_raw_ampersand", "<font face=\"a&b'c\">x</font>",
+     "<span font_family=\"a&amp;b&apos;c\">x</span>"},
+    // The plug-in escapes "<" in a face: one that holds it is no tag.
+    {"face_with_a_raw_bracket", "<font face=\"a<c\">x</font>",
+     "&lt;font face=&quot;a&lt;c&quot;&gt;x&lt;/font&gt;"},
     // Nesting: whatever the order of the input, the output pairs. The plug-in never crosses
     // tags; a text that does closes the inner one early, and the stray closer is text.
     {"unclosed", "<i>x", "<i>x</i>"},

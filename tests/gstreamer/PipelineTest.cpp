@@ -1,5 +1,6 @@
 // Real GStreamer pipelines through the element: type finding, cues, seeking and playbin.
 #include "gstreamer/PangoMarkup.h"
+#include "tests/gstreamer/Pipelines.h"
 
 #include <glib/gstdio.h>
 #include <gst/app/gstappsink.h>
@@ -13,128 +14,8 @@
 #include <string>
 #include <vector>
 
+namespace Tork::Gst::Test {
 namespace {
-
-class GstEnvironment : public testing::Environment {
-public:
-    void SetUp() override {
-        g_setenv("GST_PLUGIN_PATH", TORK_GST_PLUGIN_DIR, TRUE);
-        g_setenv("GST_REGISTRY", TORK_GST_REGISTRY, TRUE);
-        gst_init(nullptr, nullptr);
-    }
-};
-testing::Environment* const environment = testing::AddGlobalTestEnvironment(new GstEnvironment);
-
-struct Cue {
-    guint64 start;     // ms
-    guint64 duration;  // ms
-    std::string text;
-    bool operator==(const Cue&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& out, const Cue& cue) {
-    return out << '{' << cue.start << ", " << cue.duration << ", \"" << cue.text << "\"}";
-}
-
-struct Outcome {
-    std::vector<Cue> cues;
-    std::string error;
-    std::optional<GstSegment> firstSegment;
-};
-
-std::string example(const char* name) {
-    return std::string(TORK_SOURCE_DIR) + "/examples/" + name;
-}
-
-// A private folder for files a test writes; removed with what it holds.
-class TempFolder {
-public:
-    TempFolder() {
-        gchar* path = g_dir_make_tmp("tork-gst-test-XXXXXX", nullptr);
-        path_ = path ? path : "";
-        g_free(path);
-    }
-    ~TempFolder() {
-        for (const std::string& file : files_) g_unlink(file.c_str());
-        g_rmdir(path_.c_str());
-    }
-    std::string write(const std::string& name, const std::string& bytes) {
-        const std::string file = path_ + "/" + name;
-        std::ofstream(file, std::ios::binary) << bytes;
-        files_.push_back(file);
-        return file;
-    }
-    std::string add(const std::string& name) {
-        files_.push_back(path_ + "/" + name);
-        return files_.back();
-    }
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-    std::vector<std::string> files_;
-};
-
-std::string uriOf(const std::string& path) {
-    gchar* uri = gst_filename_to_uri(path.c_str(), nullptr);
-    std::string text = uri;
-    g_free(uri);
-    return text;
-}
-
-std::string errorOn(GstBus* bus) {
-    GstMessage* message = gst_bus_pop_filtered(bus, GST_MESSAGE_ERROR);
-    if (!message) return {};
-    GError* error = nullptr;
-    gst_message_parse_error(message, &error, nullptr);
-    std::string text = error ? error->message : "error";
-    g_clear_error(&error);
-    gst_message_unref(message);
-    return text;
-}
-
-// Plays `pipeline` to its end (or its first error) and collects what `sink` receives.
-Outcome collect(GstElement* pipeline, GstAppSink* sink) {
-    Outcome run;
-    GstBus* bus = gst_element_get_bus(pipeline);
-    gst_element_set_state(pipeline, GST_STATE_PLAYING);
-    for (int waited = 0; waited < 300 && run.error.empty() && !gst_app_sink_is_eos(sink);) {
-        GstSample* sample = gst_app_sink_try_pull_sample(sink, 100 * GST_MSECOND);
-        if (!sample) {
-            ++waited;
-            run.error = errorOn(bus);
-            continue;
-        }
-        if (!run.firstSegment) run.firstSegment = *gst_sample_get_segment(sample);
-        GstBuffer* buffer = gst_sample_get_buffer(sample);
-        GstMapInfo map;
-        gst_buffer_map(buffer, &map, GST_MAP_READ);
-        run.cues.push_back({GST_BUFFER_PTS(buffer) / GST_MSECOND,
-                            GST_BUFFER_DURATION(buffer) / GST_MSECOND,
-                            std::string(reinterpret_cast<const char*>(map.data), map.size)});
-        gst_buffer_unmap(buffer, &map);
-        gst_sample_unref(sample);
-    }
-    if (run.error.empty()) run.error = errorOn(bus);
-    if (run.error.empty() && !gst_app_sink_is_eos(sink)) run.error = "no end of stream";
-    gst_element_set_state(pipeline, GST_STATE_NULL);
-    gst_object_unref(bus);
-    return run;
-}
-
-GstElement* launch(const std::string& description) {
-    GError* error = nullptr;
-    GstElement* pipeline = gst_parse_launch(description.c_str(), &error);
-    EXPECT_EQ(error, nullptr) << (error ? error->message : "") << " in " << description;
-    g_clear_error(&error);
-    return pipeline;
-}
-
-GstAppSink* sinkOf(GstElement* pipeline) {
-    GstElement* sink = gst_bin_get_by_name(GST_BIN(pipeline), "out");
-    gst_object_unref(sink);  // the pipeline holds it
-    return GST_APP_SINK(sink);
-}
 
 // filesrc ! typefind ! [between !] the element ! appsink, with `options` on the element.
 Outcome parse(const std::string& path, const std::string& options = {},
@@ -155,22 +36,6 @@ Outcome parse(const std::string& path, const std::string& options = {},
     return run;
 }
 
-const std::vector<Cue> lighthouse = {
-    {2000, 3000, "The lamp went out at a quarter past nine."},
-    {6000, 3000, "<i>Somebody has to climb the stairs.</i>"},
-    {9600, 3200, "<b>Not me.\nI climbed them yesterday.</b>"},
-    {13200, 2800, "<span foreground=\"#00FF00\">Green means the harbour is clear.</span>"},
-    {16400, 2800, "Then why is it flashing red?"},
-    {20000, 3000, "<i>Because the harbour\nis not clear.</i>"},
-    {23600, 2400, "Fetch the oil can."},
-    {25600, 4000, "We ran out of oil in March."},
-    {30000, 2800, "<b><i>Then we light it by hand.</i></b>"},
-    {33200, 2800, "With what, a birthday candle?"},
-    {36400, 3600, "<span foreground=\"#FF00FF\">With whatever burns.</span>"},
-    {40400, 3600, "Bread &amp; matches: the keeper&apos;s dinner."},
-    {44800, 3200, "<i>...and there they are.\nUnder the bread.</i>"},
-};
-
 struct ExampleCase {
     const char* description;
     const char* file;
@@ -187,7 +52,7 @@ TEST_P(ExampleTest, GivesEveryCueInPango) {
 }
 
 const ExampleCase examples[] = {
-    {"lighthouse", "lighthouse.sub", "", lighthouse},
+    {"lighthouse", "lighthouse.sub", "", lighthouse()},
     // windows-1250 without a signature, a header, a credit line and codes on every line.
     {"polish_detected",
      "latarnia-pl-1250.sub",
@@ -247,7 +112,7 @@ TEST(PipelineTest, GivesACueThatEndsBeforeItStartsNoDuration) {
 TEST(PipelineTest, ReadsTheSameWhenUpstreamOnlyPushes) {
     const Outcome run = parse(example("lighthouse.sub"), "", std::nullopt, "queue");
     EXPECT_EQ(run.error, "");
-    EXPECT_EQ(run.cues, lighthouse);
+    EXPECT_EQ(run.cues, lighthouse());
 }
 
 TEST(PipelineTest, ReportsAFileThePlugInRefusesAsAnError) {
@@ -262,29 +127,40 @@ TEST(PipelineTest, SeeksInTimeThroughThePlugInsStream) {
     const Outcome run = parse(example("lighthouse.sub"), "", 31 * GST_SECOND);
     EXPECT_EQ(run.error, "");
     // The cue from 30 s to 32.8 s has not ended at 31 s, so it comes first.
-    EXPECT_EQ(run.cues, std::vector<Cue>(lighthouse.end() - 5, lighthouse.end()));
+    EXPECT_EQ(run.cues, std::vector<Cue>(lighthouse().end() - 5, lighthouse().end()));
     ASSERT_TRUE(run.firstSegment);
     EXPECT_EQ(run.firstSegment->start, 31 * GST_SECOND);
 }
 
-// The caps typefind gives a file, as decodebin and playbin see them.
-std::string typeOf(const std::string& path) {
+struct FoundType {
+    std::string name;
+    guint probability = 0;
+};
+
+// The caps typefind gives a file, as decodebin and playbin see them, and how sure it was.
+FoundType typeOf(const std::string& path) {
     GstElement* pipeline =
         launch("filesrc location=\"" + path + "\" ! typefind name=find ! fakesink");
+    GstElement* find = gst_bin_get_by_name(GST_BIN(pipeline), "find");
+    FoundType found;
+    g_signal_connect(find, "have-type",
+                     G_CALLBACK(+[](GstElement*, guint probability, GstCaps* caps, gpointer out) {
+                         auto* type = static_cast<FoundType*>(out);
+                         type->name = gst_structure_get_name(gst_caps_get_structure(caps, 0));
+                         type->probability = probability;
+                     }),
+                     &found);
     gst_element_set_state(pipeline, GST_STATE_PAUSED);
     gst_element_get_state(pipeline, nullptr, nullptr, 10 * GST_SECOND);
-    GstElement* find = gst_bin_get_by_name(GST_BIN(pipeline), "find");
-    GstCaps* caps = nullptr;
-    g_object_get(find, "caps", &caps, nullptr);
-    std::string type = caps ? gst_structure_get_name(gst_caps_get_structure(caps, 0)) : "";
-    if (caps) gst_caps_unref(caps);
-    gst_object_unref(find);
     gst_element_set_state(pipeline, GST_STATE_NULL);
+    gst_object_unref(find);
     gst_object_unref(pipeline);
-    return type;
+    return found;
 }
 
-TEST(TypeFinderTest, ClaimsMicroDVDAndLeavesOtherSubtitlesToGStreamer) {
+constexpr const char* kMicroDVD = "application/x-tork-microdvd";
+
+TEST(TypeFinderTest, IsSureOfMicroDVDOnlyWhenAFrameLineComesFirst) {
     TempFolder folder;
     // GStreamer's own type finder wants a few cues before it names SubRip.
     std::string subRip;
@@ -292,19 +168,38 @@ TEST(TypeFinderTest, ClaimsMicroDVDAndLeavesOtherSubtitlesToGStreamer) {
         subRip += std::to_string(i) + "\n00:00:0" + std::to_string(i) + ",000 --> 00:00:0" +
                   std::to_string(i) + ",500\nLine\n\n";
     }
+    std::string header;
+    while (header.size() < 5000) header += "Translated by somebody who liked long credits.\n";
     struct Row {
+        const char* description;
         std::string path;
-        const char* type;
+        std::string type;
+        guint probability;
     };
     const Row rows[] = {
-        {example("lighthouse.sub"), "application/x-tork-microdvd"},
+        {"frame lines first", example("lighthouse.sub"), kMicroDVD, GST_TYPE_FIND_MAXIMUM},
+        {"blank lines before them", folder.write("blank.sub", "\r\n\n" + textThenFrames(2000, "")),
+         kMicroDVD, GST_TYPE_FIND_MAXIMUM},
         // A header and a credit line before the first frame line.
-        {example("latarnia-pl-1250.sub"), "application/x-tork-microdvd"},
-        {folder.write("film.srt", subRip), "application/x-subtitle"},
+        {"a header first", example("latarnia-pl-1250.sub"), kMicroDVD,
+         GST_TYPE_FIND_NEARLY_CERTAIN},
+        // Beyond the 4 KB once peeked, and in UTF-8 long enough for GStreamer to be 95% sure
+        // it is text.
+        {"5 KB of credits first", folder.write("credits.sub", textThenFrames(40000, header)),
+         kMicroDVD, GST_TYPE_FIND_NEARLY_CERTAIN},
+        {"a note with one frame line",
+         folder.write("note.txt", "Shopping\n\nbread\n{0}{}milk\ncandles\n"), kMicroDVD,
+         GST_TYPE_FIND_NEARLY_CERTAIN},
+        {"SubRip with a stray frame line", folder.write("film.srt", subRip + "{0}{25}x\n"),
+         "application/x-subtitle", GST_TYPE_FIND_MAXIMUM},
+        {"SubRip", folder.write("plain.srt", subRip), "application/x-subtitle",
+         GST_TYPE_FIND_MAXIMUM},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.path);
-        EXPECT_EQ(typeOf(row.path), row.type);
+        SCOPED_TRACE(row.description);
+        const FoundType found = typeOf(row.path);
+        EXPECT_EQ(found.name, row.type);
+        EXPECT_EQ(found.probability, row.probability);
     }
 }
 
@@ -316,7 +211,7 @@ TEST(TypeFinderTest, ProbesThroughAFileItRemoves) {
     for (const std::string& folder : {path, path + "/missing", std::string("relative")}) {
         SCOPED_TRACE(folder);
         g_setenv("XDG_RUNTIME_DIR", folder.c_str(), TRUE);
-        EXPECT_EQ(typeOf(example("lighthouse.sub")), "application/x-tork-microdvd");
+        EXPECT_EQ(typeOf(example("lighthouse.sub")).name, kMicroDVD);
         GDir* dir = g_dir_open(path.c_str(), 0, nullptr);
         ASSERT_NE(dir, nullptr);
         EXPECT_EQ(g_dir_read_name(dir), nullptr);
@@ -411,3 +306,4 @@ TEST(PangoMarkupTest, IsWellFormedForAnyMixOfTagsAndBytes) {
 }
 
 }  // namespace
+}  // namespace Tork::Gst::Test

@@ -61,6 +61,10 @@ TEST(MarkupReader, SpansPairUpAndTheRestIsText) {
          "[ix<\x0f"
          "font></font\x1e]i"},
         {"<font size=\"2\">x</font", "[font # face= size=2;x</font]font # face= size=2;"},
+        // A value ends before the next tag: the plug-in escapes "<" and ">" in one.
+        {"<font face=\"a<i>b\">x", "<font face=\"a[ib\">x]i"},
+        {"<font face=\"a>b\">x</font>", "<font face=\"a>b\">x</font>"},
+        {"<font face=<i>\"b\">x", "<font face=[i\"b\">x]i"},
     };
     MarkupReader reader;  // one reader, many texts
     for (const Row& row : rows) {
@@ -68,6 +72,34 @@ TEST(MarkupReader, SpansPairUpAndTheRestIsText) {
         Recorder recorder;
         reader.read(row.text, recorder);
         EXPECT_EQ(recorder.out, row.events);
+    }
+}
+
+// A search for a tag or a quote stops at the next "<", so no text makes read() look at a
+// byte more than twice; a quote that never closed once cost the rest of the text per tag.
+TEST(MarkupReader, SearchesEachByteAtMostTwiceWhateverTheText) {
+    struct Row {
+        const char* description;
+        std::string_view unit;  // repeated to make the text
+    };
+    const Row rows[] = {
+        {"font without a quote", "<font "},
+        {"face whose quote never closes", "<font face=\"x "},
+        {"face closed without its bracket", "<font face=\"x\" "},
+        {"colour cut short", "<font color=\"#00"},
+        {"closing tags with nothing open", "</i></font>"},
+        {"tags that pair", "<i>x</i><font size=\"2\">y</font>"},
+    };
+    MarkupReader reader;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.description);
+        for (std::size_t repeats = 1000; repeats <= 64000; repeats *= 4) {
+            std::string text;
+            for (std::size_t i = 0; i < repeats; ++i) text += row.unit;
+            Recorder recorder;
+            reader.read(text, recorder);
+            EXPECT_LE(reader.searched(), 2 * text.size()) << repeats << " repeats";
+        }
     }
 }
 
