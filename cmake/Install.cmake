@@ -3,7 +3,8 @@
 #   tork-microdvd:
 #     bin/subplay, share/man/man1/subplay.1.gz
 #     lib/tork/plugins/       the plug-in and the logging library it binds from its own folder
-#     lib/gstreamer-1.0/      the GStreamer element, when it was built
+#     GStreamer's plug-in folder under the prefix (Debian's lib/x86_64-linux-gnu/gstreamer-1.0/):
+#                             the GStreamer element, when it was built
 #   tork-microdvd-vlc, when the VLC module was built:
 #     VLC's plug-in folder under the prefix (Debian's lib/x86_64-linux-gnu/vlc/plugins), demux/
 #   tork-microdvd-dev:
@@ -53,7 +54,7 @@ string(CONFIGURE [[
 ]] strip_archives @ONLY)
 install(CODE "${strip_archives}" COMPONENT dev)
 
-if(TARGET gsttorkmicrodvd)  # where GStreamer looks under the prefix (Debian's with /usr)
+if(TARGET gsttorkmicrodvd)  # where GStreamer looks when the prefix is its own
   install(TARGETS gsttorkmicrodvd LIBRARY DESTINATION ${TORK_GSTREAMER_PLUGIN_DIR}
     COMPONENT runtime)
 endif()

@@ -11,6 +11,7 @@ if [[ ! "$total" =~ ^[0-9]+$ || "$total" -eq 0 ]]; then
   echo "usage: $0 [SECONDS]" >&2
   exit 2
 fi
+source scripts/part.sh
 source scripts/packages.sh
 scripts/deps.sh "${FUZZ_PACKAGES[@]}"
 cmake --preset fuzz >/dev/null
@@ -20,6 +21,7 @@ targets=(open line utf file_url)
 each=$(( (total + ${#targets[@]} - 1) / ${#targets[@]} ))
 build=build-fuzz
 failed=()
+runs_of=()
 for target in "${targets[@]}"; do
   corpus=$build/corpus/$target
   findings=$build/findings/$target
@@ -31,13 +33,17 @@ for target in "${targets[@]}"; do
       -artifact_prefix="$findings/" "$corpus" "fuzz/corpus/$target" >"$log" 2>&1; then
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
     echo "$target: ${runs:-?} runs, nothing found" >&2
+    runs_of+=("$target ${each} s ${runs:-?} runs")
   else
     tail -n 40 "$log" >&2
     echo "$target: FOUND something; the input is in $findings/, the log in $log" >&2
     failed+=("$target")
+    runs_of+=("$target FOUND")
   fi
 done
+counts=$(IFS=,; echo "${runs_of[*]}" | sed 's/,/, /g')
 if [[ ${#failed[@]} -gt 0 ]]; then
-  echo "Fuzzing found faults in: ${failed[*]}" >&2
+  part_result "found faults in ${failed[*]}: $counts"
   exit 1
 fi
+part_result "nothing found: $counts"

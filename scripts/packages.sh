@@ -14,6 +14,12 @@ FUZZ_PACKAGES=(cmake ninja-build libboost-dev libicu72 clang-14 libclang-rt-14-d
 WINDOWS_BUILD_PACKAGES=(cmake ninja-build libboost-dev libgtest-dev libgmock-dev
   g++-mingw-w64-i686-posix)
 WINE_PACKAGES=(wine wine32:i386)
+# When Wine's 32-bit half cannot be had (it needs the i386 lists), the tests are built for
+# 64-bit Windows and run under 64-bit Wine.
+WINE64_PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64)
+# The installed packages tried out: manual pages read, playbin's demuxers and decoders.
+PACKAGE_CHECK_PACKAGES=(man-db gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  gstreamer1.0-tools)
 # The GStreamer element, its pipeline tests and its demo (textoverlay is in gstreamer1.0-x).
 GSTREAMER_PACKAGES=(libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev gstreamer1.0-tools
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-x)

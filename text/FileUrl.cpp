@@ -79,13 +79,31 @@ std::string_view withoutQueryOrFragment(std::string_view url) {
 
 std::string fileUrlFromPath(std::string_view absolutePath) {
     static constexpr char digits[] = "0123456789ABCDEF";
+    const auto separator = [](char c) { return c == '/' || (kSystemReadsFileUrls && c == '\\'); };
     std::string url = "file://";
-    url.reserve(url.size() + absolutePath.size());
+    url.reserve(url.size() + absolutePath.size() + 1);
+    if constexpr (kSystemReadsFileUrls) {
+        // The shell's own forms: file:///C:/a for a drive, whose colon it reads only
+        // unescaped, and file://server/share/a for a UNC path.
+        const std::string_view start = absolutePath.substr(0, 3);
+        if (start.size() >= 2 && Ascii::isLetter(start[0]) && start[1] == ':' &&
+            (start.size() == 2 || separator(start[2]))) {
+            url += '/';
+            url += start.substr(0, 2);
+            absolutePath.remove_prefix(2);
+        } else if (start.size() >= 2 && separator(start[0]) && separator(start[1])) {
+            absolutePath.remove_prefix(2);
+        }
+    }
     for (const char c : absolutePath) {
         const auto byte = static_cast<unsigned char>(c);
+        // The shell decodes each escape into one character of its own, so a character beyond
+        // ASCII stays as it is there; the portable reading decodes escapes as UTF-8 bytes.
         const bool kept = Ascii::isLetter(c) || Ascii::isDigit(c) || c == '-' || c == '.' ||
-                          c == '_' || c == '~' || c == '/';
-        if (kept) {
+                          c == '_' || c == '~' || (kSystemReadsFileUrls && byte >= 0x80);
+        if (separator(c)) {
+            url += '/';
+        } else if (kept) {
             url += c;
         } else {
             url += '%';

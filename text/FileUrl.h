@@ -22,7 +22,10 @@ namespace Tork {
 
 /// "file://" and `absolutePath` with every byte but letters, digits, "-._~" and "/"
 /// percent-encoded, so that filePathFromUrl() gives back any well-formed UTF-8 path without
-/// zero bytes, whatever it holds ("%", "?", "#", blanks).
+/// zero bytes, whatever it holds ("%", "?", "#", blanks). Where the system reads file: URLs
+/// itself (Windows), the URL is the one its shell writes and reads back: `\` becomes "/",
+/// a drive stays as written (file:///C:/a), a UNC path's server becomes the host
+/// (file://server/share/a) and bytes beyond ASCII stay unescaped.
 [[nodiscard]] std::string fileUrlFromPath(std::string_view absolutePath);
 
 }  // namespace Tork

@@ -60,14 +60,5 @@ TEST(HostSettings, EachNamesWhatThePluginReads) {
     }
 }
 
-TEST(FileLocation, PathsBecomeFileUrlsAndUrlsStay) {
-    EXPECT_EQ(FileLocation(FilePath("/films/my film.sub")).url(), "file:///films/my%20film.sub");
-    EXPECT_EQ(FileLocation(FileUrl("file:///a.sub")).url(), "file:///a.sub");
-    EXPECT_EQ(FileLocation(FileUrl("/films/a.sub")).problem(),
-              "not a file: URL (a path goes in a FilePath)");
-    EXPECT_EQ(FileLocation(FilePath("/no/such/folder/a.sub")).problem(), "no such file");
-    EXPECT_EQ(FileLocation(FileUrl("FILE:/a.sub")).problem(), "");
-}
-
 }  // namespace
 }  // namespace Tork::Host

@@ -1,0 +1,134 @@
+#!/usr/bin/env bash
+# The test run's own machinery, one table per rule: the parts and their summary
+# (scripts/part.sh), ctest's counts, and the README examples' matching
+# (scripts/readme-examples.sh). Usage: ScriptsTest.sh SOURCE_DIR
+set -uo pipefail
+source_dir=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+expect() {  # DESCRIPTION ACTUAL EXPECTED
+  if [[ "$2" != "$3" ]]; then
+    printf 'FAILED: %s\n  actual:   %q\n  expected: %q\n' "$1" "$2" "$3" >&2
+    failures=$((failures + 1))
+  fi
+}
+
+# A part that fails stops no later part; NOT RUN fails nothing; the last line counts parts.
+# Each row: the parts as "EXIT[:RESULT]", joined by "+"; the summary's lines after its
+# header, blanks squeezed; its status.
+summary_of() {
+  (
+    source "$source_dir/scripts/part.sh"
+    for entry in "$@"; do
+      result=
+      [[ "$entry" == *:* ]] && result=${entry#*:}
+      part "p${entry%%:*}" -- bash -c \
+        '[[ -n "$2" ]] && echo "$2" >"$TORK_PART_RESULT"; exit "$1"' _ "${entry%%:*}" "$result"
+    done
+    summary | tail -n +3 | tr -s ' '
+    echo "status ${PIPESTATUS[0]}"
+  ) 2>/dev/null
+}
+rows=(
+  "0+0|p0: passed;p0: passed;2 passed, 0 failed;status 0"
+  "0+1+0|p0: passed;p1: FAILED (exit 1);p0: passed;2 passed, 1 failed;status 1"
+  "75:no Wine+0|p75: NOT RUN: no Wine;p0: passed;1 passed, 0 failed, 1 skipped;status 0"
+  "0:12 passed, 0 failed|p0: passed: 12 passed, 0 failed;1 passed, 0 failed;status 0"
+  "2+75|p2: FAILED (exit 2);p75: NOT RUN;0 passed, 1 failed, 1 skipped;status 1"
+)
+for row in "${rows[@]}"; do
+  IFS='+' read -r -a entries <<<"${row%%|*}"
+  expect "summary of ${row%%|*}" "$(summary_of "${entries[@]}" | paste -sd ';')" "${row#*|}"
+done
+
+# A part stops at its first failing command, a shell function's too, and has failed.
+stops_early() {
+  false
+  echo "went on" >&2
+}
+expect "a part stopped early" "$(
+  source "$source_dir/scripts/part.sh"
+  part script -- bash -c 'set -e; false; exit 0' 2>/dev/null
+  part function -- stops_early 2>/dev/null
+  echo "${part_states[*]}"
+)" "FAILED (exit 1) FAILED (exit 1)"
+
+# ctest's closing count becomes "N passed, N failed".
+count_rows=(
+  "100% tests passed, 0 tests failed out of 425|425 passed, 0 failed"
+  "99% tests passed, 1 tests failed out of 273|272 passed, 1 failed"
+  "0% tests passed, 1 test failed out of 1|0 passed, 1 failed"
+  "No tests were found!!!|no test ran"
+)
+for row in "${count_rows[@]}"; do
+  printf 'Start 1: x\n%s\n\nTotal Test time (real) = 1 sec\n' "${row%%|*}" >"$work/ctest.log"
+  expect "ctest count of ${row%%|*}" \
+    "$(source "$source_dir/scripts/part.sh"; ctest_counts "$work/ctest.log")" "${row#*|}"
+done
+
+# The README's examples: "..." stands for any number of lines, nothing else does, and the
+# text under an example ends at the next command, comment or paragraph.
+mkdir -p "$work/tree/scripts"
+cp "$source_dir/scripts/part.sh" "$source_dir/scripts/readme-examples.sh" "$work/tree/scripts/"
+cat >"$work/tree/README.md" <<'EOF'
+Text.
+
+    $ build/bin/subplay one
+    a
+    ...
+    d
+
+    e
+    $ build/bin/subplay two
+    x
+    # a comment
+    $ build/bin/subplay three
+Prose.
+EOF
+matches() {  # COMMAND LINES...
+  printf '%s\n' "${@:2}" >"$work/printed"
+  "$work/tree/scripts/readme-examples.sh" --matches "build/bin/subplay $1" "$work/printed" \
+    >/dev/null 2>&1 &&
+    echo yes || echo no
+}
+match_rows=(
+  "one|a;d;;e|yes"
+  "one|a;b;c;d;;e|yes"
+  "one|a;d;d;;e|yes"  # "..." takes the first d, then the second must follow
+  "one|a;b;;e|no"
+  "one|a;d;;e;f|no"
+  "one|a;d;e|no"      # the blank line is kept
+  "two|x|yes"
+  "two|x;# a comment|no"
+  "four|x|no"          # no such example
+)
+for row in "${match_rows[@]}"; do
+  IFS='|' read -r command lines verdict <<<"$row"
+  IFS=';' read -r -a printed <<<"$lines"
+  expect "$command against [$lines]" "$(matches "$command" "${printed[@]}")" "$verdict"
+done
+
+# A whole run: each example is run in a folder of its own and compared; one that prints
+# otherwise fails the run.
+mkdir -p "$work/tree/build/bin" "$work/tree/examples"
+cat >"$work/tree/build/bin/subplay" <<'EOF'
+#!/bin/sh
+case $1 in
+  one) printf 'a\nb\nd\n\ne\n' ;;
+  two) echo y; touch written ;;
+esac
+EOF
+chmod +x "$work/tree/build/bin/subplay"
+run_result=$(cd "$work/tree" && TORK_PART_RESULT=$work/result scripts/readme-examples.sh \
+  >/dev/null 2>&1; echo "status $?")
+expect "a run with one example printing otherwise" "$run_result" "status 1"
+expect "its result" "$(cat "$work/result")" \
+  "1 of 2 README subplay examples print what the README shows"
+expect "files written stay in the example's folder" "$(ls "$work/tree")" \
+  "$(printf 'README.md\nbuild\nexamples\nscripts')"
+
+if [[ $failures -gt 0 ]]; then
+  echo "$failures failed" >&2
+  exit 1
+fi
