@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test, part by part: the Linux tests, the same under
 # AddressSanitizer + UndefinedBehaviorSanitizer, the threaded tests under ThreadSanitizer,
-# each fuzz target for a short while, the Windows tests under Wine, the Debian packages
-# installed and used, and the README's demos. Each part installs only its own packages. A
+# each fuzz target for a short while, the Windows tests under Wine, the VLC module with a
+# real VLC, the Debian packages installed and used, and the README's demos. Each part installs only its own packages. A
 # part that fails stops no later part; a part that could not run (Windows without Wine, say)
 # is shown as NOT RUN. It ends with one line per part and `N passed, N failed` (parts), and
 # exits non-zero if any part failed. One more part is one more `part` line: scripts/part.sh
@@ -19,6 +19,7 @@ part "ASan+UBSan" -- scripts/preset-tests.sh asan
 part "TSan" -- scripts/preset-tests.sh tsan
 part "fuzzing" -- scripts/fuzz.sh
 part "Windows" -- scripts/windows.sh
+part "VLC" -- scripts/vlc-test.sh
 part "packages" -- scripts/packages-check.sh
 part "demos" -- scripts/demos-check.sh
 summary

@@ -7,11 +7,12 @@
 # be installed, "VLC tests NOT RUN: <why>" and status 75.
 set -uo pipefail
 cd "$(dirname "$0")/.."
+source scripts/part.sh
 source scripts/packages.sh
 scripts/deps.sh "${BUILD_PACKAGES[@]}" libgtest-dev libgmock-dev dpkg-dev file || exit 1
 if ! scripts/deps.sh "${VLC_PACKAGES[@]}"; then
-  echo "VLC tests NOT RUN: VLC's packages (${VLC_PACKAGES[*]}) could not be installed"
-  exit 75
+  part_result "VLC tests NOT RUN: VLC's packages (${VLC_PACKAGES[*]}) could not be installed"
+  exit $PART_NOT_RUN
 fi
 
 passed=0
@@ -107,5 +108,5 @@ else
   check "the package check" package_check
 fi
 
-echo "VLC: $passed passed, $failed failed"
+part_result "VLC: $passed passed, $failed failed"
 [[ $failed -eq 0 ]]
