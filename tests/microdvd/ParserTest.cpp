@@ -1,5 +1,6 @@
 #include "microdvd/MicroDVDParser.h"
 
+#include "framework/ReadingReport.h"
 #include "subtitle/EntryStore.h"
 
 #include <gtest/gtest.h>
@@ -114,13 +115,31 @@ TEST(ParseMicroDVD, Files) {
          false,
          {{0, 1000, "a"}}},
         {"a signature left in the text fails", "\xEF\xBB\xBF{0}{25}a", pal, false, {}},
-        {"denominator 0 gives time 0", "{1}{1}25/0\n{100}{200}x", ntsc, true, {{0, 0, "x"}}},
+        {"denominator 0 is no rate", "{1}{1}25/0\n{100}{200}x", ntsc, true, {{4170, 4171, "x"}}},
     };
     for (const FileCase& c : cases) {
         SCOPED_TRACE(c.description);
         const Parsed parsed = parse(c.text, c.rate);
         EXPECT_EQ(parsed.ok, c.ok);
         EXPECT_EQ(parsed.entries, c.entries);
+    }
+}
+
+// A rate line without a usable rate is consumed and counted; the rate stays.
+TEST(ParseMicroDVD, CountsUnusableRateLines) {
+    for (const char* text :
+         {"{1}{1}25/0\n{25}{50}x", "{1}{1}0\n{25}{50}x", "{1}{1}25/\n{25}{50}x"}) {
+        SCOPED_TRACE(text);
+        EntryStore store{String(text)};
+        ParseReport report;
+        ASSERT_TRUE(
+            parseMicroDVD(store, {25, 1}, MicroDVDReading::Default, kMaxEntryLength, &report));
+        EXPECT_EQ(report.rateChanges, 0u);
+        EXPECT_EQ(report.rate, (FrameRate{25, 1}));
+        ASSERT_EQ(report.skipped.size(), 1u);
+        EXPECT_EQ(report.skipped[0].line, 1u);
+        EXPECT_EQ(report.skipped[0].reason, kSkipUnusableRate);
+        EXPECT_EQ(store.size(), 1u);
     }
 }
 
@@ -210,11 +229,13 @@ TEST(ParseMicroDVD, LenientReading) {
          "{1}{1}23.976 fps\n{0}{0}50\n{1}{}10\n{50}{100}x",
          {{{5000, 5000, "x"}}},
          -1},
-        {"a rate line's text is the number alone",
-         "{1}{1}4.37GB; 1280x704; 23.976fps.\n{0}{0}25.000 movie info\n{50}{100}x",
-         {{{40, 0, "4.37GB; 1280x704; 23.976fps."},
-           {0, 0, "25.000 movie info"},
-           {2000, 2000, "x"}}},
+        {"rate lines as release notes write them",
+         "{1}{1}4.37GB; 1280x704; 23.976fps.\n{50}{100}x\n{0}{0}25.000 movie info\n{50}{100}y",
+         {{{2085, 2085, "x"}, {2000, 2000, "y"}}},
+         4},
+        {"a rate line states a rate",
+         "{1}{1}1,5 km\n{1}{1}Hello\n{50}{100}x",
+         {{{40, 0, "1,5 km"}, {40, 0, "Hello"}, {2000, 2000, "x"}}},
          3},
         {"rate lines only among the first three frame lines, from 0 or 1 to 0, 1 or nothing, "
          "above 3 and below 200",
