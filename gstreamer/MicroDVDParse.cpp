@@ -149,6 +149,10 @@ bool openFile(TorkMicroDVDParse* self) {
                           ("%s", state.reader->error().c_str()));
         return false;
     }
+    if (!state.reader->warning().empty()) {
+        GST_ELEMENT_WARNING(self, STREAM, DECODE,
+                            ("%s: %s", uri.c_str(), state.reader->warning().c_str()), (nullptr));
+    }
     // A seek that came before the file was open holds for it too.
     if (state.segment.start > 0) seekReader(state);
     return true;

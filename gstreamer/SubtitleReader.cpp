@@ -67,6 +67,7 @@ bool SubtitleReader::open(const std::string& url) {
         error_ = session.error();
         return false;
     }
+    warning_ = session.report() ? session.report()->zeroByte() : std::string();
     // Every cue is due at once: GStreamer times the buffers, not the plug-in's clock.
     session.clock().set(Host::latestClockTime);
     return true;

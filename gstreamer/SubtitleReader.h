@@ -35,6 +35,9 @@ public:
     /// loaded or refuses the file.
     [[nodiscard]] bool open(const std::string& url);
     const std::string& error() const { return error_; }
+    /// What the plug-in worked around in the file opened that a viewer should hear of (a
+    /// zero byte in its text); empty when nothing.
+    const std::string& warning() const { return warning_; }
 
     /// The next cue in time order, or none at the end (or before a successful open).
     [[nodiscard]] std::optional<Cue> next();
@@ -50,6 +53,7 @@ private:
     struct Session;
     std::unique_ptr<Session> session_;
     std::string error_;
+    std::string warning_;
 };
 
 }  // namespace Tork::Gst

@@ -105,12 +105,37 @@ void logDropped(std::size_t number, std::int32_t end) {
 }
 
 // A leniently read rate line: one of the first three frame lines, from frame 0 or 1 to
-// frame 0, 1 or nothing, whose text is a plausible rate.
+// frame 0, 1 or nothing, whose text states a plausible rate.
 std::optional<FrameRate> rateLine(const FrameLine& line, std::size_t frameLines) {
     const auto isZeroOrOne = [](std::int32_t frame) { return frame == 0 || frame == 1; };
     if (frameLines > 3 || !isZeroOrOne(line.start) || (line.hasEnd && !isZeroOrOne(line.end)))
         return std::nullopt;
     return parseRateLine(line.text());
+}
+
+// Old editors wrote files in fixed blocks, the end filled with zeros: no text is lost there.
+bool isPadding(std::string_view rest) {
+    return rest.find_first_not_of(std::string_view("\0 \t\r\n", 5)) == std::string_view::npos;
+}
+
+// `text` with each zero byte as U+FFFD, but for those of the padding at its end, which are
+// left out; `replaced` counts the others.
+std::string withoutZeros(std::string_view text, std::uint32_t& replaced) {
+    std::size_t content = text.size();
+    while (content > 0 && isPadding(text.substr(content - 1, 1))) --content;
+    std::string out;
+    out.reserve(text.size() + 64);
+    for (std::string_view rest = text.substr(0, content); !rest.empty();) {
+        const std::size_t zero = std::min(rest.find('\0'), rest.size());
+        out.append(rest.substr(0, zero));
+        if (zero == rest.size()) break;
+        out.append("\xEF\xBF\xBD");
+        ++replaced;
+        rest.remove_prefix(zero + 1);
+    }
+    for (const char c : text.substr(content))
+        if (c != '\0') out.push_back(c);
+    return out;
 }
 
 // Entries written "{start}{}" last until the next start, known only once all are read.
@@ -155,11 +180,48 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
     // Bound once, so that with logging off each entry pays a single test.
     Logger& log = *Logger::instance();
     LineSplitter lines(text, length);
+    // The lenient reading goes on past a zero byte in a copy of the text from its line on.
+    std::string readOn;
+    bool inCopy = false;
+    std::size_t readOnFrom = 0;  // where the copy starts in the text
+    bool zeroMet = false;
+    // True when the lines go on in the copy.
+    const auto meetZero = [&](char* lineStart, std::size_t number) {
+        zeroMet = true;
+        const std::string_view rest(lines.zero(),
+                                    static_cast<std::size_t>(text + length - lines.zero()));
+        if (isPadding(rest)) return false;
+        said.zeroLine = static_cast<std::uint32_t>(number);
+        if (!lenient) {
+            said.unreadBytes = rest.size();
+            return false;
+        }
+        readOnFrom = static_cast<std::size_t>(lineStart - text);
+        readOn = withoutZeros({lineStart, length - readOnFrom}, said.zeroBytes);
+        lines = LineSplitter(readOn.data(), readOn.size(), number);
+        inCopy = true;
+        return true;
+    };
+    // Where a line ends, in the text's bytes.
+    const auto offsetOfEnd = [&](const LineSplitter::Line& line) {
+        const char* const end = line.start + line.length;
+        return inCopy ? readOnFrom + static_cast<std::size_t>(end - readOn.data())
+                      : static_cast<std::size_t>(end - text);
+    };
+    const auto nextLine = [&] {
+        std::optional<LineSplitter::Line> line = lines.next();
+        // Only the text's last line stops at a zero, or no line where a zero starts one.
+        if ((!line || !line->terminated) && lines.zero() && !zeroMet &&
+            meetZero(line ? line->start : text + (lines.zero() - text),
+                     line ? line->number : lines.number()))
+            line = lines.next();
+        return line;
+    };
     std::string translated;
     LineCodeTranslator codes;
     std::size_t frameLines = 0;
     std::vector<std::size_t> openEnds;
-    while (const auto line = lines.next()) {
+    while (const auto line = nextLine()) {
         said.linesRead = static_cast<std::uint32_t>(line->number);
         const FrameLine framed = readLine(line->view(), reading);
         if (framed.verdict == FrameLine::Verdict::Fail) {
@@ -171,7 +233,10 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
             said.skip(line->number, framed.reason);
             continue;
         }
-        ++frameLines;
+        if (++frameLines == 1) {
+            said.firstFrameLine = static_cast<std::uint32_t>(line->number);
+            said.firstFrameEnd = offsetOfEnd(*line);
+        }
         if (!framed.textLength) {
             said.skip(line->number, kSkipNoText);
             continue;
@@ -265,7 +330,11 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
             // Terminated for the log: the lenient reading trims blanks after a text, and a
             // rewritten one ends anywhere in its line.
             line->start[final.data() + final.size() - line->start] = '\0';
-            entries.addInPlace(start, duration, final);
+            if (inCopy) {
+                entries.addCopy(start, duration, final);
+            } else {
+                entries.addInPlace(start, duration, final);
+            }
         }
         if (!framed.hasEnd) openEnds.push_back(entries.size() - 1);
         if (log.impl()) {

@@ -99,8 +99,8 @@ public:
           units_(bytes.size() / 2),
           high_(bigEndian ? 0 : 1) {}
 
-    // The UTF-8 length of the units before the first zero one; none when those are not
-    // well-formed or ICU would see a stray byte at the end.
+    // The UTF-8 length of the units; none when they are not well-formed or ICU would see a
+    // stray byte at the end.
     std::optional<std::uint64_t> utf8Length(bool oddLength) const noexcept {
         std::uint64_t length = 0;
         std::size_t i = 0;
@@ -116,7 +116,6 @@ public:
                 continue;
             }
             const char32_t unit = at(i);
-            if (unit == 0) return length;
             if (unit < 0x80) {
                 length += 1;
             } else if (unit < 0x800) {
@@ -176,6 +175,8 @@ public:
             }
         }
     }
+
+    bool startsWithZero() const noexcept { return units_ > 0 && at(0) == 0; }
 
 private:
     // The four units from `i` on as a little-endian word, when there are four and all are
@@ -262,7 +263,8 @@ bool convertTextToUTF8(const char* converterName, std::string_view source, Strin
             source.size() <= kMaxSource) {
             const Utf16Source units(source, *bigEndian);
             const auto length = units.utf8Length(source.size() % 2 != 0);
-            if (length && (*length == 0 || *length > kMaxLength)) return false;
+            if (length && (*length == 0 || *length > kMaxLength || units.startsWithZero()))
+                return false;
             if (length) {
                 String text(out.allocator());
                 text.resizeForOverwrite(static_cast<std::uint32_t>(*length));
@@ -272,17 +274,17 @@ bool convertTextToUTF8(const char* converterName, std::string_view source, Strin
             }
         }
         std::uint64_t length = 0;
+        bool startsWithZero = false;
         std::vector<std::string> pieces;
         const auto keep = [&](std::string_view bytes) {
-            const std::size_t zero = bytes.find('\0');
-            bytes = bytes.substr(0, zero);
+            startsWithZero |= length == 0 && bytes.front() == '\0';
             length += bytes.size();
             if (length > kMaxLength) return false;
             pieces.emplace_back(bytes);
-            return zero == std::string_view::npos;
+            return true;
         };
         if (!convertInPieces(converterName, source, library, keep) || length == 0 ||
-            length > kMaxLength)
+            startsWithZero || length > kMaxLength)
             return false;
 
         String text(out.allocator());

@@ -39,6 +39,7 @@ std::ostream& operator<<(std::ostream& out, const Cue& cue) {
 struct Outcome {
     std::vector<Cue> cues;
     std::string error;
+    std::string warning;  // the first one
     std::optional<GstSegment> firstSegment;
 };
 
@@ -82,15 +83,25 @@ std::string uriOf(const std::string& path) {
     return text;
 }
 
-std::string errorOn(GstBus* bus) {
-    GstMessage* message = gst_bus_pop_filtered(bus, GST_MESSAGE_ERROR);
-    if (!message) return {};
-    GError* error = nullptr;
-    gst_message_parse_error(message, &error, nullptr);
-    std::string text = error ? error->message : "error";
-    g_clear_error(&error);
-    gst_message_unref(message);
-    return text;
+// The first error on the bus, noting the first warning before it in `run` (popping the
+// one discards the other).
+std::string errorOn(GstBus* bus, Outcome& run) {
+    const auto types = static_cast<GstMessageType>(GST_MESSAGE_ERROR | GST_MESSAGE_WARNING);
+    while (GstMessage* message = gst_bus_pop_filtered(bus, types)) {
+        GError* error = nullptr;
+        const bool isError = GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR;
+        if (isError) {
+            gst_message_parse_error(message, &error, nullptr);
+        } else {
+            gst_message_parse_warning(message, &error, nullptr);
+        }
+        std::string text = error ? error->message : isError ? "error" : "warning";
+        g_clear_error(&error);
+        gst_message_unref(message);
+        if (isError) return text;
+        if (run.warning.empty()) run.warning = text;
+    }
+    return {};
 }
 
 // Plays `pipeline` to its end (or its first error) and collects what `sink` receives.
@@ -102,7 +113,7 @@ Outcome collect(GstElement* pipeline, GstAppSink* sink) {
         GstSample* sample = gst_app_sink_try_pull_sample(sink, 100 * GST_MSECOND);
         if (!sample) {
             ++waited;
-            run.error = errorOn(bus);
+            run.error = errorOn(bus, run);
             continue;
         }
         if (!run.firstSegment) run.firstSegment = *gst_sample_get_segment(sample);
@@ -115,7 +126,7 @@ Outcome collect(GstElement* pipeline, GstAppSink* sink) {
         gst_buffer_unmap(buffer, &map);
         gst_sample_unref(sample);
     }
-    if (run.error.empty()) run.error = errorOn(bus);
+    if (run.error.empty()) run.error = errorOn(bus, run);
     if (run.error.empty() && !gst_app_sink_is_eos(sink)) run.error = "no end of stream";
     gst_element_set_state(pipeline, GST_STATE_NULL);
     gst_object_unref(bus);
@@ -248,6 +259,19 @@ TEST(PipelineTest, ReadsTheSameWhenUpstreamOnlyPushes) {
     const Outcome run = parse(example("lighthouse.sub"), "", std::nullopt, "queue");
     EXPECT_EQ(run.error, "");
     EXPECT_EQ(run.cues, lighthouse);
+}
+
+// The element reads leniently: a zero byte shows as U+FFFD, and the viewer hears of it.
+TEST(PipelineTest, WarnsOfAZeroByte) {
+    TempFolder folder;
+    const Outcome run =
+        parse(folder.write("zero.sub", std::string("{1}{1}25\n{25}{50}a\0b\n", 21)));
+    EXPECT_EQ(run.error, "");
+    EXPECT_EQ(run.cues, (std::vector<Cue>{{1000, 1000,
+                                           "a\xEF\xBF\xBD"
+                                           "b"}}));
+    EXPECT_NE(run.warning.find("a zero byte on line 2 shows as U+FFFD"), std::string::npos)
+        << run.warning;
 }
 
 TEST(PipelineTest, ReportsAFileThePlugInRefusesAsAnError) {

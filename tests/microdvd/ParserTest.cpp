@@ -29,9 +29,9 @@ struct Parsed {
 };
 
 Parsed parse(const std::string& text, FrameRate rate = {},
-             MicroDVDReading reading = MicroDVDReading::Default) {
+             MicroDVDReading reading = MicroDVDReading::Default, ParseReport* report = nullptr) {
     EntryStore store{String(text)};
-    const bool ok = parseMicroDVD(store, rate, reading);
+    const bool ok = parseMicroDVD(store, rate, reading, kMaxEntryLength, report);
     Parsed parsed{ok, {}};
     for (const EntryRecord& entry : store.records()) {
         parsed.entries.push_back({entry.start, entry.duration, std::string(store.text(entry))});
@@ -209,7 +209,7 @@ TEST(ParseMicroDVD, LenientReading) {
     } cases[] = {
         {"lines",
          "{DEFAULT}{}{Y:b}\n \t \n{0}{25}a\nby someone\n{25}{50}b\0{50}{75}c"s,
-         {{{0, 1000, "a"}, {1000, 1000, "b"}}},
+         {{{0, 1000, "a"}, {1000, 1000, "b\xEF\xBF\xBD{50}{75}c"}}},
          -1},
         {"no frame line fails", "1\n00:00:01,000 --> 00:00:02,000\nHi\n", std::nullopt, -1},
         {"frame lines without entries open", "{1}{1}25\n{10}{20}\n", {{}}, 0},
@@ -251,6 +251,73 @@ TEST(ParseMicroDVD, LenientReading) {
         EXPECT_EQ(lenient.entries, c.lenient.value_or(std::vector<Entry>{}));
         const Parsed strict = parse(c.text, {25, 1});
         EXPECT_EQ(strict.ok ? static_cast<int>(strict.entries.size()) : -1, c.strict);
+    }
+}
+
+// A zero byte ends the default reading, which tells its line and the bytes left unread;
+// the lenient reading shows it as U+FFFD and reads on. Zeros that only blanks, line breaks
+// and zeros follow are padding in both. At 25 frames per second.
+TEST(ParseMicroDVD, ZeroBytes) {
+    using namespace std::string_literals;
+    const std::string fffd = "\xEF\xBF\xBD";
+    struct Reading {
+        std::optional<std::vector<Entry>> entries;  // none: the file fails
+        std::uint32_t zeroLine;
+        std::size_t zeros;  // the default reading's bytes unread, the lenient one's shown
+        std::uint32_t linesRead;
+    };
+    const struct {
+        const char* where;
+        std::string text;
+        Reading strict, lenient;
+    } cases[] = {
+        {"in a line",
+         "{1}{50}One\n{60}{100}Two \0 x\n{200}{300}Three\n"s,
+         {{{{40, 1960, "One"}, {2400, 1600, "Two "}}}, 2, 20, 2},
+         {{{{40, 1960, "One"}, {2400, 1600, "Two " + fffd + " x"}, {8000, 4000, "Three"}}},
+          2,
+          1,
+          3}},
+        {"at the start of a line",
+         "{1}{2}a\n\0{3}{4}b"s,
+         {{{{40, 40, "a"}}}, 2, 8, 1},
+         {{{{40, 40, "a"}}}, 2, 1, 2}},
+        {"at the start of the text",
+         "\0{1}{2}a"s,
+         {std::vector<Entry>{}, 1, 8, 0},
+         {std::nullopt, 1, 1, 1}},
+        {"several, with codes after them",
+         "{1}{2}a\0b\0\n\0\n{3}{4}\0c|{y:i}d\0\0"s,
+         {{{{40, 40, "a"}}}, 1, 23, 1},
+         {{{{40, 40, "a" + fffd + "b" + fffd}, {120, 40, fffd + "c\n<i>d</i>"}}}, 1, 4, 3}},
+        {"padding after the last line",
+         "{1}{2}a\r\n\0\0\0"s,
+         {{{{40, 40, "a"}}}, 0, 0, 1},
+         {{{{40, 40, "a"}}}, 0, 0, 1}},
+        {"padding among blanks",
+         "{1}{2}a\n\0 \t\0\r\n\0"s,
+         {{{{40, 40, "a"}}}, 0, 0, 1},
+         {{{{40, 40, "a"}}}, 0, 0, 1}},
+        {"padding after a text",
+         "{1}{2}a\0\0"s,
+         {{{{40, 40, "a"}}}, 0, 0, 1},
+         {{{{40, 40, "a"}}}, 0, 0, 1}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.where);
+        for (const auto& [reading, expected] : {std::pair{MicroDVDReading::Default, c.strict},
+                                                std::pair{MicroDVDReading::Lenient, c.lenient}}) {
+            const bool lenient = reading == MicroDVDReading::Lenient;
+            SCOPED_TRACE(lenient ? "lenient" : "default");
+            ParseReport report;
+            const Parsed parsed = parse(c.text, {25, 1}, reading, &report);
+            EXPECT_EQ(parsed.ok, expected.entries.has_value());
+            EXPECT_EQ(parsed.entries, expected.entries.value_or(std::vector<Entry>{}));
+            EXPECT_EQ(report.zeroLine, expected.zeroLine);
+            EXPECT_EQ(lenient ? report.zeroBytes : report.unreadBytes, expected.zeros);
+            EXPECT_EQ(lenient ? report.unreadBytes : report.zeroBytes, 0u);
+            EXPECT_EQ(report.linesRead, expected.linesRead);
+        }
     }
 }
 
