@@ -93,8 +93,9 @@ inline char* best(char* at, char* end, bool& bar) {
 }  // namespace LineEnds
 
 /// Walks a writable text: each line is terminated in place with a zero byte. Runs of CR
-/// and LF are one separator, so no line is empty; the text ends at its first zero byte
-/// or at `length`, whichever comes first. Lines are numbered from `firstNumber` on.
+/// and LF are one separator, so no line is empty; the text ends at `length`, or before the
+/// line that holds its first zero byte: its reader decides what the zero means there. Lines
+/// are numbered from `firstNumber` on.
 class LineSplitter {
 public:
     struct Line {
@@ -114,7 +115,7 @@ public:
         for (; position_ < end_ && isSeparator(*position_); ++position_) countBreak();
         if (position_ == end_) return std::nullopt;
         if (*position_ == '\0') {
-            stopAtZero();
+            stopAt(position_);
             return std::nullopt;
         }
         char* start = position_;
@@ -126,7 +127,8 @@ public:
             countBreak();  // before the zero overwrites it
             *position_++ = '\0';
         } else if (position_ < end_) {
-            stopAtZero();
+            stopAt(start);
+            return std::nullopt;
         }
         return line;
     }
@@ -134,7 +136,10 @@ public:
     /// The zero byte that ended the text before its length, once a line has stopped there;
     /// null until then, and for a text without one.
     const char* zero() const { return zero_; }
-    /// The number of the line that starts at the position reached.
+    /// Where the lines ended: at the text's end, or at the start of the line that holds
+    /// zero().
+    char* position() const { return position_; }
+    /// The number of the line that starts at position().
     std::size_t number() const { return number_; }
 
 private:
@@ -145,9 +150,10 @@ private:
         if (*position_ != '\r' || position_ + 1 == end_ || position_[1] != '\n') ++number_;
     }
 
-    void stopAtZero() {
+    // At the zero byte at the position, which lies on the line from `lineStart` on.
+    void stopAt(char* lineStart) {
         zero_ = position_;
-        end_ = position_;
+        position_ = end_ = lineStart;
     }
 
     char* position_;

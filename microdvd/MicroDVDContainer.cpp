@@ -101,6 +101,7 @@ bool hasSubtitleExtension(std::string_view url, MicroDVDReading reading) {
 struct FrameSearch {
     bool found = false;
     std::size_t line = 0;  // the line found, or by default the first line; 0 for none
+    std::size_t end = 0;   // where that line ends in the text
 };
 
 // Lines as LineSplitter splits and numbers them, but without writing into the text, which
@@ -117,8 +118,8 @@ FrameSearch findFrames(std::string_view text, MicroDVDReading reading) {
         }
         const std::size_t end = std::min(text.find_first_of("\r\n", at), text.size());
         const std::string_view line = text.substr(at, end - at);
-        if (!lenient) return {scanSplitLine(line).conversions >= 2, number};
-        if (scanLenientLine(line).shape == LenientLine::Shape::Frames) return {true, number};
+        if (!lenient) return {scanSplitLine(line).conversions >= 2, number, end};
+        if (scanLenientLine(line).shape == LenientLine::Shape::Frames) return {true, number, end};
         at = end;
     }
     return {};
@@ -281,6 +282,10 @@ std::int32_t MicroDVDContainer::open(const Location* location) {
         if (!readText("Tork::MicroDVDContainer::open", path, settings, text, &report, &filledLines))
             return Result::Failure;
         if (text.empty()) return fail(kReadingNoEntries);
+        // Looked for as the probe looks, before the parse rewrites the text.
+        const bool lenient = settings.value().reading == MicroDVDReading::Lenient;
+        const FrameSearch first =
+            lenient ? findFrames(text.bytes(), MicroDVDReading::Lenient) : FrameSearch{};
         EntryStore entries(std::move(text));
         settings.askFrameRate();
         reportSettings(report, settings.value());
@@ -289,12 +294,11 @@ std::int32_t MicroDVDContainer::open(const Location* location) {
                                           kMaxEntryLength, &parse, filledLines);
         reportParse(report, parse, settings.value().reading, parsed);
         if (!parsed) return Result::Failure;
-        if (settings.value().reading == MicroDVDReading::Lenient &&
-            !inProbeWindow(parse.firstFrameEnd, report.encodingSource) &&
+        if (first.found && !inProbeWindow(first.end, report.encodingSource) &&
             !probeText("Tork::MicroDVDContainer::open", path, settings, nullptr).found) {
             // What the probe refuses is not opened either, so that a host that probes first
             // and one that does not read the same files.
-            report.line = parse.firstFrameLine;
+            report.line = static_cast<std::uint32_t>(first.line);
             return fail(kReadingNoFrameLinesAtStart);
         }
         report.entries = static_cast<std::uint32_t>(entries.size());

@@ -138,6 +138,15 @@ std::string withoutZeros(std::string_view text, std::uint32_t& replaced) {
     return out;
 }
 
+// Tells in `said` what the zero byte that `rest` begins with means on line `number`;
+// false, telling nothing, when it is padding.
+bool tellZero(std::string_view rest, std::size_t number, bool lenient, ParseReport& said) {
+    if (isPadding(rest)) return false;
+    said.zeroLine = static_cast<std::uint32_t>(number);
+    if (!lenient) said.unreadBytes = rest.size();
+    return true;
+}
+
 // Entries written "{start}{}" last until the next start, known only once all are read.
 void closeOpenEnds(EntryStore& entries, const std::vector<std::size_t>& open) {
     if (open.empty()) return;
@@ -182,46 +191,34 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
     LineSplitter lines(text, length);
     // The lenient reading goes on past a zero byte in a copy of the text from its line on.
     std::string readOn;
-    bool inCopy = false;
-    std::size_t readOnFrom = 0;  // where the copy starts in the text
-    bool zeroMet = false;
-    // True when the lines go on in the copy.
-    const auto meetZero = [&](char* lineStart, std::size_t number) {
-        zeroMet = true;
-        const std::string_view rest(lines.zero(),
-                                    static_cast<std::size_t>(text + length - lines.zero()));
-        if (isPadding(rest)) return false;
-        said.zeroLine = static_cast<std::uint32_t>(number);
-        if (!lenient) {
-            said.unreadBytes = rest.size();
-            return false;
-        }
-        readOnFrom = static_cast<std::size_t>(lineStart - text);
-        readOn = withoutZeros({lineStart, length - readOnFrom}, said.zeroBytes);
-        lines = LineSplitter(readOn.data(), readOn.size(), number);
-        inCopy = true;
-        return true;
-    };
-    // Where a line ends, in the text's bytes.
-    const auto offsetOfEnd = [&](const LineSplitter::Line& line) {
-        const char* const end = line.start + line.length;
-        return inCopy ? readOnFrom + static_cast<std::size_t>(end - readOn.data())
-                      : static_cast<std::size_t>(end - text);
-    };
-    const auto nextLine = [&] {
-        std::optional<LineSplitter::Line> line = lines.next();
-        // Only the text's last line stops at a zero, or no line where a zero starts one.
-        if ((!line || !line->terminated) && lines.zero() && !zeroMet &&
-            meetZero(line ? line->start : text + (lines.zero() - text),
-                     line ? line->number : lines.number()))
-            line = lines.next();
-        return line;
-    };
+    bool zeroMet = false, inCopy = false;
     std::string translated;
     LineCodeTranslator codes;
     std::size_t frameLines = 0;
     std::vector<std::size_t> openEnds;
-    while (const auto line = nextLine()) {
+    for (;;) {
+        const auto line = lines.next();
+        if (!line) {
+            // The lines end before a zero byte's line, and go on once: with that line up to
+            // the zero, in place, by default or before padding; else leniently in a copy
+            // without zeros. The text's end comes from the store, so that it takes no
+            // register through the loop.
+            char* const zero = const_cast<char*>(lines.zero());
+            if (!zero || zeroMet) break;
+            zeroMet = true;
+            char* const from = lines.position();
+            const std::size_t number = lines.number();
+            const char* const end = entries.fileText() + entries.fileLength();
+            if (tellZero({zero, static_cast<std::size_t>(end - zero)}, number, lenient, said) &&
+                lenient) {
+                readOn = withoutZeros({from, static_cast<std::size_t>(end - from)}, said.zeroBytes);
+                lines = LineSplitter(readOn.data(), readOn.size(), number);
+                inCopy = true;
+            } else {
+                lines = LineSplitter(from, static_cast<std::size_t>(zero - from), number);
+            }
+            continue;
+        }
         said.linesRead = static_cast<std::uint32_t>(line->number);
         const FrameLine framed = readLine(line->view(), reading);
         if (framed.verdict == FrameLine::Verdict::Fail) {
@@ -233,10 +230,7 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
             said.skip(line->number, framed.reason);
             continue;
         }
-        if (++frameLines == 1) {
-            said.firstFrameLine = static_cast<std::uint32_t>(line->number);
-            said.firstFrameEnd = offsetOfEnd(*line);
-        }
+        ++frameLines;
         if (!framed.textLength) {
             said.skip(line->number, kSkipNoText);
             continue;
@@ -330,6 +324,7 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
             // Terminated for the log: the lenient reading trims blanks after a text, and a
             // rewritten one ends anywhere in its line.
             line->start[final.data() + final.size() - line->start] = '\0';
+            // Past a zero byte the lines lie in a copy of the text, not in the store's.
             if (inCopy) {
                 entries.addCopy(start, duration, final);
             } else {

@@ -47,13 +47,10 @@ struct ParseReport {
     std::uint32_t rateChanges = 0;  // rate lines that set the rate
     FrameRate rate;                 // the rate at the end
     std::uint32_t skippedCount = 0;
-    std::vector<Skipped> skipped;      // the first kSkippedListed
-    std::uint32_t firstFrameLine = 0;  // the first line with frame groups
-    std::size_t firstFrameEnd = 0;     // the text's bytes up to that line's end (lenient: at
-                                       // least, when U+FFFD stands for zeros before it)
-    std::uint32_t zeroLine = 0;        // the line of the first zero byte, padding aside
-    std::uint32_t zeroBytes = 0;       // lenient: the zero bytes shown as U+FFFD
-    std::size_t unreadBytes = 0;       // default: the text's bytes from that zero on
+    std::vector<Skipped> skipped;  // the first kSkippedListed
+    std::uint32_t zeroLine = 0;    // the line of the first zero byte, padding aside
+    std::uint32_t zeroBytes = 0;   // lenient: the zero bytes shown as U+FFFD
+    std::size_t unreadBytes = 0;   // default: the text's bytes from that zero on
 
     void skip(std::size_t line, std::int32_t reason);
 };
