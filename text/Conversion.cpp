@@ -99,8 +99,8 @@ public:
           units_(bytes.size() / 2),
           high_(bigEndian ? 0 : 1) {}
 
-    // The UTF-8 length of the units; none when they are not well-formed or ICU would see a
-    // stray byte at the end.
+    // The UTF-8 length of the units; none when they are not well-formed, hold a zero or ICU
+    // would see a stray byte at the end. Zeros are rare enough to leave to ICU.
     std::optional<std::uint64_t> utf8Length(bool oddLength) const noexcept {
         std::uint64_t length = 0;
         std::size_t i = 0;
@@ -116,6 +116,7 @@ public:
                 continue;
             }
             const char32_t unit = at(i);
+            if (unit == 0) return std::nullopt;
             if (unit < 0x80) {
                 length += 1;
             } else if (unit < 0x800) {
@@ -175,8 +176,6 @@ public:
             }
         }
     }
-
-    bool startsWithZero() const noexcept { return units_ > 0 && at(0) == 0; }
 
 private:
     // The four units from `i` on as a little-endian word, when there are four and all are
@@ -263,8 +262,7 @@ bool convertTextToUTF8(const char* converterName, std::string_view source, Strin
             source.size() <= kMaxSource) {
             const Utf16Source units(source, *bigEndian);
             const auto length = units.utf8Length(source.size() % 2 != 0);
-            if (length && (*length == 0 || *length > kMaxLength || units.startsWithZero()))
-                return false;
+            if (length && (*length == 0 || *length > kMaxLength)) return false;
             if (length) {
                 String text(out.allocator());
                 text.resizeForOverwrite(static_cast<std::uint32_t>(*length));
