@@ -6,14 +6,15 @@
 
 namespace Tork {
 
-/// The identifier that queryInterface answers with a ReadingReportInterface that fills the
-/// fields of version 1 only (up to `skipped`), as hosts built before version 2 expect. A
-/// host that never asks for it sees the component as before.
+/// The identifier that queryInterface answers with a ReadingReportInterface that tells of
+/// the last open only, in the fields (up to `skipped`) and codes of version 1, as hosts built
+/// before version 2 expect: kReadingNoFrameLinesAtStart reads as kReadingNoFrameLines. A host
+/// that never asks for it sees the component as before.
 inline constexpr const char* kReadingReportInterfaceId = "tork.microdvd.reading-report";
 
 /// The identifier that queryInterface answers with a ReadingReportInterface that fills the
-/// whole ReadingReport of this header. A plug-in older than version 2 does not answer it:
-/// ask kReadingReportInterfaceId then.
+/// whole ReadingReport of this header, of the last open or probe. A plug-in older than
+/// version 2 does not answer it: ask kReadingReportInterfaceId then.
 inline constexpr const char* kReadingReportV2InterfaceId = "tork.microdvd.reading-report.2";
 
 /// How the last open or probe ended. Where a line or a system error applies, ReadingReport
@@ -33,7 +34,8 @@ enum ReadingOutcome : std::int32_t {
     kReadingUnknownCodePage = 10,   ///< the code page setting names no converter ICU has
     kReadingConversionFailed = 11,  ///< the text could not be converted or taken as UTF-8
                                     ///< (no ICU, or a start that is no UTF-8 character)
-    kReadingNoFrameLines = 12,      ///< lenient reading: no line has {start}{end}
+    kReadingNoFrameLines = 12,      ///< lenient reading: no line has {start}{end} (a
+                                    ///< default probe: the text has no line)
     kReadingBadLine = 13,           ///< default reading: line `line` has no {start}{end}
     kReadingNoEntries = 14,         ///< the file holds no text: empty, or one character
     // Version 2:
@@ -141,10 +143,9 @@ static_assert(kReadingReportV1Size == 4 * 4 + 4 + 64 + 4 + 64 + 4 + 4 + 5 * 4 + 
 /// lives as long as it; hosts never delete it.
 class ReadingReportInterface {
 public:
-    /// Copies the report of the last open or probe (or, before any, one whose outcome is
-    /// kReadingNotOpened) into `*report`, as much of it as the identifier this interface was
-    /// asked for names, with `version` to match. Answers 0, or 0x80100001 when `report` is
-    /// null.
+    /// Copies the report (or, before any open or probe, one whose outcome is
+    /// kReadingNotOpened) into `*report`, as the identifier this interface was asked for
+    /// says, with `version` to match. Answers 0, or 0x80100001 when `report` is null.
     virtual std::int32_t getReadingReport(ReadingReport* report) = 0;
 
 protected:

@@ -135,7 +135,7 @@ public:
 
     /// The zero byte that ended the text before its length, once a line has stopped there;
     /// null until then, and for a text without one.
-    const char* zero() const { return zero_; }
+    char* zero() const { return zero_; }
     /// Where the lines ended: at the text's end, or at the start of the line that holds
     /// zero().
     char* position() const { return position_; }
@@ -159,7 +159,7 @@ private:
     char* position_;
     char* end_;
     std::size_t number_;
-    const char* zero_ = nullptr;
+    char* zero_ = nullptr;
 };
 
 }  // namespace Tork

@@ -29,7 +29,10 @@
 namespace Tork {
 
 MicroDVDContainer::MicroDVDContainer(PluginHost* host)
-    : Plugin(host), SubtitleContainer("Tork::MicroDVDContainer"), report_(unopenedReport()) {
+    : Plugin(host),
+      SubtitleContainer("Tork::MicroDVDContainer"),
+      report_(unopenedReport()),
+      probeReport_(unopenedReport()) {
     const std::vector<std::pair<String, std::int32_t>> types =
         boost::assign::list_of<std::pair<String, std::int32_t>>(String("text/x-sub"), 1)(
             String("text/plain"), 1);
@@ -65,9 +68,14 @@ std::int32_t MicroDVDContainer::copyReport(ReadingReport* report, std::size_t si
     if (!report) return Result::Failure;
     return orOnException(Result::Failure, [&] {
         std::lock_guard guard(lock_);
-        ReadingReport copy = report_;
-        if (size < sizeof(ReadingReport)) copy.version = 1;
-        // A host built for version 1 holds no more than that.
+        const bool version1 = size < sizeof(ReadingReport);
+        // A host built for version 1 hears of opens only, in the codes it knows, and holds
+        // no more than their fields.
+        ReadingReport copy = probedLast_ && !version1 ? probeReport_ : report_;
+        if (version1) {
+            copy.version = 1;
+            if (copy.outcome == kReadingNoFrameLinesAtStart) copy.outcome = kReadingNoFrameLines;
+        }
         std::memcpy(report, &copy, size);
         return Result::Ok;
     });
@@ -251,7 +259,8 @@ bool MicroDVDContainer::probe(const Location* location, std::uint64_t,
     // The lock only for the report: the probe may run beside an open.
     orOnException([&] {
         std::lock_guard guard(lock_);
-        report_ = report;
+        probeReport_ = report;
+        probedLast_ = true;
     });
     return answer;
 }
@@ -262,6 +271,7 @@ std::int32_t MicroDVDContainer::open(const Location* location) {
         std::lock_guard guard(lock_);
         ReadingReport& report = report_;
         report = unopenedReport();
+        probedLast_ = false;
         const auto fail = [&report](std::int32_t outcome) {
             report.outcome = outcome;
             return Result::Failure;

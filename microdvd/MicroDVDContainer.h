@@ -37,7 +37,8 @@ public:
 
     void fillStreamFormat(StreamFormat* format) override;
 
-    /// The report's fields of version 1 only: hosts built before version 2 hold no more.
+    /// The last open's report in the fields and codes of version 1 only: hosts built before
+    /// version 2 hold and know no more.
     std::int32_t getReadingReport(ReadingReport* report) override;
 
 private:
@@ -55,7 +56,10 @@ private:
     std::int32_t copyReport(ReadingReport* report, std::size_t size);
 
     std::map<String, std::int32_t, TextOrder> mimeTypes_;
-    ReadingReport report_;  // of the last open or probe; guarded by lock_
+    // Guarded by lock_: the reports of the last open and the last probe, and which came last.
+    ReadingReport report_;
+    ReadingReport probeReport_;
+    bool probedLast_ = false;
     FullReport fullReport_{*this};
 };
 

@@ -203,7 +203,7 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
             // the zero, in place, by default or before padding; else leniently in a copy
             // without zeros. The text's end comes from the store, so that it takes no
             // register through the loop.
-            char* const zero = const_cast<char*>(lines.zero());
+            char* const zero = lines.zero();
             if (!zero || zeroMet) break;
             zeroMet = true;
             char* const from = lines.position();

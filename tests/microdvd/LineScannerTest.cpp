@@ -203,7 +203,7 @@ struct SplitCase {
     std::string text;
     std::vector<std::string> lines;
     // Where the text's first zero byte lies, and where the line that holds it starts.
-    std::optional<std::pair<std::size_t, std::size_t>> zeroAndLine;
+    std::optional<std::pair<std::size_t, std::size_t>> zeroAndLine = std::nullopt;
 };
 
 TEST(LineSplitter, RunsOfCrAndLfAreOneSeparator) {

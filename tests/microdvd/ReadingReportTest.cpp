@@ -356,29 +356,51 @@ TEST(ReadingReport, LenientProbeAndOpenAgree) {
     }
 }
 
-// A host built for version 1 gets no more than its report holds; one built for version 2
-// gets the rest.
-TEST(ReadingReport, FillsAsMuchAsTheHostAskedFor) {
+// A host built for version 1 hears of opens only, in its own fields and codes; one built
+// for version 2 hears of the last open or probe, whole.
+TEST(ReadingReport, TellsEachVersionWhatItKnows) {
     const Testing::TempFolder folder;
-    Host::ContainerSession session(direct());
-    const std::string path = folder.write("film.sub", kZeroInLine);
-    ASSERT_EQ(session.open(Host::FileUrl(Testing::fileUrl(path))),
-              Host::ContainerSession::OpenOutcome::Opened);
-    for (const auto& [id, version] :
-         {std::pair{kReadingReportInterfaceId, 1u}, std::pair{kReadingReportV2InterfaceId, 2u}}) {
-        SCOPED_TRACE(id);
-        void* face = nullptr;
-        ASSERT_EQ(session.plugin()->queryInterface(String(id), &face), 0);
-        std::vector<unsigned char> memory(sizeof(ReadingReport), 0xA5);
-        auto* report = reinterpret_cast<ReadingReport*>(memory.data());
-        ASSERT_EQ(static_cast<ReadingReportInterface*>(face)->getReadingReport(report), 0);
-        EXPECT_EQ(report->version, version);
-        EXPECT_EQ(report->entries, 2u);
-        if (version == 1) {
-            EXPECT_EQ(std::count(memory.begin() + kReadingReportV1Size, memory.end(), 0xA5),
-                      static_cast<std::ptrdiff_t>(sizeof(ReadingReport) - kReadingReportV1Size));
-        } else {
-            EXPECT_EQ(report->zeroLine, 2u);
+    const std::string zero = folder.write("zero.sub", kZeroInLine);
+    const std::string far = folder.write("far.sub", farHeader() + kGood);
+    const struct {
+        const char* description;
+        bool lenient;
+        std::string opened, probed;  // empty: not done; the probe comes second
+        std::int32_t outcome1, outcome2;
+        std::uint32_t entries1, zeroLine2;
+    } cases[] = {
+        {"an open", false, zero, "", kReadingOpened, kReadingOpened, 2, 2},
+        {"a probe after it", false, zero, folder.path("missing.sub"), kReadingOpened,
+         kReadingNotFound, 2, 0},
+        {"a code of version 2", true, far, "", kReadingNoFrameLines, kReadingNoFrameLinesAtStart, 0,
+         0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.description);
+        Host::ContainerSession session(direct());
+        if (c.lenient) session.context().setAnyAnswer("MicroDVD", "Lenient", true);
+        (void)session.open(Host::FileUrl(Testing::fileUrl(c.opened)));
+        if (!c.probed.empty()) (void)session.probe(Host::FileUrl(Testing::fileUrl(c.probed)));
+        for (const auto& [id, version] : {std::pair{kReadingReportInterfaceId, 1u},
+                                          std::pair{kReadingReportV2InterfaceId, 2u}}) {
+            SCOPED_TRACE(id);
+            void* face = nullptr;
+            ASSERT_EQ(session.plugin()->queryInterface(String(id), &face), 0);
+            std::vector<unsigned char> memory(sizeof(ReadingReport), 0xA5);
+            auto* report = reinterpret_cast<ReadingReport*>(memory.data());
+            ASSERT_EQ(static_cast<ReadingReportInterface*>(face)->getReadingReport(report), 0);
+            EXPECT_EQ(report->version, version);
+            if (version == 1) {
+                EXPECT_EQ(report->outcome, c.outcome1);
+                EXPECT_EQ(report->entries, c.entries1);
+                EXPECT_EQ(
+                    std::count(memory.begin() + kReadingReportV1Size, memory.end(), 0xA5),
+                    static_cast<std::ptrdiff_t>(sizeof(ReadingReport) - kReadingReportV1Size));
+            } else {
+                EXPECT_EQ(report->outcome, c.outcome2);
+                EXPECT_EQ(report->zeroLine, c.zeroLine2);
+                EXPECT_EQ(report->probed, c.probed.empty() ? 0u : 1u);
+            }
         }
     }
 }
