@@ -1,4 +1,4 @@
-// The reading report: what a subtitle container's last open did, in plain types for any host.
+// The reading report: what a subtitle container's last open or probe did, in plain types.
 #pragma once
 
 #include <cstddef>
@@ -6,14 +6,22 @@
 
 namespace Tork {
 
-/// The identifier that queryInterface answers with a ReadingReportInterface. A host that
-/// never asks for it sees the component as before.
+/// The identifier that queryInterface answers with a ReadingReportInterface that tells of
+/// the last open only, in the fields (up to `skipped`) and codes of version 1, as hosts built
+/// before version 2 expect: kReadingNoFrameLinesAtStart reads as kReadingNoFrameLines. A host
+/// that never asks for it sees the component as before.
 inline constexpr const char* kReadingReportInterfaceId = "tork.microdvd.reading-report";
 
-/// How the last open ended. Where a line or a system error applies, ReadingReport says it.
+/// The identifier that queryInterface answers with a ReadingReportInterface that fills the
+/// whole ReadingReport of this header, of the last open or probe. A plug-in older than
+/// version 2 does not answer it: ask kReadingReportInterfaceId then.
+inline constexpr const char* kReadingReportV2InterfaceId = "tork.microdvd.reading-report.2";
+
+/// How the last open or probe ended. Where a line or a system error applies, ReadingReport
+/// says it.
 enum ReadingOutcome : std::int32_t {
     kReadingOpened = 0,             ///< the stream was made
-    kReadingNotOpened = 1,          ///< open has not been called
+    kReadingNotOpened = 1,          ///< neither open nor probe has been called
     kReadingNotFileUrl = 2,         ///< the location is absent, empty or no file: URL
     kReadingNotFound = 3,           ///< no such file (or a path that cannot name one)
     kReadingNotRegularFile = 4,     ///< a folder, a device, a FIFO
@@ -26,10 +34,22 @@ enum ReadingOutcome : std::int32_t {
     kReadingUnknownCodePage = 10,   ///< the code page setting names no converter ICU has
     kReadingConversionFailed = 11,  ///< the text could not be converted or taken as UTF-8
                                     ///< (no ICU, or a start that is no UTF-8 character)
-    kReadingNoFrameLines = 12,      ///< lenient reading: no line has {start}{end}
+    kReadingNoFrameLines = 12,      ///< lenient reading: no line has {start}{end} (a
+                                    ///< default probe: the text has no line)
     kReadingBadLine = 13,           ///< default reading: line `line` has no {start}{end}
     kReadingNoEntries = 14,         ///< the file holds no text: empty, or one character
+    // Version 2:
+    kReadingRecognised = 15,           ///< probe: the file's start is MicroDVD (the answer
+                                       ///< is still the host's checkFormat)
+    kReadingNoFrameLinesAtStart = 16,  ///< lenient reading: no line of the text that the
+                                       ///< file's first kReadingProbeWindow bytes give has
+                                       ///< {start}{end}; `line` is the first that has, when
+                                       ///< open found one
 };
+
+/// How far the lenient reading looks for a first frame line: the bytes that its probe
+/// reads. A file whose first frame line lies beyond them is no MicroDVD to probe or open.
+inline constexpr std::uint32_t kReadingProbeWindow = 64 * 1024;
 
 /// How the encoding was settled.
 enum ReadingEncodingSource : std::int32_t {
@@ -74,7 +94,7 @@ struct ReadingSkippedLine {
 /// The report. Texts are zero-terminated and cut to fit; numbers are 0 when they do not
 /// apply. The layout is the same on every platform the plug-in is built for.
 struct ReadingReport {
-    static constexpr std::uint32_t kVersion = 1;
+    static constexpr std::uint32_t kVersion = 2;
     static constexpr std::size_t kNameSize = 64;
     static constexpr std::size_t kSkippedListed = 100;
 
@@ -104,6 +124,16 @@ struct ReadingReport {
     std::uint32_t skippedListed;  ///< how many of them `skipped` holds
     ReadingSkippedLine skipped[kSkippedListed];  ///< the first ones, in file order
 
+    // Version 2:
+    std::uint32_t probed;       ///< 1 when probe made the report (reading only the file's
+                                ///< start, and no entries), 0 when open did
+    std::uint32_t zeroLine;     ///< the line of the text's first zero byte, counted from 1;
+                                ///< 0 when none, or when only blanks, line breaks and zeros
+                                ///< follow it (padding). The default reading ends there, the
+                                ///< lenient one reads on
+    std::uint32_t zeroBytes;    ///< lenient reading: the zero bytes shown as U+FFFD
+    std::uint32_t unreadBytes;  ///< default reading: the text's bytes from that zero on,
+                                ///< which were not read (cut to 32 bits)
     std::int32_t score;              ///< kEncodingDetected: the confidence weighed by the letters
                                      ///< of its reading, 0-100, which chose it; else -1
     std::int32_t runnerUpScore;      ///< the runner-up's, or -1 when there is none
@@ -112,14 +142,19 @@ struct ReadingReport {
                                      ///< one; else empty
 };
 static_assert(sizeof(ReadingReport) ==
-              4 * 4 + 4 + 64 + 4 + 64 + 4 + 4 + 5 * 4 + 5 * 4 + 100 * 8 + 2 * 4 + 64);
+              4 * 4 + 4 + 64 + 4 + 64 + 4 + 4 + 5 * 4 + 5 * 4 + 100 * 8 + 4 * 4 + 2 * 4 + 64);
+
+/// The size of a version 1 report: what kReadingReportInterfaceId fills.
+inline constexpr std::size_t kReadingReportV1Size = offsetof(ReadingReport, probed);
+static_assert(kReadingReportV1Size == 4 * 4 + 4 + 64 + 4 + 64 + 4 + 4 + 5 * 4 + 5 * 4 + 100 * 8);
 
 /// Answered by queryInterface(kReadingReportInterfaceId). The object is the component's and
 /// lives as long as it; hosts never delete it.
 class ReadingReportInterface {
 public:
-    /// Copies the report of the last open (or, before any, one whose outcome is
-    /// kReadingNotOpened) into `*report`. Answers 0, or 0x80100001 when `report` is null.
+    /// Copies the report (or, before any open or probe, one whose outcome is
+    /// kReadingNotOpened) into `*report`, as the identifier this interface was asked for
+    /// says, with `version` to match. Answers 0, or 0x80100001 when `report` is null.
     virtual std::int32_t getReadingReport(ReadingReport* report) = 0;
 
 protected:

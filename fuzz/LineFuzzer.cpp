@@ -241,7 +241,7 @@ Expected expectedDeclaration(std::string_view text) {
         numerator = whole;
     }
     for (std::size_t i = 0; i < afterPoint; ++i) denominator *= 10;
-    expected.usable = numerator != 0;
+    expected.usable = numerator != 0 && denominator != 0;
     expected.rate = {static_cast<std::uint64_t>(numerator),
                      static_cast<std::uint64_t>(denominator)};
     return expected;
@@ -280,7 +280,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     checkBars(text);
     checkLineEnds(text);
     checkDeclaration(text);
-    (void)parseRateLine(text);
+    // Whatever the text around it, a rate line's rate is one a film plays at.
+    if (const auto rate = parseRateLine(text)) {
+        __extension__ using Wide = unsigned __int128;
+        FUZZ_CHECK(Wide{rate->denominator} * 3 < rate->numerator &&
+                   rate->numerator < Wide{rate->denominator} * 200);
+    }
     LineSplitter lines(text.data(), text.size());
     std::size_t count = 0;
     while (const auto line = lines.next()) {

@@ -305,6 +305,11 @@ Opening openFile(TorkMicroDVDParse* self) {
     }
     if (opening != Opening::Opened) return opening;
     state.reader = std::move(pending->reader);
+    // What the plug-in read past or stopped at, for the viewer to hear of.
+    if (const auto& report = state.reader->report(); report && !report->zeroByte().empty()) {
+        GST_ELEMENT_WARNING(self, STREAM, DECODE,
+                            ("%s: %s", shown.c_str(), report->zeroByte().c_str()), (nullptr));
+    }
     // A seek that came before the file was open holds for it too.
     if (state.segment.start > 0) seekReader(state);
     return opening;

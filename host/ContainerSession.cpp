@@ -156,7 +156,9 @@ void ContainerSession::release() {
 bool ContainerSession::probe(const FileLocation& file, std::vector<StreamFormat>* formats) {
     if (!container_) return false;
     const UrlLocation location(file.url());
-    return container_->probe(location.get(), /*reserved*/ 0, formats);
+    const bool recognised = container_->probe(location.get(), /*reserved*/ 0, formats);
+    report_ = plugin_ ? OpenReport::of(*plugin_) : std::nullopt;
+    return recognised;
 }
 
 ContainerSession::OpenOutcome ContainerSession::open(const FileLocation& file) {

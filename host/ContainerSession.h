@@ -140,8 +140,8 @@ public:
     /// ("film.sub: line 12: ..."), or as far as the host can tell (no such file, not a
     /// file: URL) from a component without a report.
     OpenOutcome open(const FileLocation& file);
-    /// What the component reported of the last open, successful or not; nothing before an
-    /// open or from a component without a report.
+    /// What the component reported of the last open or probe, successful or not; nothing
+    /// before either or from a component without a report.
     const std::optional<OpenReport>& report() const { return report_; }
     /// Lists the programs, selects the first and takes the stream the container selected.
     /// NoStream, with error() saying which step failed, when any does.

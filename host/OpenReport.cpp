@@ -41,6 +41,7 @@ std::string OpenReport::failure() const {
                                : "; the text looks like " + likelyEncoding + " without a signature";
     switch (outcome) {
         case kReadingOpened:
+        case kReadingRecognised:
             return {};
         case kReadingNotOpened:
             return "not opened";
@@ -70,6 +71,10 @@ std::string OpenReport::failure() const {
                                                       : "could not be converted from " + encoding;
         case kReadingNoFrameLines:
             return "no line has {start}{end}" + looksLike;
+        case kReadingNoFrameLinesAtStart:
+            return "no line in its first " + std::to_string(kReadingProbeWindow / 1024) +
+                   " KiB has {start}{end}" +
+                   (line ? " (line " + std::to_string(line) + " is the first)" : std::string());
         case kReadingBadLine:
             return "line " + std::to_string(line) + ": no {start}{end} at its start" + looksLike;
         case kReadingNoEntries:
@@ -77,6 +82,18 @@ std::string OpenReport::failure() const {
         default:
             return "could not be opened (outcome " + std::to_string(outcome) + ")";
     }
+}
+
+std::string OpenReport::zeroByte() const {
+    if (zeroLine == 0) return {};
+    const std::string line = "line " + std::to_string(zeroLine);
+    if (!lenient) {
+        return "a zero byte on " + line + " ended the reading: " + std::to_string(unreadBytes) +
+               (unreadBytes == 1 ? " byte" : " bytes") + " unread";
+    }
+    return zeroBytes == 1
+               ? "a zero byte on " + line + " shows as U+FFFD"
+               : std::to_string(zeroBytes) + " zero bytes from " + line + " on show as U+FFFD";
 }
 
 OpenReport OpenReport::from(const ReadingReport& raw) {
@@ -106,15 +123,22 @@ OpenReport OpenReport::from(const ReadingReport& raw) {
         std::min<std::uint32_t>(raw.skippedListed, ReadingReport::kSkippedListed);
     for (std::uint32_t i = 0; i < listed; ++i)
         report.skipped.push_back({raw.skipped[i].line, raw.skipped[i].reason});
+    if (raw.version >= 2) {
+        report.probed = raw.probed != 0;
+        report.zeroLine = raw.zeroLine;
+        report.zeroBytes = raw.zeroBytes;
+        report.unreadBytes = raw.unreadBytes;
+    }
     return report;
 }
 
 std::optional<OpenReport> OpenReport::of(Plugin& plugin) {
     void* face = nullptr;
-    if (plugin.queryInterface(String(kReadingReportInterfaceId, charAllocator()), &face) !=
-            Result::Ok ||
-        !face)
-        return std::nullopt;
+    const auto ask = [&](const char* id) {
+        return plugin.queryInterface(String(id, charAllocator()), &face) == Result::Ok && face;
+    };
+    // A plug-in before version 2 fills only the fields of version 1.
+    if (!ask(kReadingReportV2InterfaceId) && !ask(kReadingReportInterfaceId)) return std::nullopt;
     ReadingReport raw{};
     if (static_cast<ReadingReportInterface*>(face)->getReadingReport(&raw) != Result::Ok ||
         raw.version < 1)

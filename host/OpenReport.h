@@ -50,13 +50,22 @@ struct OpenReport {
     std::uint32_t skippedCount = 0;
     std::vector<SkippedLine> skipped;  // the first ones the component listed
 
-    bool opened() const { return outcome == kReadingOpened; }
-    /// Why open failed, in words ("line 12: no {start}{end} at its start"); empty when it
-    /// opened.
-    std::string failure() const;
+    // Version 2 of the report; 0 from an older plug-in.
+    bool probed = false;
+    std::uint32_t zeroLine = 0;
+    std::uint32_t zeroBytes = 0;
+    std::uint32_t unreadBytes = 0;
 
-    /// The report of `plugin`'s last open; nothing when the component has no report
-    /// (an older plug-in) or does not answer.
+    bool opened() const { return outcome == kReadingOpened; }
+    /// Why open or probe failed, in words ("line 12: no {start}{end} at its start"); empty
+    /// when it opened or the probe recognised the file.
+    std::string failure() const;
+    /// What a zero byte in the text did, in words ("a zero byte on line 2 ended the
+    /// reading: 23 bytes unread"); empty when there was none.
+    std::string zeroByte() const;
+
+    /// The report of `plugin`'s last open or probe, of the latest version both know;
+    /// nothing when the component has no report (an older plug-in) or does not answer.
     static std::optional<OpenReport> of(Plugin& plugin);
     /// The report in `raw`, texts cut at their first zero or their end.
     static OpenReport from(const ReadingReport& raw);

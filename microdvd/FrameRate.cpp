@@ -24,7 +24,8 @@ using Uint128 = boost::multiprecision::uint128_t;  // 32-bit targets have no 128
 using Kind = FrameRateDeclaration::Kind;
 
 FrameRateDeclaration rate(std::int64_t numerator, std::int64_t denominator) {
-    if (numerator == 0) return {Kind::Unusable, {}};  // would divide by zero later
+    // A zero numerator would divide by zero later, a zero denominator make every time 0.
+    if (numerator == 0 || denominator == 0) return {Kind::Unusable, {}};
     // Values read with %d widen with their sign, as the file's rate always has.
     return {Kind::Rate,
             {static_cast<std::uint64_t>(numerator), static_cast<std::uint64_t>(denominator)}};
@@ -62,14 +63,42 @@ FrameRateDeclaration fractionRate(std::string_view text) {
 using Ascii::isBlank;
 using Ascii::isDigit;
 
-// Blanks, then "fps" in any case, then blanks: what may follow a rate line's number.
-bool onlyFpsAfter(std::string_view rest) {
+bool isPoint(char c) {
+    return c == '.' || c == ',';
+}
+
+// The length of the decimal number at the start of `text` ("25", "23.976", "29,97"); 0
+// when there is none.
+std::size_t numberLength(std::string_view text) {
+    std::size_t length = 0;
+    while (length < text.size() && isDigit(text[length])) ++length;
+    if (length > 0 && length + 1 < text.size() && isPoint(text[length]) &&
+        isDigit(text[length + 1])) {
+        length += 2;
+        while (length < text.size() && isDigit(text[length])) ++length;
+    }
+    return length;
+}
+
+// Whether `rest`, what follows a number, begins with "fps" in any case, after blanks, as a
+// word of its own.
+bool fpsFollows(std::string_view rest) {
     while (!rest.empty() && isBlank(rest.front())) rest.remove_prefix(1);
-    if (rest.size() >= 3 && Ascii::lower(rest[0]) == 'f' && Ascii::lower(rest[1]) == 'p' &&
-        Ascii::lower(rest[2]) == 's')
-        rest.remove_prefix(3);
-    while (!rest.empty() && isBlank(rest.front())) rest.remove_prefix(1);
-    return rest.empty();
+    if (rest.size() < 3 || Ascii::lower(rest[0]) != 'f' || Ascii::lower(rest[1]) != 'p' ||
+        Ascii::lower(rest[2]) != 's')
+        return false;
+    return rest.size() == 3 || !(Ascii::isLetter(rest[3]) || isDigit(rest[3]));
+}
+
+// The number of `length` bytes at the start of `text` as a rate, when it is one a film
+// plays at: above 3 and below 200 frames per second.
+std::optional<FrameRate> plausibleRate(std::string_view text, std::size_t length) {
+    const FrameRateDeclaration number = parseFrameRateDeclaration(text.substr(0, length));
+    if (number.kind != Kind::Rate) return std::nullopt;
+    const FrameRate found = number.rate;
+    const auto scaled = [&](std::uint64_t factor) { return Uint128{found.denominator} * factor; };
+    if (found.numerator <= scaled(3) || found.numerator >= scaled(200)) return std::nullopt;
+    return found;
 }
 
 }  // namespace
@@ -120,23 +149,30 @@ FrameRateDeclaration parseFrameRateDeclaration(std::string_view text) {
 }
 
 std::optional<FrameRate> parseRateLine(std::string_view text) {
-    std::size_t length = 0;
-    while (length < text.size() && isDigit(text[length])) ++length;
-    if (length == 0) return std::nullopt;
-    if (length + 1 < text.size() && (text[length] == '.' || text[length] == ',') &&
-        isDigit(text[length + 1])) {
-        length += 2;
-        while (length < text.size() && isDigit(text[length])) ++length;
+    // Release notes begin with the rate ("25.000 movie info: XVID 608x256 25.0fps") or write
+    // sizes before it ("4.37GB; 1280x704; 23.976fps."): a leading number counts only when a
+    // word ends with it, else a number that "fps" follows.
+    if (const std::size_t length = numberLength(text); length > 0) {
+        const std::string_view rest = text.substr(length);
+        if (rest.empty() || isBlank(rest.front()) || fpsFollows(rest)) {
+            if (const auto rate = plausibleRate(text, length)) return rate;
+        }
     }
-    // Release notes write sizes and resolutions before the rate ("4.37GB; 23.976fps"): only
-    // a number alone is one.
-    if (!onlyFpsAfter(text.substr(length))) return std::nullopt;
-    const FrameRateDeclaration number = parseFrameRateDeclaration(text.substr(0, length));
-    if (number.kind != Kind::Rate) return std::nullopt;
-    const FrameRate found = number.rate;
-    const auto scaled = [&](std::uint64_t factor) { return Uint128{found.denominator} * factor; };
-    if (found.numerator <= scaled(3) || found.numerator >= scaled(200)) return std::nullopt;
-    return found;
+    for (std::size_t at = 0; at < text.size();) {
+        // A number's own digits or fraction are no number of their own.
+        const bool starts = isDigit(text[at]) && (at == 0 || !isDigit(text[at - 1])) &&
+                            !(at >= 2 && isPoint(text[at - 1]) && isDigit(text[at - 2]));
+        if (!starts) {
+            ++at;
+            continue;
+        }
+        const std::size_t length = numberLength(text.substr(at));
+        if (fpsFollows(text.substr(at + length))) {
+            if (const auto rate = plausibleRate(text.substr(at), length)) return rate;
+        }
+        at += length;
+    }
+    return std::nullopt;
 }
 
 }  // namespace Tork

@@ -54,12 +54,14 @@ struct FrameRateDeclaration {
 };
 
 /// Reads "25", "23.976", "29,97", "30000/1001" or "30000\1001". A rate whose numerator
-/// would be 0, or whose digits or power of ten exceed 64 bits, is Unusable.
+/// or denominator would be 0, or whose digits or power of ten exceed 64 bits, is Unusable.
 FrameRateDeclaration parseFrameRateDeclaration(std::string_view text);
 
-/// The rate a rate line's text states: a decimal number (point or comma) above 3 and below
-/// 200, alone or followed by blanks and "fps" in any case ("25.000", "23,976 fps"). None
-/// for any other text ("25.000 movie info", "4.37GB; 23.976fps").
+/// The rate a rate line's text states, above 3 and below 200 frames per second: a decimal
+/// number (point or comma) at its start that the end, a blank or "fps" in any case follows
+/// ("25.000", "23,976 fps", "25.000 movie info: XVID"); else the first such number that
+/// "fps" follows anywhere ("4.37GB; 1280x704; 23.976fps."). None for any other text
+/// ("1,5 km", "Hello").
 std::optional<FrameRate> parseRateLine(std::string_view text);
 
 }  // namespace Tork

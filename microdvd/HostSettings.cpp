@@ -11,6 +11,8 @@ HostSettings::HostSettings(ContainerContext* context) : context_(context) {
 }
 
 void HostSettings::askEncoding(const String& bytes) {
+    if (encodingAsked_) return;
+    encodingAsked_ = true;
     const auto overrideEmbedded = querySettingBoolean(context_, "CodePage", "OverrideEmbedded");
     value_.encoding.honourSignature = overrideEmbedded.has_value() && !*overrideEmbedded;
     if (!ParserUtilities::needsCodePageName(bytes, value_.encoding.honourSignature)) return;

@@ -31,7 +31,8 @@ public:
     explicit HostSettings(ContainerContext* context);
 
     /// Asks "CodePage"/"OverrideEmbedded" (false honours a signature) and, when `bytes`
-    /// leave the encoding open, "CodePage"/"Name".
+    /// leave the encoding open, "CodePage"/"Name"; the first time only, since a file's
+    /// bytes read again begin alike.
     void askEncoding(const String& bytes);
 
     /// Asks "FrameRate"/"Ratio" (denominator, numerator); a zero in either is unusable.
@@ -42,6 +43,7 @@ public:
 private:
     ContainerContext* context_;
     ReadingSettings value_;
+    bool encodingAsked_ = false;
 };
 
 }  // namespace Tork

@@ -93,8 +93,9 @@ inline char* best(char* at, char* end, bool& bar) {
 }  // namespace LineEnds
 
 /// Walks a writable text: each line is terminated in place with a zero byte. Runs of CR
-/// and LF are one separator, so no line is empty; the text ends at its first zero byte
-/// or at `length`, whichever comes first.
+/// and LF are one separator, so no line is empty; the text ends at `length`, or before the
+/// line that holds its first zero byte: its reader decides what the zero means there. Lines
+/// are numbered from `firstNumber` on.
 class LineSplitter {
 public:
     struct Line {
@@ -106,12 +107,17 @@ public:
         std::string_view view() const { return {start, length}; }
     };
 
-    LineSplitter(char* text, std::size_t length) : position_(text), end_(text + length) {}
+    LineSplitter(char* text, std::size_t length, std::size_t firstNumber = 1)
+        : position_(text), end_(text + length), number_(firstNumber) {}
 
     /// The next line, or nothing at the end of the text.
     std::optional<Line> next() {
         for (; position_ < end_ && isSeparator(*position_); ++position_) countBreak();
-        if (position_ == end_ || *position_ == '\0') return std::nullopt;
+        if (position_ == end_) return std::nullopt;
+        if (*position_ == '\0') {
+            stopAt(position_);
+            return std::nullopt;
+        }
         char* start = position_;
         bool bar = false;
         position_ = LineEnds::best(position_, end_, bar);
@@ -120,11 +126,21 @@ public:
             line.terminated = true;
             countBreak();  // before the zero overwrites it
             *position_++ = '\0';
-        } else {
-            end_ = position_;  // a zero byte ends the whole text
+        } else if (position_ < end_) {
+            stopAt(start);
+            return std::nullopt;
         }
         return line;
     }
+
+    /// The zero byte that ended the text before its length, once a line has stopped there;
+    /// null until then, and for a text without one.
+    char* zero() const { return zero_; }
+    /// Where the lines ended: at the text's end, or at the start of the line that holds
+    /// zero().
+    char* position() const { return position_; }
+    /// The number of the line that starts at position().
+    std::size_t number() const { return number_; }
 
 private:
     static bool isSeparator(char c) { return c == '\r' || c == '\n'; }
@@ -134,9 +150,16 @@ private:
         if (*position_ != '\r' || position_ + 1 == end_ || position_[1] != '\n') ++number_;
     }
 
+    // At the zero byte at the position, which lies on the line from `lineStart` on.
+    void stopAt(char* lineStart) {
+        zero_ = position_;
+        position_ = end_ = lineStart;
+    }
+
     char* position_;
     char* end_;
-    std::size_t number_ = 1;
+    std::size_t number_;
+    char* zero_ = nullptr;
 };
 
 }  // namespace Tork

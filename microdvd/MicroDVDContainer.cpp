@@ -30,7 +30,10 @@
 namespace Tork {
 
 MicroDVDContainer::MicroDVDContainer(PluginHost* host)
-    : Plugin(host), SubtitleContainer("Tork::MicroDVDContainer"), report_(unopenedReport()) {
+    : Plugin(host),
+      SubtitleContainer("Tork::MicroDVDContainer"),
+      report_(unopenedReport()),
+      probeReport_(unopenedReport()) {
     const std::vector<std::pair<String, std::int32_t>> types =
         boost::assign::list_of<std::pair<String, std::int32_t>>(String("text/x-sub"), 1)(
             String("text/plain"), 1);
@@ -46,6 +49,8 @@ std::int32_t MicroDVDContainer::queryInterface(const String& id, void** out) {
         *out = static_cast<ContainerInterface*>(this);
     } else if (id.text() == kReadingReportInterfaceId) {
         *out = static_cast<ReadingReportInterface*>(this);
+    } else if (id.text() == kReadingReportV2InterfaceId) {
+        *out = static_cast<ReadingReportInterface*>(&fullReport_);
     } else {
         return Result::NoInterface;
     }
@@ -53,10 +58,27 @@ std::int32_t MicroDVDContainer::queryInterface(const String& id, void** out) {
 }
 
 std::int32_t MicroDVDContainer::getReadingReport(ReadingReport* report) {
+    return copyReport(report, kReadingReportV1Size);
+}
+
+std::int32_t MicroDVDContainer::FullReport::getReadingReport(ReadingReport* report) {
+    return owner_.copyReport(report, sizeof(ReadingReport));
+}
+
+std::int32_t MicroDVDContainer::copyReport(ReadingReport* report, std::size_t size) {
     if (!report) return Result::Failure;
     return orOnException(Result::Failure, [&] {
         std::lock_guard guard(lock_);
-        *report = report_;
+        const bool version1 = size < sizeof(ReadingReport);
+        // A host built for version 1 hears of opens only, in the codes it knows, and holds
+        // no more than their fields.
+        ReadingReport copy = probedLast_ && !version1 ? probeReport_ : report_;
+        if (version1) {
+            copy.version = 1;
+            if (copy.outcome == kReadingNoFrameLinesAtStart) copy.outcome = kReadingNoFrameLines;
+            if (copy.encodingSource == kEncodingFallback) copy.encodingSource = kEncodingDetected;
+        }
+        std::memcpy(report, &copy, size);
         return Result::Ok;
     });
 }
@@ -83,28 +105,47 @@ bool hasSubtitleExtension(std::string_view url, MicroDVDReading reading) {
     return is(".sub") || is(".txt");
 }
 
-// By default the first line must begin with frame groups; leniently any line may. Lines as
-// LineSplitter finds them, but without writing into the text, which is parsed later.
-bool showsFrames(std::string_view text, MicroDVDReading reading) {
-    text = text.substr(0, text.find('\0'));
-    for (auto start = text.find_first_not_of("\r\n"); start != std::string_view::npos;
-         start = text.find_first_not_of("\r\n")) {
-        text.remove_prefix(start);
-        const std::string_view line = text.substr(0, text.find_first_of("\r\n"));
-        if (reading == MicroDVDReading::Default) return scanSplitLine(line).conversions >= 2;
-        if (scanLenientLine(line).shape == LenientLine::Shape::Frames) return true;
-        text.remove_prefix(line.size());
+// Where a probe finds frame groups: by default on the first line, leniently on any.
+struct FrameSearch {
+    bool found = false;
+    std::size_t line = 0;  // the line found, or by default the first line; 0 for none
+    std::size_t end = 0;   // where that line ends in the text
+};
+
+// Lines as LineSplitter splits and numbers them, but without writing into the text, which
+// is parsed later. The lenient reading reads past zero bytes, where the other ends.
+FrameSearch findFrames(std::string_view text, MicroDVDReading reading) {
+    const bool lenient = reading == MicroDVDReading::Lenient;
+    if (!lenient) text = text.substr(0, text.find('\0'));
+    std::size_t number = 1;
+    for (std::size_t at = 0; at < text.size();) {
+        if (text[at] == '\r' || text[at] == '\n') {
+            if (text[at] == '\n' || at + 1 == text.size() || text[at + 1] != '\n') ++number;
+            ++at;
+            continue;
+        }
+        const std::size_t end = std::min(text.find_first_of("\r\n", at), text.size());
+        const std::string_view line = text.substr(at, end - at);
+        if (!lenient) return {scanSplitLine(line).conversions >= 2, number, end};
+        if (scanLenientLine(line).shape == LenientLine::Shape::Frames) return {true, number, end};
+        at = end;
     }
-    return false;
+    return {};
+}
+
+bool showsFrames(std::string_view text, MicroDVDReading reading) {
+    return findFrames(text, reading).found;
 }
 
 // The file's text as the host's settings say to read it; those are asked as the reading
-// gets to them. What happened goes into `report` (may be null), and the text's lines with
-// something on them into `filledLines` (may be null) where reading counted them.
+// gets to them. What happened goes into `report` (may be null), the text's lines with
+// something on them into `filledLines` (may be null) where reading counted them, and the
+// count of the file's bytes read into `bytesRead` (may be null).
 bool readText(const char* function, const String& path, HostSettings& settings, String& text,
               ReadingReport* report, std::optional<std::size_t>* filledLines = nullptr,
               std::int32_t size = ParserUtilities::kWholeFile,
-              ParserUtilities::ReadSize mode = ParserUtilities::ReadSize::Exact) {
+              ParserUtilities::ReadSize mode = ParserUtilities::ReadSize::Exact,
+              std::uint32_t* bytesRead = nullptr) {
     using ParserUtilities::DecodeReport;
     std::optional<std::size_t> wellFormedLines;  // of the last bytes read
     const auto readBytes = [&](String& bytes) {
@@ -115,6 +156,7 @@ bool readText(const char* function, const String& path, HostSettings& settings, 
     };
     String bytes(text.allocator());
     if (!readBytes(bytes)) return false;
+    if (bytesRead) *bytesRead = bytes.length();
     settings.askEncoding(bytes);
     const auto& encoding = settings.value().encoding;
     const MicroDVDReading reading = settings.value().reading;
@@ -148,6 +190,41 @@ bool readText(const char* function, const String& path, HostSettings& settings, 
     return decoded;
 }
 
+// Whether a first frame line that ends `end` bytes into the text lies within the probe's
+// window surely, so that the probe need not be asked. A text taken as UTF-8 is at least as
+// long as the bytes it came from; no other takes more than four bytes to a character of
+// ASCII (UTF-32; the escapes of ISO-2022 text aside), so the rest is measured again.
+bool inProbeWindow(std::size_t end, std::int32_t encodingSource) {
+    return end <=
+           (encodingSource == kEncodingDefault ? kReadingProbeWindow : kReadingProbeWindow / 4);
+}
+
+// What the probe reads of a file, as the host's settings say: its first line by default, its
+// start leniently. Says why it is not MicroDVD in `report` (may be null).
+FrameSearch probeText(const char* function, const String& path, HostSettings& settings,
+                      ReadingReport* report) {
+    const MicroDVDReading reading = settings.value().reading;
+    const bool lenient = reading == MicroDVDReading::Lenient;
+    const std::int32_t window =
+        lenient ? kLenientProbeBytes : kProbeBytes;
+    String text;
+    std::uint32_t bytesRead = 0;
+    if (!readText(function, path, settings, text, report, nullptr, window,
+                  ParserUtilities::ReadSize::AtMost, &bytesRead))
+        return {};
+    const FrameSearch found = findFrames(text.bytes(), reading);
+    if (found.found || !report) return found;
+    if (!lenient) {
+        report->outcome = found.line ? kReadingBadLine : kReadingNoFrameLines;
+        report->line = static_cast<std::uint32_t>(found.line);
+    } else {
+        // A window that the file filled may not hold all of it.
+        report->outcome =
+            bytesRead == kReadingProbeWindow ? kReadingNoFrameLinesAtStart : kReadingNoFrameLines;
+    }
+    return found;
+}
+
 std::string_view streamName(std::string_view url) {
     const auto slash = url.rfind('/');
     return slash == std::string_view::npos ? std::string_view() : url.substr(slash + 1);
@@ -157,18 +234,20 @@ std::string_view streamName(std::string_view url) {
 
 bool MicroDVDContainer::probe(const Location* location, std::uint64_t,
                               std::vector<StreamFormat>* formats) {
-    return orOnException(false, [&] {
+    ReadingReport report = unopenedReport();
+    report.probed = 1;
+    const bool answer = orOnException(false, [&] {
         const String* url = urlOf(location);
         String path;
+        report.outcome = kReadingNotFileUrl;
         if (!url || ParserUtilities::pathFromUrl(*url, path) != Result::Ok) return false;
+        // Whatever throws from here on is memory running out (or a host callback failing).
+        report.outcome = kReadingOutOfMemory;
         HostSettings settings(context_);
-        String text;
-        const bool lenient = settings.value().reading == MicroDVDReading::Lenient;
-        if (!readText("Tork::MicroDVDContainer::probe", path, settings, text, nullptr, nullptr,
-                      lenient ? kLenientProbeBytes : kProbeBytes,
-                      ParserUtilities::ReadSize::AtMost) ||
-            !showsFrames(text.bytes(), settings.value().reading))
+        reportSettings(report, settings.value());
+        if (!probeText("Tork::MicroDVDContainer::probe", path, settings, &report).found)
             return false;
+        report.outcome = kReadingRecognised;
         const bool accepted = getHost()->checkFormat(String("UTF8"));
         if (!accepted && formats) {
             StreamFormat format;
@@ -177,6 +256,13 @@ bool MicroDVDContainer::probe(const Location* location, std::uint64_t,
         }
         return accepted;
     });
+    // The lock only for the report: the probe may run beside an open.
+    orOnException([&] {
+        std::lock_guard guard(lock_);
+        probeReport_ = report;
+        probedLast_ = true;
+    });
+    return answer;
 }
 
 std::int32_t MicroDVDContainer::open(const Location* location) {
@@ -185,6 +271,7 @@ std::int32_t MicroDVDContainer::open(const Location* location) {
         std::lock_guard guard(lock_);
         ReadingReport& report = report_;
         report = unopenedReport();
+        probedLast_ = false;
         const auto fail = [&report](std::int32_t outcome) {
             report.outcome = outcome;
             return Result::Failure;
@@ -206,6 +293,10 @@ std::int32_t MicroDVDContainer::open(const Location* location) {
         if (!readText("Tork::MicroDVDContainer::open", path, settings, text, &report, &filledLines))
             return Result::Failure;
         if (text.empty()) return fail(kReadingNoEntries);
+        // Looked for as the probe looks, before the parse rewrites the text.
+        const bool lenient = settings.value().reading == MicroDVDReading::Lenient;
+        const FrameSearch first =
+            lenient ? findFrames(text.bytes(), MicroDVDReading::Lenient) : FrameSearch{};
         EntryStore entries(std::move(text));
         settings.askFrameRate();
         reportSettings(report, settings.value());
@@ -214,6 +305,13 @@ std::int32_t MicroDVDContainer::open(const Location* location) {
                                           kMaxEntryLength, &parse, filledLines);
         reportParse(report, parse, settings.value().reading, parsed);
         if (!parsed) return Result::Failure;
+        if (first.found && !inProbeWindow(first.end, report.encodingSource) &&
+            !probeText("Tork::MicroDVDContainer::open", path, settings, nullptr).found) {
+            // What the probe refuses is not opened either, so that a host that probes first
+            // and one that does not read the same files.
+            report.line = static_cast<std::uint32_t>(first.line);
+            return fail(kReadingNoFrameLinesAtStart);
+        }
         report.entries = static_cast<std::uint32_t>(entries.size());
         if (!addStream(std::move(entries), String(streamName(url->text())), String(), String()))
             return fail(kReadingOutOfMemory);

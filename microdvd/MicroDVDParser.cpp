@@ -105,12 +105,46 @@ void logDropped(std::size_t number, std::int32_t end) {
 }
 
 // A leniently read rate line: one of the first three frame lines, from frame 0 or 1 to
-// frame 0, 1 or nothing, whose text is a plausible rate.
+// frame 0, 1 or nothing, whose text states a plausible rate.
 std::optional<FrameRate> rateLine(const FrameLine& line, std::size_t frameLines) {
     const auto isZeroOrOne = [](std::int32_t frame) { return frame == 0 || frame == 1; };
     if (frameLines > 3 || !isZeroOrOne(line.start) || (line.hasEnd && !isZeroOrOne(line.end)))
         return std::nullopt;
     return parseRateLine(line.text());
+}
+
+// Old editors wrote files in fixed blocks, the end filled with zeros: no text is lost there.
+bool isPadding(std::string_view rest) {
+    return rest.find_first_not_of(std::string_view("\0 \t\r\n", 5)) == std::string_view::npos;
+}
+
+// `text` with each zero byte as U+FFFD, but for those of the padding at its end, which are
+// left out; `replaced` counts the others.
+std::string withoutZeros(std::string_view text, std::uint32_t& replaced) {
+    std::size_t content = text.size();
+    while (content > 0 && isPadding(text.substr(content - 1, 1))) --content;
+    std::string out;
+    out.reserve(text.size() + 64);
+    for (std::string_view rest = text.substr(0, content); !rest.empty();) {
+        const std::size_t zero = std::min(rest.find('\0'), rest.size());
+        out.append(rest.substr(0, zero));
+        if (zero == rest.size()) break;
+        out.append("\xEF\xBF\xBD");
+        ++replaced;
+        rest.remove_prefix(zero + 1);
+    }
+    for (const char c : text.substr(content))
+        if (c != '\0') out.push_back(c);
+    return out;
+}
+
+// Tells in `said` what the zero byte that `rest` begins with means on line `number`;
+// false, telling nothing, when it is padding.
+bool tellZero(std::string_view rest, std::size_t number, bool lenient, ParseReport& said) {
+    if (isPadding(rest)) return false;
+    said.zeroLine = static_cast<std::uint32_t>(number);
+    if (!lenient) said.unreadBytes = rest.size();
+    return true;
 }
 
 // Entries written "{start}{}" last until the next start, known only once all are read.
@@ -155,11 +189,36 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
     // Bound once, so that with logging off each entry pays a single test.
     Logger& log = *Logger::instance();
     LineSplitter lines(text, length);
+    // The lenient reading goes on past a zero byte in a copy of the text from its line on.
+    std::string readOn;
+    bool zeroMet = false, inCopy = false;
     std::string translated;
     LineCodeTranslator codes;
     std::size_t frameLines = 0;
     std::vector<std::size_t> openEnds;
-    while (const auto line = lines.next()) {
+    for (;;) {
+        const auto line = lines.next();
+        if (!line) {
+            // The lines end before a zero byte's line, and go on once: with that line up to
+            // the zero, in place, by default or before padding; else leniently in a copy
+            // without zeros. The text's end comes from the store, so that it takes no
+            // register through the loop.
+            char* const zero = lines.zero();
+            if (!zero || zeroMet) break;
+            zeroMet = true;
+            char* const from = lines.position();
+            const std::size_t number = lines.number();
+            const char* const end = entries.fileText() + entries.fileLength();
+            if (tellZero({zero, static_cast<std::size_t>(end - zero)}, number, lenient, said) &&
+                lenient) {
+                readOn = withoutZeros({from, static_cast<std::size_t>(end - from)}, said.zeroBytes);
+                lines = LineSplitter(readOn.data(), readOn.size(), number);
+                inCopy = true;
+            } else {
+                lines = LineSplitter(from, static_cast<std::size_t>(zero - from), number);
+            }
+            continue;
+        }
         said.linesRead = static_cast<std::uint32_t>(line->number);
         const FrameLine framed = readLine(line->view(), reading);
         if (framed.verdict == FrameLine::Verdict::Fail) {
@@ -265,7 +324,12 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
             // Terminated for the log: the lenient reading trims blanks after a text, and a
             // rewritten one ends anywhere in its line.
             line->start[final.data() + final.size() - line->start] = '\0';
-            entries.addInPlace(start, duration, final);
+            // Past a zero byte the lines lie in a copy of the text, not in the store's.
+            if (inCopy) {
+                entries.addCopy(start, duration, final);
+            } else {
+                entries.addInPlace(start, duration, final);
+            }
         }
         if (!framed.hasEnd) openEnds.push_back(entries.size() - 1);
         if (log.impl()) {

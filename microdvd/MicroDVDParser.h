@@ -1,6 +1,7 @@
 // Turns the UTF-8 text of a MicroDVD file into timed subtitle entries.
 #pragma once
 
+#include "framework/ReadingReport.h"
 #include "microdvd/FrameRate.h"
 
 #include <cstddef>
@@ -25,14 +26,16 @@ inline constexpr std::size_t kMaxEntryLength = std::numeric_limits<std::int32_t>
 /// - an entry ending at a negative frame is logged when dropped;
 /// - "{start}{}text" lasts until the next later start, or 3 s after the last one;
 /// - one of the first three frame lines that starts at 0 or 1 and ends at 0, 1 or nothing
-///   may declare the rate with a text that is the rate alone ("25.000", "23.976 fps"), and
-///   is consumed;
-/// - every line of an entry may begin with codes (translateLineCodes).
+///   may declare the rate as parseRateLine reads it ("25.000 movie info: XVID 25.0fps"),
+///   and is consumed;
+/// - every line of an entry may begin with codes (translateLineCodes);
+/// - a zero byte does not end the text: it shows as U+FFFD in its line.
+/// Zero bytes that only blanks, line breaks and zeros follow are padding in both readings.
 enum class MicroDVDReading : std::uint8_t { Default, Lenient };
 
 /// What a parse met, gathered as the lines go by, for the reading report.
 struct ParseReport {
-    static constexpr std::size_t kSkippedListed = 100;
+    static constexpr std::size_t kSkippedListed = ReadingReport::kSkippedListed;
     struct Skipped {
         std::uint32_t line;
         std::int32_t reason;  // a ReadingSkipReason
@@ -45,6 +48,9 @@ struct ParseReport {
     FrameRate rate;                 // the rate at the end
     std::uint32_t skippedCount = 0;
     std::vector<Skipped> skipped;  // the first kSkippedListed
+    std::uint32_t zeroLine = 0;    // the line of the first zero byte, padding aside
+    std::uint32_t zeroBytes = 0;   // lenient: the zero bytes shown as U+FFFD
+    std::size_t unreadBytes = 0;   // default: the text's bytes from that zero on
 
     void skip(std::size_t line, std::int32_t reason);
 };

@@ -132,6 +132,9 @@ void reportParse(ReadingReport& report, const ParseReport& parse, MicroDVDReadin
         report.rateNumerator = cut32(parse.rate.numerator);
         report.rateDenominator = cut32(parse.rate.denominator);
     }
+    report.zeroLine = parse.zeroLine;
+    report.zeroBytes = parse.zeroBytes;
+    report.unreadBytes = cut32(parse.unreadBytes);
     report.skippedCount = parse.skippedCount;
     report.skippedListed = static_cast<std::uint32_t>(parse.skipped.size());
     for (std::size_t i = 0; i < parse.skipped.size(); ++i)

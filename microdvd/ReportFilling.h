@@ -20,7 +20,8 @@ void reportReadFailure(ReadingReport& report, const ParserUtilities::FileReadRes
 /// How the encoding was settled, and why it could not be.
 void reportDecoding(ReadingReport& report, const ParserUtilities::DecodeReport& decoding,
                     bool decoded);
-/// The lines, the rate lines and the skipped lines; the outcome when `parsed` is false.
+/// The lines, the rate lines, the zero bytes and the skipped lines; the outcome when
+/// `parsed` is false.
 void reportParse(ReadingReport& report, const ParseReport& parse, MicroDVDReading reading,
                  bool parsed);
 

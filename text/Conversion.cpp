@@ -99,8 +99,8 @@ public:
           units_(bytes.size() / 2),
           high_(bigEndian ? 0 : 1) {}
 
-    // The UTF-8 length of the units before the first zero one; none when those are not
-    // well-formed or ICU would see a stray byte at the end.
+    // The UTF-8 length of the units; none when they are not well-formed, hold a zero or ICU
+    // would see a stray byte at the end. Zeros are rare enough to leave to ICU.
     std::optional<std::uint64_t> utf8Length(bool oddLength) const noexcept {
         std::uint64_t length = 0;
         std::size_t i = 0;
@@ -116,7 +116,7 @@ public:
                 continue;
             }
             const char32_t unit = at(i);
-            if (unit == 0) return length;
+            if (unit == 0) return std::nullopt;
             if (unit < 0x80) {
                 length += 1;
             } else if (unit < 0x800) {
@@ -271,17 +271,17 @@ bool convertTextToUTF8(const char* converterName, std::string_view source, Strin
             }
         }
         std::uint64_t length = 0;
+        bool startsWithZero = false;
         std::vector<std::string> pieces;
         const auto keep = [&](std::string_view bytes) {
-            const std::size_t zero = bytes.find('\0');
-            bytes = bytes.substr(0, zero);
+            startsWithZero |= length == 0 && bytes.front() == '\0';
             length += bytes.size();
             if (length > kMaxLength) return false;
             pieces.emplace_back(bytes);
-            return zero == std::string_view::npos;
+            return true;
         };
         if (!convertInPieces(converterName, source, library, keep) || length == 0 ||
-            length > kMaxLength)
+            startsWithZero || length > kMaxLength)
             return false;
 
         String text(out.allocator());

@@ -16,11 +16,11 @@ namespace Tork {
 [[nodiscard]] std::string convertToUTF8(const char* converterName, std::string_view source,
                                         const UCNVLibrary* library = UCNVLibrary::instance());
 
-/// As convertToUTF8, but only the text up to the first zero byte, set in `out` (its
-/// allocator kept). The conversion runs once, into pieces that are then joined in a block
-/// of the exact size: beside `source` it holds at most the result twice over.
-/// False, with `out` untouched, on the failures of convertToUTF8, for an empty text, or
-/// for one that a String cannot hold.
+/// As convertToUTF8, set in `out` (its allocator kept). The conversion runs once, into
+/// pieces that are then joined in a block of the exact size: beside `source` it holds at
+/// most the result twice over. False, with `out` untouched, on the failures of
+/// convertToUTF8, for an empty text or one that begins with a zero byte (nothing that a
+/// zero-terminated reading would see), or for one that a String cannot hold.
 [[nodiscard]] bool convertTextToUTF8(const char* converterName, std::string_view source,
                                      String& out,
                                      const UCNVLibrary* library = UCNVLibrary::instance());

@@ -115,6 +115,19 @@ TEST(PipelineTest, ReadsTheSameWhenUpstreamOnlyPushes) {
     EXPECT_EQ(run.cues, lighthouse());
 }
 
+// The element reads leniently: a zero byte shows as U+FFFD, and the viewer hears of it.
+TEST(PipelineTest, WarnsOfAZeroByte) {
+    TempFolder folder;
+    const Outcome run =
+        parse(folder.write("zero.sub", std::string("{1}{1}25\n{25}{50}a\0b\n", 21)));
+    EXPECT_EQ(run.error, "");
+    EXPECT_EQ(run.cues, (std::vector<Cue>{{1000, 1000,
+                                           "a\xEF\xBF\xBD"
+                                           "b"}}));
+    EXPECT_NE(run.warning.find("a zero byte on line 2 shows as U+FFFD"), std::string::npos)
+        << run.warning;
+}
+
 TEST(PipelineTest, ReportsAFileThePlugInRefusesAsAnError) {
     TempFolder folder;
     // The plug-in opens only names ending in .sub or .txt, in any letter case when lenient.

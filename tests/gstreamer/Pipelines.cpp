@@ -22,15 +22,25 @@ public:
 };
 testing::Environment* const environment = testing::AddGlobalTestEnvironment(new GstEnvironment);
 
-std::string errorOn(GstBus* bus) {
-    GstMessage* message = gst_bus_pop_filtered(bus, GST_MESSAGE_ERROR);
-    if (!message) return {};
-    GError* error = nullptr;
-    gst_message_parse_error(message, &error, nullptr);
-    std::string text = error ? error->message : "error";
-    g_clear_error(&error);
-    gst_message_unref(message);
-    return text;
+// The first error on the bus, noting the first warning before it in `run` (popping the
+// one discards the other).
+std::string errorOn(GstBus* bus, Outcome& run) {
+    const auto types = static_cast<GstMessageType>(GST_MESSAGE_ERROR | GST_MESSAGE_WARNING);
+    while (GstMessage* message = gst_bus_pop_filtered(bus, types)) {
+        GError* error = nullptr;
+        const bool isError = GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR;
+        if (isError) {
+            gst_message_parse_error(message, &error, nullptr);
+        } else {
+            gst_message_parse_warning(message, &error, nullptr);
+        }
+        std::string text = error ? error->message : isError ? "error" : "warning";
+        g_clear_error(&error);
+        gst_message_unref(message);
+        if (isError) return text;
+        if (run.warning.empty()) run.warning = text;
+    }
+    return {};
 }
 
 }  // namespace
@@ -132,7 +142,7 @@ Outcome collect(GstElement* pipeline, GstAppSink* sink) {
         GstSample* sample = gst_app_sink_try_pull_sample(sink, 100 * GST_MSECOND);
         if (!sample) {
             ++waited;
-            run.error = errorOn(bus);
+            run.error = errorOn(bus, run);
             continue;
         }
         if (!run.firstSegment) run.firstSegment = *gst_sample_get_segment(sample);
@@ -145,7 +155,7 @@ Outcome collect(GstElement* pipeline, GstAppSink* sink) {
         gst_buffer_unmap(buffer, &map);
         gst_sample_unref(sample);
     }
-    if (run.error.empty()) run.error = errorOn(bus);
+    if (run.error.empty()) run.error = errorOn(bus, run);
     if (run.error.empty() && !gst_app_sink_is_eos(sink)) run.error = "no end of stream";
     gst_element_set_state(pipeline, GST_STATE_NULL);
     gst_object_unref(bus);

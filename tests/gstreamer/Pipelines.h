@@ -24,6 +24,7 @@ std::ostream& operator<<(std::ostream& out, const Cue& cue);
 struct Outcome {
     std::vector<Cue> cues;
     std::string error;
+    std::string warning;  // the first one
     std::optional<GstSegment> firstSegment;
 };
 

@@ -155,7 +155,7 @@ TEST(PeakMemory, OpenHoldsAFewTimesTheFileAtMost) {
          8},
         {"ill-formed UTF-8 in one coded line", "{0}{1}{y:ib}" + std::string(kSize, '\xFF'), false,
          8},
-        {"blank lines leniently", repeated("\n", kSize) + "{0}{1}x", true, 8},
+        {"blank lines leniently", "{0}{1}x" + repeated("\n", kSize) + "{0}{1}x", true, 8},
         {"{0}{0}x lines", repeated("{0}{0}x\n", kSize), false, 8},
         {"{0}{}x lines leniently", repeated("{0}{}x\n", kSize), true, 8},
         {"open-ended lines of a face code leniently", repeated("{0}{}{f:\"}\n", kSize), true, 8},

@@ -23,9 +23,10 @@ TEST(FrameRateDeclaration, ReadsTheFourForms) {
         {".5", Kind::Rate, 5, 10},
         {"30000/1001", Kind::Rate, 30000, 1001},
         {"30000\\1001", Kind::Rate, 30000, 1001},
-        {"25/0", Kind::Rate, 25, 0},  // accepted: later times are 0
         {"99999999999", Kind::Rate, 2147483647, 1},
         // Declaration syntax without a usable rate: the line is dropped, the rate stays.
+        {"25/0", Kind::Unusable, 0, 0},  // would make every later time 0
+        {"30000\\0", Kind::Unusable, 0, 0},
         {".", Kind::Unusable, 0, 0},
         {"/", Kind::Unusable, 0, 0},
         {"25/", Kind::Unusable, 0, 0},
@@ -108,21 +109,38 @@ TEST(FrameClock, AgreesWithTheRateAtEveryKindOfRateAndFrame) {
     }
 }
 
-// A rate line's text is the number alone; what release notes write around a rate is not.
-TEST(FrameRate, RateLineIsANumberAlone) {
+// A rate line states its rate at its start, or as a number that "fps" follows; release
+// notes around it do not hide it, and numbers that are no rate do not make one.
+TEST(FrameRate, RateLineStatesTheRate) {
     const std::pair<const char*, std::optional<FrameRate>> cases[] = {
         {"25.000", FrameRate{25000, 1000}},
         {"23,976", FrameRate{23976, 1000}},
+        {"23.976", FrameRate{23976, 1000}},
+        {"29,97", FrameRate{2997, 100}},
+        {"25 fps", FrameRate{25, 1}},
         {"23.976 fps", FrameRate{23976, 1000}},
         {"29.97FPS \t", FrameRate{2997, 100}},
         {"3.5fps", FrameRate{35, 10}},
-        {"25.000 movie info: XVID 25.0fps", std::nullopt},
-        {"4.37GB; 1280x704; 23.976fps.", std::nullopt},
-        {"25 fps.", std::nullopt},
+        {"25 fps.", FrameRate{25, 1}},
+        // SubEdit's line, with and without its credit.
+        {"25.000 movie info: XVID  608x256 25.0fps 699.0 MB", FrameRate{25000, 1000}},
+        {"25.000 movie info: XVID  608x256 25.0fps 699.0 MB|/SubEdit "
+         "b.4060(http://subedit.com.pl)/",
+         FrameRate{25000, 1000}},
+        // A size before the rate: the number that "fps" follows.
+        {"4.37GB; 1280x704; 23.976fps.", FrameRate{23976, 1000}},
+        {"1080p 23.976 FPS", FrameRate{23976, 1000}},
+        {"2 CDs, 25fps", FrameRate{25, 1}},      // a leading number that is no rate
+        {"1000fps or 25fps", FrameRate{25, 1}},  // the first plausible one
+        {"1,5 km", std::nullopt},
+        {"Hello", std::nullopt},
         {"25.", std::nullopt},
+        {"25fpsx", std::nullopt},    // "fps" only as a word of its own
+        {"1.2.3fps", std::nullopt},  // the 3 belongs to a number
         {"fps", std::nullopt},
         {"3", std::nullopt},  // the bounds are excluded
         {"200", std::nullopt},
+        {"200 fps", std::nullopt},
         {"25.00000000000000000000001", std::nullopt},  // beyond 64 bits
     };
     for (const auto& [text, rate] : cases) {

@@ -202,6 +202,8 @@ struct SplitCase {
     const char* description;
     std::string text;
     std::vector<std::string> lines;
+    // Where the text's first zero byte lies, and where the line that holds it starts.
+    std::optional<std::pair<std::size_t, std::size_t>> zeroAndLine = std::nullopt;
 };
 
 TEST(LineSplitter, RunsOfCrAndLfAreOneSeparator) {
@@ -211,11 +213,13 @@ TEST(LineSplitter, RunsOfCrAndLfAreOneSeparator) {
         {"CR only", "a\rb", {"a", "b"}},
         {"blank lines", "\n\r\n\na\n\n\nb", {"a", "b"}},
         {"no final separator", "a\nlast", {"a", "last"}},
-        {"zero byte ends the text", std::string("a\nb\0c\nd", 7), {"a", "b"}},
+        // The reader decides what the zero means: the lines end before its line.
+        {"zero byte ends the text", std::string("a\nb\0c\nd", 7), {"a"}, {{3, 2}}},
+        {"zero byte starting a line", std::string("a\r\n\0b", 5), {"a"}, {{3, 3}}},
         {"control bytes within long lines",
          "a\tbcdefghij\x01klmnop\r\nqrstuvwxyz\n",
          {"a\tbcdefghij\x01klmnop", "qrstuvwxyz"}},
-        {"a zero byte after a whole word", std::string("abcdefghij\0k", 12), {"abcdefghij"}},
+        {"a zero byte after a whole word", std::string("abcdefghij\0k", 12), {}, {{10, 0}}},
         {"only separators", "\r\n\r\n", {}},
         {"empty", "", {}},
     };
@@ -229,6 +233,13 @@ TEST(LineSplitter, RunsOfCrAndLfAreOneSeparator) {
             lines.emplace_back(line->view());
         }
         EXPECT_EQ(lines, c.lines);
+        if (c.zeroAndLine) {
+            EXPECT_EQ(splitter.zero(), text.data() + c.zeroAndLine->first);
+            EXPECT_EQ(splitter.position(), text.data() + c.zeroAndLine->second);
+            EXPECT_EQ(splitter.number(), c.lines.size() + 1);
+        } else {
+            EXPECT_EQ(splitter.zero(), nullptr);
+        }
     }
 }
 

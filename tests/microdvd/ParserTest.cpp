@@ -1,5 +1,6 @@
 #include "microdvd/MicroDVDParser.h"
 
+#include "framework/ReadingReport.h"
 #include "subtitle/EntryStore.h"
 
 #include <gtest/gtest.h>
@@ -28,9 +29,9 @@ struct Parsed {
 };
 
 Parsed parse(const std::string& text, FrameRate rate = {},
-             MicroDVDReading reading = MicroDVDReading::Default) {
+             MicroDVDReading reading = MicroDVDReading::Default, ParseReport* report = nullptr) {
     EntryStore store{String(text)};
-    const bool ok = parseMicroDVD(store, rate, reading);
+    const bool ok = parseMicroDVD(store, rate, reading, kMaxEntryLength, report);
     Parsed parsed{ok, {}};
     for (const EntryRecord& entry : store.records()) {
         parsed.entries.push_back({entry.start, entry.duration, std::string(store.text(entry))});
@@ -114,13 +115,31 @@ TEST(ParseMicroDVD, Files) {
          false,
          {{0, 1000, "a"}}},
         {"a signature left in the text fails", "\xEF\xBB\xBF{0}{25}a", pal, false, {}},
-        {"denominator 0 gives time 0", "{1}{1}25/0\n{100}{200}x", ntsc, true, {{0, 0, "x"}}},
+        {"denominator 0 is no rate", "{1}{1}25/0\n{100}{200}x", ntsc, true, {{4170, 4171, "x"}}},
     };
     for (const FileCase& c : cases) {
         SCOPED_TRACE(c.description);
         const Parsed parsed = parse(c.text, c.rate);
         EXPECT_EQ(parsed.ok, c.ok);
         EXPECT_EQ(parsed.entries, c.entries);
+    }
+}
+
+// A rate line without a usable rate is consumed and counted; the rate stays.
+TEST(ParseMicroDVD, CountsUnusableRateLines) {
+    for (const char* text :
+         {"{1}{1}25/0\n{25}{50}x", "{1}{1}0\n{25}{50}x", "{1}{1}25/\n{25}{50}x"}) {
+        SCOPED_TRACE(text);
+        EntryStore store{String(text)};
+        ParseReport report;
+        ASSERT_TRUE(
+            parseMicroDVD(store, {25, 1}, MicroDVDReading::Default, kMaxEntryLength, &report));
+        EXPECT_EQ(report.rateChanges, 0u);
+        EXPECT_EQ(report.rate, (FrameRate{25, 1}));
+        ASSERT_EQ(report.skipped.size(), 1u);
+        EXPECT_EQ(report.skipped[0].line, 1u);
+        EXPECT_EQ(report.skipped[0].reason, kSkipUnusableRate);
+        EXPECT_EQ(store.size(), 1u);
     }
 }
 
@@ -190,7 +209,7 @@ TEST(ParseMicroDVD, LenientReading) {
     } cases[] = {
         {"lines",
          "{DEFAULT}{}{Y:b}\n \t \n{0}{25}a\nby someone\n{25}{50}b\0{50}{75}c"s,
-         {{{0, 1000, "a"}, {1000, 1000, "b"}}},
+         {{{0, 1000, "a"}, {1000, 1000, "b\xEF\xBF\xBD{50}{75}c"}}},
          -1},
         {"no frame line fails", "1\n00:00:01,000 --> 00:00:02,000\nHi\n", std::nullopt, -1},
         {"frame lines without entries open", "{1}{1}25\n{10}{20}\n", {{}}, 0},
@@ -210,11 +229,13 @@ TEST(ParseMicroDVD, LenientReading) {
          "{1}{1}23.976 fps\n{0}{0}50\n{1}{}10\n{50}{100}x",
          {{{5000, 5000, "x"}}},
          -1},
-        {"a rate line's text is the number alone",
-         "{1}{1}4.37GB; 1280x704; 23.976fps.\n{0}{0}25.000 movie info\n{50}{100}x",
-         {{{40, 0, "4.37GB; 1280x704; 23.976fps."},
-           {0, 0, "25.000 movie info"},
-           {2000, 2000, "x"}}},
+        {"rate lines as release notes write them",
+         "{1}{1}4.37GB; 1280x704; 23.976fps.\n{50}{100}x\n{0}{0}25.000 movie info\n{50}{100}y",
+         {{{2085, 2085, "x"}, {2000, 2000, "y"}}},
+         4},
+        {"a rate line states a rate",
+         "{1}{1}1,5 km\n{1}{1}Hello\n{50}{100}x",
+         {{{40, 0, "1,5 km"}, {40, 0, "Hello"}, {2000, 2000, "x"}}},
          3},
         {"rate lines only among the first three frame lines, from 0 or 1 to 0, 1 or nothing, "
          "above 3 and below 200",
@@ -230,6 +251,73 @@ TEST(ParseMicroDVD, LenientReading) {
         EXPECT_EQ(lenient.entries, c.lenient.value_or(std::vector<Entry>{}));
         const Parsed strict = parse(c.text, {25, 1});
         EXPECT_EQ(strict.ok ? static_cast<int>(strict.entries.size()) : -1, c.strict);
+    }
+}
+
+// A zero byte ends the default reading, which tells its line and the bytes left unread;
+// the lenient reading shows it as U+FFFD and reads on. Zeros that only blanks, line breaks
+// and zeros follow are padding in both. At 25 frames per second.
+TEST(ParseMicroDVD, ZeroBytes) {
+    using namespace std::string_literals;
+    const std::string fffd = "\xEF\xBF\xBD";
+    struct Reading {
+        std::optional<std::vector<Entry>> entries;  // none: the file fails
+        std::uint32_t zeroLine;
+        std::size_t zeros;  // the default reading's bytes unread, the lenient one's shown
+        std::uint32_t linesRead;
+    };
+    const struct {
+        const char* where;
+        std::string text;
+        Reading strict, lenient;
+    } cases[] = {
+        {"in a line",
+         "{1}{50}One\n{60}{100}Two \0 x\n{200}{300}Three\n"s,
+         {{{{40, 1960, "One"}, {2400, 1600, "Two "}}}, 2, 20, 2},
+         {{{{40, 1960, "One"}, {2400, 1600, "Two " + fffd + " x"}, {8000, 4000, "Three"}}},
+          2,
+          1,
+          3}},
+        {"at the start of a line",
+         "{1}{2}a\n\0{3}{4}b"s,
+         {{{{40, 40, "a"}}}, 2, 8, 1},
+         {{{{40, 40, "a"}}}, 2, 1, 2}},
+        {"at the start of the text",
+         "\0{1}{2}a"s,
+         {std::vector<Entry>{}, 1, 8, 0},
+         {std::nullopt, 1, 1, 1}},
+        {"several, with codes after them",
+         "{1}{2}a\0b\0\n\0\n{3}{4}\0c|{y:i}d\0\0"s,
+         {{{{40, 40, "a"}}}, 1, 23, 1},
+         {{{{40, 40, "a" + fffd + "b" + fffd}, {120, 40, fffd + "c\n<i>d</i>"}}}, 1, 4, 3}},
+        {"padding after the last line",
+         "{1}{2}a\r\n\0\0\0"s,
+         {{{{40, 40, "a"}}}, 0, 0, 1},
+         {{{{40, 40, "a"}}}, 0, 0, 1}},
+        {"padding among blanks",
+         "{1}{2}a\n\0 \t\0\r\n\0"s,
+         {{{{40, 40, "a"}}}, 0, 0, 1},
+         {{{{40, 40, "a"}}}, 0, 0, 1}},
+        {"padding after a text",
+         "{1}{2}a\0\0"s,
+         {{{{40, 40, "a"}}}, 0, 0, 1},
+         {{{{40, 40, "a"}}}, 0, 0, 1}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.where);
+        for (const auto& [reading, expected] : {std::pair{MicroDVDReading::Default, c.strict},
+                                                std::pair{MicroDVDReading::Lenient, c.lenient}}) {
+            const bool lenient = reading == MicroDVDReading::Lenient;
+            SCOPED_TRACE(lenient ? "lenient" : "default");
+            ParseReport report;
+            const Parsed parsed = parse(c.text, {25, 1}, reading, &report);
+            EXPECT_EQ(parsed.ok, expected.entries.has_value());
+            EXPECT_EQ(parsed.entries, expected.entries.value_or(std::vector<Entry>{}));
+            EXPECT_EQ(report.zeroLine, expected.zeroLine);
+            EXPECT_EQ(lenient ? report.zeroBytes : report.unreadBytes, expected.zeros);
+            EXPECT_EQ(lenient ? report.unreadBytes : report.zeroBytes, 0u);
+            EXPECT_EQ(report.linesRead, expected.linesRead);
+        }
     }
 }
 

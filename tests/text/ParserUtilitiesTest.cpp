@@ -105,10 +105,19 @@ const EncodingCase encodingCases[] = {
      "\xFF\xFE"
      "A\0B\0"s,
      kHonour, "ISO-8859-1", Icu::Present, "AB"},
-    {"ConvertedTextEndsAtAZero",
+    // The reading decides what a zero byte means, in every encoding.
+    {"ConvertedTextKeepsZeros",
      "\xFF\xFE"
      "A\0B\0\0\0C\0"s,
-     kHonour, "", Icu::Present, "AB"},
+     kHonour, "", Icu::Present, "AB\0C"s},
+    {"ConvertedTextBeginningWithAZero",
+     "\xFF\xFE"
+     "\0\0A\0"s,
+     kHonour,
+     "",
+     Icu::Present,
+     {}},
+    {"CodePageTextKeepsZeros", "a\0\xE9"s, kIgnore, "ISO-8859-1", Icu::Present, "a\0\xC3\xA9"s},
     {"Latin1Unnamed", "\xE9t\xE9", kIgnore, "", Icu::Present, {}},
     {"Latin1Named", "\xE9t\xE9", kHonour, "ISO-8859-1", Icu::Present, "\xC3\xA9t\xC3\xA9"},
     {"Latin1NamedWithoutIcu", "\xE9t\xE9", kHonour, "ISO-8859-1", Icu::Absent, {}},

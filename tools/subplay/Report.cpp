@@ -78,6 +78,10 @@ std::vector<std::string> readingWarnings(const Host::OpenReport& report, const s
         warnings.push_back(shown + ": " + std::to_string(unlisted) +
                            " more skipped lines are not listed; --info counts them");
     }
+    if (const std::string zero = report.zeroByte(); !zero.empty()) {
+        warnings.push_back(shown + ": " + zero +
+                           (report.lenient ? "" : "; without --strict the rest is read too"));
+    }
     if (report.replacements > 0) {
         warnings.push_back(shown + ": " + std::to_string(report.replacements) +
                            " byte sequences are not UTF-8 and show as U+FFFD; name the "
@@ -131,7 +135,14 @@ void appendReadingJson(const Host::OpenReport& report, std::string& out) {
            ", \"denominator\": " + number(report.rateDenominator) + ", \"source\": \"" +
            named(kRateSources, report.rateSource) + '"';
     if (report.rateSource == kRateDeclaration) out += ", \"line\": " + number(report.rateLine);
-    out += "}, \"lenient\": " + std::string(report.lenient ? "true" : "false") +
+    out += "}";
+    if (report.zeroLine) {
+        out += ", \"zeroByte\": {\"line\": " + number(report.zeroLine) +
+               (report.lenient ? ", \"replaced\": " + number(report.zeroBytes)
+                               : ", \"unreadBytes\": " + number(report.unreadBytes)) +
+               "}";
+    }
+    out += ", \"lenient\": " + std::string(report.lenient ? "true" : "false") +
            ", \"linesRead\": " + number(report.linesRead) +
            ", \"skippedCount\": " + number(report.skippedCount) + ", \"skipped\": [";
     for (std::size_t i = 0; i < report.skipped.size(); ++i) {
@@ -171,6 +182,13 @@ std::string infoText(const Host::OpenReport& report, const std::string& shown,
     if (span.read) {
         out += "\nfirst: " + formatTime(span.first) + "\nlast: " + formatTime(span.last) +
                "\nduration: " + formatTime(duration);
+    }
+    if (report.zeroLine) {
+        out +=
+            "\nzero byte: line " + std::to_string(report.zeroLine) +
+            (report.lenient ? ", " + std::to_string(report.zeroBytes) + " shown as U+FFFD"
+                            : ", the reading ended there: " + std::to_string(report.unreadBytes) +
+                                  " bytes unread");
     }
     out += "\nlines read: " + std::to_string(report.linesRead) +
            "\nskipped lines: " + std::to_string(report.skippedCount) + '\n';

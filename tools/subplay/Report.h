@@ -14,8 +14,9 @@ namespace Tork::Subplay {
 inline constexpr std::int32_t kLowConfidence = 50;
 
 /// The warnings about the file `shown`, one message each: skipped lines by reason with their
-/// numbers (blank lines and frames without text are not worth a word), U+FFFD standing in for
-/// bytes, and a detected encoding of low confidence, each with the option that helps.
+/// numbers (blank lines and frames without text are not worth a word), a zero byte in the
+/// text, U+FFFD standing in for bytes, and a detected encoding of low confidence, each with
+/// the option that helps.
 std::vector<std::string> readingWarnings(const Host::OpenReport& report, const std::string& shown);
 
 /// Why the open failed, with the system's reason where the report gives an error number.

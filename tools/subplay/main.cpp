@@ -207,7 +207,8 @@ int runOne(const Options& options, const Host::PluginLibrary& library, const std
 
     if (options.mode == Mode::Probe) {
         if (session.probe(file)) return exitSuccess;
-        return fail(shown + ": not recognised as MicroDVD");
+        const std::string why = session.report() ? failureText(*session.report()) : "";
+        return fail(shown + ": not recognised as MicroDVD" + (why.empty() ? "" : ": " + why));
     }
     const auto opened = session.open(file);
     const std::optional<Host::OpenReport>& report = session.report();
