@@ -10,13 +10,20 @@
 #
 #   summary
 #
-# prints the parts' lines and the closing `N passed, N failed` (`, N skipped` after it when a
-# part could not run), and returns non-zero if any part failed.
+# prints the parts' lines, each with the time it took, and the closing `N passed, N failed`
+# (`, N skipped` after it when a part could not run), and returns non-zero if any part failed.
+#
+# TORK_TEST_TIME_LIMIT, in seconds from when this file is sourced, bounds the whole run: a part
+# that would start after it is not run, and a part that is a program (not a shell function)
+# is stopped when it runs past it. Either is shown as NOT RUN with the reason, so that a run
+# on a slow machine still ends with its summary. Unset, the run has no limit.
 
 readonly PART_NOT_RUN=75
 part_names=()
 part_states=()
 part_results=()
+part_seconds=()
+part_start=$SECONDS
 
 part() {
   local name=$1
@@ -25,14 +32,30 @@ part() {
   local result status
   result=$(mktemp)
   echo "== $name ==" >&2
-  # A subshell of its own, whose status no test checks (which would switch its -e off): a
-  # part that stops early stops only itself.
+  local started=$SECONDS limit=${TORK_TEST_TIME_LIMIT:-} left=""
+  [[ -n $limit ]] && left=$((limit - (SECONDS - part_start)))
   local errexit=$-
   set +e
-  (set -e; TORK_PART_RESULT=$result "$@")
-  status=$?
+  if [[ -n $left && $left -le 0 ]]; then
+    echo "no time left: the run's limit of $limit s was used" >"$result"
+    status=$PART_NOT_RUN
+  elif [[ -n $left && $(type -t "$1") == file ]]; then
+    # timeout signals the part's whole process group, so its builds and tests stop with it.
+    (set -e; TORK_PART_RESULT=$result timeout -k 30 "$left" "$@")
+    status=$?
+    if [[ $status -eq 124 || ($status -eq 137 && $((SECONDS - started)) -ge $left) ]]; then
+      echo "stopped at the run's limit of $limit s; $(head -n 1 "$result")" >"$result"
+      status=$PART_NOT_RUN
+    fi
+  else
+    # A subshell of its own, whose status no test checks (which would switch its -e off): a
+    # part that stops early stops only itself.
+    (set -e; TORK_PART_RESULT=$result "$@")
+    status=$?
+  fi
   [[ $errexit == *e* ]] && set -e
   part_names+=("$name")
+  part_seconds+=($((SECONDS - started)))
   case $status in
     0) part_states+=("passed") ;;
     "$PART_NOT_RUN") part_states+=("NOT RUN") ;;
@@ -49,7 +72,7 @@ summary() {
   for i in "${!part_names[@]}"; do
     line=$(printf '%-22s %s' "${part_names[$i]}:" "${part_states[$i]}")
     [[ -n "${part_results[$i]}" ]] && line+=": ${part_results[$i]}"
-    echo "$line"
+    echo "$line [$(minutes "${part_seconds[$i]}")]"
     case ${part_states[$i]} in
       passed) passed=$((passed + 1)) ;;
       "NOT RUN") skipped=$((skipped + 1)) ;;
@@ -58,8 +81,12 @@ summary() {
   done
   line="$passed passed, $failed failed"
   [[ $skipped -gt 0 ]] && line+=", $skipped skipped"
-  echo "$line"
+  echo "$line [$(minutes $((SECONDS - part_start)))]"
   [[ $failed -eq 0 ]]
+}
+
+minutes() {
+  printf '%d min %02d s' $(($1 / 60)) $(($1 % 60))
 }
 
 # For a part's own scripts: its one-line result, also shown on standard error.

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The VLC module's checks with a real VLC: installs VLC's packages, builds the module with
-# its tests (the vlc preset, into build-vlc/) and runs them, draws the demo frame, and, as
+# its tests in the tests' build (build/, the default preset, which finds VLC once its
+# packages are in) and runs them, draws the demo frame, and, as
 # root on a machine without the project's packages, installs the module's Debian package
 # with the plug-in's, plays through them, and purges both. Ends with one line,
 # "VLC: N passed, N failed", and a non-zero status when a check failed; or, when VLC cannot
@@ -29,8 +30,10 @@ check() {  # check NAME COMMAND...: one check of the count
 # The tests: each of ctest's counts.
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
-if cmake --preset vlc >/dev/null && cmake --build --preset vlc >&2; then
-  ctest --preset vlc -j"$(nproc)" 2>&1 | tee "$log" >&2
+if cmake --preset default >/dev/null &&
+  cmake --build --preset default --target vlc_support_tests vlc_playback_tests \
+    torkcuerecorder_plugin >&2; then
+  ctest --preset default -L vlc -j"$(nproc)" 2>&1 | tee "$log" >&2
   summary=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" || true)
   if [[ -n $summary ]]; then
     total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$summary")
@@ -58,10 +61,13 @@ package_check() {
   local plugins cache packages
   plugins=$(pkg-config --variable=pluginsdir vlc-plugin)
   cache=$plugins/plugins.dat
-  # The main job's build with the module (the demo's), whole: cpack installs every target.
-  cmake --preset program -DTORK_BUILD_VLC=ON >/dev/null && cmake --build --preset program >&2 &&
-    (cd build-program && rm -f ./*.deb && cpack -G DEB >&2) || return 1
-  packages=(build-program/tork-microdvd_*.deb build-program/tork-microdvd-vlc_*.deb)
+  # The tests' build, whole, with the module: cpack installs every target.
+  local debs
+  debs=$(mktemp -d)
+  chmod 755 "$debs"  # apt reads the packages as its own user
+  cmake --build --preset default >&2 &&
+    cpack --config build/CPackConfig.cmake -G DEB -B "$debs" >&2 || return 1
+  packages=("$debs"/tork-microdvd_*.deb "$debs"/tork-microdvd-vlc_*.deb)
   [[ -f ${packages[0]} && -f ${packages[1]} ]] || { echo "no packages made" >&2; return 1; }
   local files
   files=$(for deb in "${packages[@]}"; do dpkg-deb --fsys-tarfile "$deb" | tar -t; done |
@@ -74,23 +80,23 @@ package_check() {
   local apt=(apt-get -y -qq -o DPkg::Lock::Timeout=600)
   local ours=0
   if [[ $status -eq 0 ]]; then
-    if ! "${apt[@]}" install "${packages[@]/#/./}" >/dev/null; then
+    if ! "${apt[@]}" install "${packages[@]}" >/dev/null; then
       echo "the packages could not be installed" >&2
-      rm -rf "$work"
+      rm -rf "$work" "$debs"
       return 1
     fi
     ours=1
     [[ -f $plugins/demux/libtorkmicrodvd_plugin.so ]] || { echo "not in $plugins" >&2; status=1; }
     grep -q torkmicrodvd "$cache" || { echo "VLC's cache lacks the module" >&2; status=1; }
     # VLC's own plug-in folder only: the installed module must find the installed plug-in.
-    env -u VLC_PLUGIN_PATH build-program/bin/vlc_play --rate 8 --stop-at 4000 \
+    env -u VLC_PLUGIN_PATH build/bin/vlc_play --rate 8 --stop-at 4000 \
       "$work/film.mp4" 2>/dev/null | grep -qx 'demux torkmicrodvd' ||
       { echo "the installed VLC did not read film.sub through the module" >&2; status=1; }
   fi
   if [[ $ours -eq 1 ]]; then
     "${apt[@]}" purge tork-microdvd-vlc tork-microdvd >/dev/null || status=1
   fi
-  rm -rf "$work"
+  rm -rf "$work" "$debs"
   local left
   left=$(while read -r file; do [[ -f $file || -L $file ]] && echo "$file"; done <<<"$files")
   [[ -z $left ]] || { echo "left behind: $left" >&2; status=1; }

@@ -26,7 +26,7 @@ summary_of() {
       part "p${entry%%:*}" -- bash -c \
         '[[ -n "$2" ]] && echo "$2" >"$TORK_PART_RESULT"; exit "$1"' _ "${entry%%:*}" "$result"
     done
-    summary | tail -n +3 | tr -s ' '
+    summary | tail -n +3 | tr -s ' ' | sed -E 's/ \[[0-9]+ min [0-9]{2} s\]$//'
     echo "status ${PIPESTATUS[0]}"
   ) 2>/dev/null
 }
@@ -41,6 +41,30 @@ for row in "${rows[@]}"; do
   IFS='+' read -r -a entries <<<"${row%%|*}"
   expect "summary of ${row%%|*}" "$(summary_of "${entries[@]}" | paste -sd ';')" "${row#*|}"
 done
+
+# Every line tells the time its part took, and the last the whole run's.
+expect "times in the summary" "$(
+  source "$source_dir/scripts/part.sh"
+  part one -- true 2>/dev/null
+  summary | tail -n +3 | tr -s ' ' | sed -E 's/[0-9]+ min [0-9]{2} s/T/'
+)" "$(printf 'one: passed [T]\n1 passed, 0 failed [T]')"
+
+# With a time limit, a part past it is not run and a program running past it is stopped;
+# a shell function cannot be stopped and runs to its end.
+expect "parts at the time limit" "$(
+  export TORK_TEST_TIME_LIMIT=1
+  source "$source_dir/scripts/part.sh"
+  sleeps() { sleep 2; }
+  part function -- sleeps 2>/dev/null
+  part late -- true 2>/dev/null
+  echo "${part_states[*]}|${part_results[1]}"
+)" "passed NOT RUN|no time left: the run's limit of 1 s was used"
+expect "a program stopped at the time limit" "$(
+  export TORK_TEST_TIME_LIMIT=3
+  source "$source_dir/scripts/part.sh"
+  part program -- bash -c 'echo 3 passed >"$TORK_PART_RESULT"; sleep 9' 2>/dev/null
+  echo "${part_states[*]}|${part_results[0]}|$((part_seconds[0] < 6))"
+)" "NOT RUN|stopped at the run's limit of 3 s; 3 passed|1"
 
 # A part stops at its first failing command, a shell function's too, and has failed.
 stops_early() {
