@@ -70,10 +70,14 @@ bool convertInPieces(const char* converterName, std::string_view source, const U
     for (bool more = true; more;) {
         char16_t* unitsEnd = pivot.get();
         std::int32_t status = 0;
+        const char* const before = from;
         // The source is whole, so every call may flush; a full pivot only means "call again".
         library->toUnicode(decoder.get(), &unitsEnd, pivot.get() + kPivotUnits, &from,
                            source.data() + source.size(), nullptr, /*flush*/ true, &status);
         more = status == kBufferOverflow;
+        // "Call again" with nothing read or written would be asked forever: the library is
+        // bound at run time, and a stand-in or an odd build has said so for a cut character.
+        if (more && from == before && unitsEnd == pivot.get()) return false;
         const char16_t* units = pivot.get();
         for (std::int32_t encoded = kBufferOverflow; encoded == kBufferOverflow;) {
             char* bytesEnd = piece.get();
@@ -82,6 +86,7 @@ bool convertInPieces(const char* converterName, std::string_view source, const U
                                  unitsEnd, nullptr, /*flush*/ !more, &encoded);
             const std::string_view bytes(piece.get(),
                                          static_cast<std::size_t>(bytesEnd - piece.get()));
+            if (encoded == kBufferOverflow && bytes.empty()) return false;  // as above
             if (!bytes.empty() && !sink(bytes)) return true;
             if (encoded > 0 && encoded != kBufferOverflow) return true;
         }

@@ -18,22 +18,30 @@
 
 namespace {
 
-enum class Converter { Latin1, Windows1250, Utf8, Utf16Le, Utf16Be, Utf32Le, Utf32Be };
+enum class Converter { Latin1, Windows1250, Utf8, Utf16Le, Utf16Be, Utf32Le, Utf32Be, Stuck };
 
 // "fake-latin1" opens cleanly, "fake-warning" with a warning, "fake-error" hands out a
-// converter together with an error; "utf8" is the target of every chained conversion.
+// converter together with an error, "fake-stuck" asks to be called again without moving;
+// "utf8" is the target of every chained conversion.
 const struct {
     const char* name;
     Converter converter;
     std::int32_t status;
 } named[] = {
-    {"fake-latin1", Converter::Latin1, 0},  {"fake-warning", Converter::Latin1, -128},
-    {"fake-error", Converter::Latin1, 2},   {"ISO-8859-1", Converter::Latin1, 0},
+    {"fake-latin1", Converter::Latin1, 0},
+    {"fake-warning", Converter::Latin1, -128},
+    {"fake-error", Converter::Latin1, 2},
+    {"ISO-8859-1", Converter::Latin1, 0},
+    {"fake-stuck", Converter::Stuck, 0},
     {"windows-1252", Converter::Latin1, 0},  // what a detected ISO-8859-1 is read as
-    {"utf8", Converter::Utf8, 0},           {"UTF8", Converter::Utf8, 0},
-    {"UTF-8", Converter::Utf8, 0},          {"UTF16-LE", Converter::Utf16Le, 0},
-    {"UTF16-BE", Converter::Utf16Be, 0},    {"UTF32-LE", Converter::Utf32Le, 0},
-    {"UTF32-BE", Converter::Utf32Be, 0},    {"windows-1250", Converter::Windows1250, 0},
+    {"utf8", Converter::Utf8, 0},
+    {"UTF8", Converter::Utf8, 0},
+    {"UTF-8", Converter::Utf8, 0},
+    {"UTF16-LE", Converter::Utf16Le, 0},
+    {"UTF16-BE", Converter::Utf16Be, 0},
+    {"UTF32-LE", Converter::Utf32Le, 0},
+    {"UTF32-BE", Converter::Utf32Be, 0},
+    {"windows-1250", Converter::Windows1250, 0},
     {"UTF-16LE", Converter::Utf16Le, 0},  // as the detector names it
 };
 int openConverters = 0;
@@ -104,6 +112,10 @@ FAKE_ICU_EXPORT void FAKE_ICU(ucnv_toUnicode)(const Converter* converter, char16
                                               const char* sourceLimit, std::int32_t*, std::int8_t,
                                               std::int32_t* status) {
     if (targetLimit - *target > largestTarget) largestTarget = targetLimit - *target;
+    if (*converter == Converter::Stuck) {
+        *status = 15;
+        return;
+    }
     auto* s = reinterpret_cast<const unsigned char*>(*source);
     const auto* end = reinterpret_cast<const unsigned char*>(sourceLimit);
     while (s < end && *target < targetLimit) {
@@ -117,7 +129,9 @@ FAKE_ICU_EXPORT void FAKE_ICU(ucnv_toUnicode)(const Converter* converter, char16
         *(*target)++ = static_cast<char16_t>(c >= 0x10000 ? 0xDC00 | (c & 0x3FF) : c);
     }
     *source = reinterpret_cast<const char*>(s);
-    if (s < end) *status = 15;  // buffer overflow
+    // A character cut by the end of a flushed source is ICU's U_TRUNCATED_CHAR_FOUND (11),
+    // not a full target.
+    if (s < end) *status = *target < targetLimit ? 11 : 15;
 }
 
 #ifndef FAKE_ICU_WITHOUT_FROM_UNICODE

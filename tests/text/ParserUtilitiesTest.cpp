@@ -110,7 +110,16 @@ const EncodingCase encodingCases[] = {
      "\xFF\xFE"
      "A\0B\0\0\0C\0"s,
      kHonour, "", Icu::Present, "AB\0C"s},
+    // FF FE 00 00 would be UTF-32's signature: the big-endian one says UTF-16 alone.
     {"ConvertedTextBeginningWithAZero",
+     "\xFE\xFF"
+     "\0\0\0A"s,
+     kHonour,
+     "",
+     Icu::Present,
+     {}},
+    // Once asked the stand-in ICU for more forever.
+    {"Utf32CutShort",
      "\xFF\xFE"
      "\0\0A\0"s,
      kHonour,

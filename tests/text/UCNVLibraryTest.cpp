@@ -119,6 +119,7 @@ const StatusCase statusCases[] = {
     {"Clean", "fake-latin1", "caf\xC3\xA9"},
     {"Warning", "fake-warning", "caf\xC3\xA9"},
     {"ErrorWithAConverter", "fake-error", ""},
+    {"CalledAgainWithoutMoving", "fake-stuck", ""},  // once asked forever
     {"UnknownName", "no-such-encoding", ""},
     {"EmptyName", "", ""},
     {"NullName", nullptr, ""},
