@@ -52,13 +52,13 @@ expect "times in the summary" "$(
 # With a time limit, a part past it is not run and a program running past it is stopped;
 # a shell function cannot be stopped and runs to its end.
 expect "parts at the time limit" "$(
-  export TORK_TEST_TIME_LIMIT=1
+  export TORK_TEST_TIME_LIMIT=3
   source "$source_dir/scripts/part.sh"
-  sleeps() { sleep 2; }
+  sleeps() { sleep 4; }
   part function -- sleeps 2>/dev/null
   part late -- true 2>/dev/null
   echo "${part_states[*]}|${part_results[1]}"
-)" "passed NOT RUN|no time left: the run's limit of 1 s was used"
+)" "passed NOT RUN|no time left: the run's limit of 3 s was used"
 expect "a program stopped at the time limit" "$(
   export TORK_TEST_TIME_LIMIT=3
   source "$source_dir/scripts/part.sh"
