@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The demos the README shows, run as a user who has only cloned the repository would run
 # them: scripts/demo.sh, whose SubRip must be what the README prints for it;
-# scripts/gst-demo.sh, which checks its own PNG; and the README's subplay examples, run with
-# the subplay that the demo built, each compared with the output the README prints.
+# scripts/gst-demo.sh, which checks its own PNG; and the subplay examples of the README and
+# docs/, run with the subplay that the demo built, each compared with the output shown.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/part.sh
@@ -11,7 +11,7 @@ trap 'rm -rf "$work"' EXIT
 
 demo_prints_the_readme_subrip() {
   scripts/demo.sh >"$work/demo.srt" &&
-    scripts/readme-examples.sh --matches "build/bin/subplay --format srt examples/lighthouse.sub" \
+    scripts/readme-examples.sh --matches "build-program/bin/subplay --format srt examples/lighthouse.sub" \
       "$work/demo.srt"
 }
 gst_demo_draws_the_frame() {

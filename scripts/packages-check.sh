@@ -57,7 +57,7 @@ as_user() {
 subplay_converts() {
   [[ "$(as_user sh -c 'command -v subplay')" == /usr/bin/subplay ]] &&
     as_user subplay --format srt lighthouse.sub >"$work/lighthouse.srt" &&
-    scripts/readme-examples.sh --matches "build/bin/subplay --format srt examples/lighthouse.sub" \
+    scripts/readme-examples.sh --matches "build-program/bin/subplay --format srt examples/lighthouse.sub" \
       "$work/lighthouse.srt"
 }
 manual_opens() {

@@ -1,31 +1,35 @@
 #!/usr/bin/env bash
-# Runs the README's subplay examples and compares what each prints with what the README
-# shows under it, so that the two cannot drift: readme-examples.sh [SUBPLAY]
-# SUBPLAY (default build/bin/subplay) stands in for build/bin/subplay. An example is an
-# indented `$ build/bin/subplay ...` line; the indented lines after it, up to the next `$` or
-# `#` line or the end of the block, are its standard output and error, where a line `...`
-# stands for any number of lines. Each runs in a folder of its own (files it writes stay
-# there) that holds the repository's examples/ and build/bin/subplay; its exit status is not
-# checked, as some show a refusal. An example that shows no output is not run.
+# Runs the subplay examples of the README and of docs/*.md and compares what each prints with
+# what the page shows under it, so that the two cannot drift: readme-examples.sh [SUBPLAY]
+# SUBPLAY (default build-program/bin/subplay, where scripts/demo.sh builds it) stands in for
+# build-program/bin/subplay. An example is an indented `$ build-program/bin/subplay ...` line;
+# the indented lines after it, up to the next `$` or `#` line or the end of the block, are its
+# standard output and error, where a line `...` stands for any number of lines. Each runs in a
+# folder of its own (files it writes stay there) that holds the repository's examples/ and
+# build-program/bin/subplay; its exit status is not checked, as some show a refusal. An
+# example that shows no output is not run.
 #
 #   readme-examples.sh --matches COMMAND FILE
 #
-# only compares FILE with what the README shows under `$ COMMAND`.
+# only compares FILE with what the pages show under `$ COMMAND`.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/part.sh
-readme=$PWD/README.md
+shopt -s nullglob
+pages=(README.md docs/*.md)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# Writes each example of the README as N.command and N.expected into the folder DIR.
+# Writes each example of the pages as N.command, N.expected and N.page into the folder DIR.
 extract() {
   awk -v dir="$1" '
     function finish() { blanks = 0; inside = 0 }
-    /^    \$ build\/bin\/subplay / {
+    FNR == 1 { finish() }
+    /^    \$ build-program\/bin\/subplay / {
       finish()
       n++
       print substr($0, 7) > (dir "/" n ".command")
+      print FILENAME > (dir "/" n ".page")
       printf "" > (dir "/" n ".expected")
       inside = 1
       next
@@ -37,7 +41,7 @@ extract() {
       for (; blanks > 0; blanks--) print "" >> (dir "/" n ".expected")
       print substr($0, 5) >> (dir "/" n ".expected")
     }
-  ' "$readme"
+  ' "${pages[@]}"
 }
 
 # Whether the lines of ACTUAL (an array name) from index A on match those of EXPECTED from E
@@ -65,7 +69,7 @@ file_matches() {
   mapfile -t expected <"$1"
   mapfile -t actual <"$2"
   lines_match 0 0 && return 0
-  diff -u --label "README" --label "printed" "$1" "$2" >&2 || true
+  diff -u --label "$(<"${1%.expected}.page")" --label "printed" "$1" "$2" >&2 || true
   return 1
 }
 
@@ -76,11 +80,11 @@ if [[ "${1:-}" == "--matches" ]]; then
     file_matches "${command%.command}.expected" "$3"
     exit
   done
-  echo "readme-examples.sh: the README shows no example \$ $2" >&2
+  echo "readme-examples.sh: no page shows an example \$ $2" >&2
   exit 1
 fi
 
-subplay=$(realpath "${1:-build/bin/subplay}")
+subplay=$(realpath "${1:-build-program/bin/subplay}")
 count=0
 failed=0
 for command in "$work"/*.command; do
@@ -88,19 +92,19 @@ for command in "$work"/*.command; do
   [[ -s "$example.expected" ]] || continue
   count=$((count + 1))
   folder=$example.run
-  mkdir -p "$folder/build/bin"
+  mkdir -p "$folder/build-program/bin"
   ln -s "$PWD/examples" "$folder/examples"
-  ln -s "$subplay" "$folder/build/bin/subplay"
+  ln -s "$subplay" "$folder/build-program/bin/subplay"
   echo "\$ $(<"$command")" >&2
   (cd "$folder" && bash -c "$(<"$command")" >"$example.printed" 2>&1) || true
   if ! file_matches "$example.expected" "$example.printed"; then
-    echo "the README's example \$ $(<"$command") prints otherwise" >&2
+    echo "$(<"$example.page")'s example \$ $(<"$command") prints otherwise" >&2
     failed=$((failed + 1))
   fi
 done
 if ((count == 0)); then
-  part_result "no subplay example found in the README"
+  part_result "no subplay example found in the README or docs"
   exit 1
 fi
-part_result "$((count - failed)) of $count README subplay examples print what the README shows"
+part_result "$((count - failed)) of $count subplay examples of the README and docs print what they show"
 ((failed == 0))

@@ -91,28 +91,36 @@ for row in "${count_rows[@]}"; do
     "$(source "$source_dir/scripts/part.sh"; ctest_counts "$work/ctest.log")" "${row#*|}"
 done
 
-# The README's examples: "..." stands for any number of lines, nothing else does, and the
-# text under an example ends at the next command, comment or paragraph.
-mkdir -p "$work/tree/scripts"
+# The examples of the README and docs/: "..." stands for any number of lines, nothing else
+# does, and the text under an example ends at the next command, comment or paragraph, or at
+# the end of its page.
+mkdir -p "$work/tree/scripts" "$work/tree/docs"
 cp "$source_dir/scripts/part.sh" "$source_dir/scripts/readme-examples.sh" "$work/tree/scripts/"
 cat >"$work/tree/README.md" <<'EOF'
 Text.
 
-    $ build/bin/subplay one
+    $ build-program/bin/subplay one
     a
     ...
     d
 
     e
-    $ build/bin/subplay two
+    $ build-program/bin/subplay two
     x
     # a comment
-    $ build/bin/subplay three
+    $ build-program/bin/subplay three
+    t
+EOF
+cat >"$work/tree/docs/page.md" <<'EOF'
+    stray
 Prose.
+
+    $ build-program/bin/subplay four
+    q
 EOF
 matches() {  # COMMAND LINES...
   printf '%s\n' "${@:2}" >"$work/printed"
-  "$work/tree/scripts/readme-examples.sh" --matches "build/bin/subplay $1" "$work/printed" \
+  "$work/tree/scripts/readme-examples.sh" --matches "build-program/bin/subplay $1" "$work/printed" \
     >/dev/null 2>&1 &&
     echo yes || echo no
 }
@@ -125,7 +133,9 @@ match_rows=(
   "one|a;d;e|no"      # the blank line is kept
   "two|x|yes"
   "two|x;# a comment|no"
-  "four|x|no"          # no such example
+  "three|t|yes"        # the README's end ends it: the next page's block is not its output
+  "four|q|yes"         # an example of docs/
+  "five|x|no"          # no such example
 )
 for row in "${match_rows[@]}"; do
   IFS='|' read -r command lines verdict <<<"$row"
@@ -135,22 +145,24 @@ done
 
 # A whole run: each example is run in a folder of its own and compared; one that prints
 # otherwise fails the run.
-mkdir -p "$work/tree/build/bin" "$work/tree/examples"
-cat >"$work/tree/build/bin/subplay" <<'EOF'
+mkdir -p "$work/tree/build-program/bin" "$work/tree/examples"
+cat >"$work/tree/build-program/bin/subplay" <<'EOF'
 #!/bin/sh
 case $1 in
   one) printf 'a\nb\nd\n\ne\n' ;;
   two) echo y; touch written ;;
+  three) echo t ;;
+  four) echo q ;;
 esac
 EOF
-chmod +x "$work/tree/build/bin/subplay"
+chmod +x "$work/tree/build-program/bin/subplay"
 run_result=$(cd "$work/tree" && TORK_PART_RESULT=$work/result scripts/readme-examples.sh \
   >/dev/null 2>&1; echo "status $?")
 expect "a run with one example printing otherwise" "$run_result" "status 1"
 expect "its result" "$(cat "$work/result")" \
-  "1 of 2 README subplay examples print what the README shows"
+  "3 of 4 subplay examples of the README and docs print what they show"
 expect "files written stay in the example's folder" "$(ls "$work/tree")" \
-  "$(printf 'README.md\nbuild\nexamples\nscripts')"
+  "$(printf 'README.md\nbuild-program\ndocs\nexamples\nscripts')"
 
 if [[ $failures -gt 0 ]]; then
   echo "$failures failed" >&2
