@@ -49,7 +49,7 @@ else
   failed=$((failed + 1))
 fi
 
-check "the demo" scripts/vlc-demo.sh build-vlc/vlc-frame.png
+check "the demo" scripts/vlc-demo.sh build/vlc-frame.png
 
 installed() {
   [[ $(dpkg-query -W -f='${Status}' "$1" 2>/dev/null) == "install ok installed" ]]
