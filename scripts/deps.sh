@@ -8,8 +8,9 @@ architectures=()
 native=$(dpkg --print-architecture)
 foreign=$(dpkg --print-foreign-architectures)
 for package in "$@"; do
-  status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
-  [[ "$status" == "install ok installed" ]] && continue
+  # One line per architecture installed: libicu72 beside its i386 twin that Wine brings.
+  dpkg-query -W -f='${Status}\n' "$package" 2>/dev/null | grep -qx "install ok installed" &&
+    continue
   missing+=("$package")
   # A package of another architecture (wine32:i386) needs that architecture in dpkg.
   if [[ "$package" == *:* ]]; then
