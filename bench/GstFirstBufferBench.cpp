@@ -1,20 +1,19 @@
 // Time from PLAYING to the first subtitle buffer in playbin: the Tork element, then GStreamer's
 // own parser on the same file; then the floor under the element's time, the plug-in's open of
 // that file in the element's settings alone. Usage: gst_first_buffer_bench [LINES] [RUNS]
-#include "bench/MicroDVDFiles.h"
 #include "host/ContainerSession.h"
 #include "host/HostSettings.h"
 #include "host/PluginLibrary.h"
 #include "platform/LibraryNames.h"
+#include "tests/support/MicroDVDText.h"
+#include "tests/support/TempFolder.h"
 
-#include <glib/gstdio.h>
 #include <gst/app/gstappsink.h>
 #include <gst/gst.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -94,10 +93,9 @@ int main(int argc, char** argv) {
     gst_init(&argc, &argv);
     const std::size_t lines = argc > 1 ? std::stoul(argv[1]) : 200000;
     const int runs = argc > 2 ? std::stoi(argv[2]) : 5;
-    gchar* folder = g_dir_make_tmp("tork-gst-bench-XXXXXX", nullptr);
-    const std::string clip = std::string(folder) + "/clip.avi";
-    const std::string subtitles = std::string(folder) + "/big.sub";
-    std::ofstream(subtitles, std::ios::binary) << Tork::Bench::makeMicroDVD(lines);
+    const Tork::Testing::TempFolder folder;
+    const std::string clip = folder.path("clip.avi");
+    const std::string subtitles = folder.write("big.sub", Tork::Testing::randomFilm(lines));
     if (!makeClip(clip)) {
         std::fprintf(stderr, "gst_first_buffer_bench: cannot make the clip\n");
         return 1;
@@ -142,9 +140,5 @@ int main(int argc, char** argv) {
                 median(opens), runs);
     std::printf("%zu lines: subparse / torkmicrodvdparse = %.2f\n", lines,
                 median(modes[1].times) / median(modes[0].times));
-    g_unlink(clip.c_str());
-    g_unlink(subtitles.c_str());
-    g_rmdir(folder);
-    g_free(folder);
     return 0;
 }

@@ -6,9 +6,10 @@
 // Without the tunables glibc hands freed memory back between runs, and where a page fault is
 // slow (11-16 us on our build machines) the figures then measure faulting fresh pages in
 // more than open, and depend on which benchmark ran before.
-#include "bench/MicroDVDFiles.h"
 #include "host/ContainerSession.h"
 #include "microdvd/MicroDVDContainer.h"
+#include "tests/support/MicroDVDText.h"
+#include "tests/support/TempFolder.h"
 #include "text/UCNVLibrary.h"
 
 #include <benchmark/benchmark.h>
@@ -16,7 +17,6 @@
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <new>
 #include <string>
@@ -100,17 +100,20 @@ std::string encoded(const std::string& utf8, Encoding encoding) {
     return utf8;
 }
 
+// Gone with everything in it when the run ends.
+const Tork::Testing::TempFolder& benchFolder() {
+    static const Tork::Testing::TempFolder folder;
+    return folder;
+}
+
 const std::string& sampleFile(std::size_t lines, Encoding encoding) {
     static std::map<std::pair<std::size_t, Encoding>, std::string> files;
     std::string& path = files[{lines, encoding}];
     if (path.empty()) {
         static const char* const suffixes[] = {"-utf8.sub", "-utf16.sub", "-1250.sub"};
-        path =
-            (std::filesystem::temp_directory_path() /
-             ("tork-bench-" + std::to_string(lines) + suffixes[static_cast<std::size_t>(encoding)]))
-                .string();
-        std::ofstream(path, std::ios::binary)
-            << encoded(Tork::Bench::makeMicroDVD(lines), encoding);
+        path = benchFolder().write(
+            std::to_string(lines) + suffixes[static_cast<std::size_t>(encoding)],
+            encoded(Tork::Testing::randomFilm(lines), encoding));
     }
     return path;
 }
@@ -145,7 +148,7 @@ void openFile(benchmark::State& state, Encoding encoding, Reading reading = Read
 
     // Memory first, once: what open holds at its peak and keeps afterwards, per entry.
     const std::int64_t textBytes =
-        static_cast<std::int64_t>(Tork::Bench::makeMicroDVD(lines).size()) -
+        static_cast<std::int64_t>(Tork::Testing::randomFilm(lines).size()) -
         static_cast<std::int64_t>(lines) * 14;  // less the braces
     counting = true;
     const std::int64_t before = liveBytes, blocksBefore = liveBlocks;
@@ -211,15 +214,12 @@ void BM_OpenWindows1250Detected(benchmark::State& state) {
 }
 
 // The shapes of file that cost open the most memory over their size, 8 MB each.
-std::string repeated(std::string_view piece, std::size_t bytes = 8'000'000) {
-    std::string text;
-    text.reserve(bytes + piece.size());
-    while (text.size() < bytes) text += piece;
-    return text;
+std::string repeated(std::string_view piece) {
+    return Tork::Testing::repeated(piece, 8'000'000);
 }
 
 std::string typicalFile() {
-    return Tork::Bench::makeMicroDVD(170'000);  // 8 MB
+    return Tork::Testing::randomFilm(170'000);  // 8 MB
 }
 std::string longLinesOfSlashes() {
     return repeated("{0}{1}" + std::string(99'993, '/') + "\n");
@@ -252,13 +252,12 @@ std::string faceOfQuotes() {
 // Peak over the file's size: everything open asks of the heap at once, the file's own
 // text and the entries kept included.
 void BM_PeakMemory(benchmark::State& state, std::string (*make)(), Reading reading) {
-    const std::string path =
-        (std::filesystem::temp_directory_path() / "tork-bench-shape.sub").string();
+    std::string path;
     std::int64_t size = 0;
     {
         const std::string text = make();
         size = static_cast<std::int64_t>(text.size());
-        std::ofstream(path, std::ios::binary) << text;
+        path = benchFolder().write("shape.sub", text);
     }
     std::int64_t peak = 0;
     for (auto _ : state) {

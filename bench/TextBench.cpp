@@ -1,6 +1,7 @@
 // Whole-file reads (as they are, repaired, converted, detected), detection alone and the
 // one-time search for ICU.
-#include "bench/MicroDVDFiles.h"
+#include "tests/support/MicroDVDText.h"
+#include "tests/support/TempFolder.h"
 #include "text/CharsetDetection.h"
 #include "text/LineCount.h"
 #include "text/ParserUtilities.h"
@@ -11,10 +12,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <stdlib.h>
-#include <unistd.h>
-
-#include <fstream>
 #include <string>
 
 namespace Tork {
@@ -22,36 +19,20 @@ namespace {
 
 // About 1 MiB of MicroDVD lines; `accent` goes into every line.
 std::string subtitleFile(const std::string& accent) {
-    std::string text;
-    for (int frame = 0; text.size() < (1u << 20); frame += 50)
-        text += "{" + std::to_string(frame) + "}{" + std::to_string(frame + 40) + "}{y:i}Caf" +
-                accent + " au lait|pour deux\r\n";
-    return text;
+    return Testing::MicroDVDLines()
+        .text([&](std::size_t) { return "{y:i}Caf" + accent + " au lait|pour deux"; })
+        .lineEnd("\r\n")
+        .bytes(1u << 20);
 }
-
-class TempFile {
-public:
-    explicit TempFile(const std::string& contents) {
-        char pattern[] = "/tmp/tork-bench-XXXXXX";
-        const int descriptor = ::mkstemp(pattern);
-        ::close(descriptor);
-        path_ = pattern;
-        std::ofstream(path_, std::ios::binary).write(contents.data(), contents.size());
-    }
-    ~TempFile() { ::unlink(path_.c_str()); }
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
 
 void readFile(benchmark::State& state, const std::string& contents, const char* codePage,
               const UCSDetLibrary* detector = nullptr) {
-    const TempFile file(contents);
+    const Testing::TempFolder folder;
+    const std::string file = folder.write("bench.sub", contents);
     ParserUtilities::EncodingSettings settings;
     if (codePage) settings.codePage = String(codePage, charAllocator());
     settings.detect = detector != nullptr;
-    const String path(file.path());
+    const String path(file);
     for (auto _ : state) {
         String out;
         if (!ParserUtilities::readTextFile(path, settings, &out, ParserUtilities::kWholeFile,
@@ -83,10 +64,13 @@ BENCHMARK(BM_ReadWindows1252Detected);
 
 // Detection alone, on the most of a file it looks at: Polish in windows-1250.
 void BM_DetectCharset(benchmark::State& state) {
-    std::string text;
-    for (int frame = 0; text.size() < UCSDetLibrary::kMaxSample; frame += 50)
-        text += "{" + std::to_string(frame) + "}{" + std::to_string(frame + 40) +
-                "}Za\xBF\xF3\xB3\xE6 g\xEA\x9Cl\xB9 ja\x9F\xF1|Dzi\xEA kuj\xEA\r\n";
+    const std::string text =
+        Testing::MicroDVDLines()
+            .text([](std::size_t) {
+                return "Za\xBF\xF3\xB3\xE6 g\xEA\x9Cl\xB9 ja\x9F\xF1|Dzi\xEA kuj\xEA";
+            })
+            .lineEnd("\r\n")
+            .bytes(UCSDetLibrary::kMaxSample);
     const UCSDetLibrary* detector = UCSDetLibrary::instance();
     if (!detector || !detector->usable()) state.SkipWithError("no ICU i18n library");
     for (auto _ : state)
@@ -106,7 +90,7 @@ BENCHMARK(BM_StrictUtf8Check);
 // (0), counting lines as open does (1), the line count alone (2), and counting lines on the
 // file with its letters beyond ASCII made ASCII (3), as English files are.
 void BM_Utf8CheckOfOpenFile(benchmark::State& state) {
-    std::string text = Bench::makeMicroDVD(20000);
+    std::string text = Testing::randomFilm(20000);
     if (state.range(0) == 3) {
         std::erase_if(text, [](char c) { return static_cast<unsigned char>(c) >= 0xC0; });
         for (char& c : text) c = static_cast<unsigned char>(c) >= 0x80 ? 'u' : c;

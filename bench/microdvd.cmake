@@ -1,1 +1,1 @@
-tork_bench(microdvd_bench SOURCES MicroDVDOpenBench.cpp LIBS tork_microdvd_core tork_host)
+tork_bench(microdvd_bench SOURCES MicroDVDOpenBench.cpp LIBS tork_microdvd_core tork_host tork_test_support)

@@ -10,7 +10,7 @@
 #include "fuzz/FuzzCheck.h"
 #include "host/ContainerSession.h"
 #include "microdvd/MicroDVDContainer.h"
-#include "tests/platform/TempFolder.h"
+#include "tests/support/TempFolder.h"
 #include "text/Utf.h"
 
 #include <algorithm>

@@ -4,6 +4,8 @@
 #include "host/HostSettings.h"
 #include "host/PluginLibrary.h"
 #include "platform/LibraryNames.h"
+#include "tests/support/MicroDVDText.h"
+#include "tests/support/TempFolder.h"
 
 #include <gst/gst.h>
 #include <gtest/gtest.h>
@@ -12,7 +14,6 @@
 #include <unistd.h>
 
 #include <cstdint>
-#include <fstream>
 #include <string>
 
 namespace {
@@ -93,12 +94,6 @@ std::int64_t measure(Reader reader, const std::string& small, const std::string&
     return growth;
 }
 
-std::string repeated(std::string_view head, std::string_view unit, std::size_t bytes) {
-    std::string text(head);
-    while (text.size() < bytes) text += unit;
-    return text + "\n";
-}
-
 TEST(MemoryTest, TheElementHoldsOnlyTheCueItPushes) {
     constexpr std::size_t kFile = 8 << 20;
     struct Row {
@@ -110,19 +105,17 @@ TEST(MemoryTest, TheElementHoldsOnlyTheCueItPushes) {
     };
     const Row rows[] = {
         // Each "/|" is an italic line of its own: "<i></i>\n", 4 times the bytes.
-        {"one cue of empty italic lines", repeated("{0}{25}", "/|", kFile), 4},
-        {"a cue of italic lines on each line", repeated("", "{0}{25}/|/|/|/|/|/|/|/|\n", kFile), 4},
+        {"one cue of empty italic lines", Testing::repeated("/|", kFile, "{0}{25}") + "\n", 4},
+        {"a cue of italic lines on each line",
+         Testing::repeated("{0}{25}/|/|/|/|/|/|/|/|\n", kFile) + "\n", 4},
         // An "&" is "&amp;" in Pango.
-        {"one cue of ampersands", repeated("{0}{25}", "&", kFile), 5},
+        {"one cue of ampersands", Testing::repeated("&", kFile, "{0}{25}") + "\n", 5},
     };
-    char folder[] = "/tmp/tork-memory-test-XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
-    const std::string small = std::string(folder) + "/small.sub";
-    const std::string large = std::string(folder) + "/large.sub";
-    std::ofstream(small) << "{0}{25}/|&|<i>x</i>\n";
+    const Testing::TempFolder folder;
+    const std::string small = folder.write("small.sub", "{0}{25}/|&|<i>x</i>\n");
     for (const Row& row : rows) {
         SCOPED_TRACE(row.description);
-        std::ofstream(large, std::ios::binary | std::ios::trunc) << row.bytes;
+        const std::string large = folder.write("large.sub", row.bytes);
         const std::int64_t plugIn = measure(Reader::PlugIn, small, large);
         const std::int64_t element = measure(Reader::Element, small, large);
         ASSERT_GE(plugIn, 0);
@@ -134,9 +127,6 @@ TEST(MemoryTest, TheElementHoldsOnlyTheCueItPushes) {
                       kGStreamer)
             << "the plug-in alone grew by " << plugIn << " bytes, the element by " << element;
     }
-    unlink(small.c_str());
-    unlink(large.c_str());
-    rmdir(folder);
 }
 
 }  // namespace

@@ -245,7 +245,7 @@ TEST(TypeFinderTest, RanksAboveGStreamersSubtitleTypeFinder) {
 
 TEST(PlaybinTest, PlaysTheExamplesBesideAClipFromSuburi) {
     TempFolder folder;
-    const std::string clip = folder.add("clip.avi");
+    const std::string clip = folder.path("clip.avi");
     GstElement* maker = launch(
         "videotestsrc num-buffers=25 ! video/x-raw,width=64,height=48,framerate=25/1 ! jpegenc "
         "! avimux ! filesink location=\"" +

@@ -1,9 +1,10 @@
 #include "tests/gstreamer/Pipelines.h"
 
-#include <glib/gstdio.h>
+#include "tests/support/MicroDVDText.h"
+
 #include <gtest/gtest.h>
 
-#include <fstream>
+#include <filesystem>
 
 namespace Tork::Gst::Test {
 
@@ -73,12 +74,10 @@ std::string example(const char* name) {
 }
 
 std::string textThenFrames(std::size_t bytes, const std::string& text) {
-    std::string file = text;
-    for (int frame = 0; file.size() < bytes; frame += 50) {
-        file += "{" + std::to_string(frame) + "}{" + std::to_string(frame + 40) +
-                "}A line of the film, in plain words.\n";
-    }
-    return file;
+    return Testing::MicroDVDLines()
+        .head(text)
+        .text([](std::size_t) { return "A line of the film, in plain words."; })
+        .bytes(bytes);
 }
 
 std::string uriOf(const std::string& path) {
@@ -88,49 +87,12 @@ std::string uriOf(const std::string& path) {
     return text;
 }
 
-TempFolder::TempFolder() {
-    gchar* path = g_dir_make_tmp("tork-gst-test-XXXXXX", nullptr);
-    path_ = path ? path : "";
-    g_free(path);
-}
-
-// `path` and all it holds.
-static void removeAll(const std::string& path) {
-    if (GDir* dir = g_dir_open(path.c_str(), 0, nullptr)) {
-        while (const gchar* name = g_dir_read_name(dir)) removeAll(path + "/" + name);
-        g_dir_close(dir);
-        g_rmdir(path.c_str());
-    } else {
-        g_unlink(path.c_str());
-    }
-}
-
-TempFolder::~TempFolder() {
-    if (!path_.empty()) removeAll(path_);
-}
-
-std::string TempFolder::write(const std::string& name, const std::string& bytes) {
-    const std::string file = path_ + "/" + name;
-    std::ofstream(file, std::ios::binary) << bytes;
-    return file;
-}
-
-std::string TempFolder::add(const std::string& name) {
-    return path_ + "/" + name;
-}
-
-std::vector<std::string> TempFolder::names() const {
-    std::vector<std::string> names;
-    if (GDir* dir = g_dir_open(path_.c_str(), 0, nullptr)) {
-        while (const gchar* name = g_dir_read_name(dir)) names.emplace_back(name);
-        g_dir_close(dir);
-    }
-    return names;
-}
-
 std::vector<std::string> RuntimeFolder::elementFiles() const {
-    std::vector<std::string> files = names();
-    std::erase_if(files, [](const std::string& name) { return !name.starts_with("tork-"); });
+    std::vector<std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(native(path()))) {
+        const std::string name = entry.path().filename().string();
+        if (name.starts_with("tork-")) files.push_back(name);
+    }
     return files;
 }
 

@@ -2,6 +2,8 @@
 // private folder, and a pipeline run to its end with the cues it gave.
 #pragma once
 
+#include "tests/support/TempFolder.h"
+
 #include <gst/app/gstappsink.h>
 #include <gst/gst.h>
 
@@ -36,23 +38,7 @@ std::string example(const char* name);
 std::string textThenFrames(std::size_t bytes, const std::string& text = {});
 std::string uriOf(const std::string& path);
 
-/// A private folder for files a test writes; removed with all it holds.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    std::string write(const std::string& name, const std::string& bytes);
-    /// A name for a file something else writes.
-    std::string add(const std::string& name);
-    const std::string& path() const { return path_; }
-    /// The names of what it holds.
-    std::vector<std::string> names() const;
-
-private:
-    std::string path_;
-};
+using Testing::TempFolder;
 
 /// XDG_RUNTIME_DIR, where the element keeps its files, set to a folder of the test's own for
 /// as long as it lives.

@@ -1,6 +1,7 @@
 // Stopping the element while the plug-in opens a large file: the stop does not wait for the
 // open, which ends on its own thread and drops what it read.
 #include "tests/gstreamer/Pipelines.h"
+#include "tests/support/MicroDVDText.h"
 
 #include <fcntl.h>
 #include <glib/gstdio.h>
@@ -26,14 +27,14 @@ std::string largePolishFile() {
                                  "d\x9F",
                                  "\x9Cwie\xBFy",
                                  "chleb"};
-    std::string file;
-    file.reserve(33 << 20);
-    for (int frame = 0, word = 0; file.size() < (32u << 20); frame += 50) {
-        file += "{" + std::to_string(frame) + "}{" + std::to_string(frame + 40) + "}";
-        for (int i = 0; i < 8; ++i, ++word) file += words[word % std::size(words)] + ' ';
-        file += '\n';
-    }
-    return file;
+    return Testing::MicroDVDLines()
+        .text([&](std::size_t line) {
+            std::string text;
+            for (std::size_t i = line * 8; i < line * 8 + 8; ++i)
+                text += words[i % std::size(words)] + ' ';
+            return text;
+        })
+        .bytes(32u << 20);
 }
 
 struct Segment {

@@ -13,7 +13,7 @@
 #include "host/SettingsContext.h"
 #include "host/UrlLocation.h"
 #include "microdvd/MicroDVDContainer.h"
-#include "tests/platform/TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // clean refusal or a defined result, promptly, with nothing left behind.
 #include "framework/Location.h"
 #include "tests/hardening/LoadedPlugin.h"
-#include "tests/platform/TempFolder.h"
 #include "tests/support/StandInIcu.h"
+#include "tests/support/TempFolder.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,7 +1,8 @@
 // The two largest files a stranger may plausibly hand over: one 50 MB line, and 2,000,000
 // short lines. Both open, play back whole and go without a trace.
 #include "tests/hardening/LoadedPlugin.h"
-#include "tests/platform/TempFolder.h"
+#include "tests/support/MicroDVDText.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -35,11 +36,10 @@ TEST(LargeInput, FiftyMegabyteLine) {
 
 TEST(LargeInput, TwoMillionShortLines) {
     constexpr std::uint32_t kLines = 2'000'000;
-    std::string file;
-    file.reserve(kLines * 24);
-    for (std::uint32_t i = 0; i < kLines; ++i)
-        file +=
-            "{" + std::to_string(i) + "}{" + std::to_string(i + 1) + "}" + std::to_string(i) + "\n";
+    std::string file = Testing::MicroDVDLines()
+                           .frames(0, 1, 1)
+                           .text([](std::size_t i) { return std::to_string(i); })
+                           .lines(kLines);
     const TempFolder folder;
     const std::string path = folder.write("many.sub", file);
     file.clear();

@@ -5,7 +5,8 @@
 #include "microdvd/MicroDVDContainer.h"
 #include "microdvd/MicroDVDParser.h"
 #include "subtitle/EntryStore.h"
-#include "tests/platform/TempFolder.h"
+#include "tests/support/MicroDVDText.h"
+#include "tests/support/TempFolder.h"
 #ifdef TORK_WITH_SUBPLAY
 #include "tools/subplay/Stream.h"
 #include "tools/subplay/Writers.h"
@@ -60,6 +61,8 @@ void* operator new(std::size_t size) {
 namespace Tork {
 namespace {
 
+using Testing::repeated;
+
 // Counts the heap from its construction on; only the test's own thread allocates meanwhile.
 class HeapCount {
 public:
@@ -99,13 +102,6 @@ TEST(PeakMemory, LongAndShortTextsLeaveNoHalfEmptyBlocks) {
     EXPECT_LT(static_cast<double>(heap.live()), 1.05 * texts);
 }
 
-std::string repeated(std::string_view piece, std::size_t bytes) {
-    std::string text;
-    text.reserve(bytes + piece.size());
-    while (text.size() < bytes) text += piece;
-    return text;
-}
-
 TEST(PeakMemory, RecordsAreReservedForLinesThatCanHoldEntries) {
     const struct {
         const char* description;
@@ -131,14 +127,15 @@ TEST(PeakMemory, RecordsAreReservedForLinesThatCanHoldEntries) {
 // The worst shapes found, each about 2 MB: the peak of open over the file's size.
 TEST(PeakMemory, OpenHoldsAFewTimesTheFileAtMost) {
     constexpr std::size_t kSize = 2'000'000;
-    std::string typical;
-    for (int i = 0; typical.size() < kSize; ++i) {
-        const std::string frames =
-            "{" + std::to_string(i * 50) + "}{" + std::to_string(i * 50 + 40) + "}";
-        typical += frames + (i % 4 == 1   ? "{y:i}Gdzie jest latarnik?|- Na g\xC3\xB3rze.\r\n"
-                             : i % 4 == 3 ? "{c:$0000FF}Zielone znaczy wolny port.\r\n"
-                                          : "\xC5\xBB\x61\x64nych statk\xC3\xB3w dzi\xC5\x9B.\r\n");
-    }
+    const std::string typical =
+        Testing::MicroDVDLines()
+            .text([](std::size_t i) {
+                return i % 4 == 1   ? "{y:i}Gdzie jest latarnik?|- Na g\xC3\xB3rze."
+                       : i % 4 == 3 ? "{c:$0000FF}Zielone znaczy wolny port."
+                                    : "\xC5\xBB\x61\x64nych statk\xC3\xB3w dzi\xC5\x9B.";
+            })
+            .lineEnd("\r\n")
+            .bytes(kSize);
     const struct {
         const char* description;
         std::string file;

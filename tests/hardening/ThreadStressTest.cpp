@@ -2,7 +2,8 @@
 // seeking, changing rate and closing in loops, and several sharing one container.
 #include "host/UrlLocation.h"
 #include "tests/hardening/LoadedPlugin.h"
-#include "tests/platform/TempFolder.h"
+#include "tests/support/MicroDVDText.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -17,13 +18,14 @@ namespace {
 using Testing::TempFolder;
 
 std::string subtitleFile(int entries) {
-    std::string file = "{1}{1}25\n";
-    for (int i = 0; i < entries; ++i) {
-        const int start = (entries - i) * 10;  // out of order: the container sorts
-        file += "{" + std::to_string(start) + "}{" + std::to_string(start + 15) + "}" +
-                (i % 3 == 0 ? "{y:i}" : "") + "Line " + std::to_string(i) + "|second\n";
-    }
-    return file;
+    // Out of order: the container sorts.
+    return Testing::MicroDVDLines()
+        .head("{1}{1}25\n")
+        .frames(entries * 10, -10, 15)
+        .text([](std::size_t i) {
+            return (i % 3 == 0 ? "{y:i}Line " : "Line ") + std::to_string(i) + "|second";
+        })
+        .lines(static_cast<std::size_t>(entries));
 }
 
 // One host call chosen by `step` on `stream`, as a player's threads make them.

@@ -10,8 +10,9 @@
 #include "host/HostSettings.h"
 #include "host/UrlLocation.h"
 #include "platform/LibraryNames.h"
-#include "tests/platform/TempFolder.h"
+#include "tests/support/MicroDVDText.h"
 #include "tests/support/StandInIcu.h"
+#include "tests/support/TempFolder.h"
 #include "tests/support/Utf16Bytes.h"
 
 #include <gmock/gmock.h>
@@ -469,13 +470,14 @@ TEST(EndToEnd, DetectionNeverBreaksAFileThatOpensWithoutIt) {
 TEST(EndToEnd, DetectionReadsPunctuationOnlyLegacyText) {
     if (Testing::icuIsAStandIn()) GTEST_SKIP() << "detection needs the system's ICU";
     // A film's worth of cues, three of them with an ellipsis (3 U+FFFD before).
-    std::string film;
-    for (int cue = 0; cue < 400; ++cue) {
-        film += "{" + std::to_string(cue * 100) + "}{" + std::to_string(cue * 100 + 80) + "}";
-        film += cue % 150 == 7 ? "Well\x85I never saw the lamp go out"
-                               : "The keeper climbed the stairs";
-        film += "\r\n";
-    }
+    const std::string film = Testing::MicroDVDLines()
+                                 .frames(0, 100, 80)
+                                 .text([](std::size_t cue) {
+                                     return cue % 150 == 7 ? "Well\x85I never saw the lamp go out"
+                                                           : "The keeper climbed the stairs";
+                                 })
+                                 .lineEnd("\r\n")
+                                 .lines(400);
     const struct {
         const char* description;
         std::string bytes;

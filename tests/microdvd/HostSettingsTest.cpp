@@ -3,7 +3,7 @@
 
 #include "host/ContainerSession.h"
 #include "microdvd/MicroDVDContainer.h"
-#include "tests/platform/TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 

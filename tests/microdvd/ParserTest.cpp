@@ -2,6 +2,7 @@
 
 #include "framework/ReadingReport.h"
 #include "subtitle/EntryStore.h"
+#include "tests/support/MicroDVDText.h"
 
 #include <gtest/gtest.h>
 
@@ -346,12 +347,12 @@ TEST(ParseMicroDVD, NegativeFramesInEveryReading) {
 
 // Entries that start together keep the file's order, however unsorted the file is.
 TEST(ParseMicroDVD, EqualStartsKeepTheFilesOrder) {
-    std::string file;
-    for (int i = 0; i < 64; ++i) {
-        const int frame = (63 - i) / 8 * 25;  // eight groups of eight, the groups descending
-        file += "{" + std::to_string(frame) + "}{" + std::to_string(frame + 25) + "}" +
-                std::to_string(i) + "\n";
-    }
+    // Eight groups of eight, the groups descending.
+    const std::string file =
+        Testing::MicroDVDLines()
+            .starts([](std::size_t i) { return static_cast<std::int64_t>(63 - i) / 8 * 25; }, 25)
+            .text([](std::size_t i) { return std::to_string(i); })
+            .lines(64);
     EntryStore store{String(file)};
     ASSERT_TRUE(parseMicroDVD(store, {25, 1}));
     store.finish();

@@ -3,7 +3,7 @@
 
 #include "host/ContainerSession.h"
 #include "microdvd/MicroDVDContainer.h"
-#include "tests/platform/TempFolder.h"
+#include "tests/support/TempFolder.h"
 #include "text/UCNVLibrary.h"
 
 #include <gtest/gtest.h>

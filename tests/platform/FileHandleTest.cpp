@@ -1,6 +1,6 @@
 // Opening files by path: only regular files; reading and seeking.
 #include "platform/FileHandle.h"
-#include "tests/platform/TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 #ifndef _WIN32
 #include <sys/inotify.h>

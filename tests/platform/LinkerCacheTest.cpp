@@ -3,7 +3,7 @@
 #include "platform/posix/LinkerCache.h"
 
 #include "platform/LibraryNames.h"
-#include "tests/platform/TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include "platform/DynamicLibrary.h"
 #include "platform/FileHandle.h"
 #include "platform/LibraryNames.h"
-#include "tests/platform/TempFolder.h"
+#include "tests/support/TempFolder.h"
 #include "text/File.h"
 #include "text/ParserUtilities.h"
 #include "text/Utf.h"

@@ -1,14 +1,12 @@
 // The subtitle container: entry order, program, stream selection by language, close.
 #include "subtitle/LanguageCodeTable.h"
 #include "subtitle/SubtitleContainer.h"
-#include "tests/platform/TempFolder.h"
 #include "tests/subtitle/TestContainer.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <set>
@@ -206,10 +204,10 @@ TEST(SubtitleContainer, ReleasesEverythingWhenDestroyedWithoutClose) {
 }
 
 TEST(SubtitleContainer, AnswersTheSizeOfTheFileAtItsLocation) {
-    const std::string folder = testing::TempDir() + "subtitle-container-size";
-    std::filesystem::create_directories(folder);
-    const std::string file = folder + "/movie \xC3\xA9.sub";  // a non-ASCII name
-    std::ofstream(Testing::TempFolder::native(file), std::ios::binary) << std::string(1234, 'x');
+    const Testing::TempFolder temporary;
+    const std::string& folder = temporary.path();
+    // A non-ASCII name.
+    const std::string file = temporary.write("movie \xC3\xA9.sub", std::string(1234, 'x'));
     const struct {
         const char* description;
         std::string location;
@@ -218,7 +216,7 @@ TEST(SubtitleContainer, AnswersTheSizeOfTheFileAtItsLocation) {
     } cases[] = {
         {"no location", "", Result::Failure, 77},
         {"a file", file, Result::Ok, 1234},
-        {"no such file", folder + "/none.sub", Result::Failure, 77},
+        {"no such file", temporary.path("none.sub"), Result::Failure, 77},
         {"a folder", folder, Result::Failure, 77},
         {"a URL is no path", "file://" + file, Result::Failure, 77},
     };
@@ -232,7 +230,6 @@ TEST(SubtitleContainer, AnswersTheSizeOfTheFileAtItsLocation) {
         EXPECT_EQ(size, row.size);
         EXPECT_EQ(harness.container.getFileSize(nullptr), Result::Failure);
     }
-    std::filesystem::remove_all(folder);
 }
 
 TEST(LanguageCodeTable, MapsEachCodeToItsPartner) {

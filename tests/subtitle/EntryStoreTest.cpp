@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <new>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -119,6 +121,107 @@ TEST(EntryStore, EveryTextReadsBackWhateverItsLength) {
         ASSERT_EQ(store.size(), expected.size());
         for (std::size_t i = 0; i < store.size(); ++i)
             EXPECT_EQ(store.text(store[i]), expected[expected.size() - 1 - i]) << i << " finished";
+    }
+}
+
+// Random adds of every kind and length, read back at random, whole, and after finish, against
+// the plain model of a list of texts. A store without a file text takes copies only; a small
+// granule makes many blocks; a file text mostly left unused is let go at finish.
+TEST(EntryStore, KeepsWhatAListOfStringsKeeps) {
+    const struct {
+        const char* description;
+        std::size_t fileBytes;  // none: a store without a file text
+        std::uint32_t granule;
+        double share;  // of the file text that texts in place may take
+    } cases[] = {
+        {"copies only", 0, EntryStore::kArenaGranule, 0},
+        {"the file text used up", 40'000, EntryStore::kArenaGranule, 1},
+        {"the file text mostly unused", 400'000, EntryStore::kArenaGranule, 0.3},
+        {"small granules", 40'000, 16, 1},
+    };
+    // Texts are slices of these: every byte value, or letters only.
+    std::string anyBytes(1 << 20, '\0'), letterBytes(anyBytes.size(), '\0');
+    for (std::size_t k = 0; k < anyBytes.size(); ++k) {
+        anyBytes[k] = static_cast<char>(k * 131 + k / 251);
+        letterBytes[k] = static_cast<char>('a' + k * 7 % 26);
+    }
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.description);
+        std::mt19937 random(20261210);
+        const auto below = [&](std::size_t n) { return static_cast<std::size_t>(random() % n); };
+        // Empty, short, about kLongText and long, {shortest, how many lengths from there}
+        // equally likely; now and then about the size of a block.
+        constexpr std::size_t kAbout = EntryStore::kLongText - 3;
+        const std::pair<std::size_t, std::size_t> lengths[] = {
+            {0, 1},      {1, 30},     {1, 30},     {1, 30},     {1, 30},  {1, 30},  {kAbout, 6},
+            {kAbout, 6}, {kAbout, 6}, {256, 3000}, {256, 3000}, {0, 400}, {0, 400}, {0, 400}};
+        const auto length = [&] {
+            if (below(64) == 0) return 65'000 + below(1'000);
+            const auto [shortest, span] = lengths[below(std::size(lengths))];
+            return shortest + below(span);
+        };
+        const auto bytes = [&](std::size_t n, bool letters) {
+            return (letters ? letterBytes : anyBytes).substr(below(anyBytes.size() - n), n);
+        };
+        EntryStore store = c.fileBytes ? EntryStore(String(bytes(c.fileBytes, true)),
+                                                    EntryStore::kAddressable, c.granule)
+                                       : EntryStore();
+        std::size_t unused = 0;  // of the file text: in-place texts never overlap, as a parser's
+        std::vector<std::pair<std::uint32_t, std::string>> model;  // start, text
+        const auto same = [&](std::size_t i) { return store.text(store[i]) == model[i].second; };
+        for (int step = 0; step < 3000; ++step) {
+            const auto start = static_cast<std::uint32_t>(below(1000));  // ties: order kept
+            const std::size_t n = length();
+            switch (below(8)) {
+                case 0:
+                case 1:
+                case 2: {  // any bytes, zeros too
+                    const std::string text = bytes(n, false);
+                    store.addCopy(start, 1, text);
+                    model.emplace_back(start, text);
+                    break;
+                }
+                case 3: {
+                    const std::string text = bytes(n, true);
+                    std::copy(text.begin(), text.end(), store.addSpace(start, 1, n));
+                    model.emplace_back(start, text);
+                    break;
+                }
+                case 4:
+                case 5:
+                    if (unused + n < c.share * static_cast<double>(store.fileLength())) {
+                        char* at = store.fileText() + unused;
+                        at[n] = '\0';
+                        store.addInPlace(start, 1, {at, n});
+                        model.emplace_back(start, std::string(at, n));
+                        unused += n + 1;
+                    }
+                    break;
+                default:
+                    if (!model.empty()) {
+                        const std::size_t i = below(model.size());
+                        ASSERT_TRUE(same(i)) << "step " << step << ", entry " << i;
+                    }
+            }
+            ASSERT_EQ(store.size(), model.size());
+        }
+        for (std::size_t i = 0; i < model.size(); ++i) ASSERT_TRUE(same(i)) << i;
+
+        store.finish();
+        std::stable_sort(model.begin(), model.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (int step = 0; step < 200; ++step) {  // copies after finish, in order
+            const std::string text = bytes(length(), true);
+            store.addCopy(1000, 1, text);
+            model.emplace_back(1000, text);
+        }
+        ASSERT_EQ(store.size(), model.size());
+        std::size_t i = 0;
+        for (const EntryRecord& record : store.records()) {
+            ASSERT_EQ(record.start, model[i].first) << i;
+            ASSERT_EQ(store.text(record), model[i].second) << i;
+            ++i;
+        }
     }
 }
 

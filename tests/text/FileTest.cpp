@@ -1,7 +1,7 @@
 // File's eight open modes, its size query and its refusals.
 #include "text/File.h"
 
-#include "tests/platform/TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 

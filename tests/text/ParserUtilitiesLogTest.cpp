@@ -1,8 +1,8 @@
 // The reader's three messages, verbatim, and its silent failures.
 #include "text/ParserUtilities.h"
 
-#include "tests/platform/TempFolder.h"
 #include "tests/support/RecordingLog.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 

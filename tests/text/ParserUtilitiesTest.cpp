@@ -2,7 +2,7 @@
 #include "text/ParserUtilities.h"
 
 #include "platform/DynamicLibrary.h"
-#include "tests/platform/TempFolder.h"
+#include "tests/support/TempFolder.h"
 #include "text/UCNVLibrary.h"
 #include "text/Utf8Validation.h"
 

@@ -1,6 +1,6 @@
 // Charset detection: the run-time binding, and files read with it (stand-ins and system ICU).
-#include "tests/platform/TempFolder.h"
 #include "tests/support/StandInIcu.h"
+#include "tests/support/TempFolder.h"
 #include "tests/support/Utf16Bytes.h"
 #include "text/CharsetDetection.h"
 #include "text/ParserUtilities.h"
