@@ -1,7 +1,7 @@
 // The formatting codes of MicroDVD texts that both readings know, and the mark-up of each.
 #pragma once
 
-#include "microdvd/MicroDVDParser.h"
+#include "microdvd/MicroDVDReading.h"
 #include "text/Ascii.h"
 #include "text/ByteWords.h"
 

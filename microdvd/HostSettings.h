@@ -2,7 +2,7 @@
 #pragma once
 
 #include "microdvd/FrameRate.h"
-#include "microdvd/MicroDVDParser.h"
+#include "microdvd/MicroDVDReading.h"
 #include "text/ParserUtilities.h"
 
 namespace Tork {

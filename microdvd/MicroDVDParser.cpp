@@ -321,9 +321,9 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
             }
             final = {copy, copyLength};
         } else {
-            // Terminated for the log: the lenient reading trims blanks after a text, and a
-            // rewritten one ends anywhere in its line.
-            line->start[final.data() + final.size() - line->start] = '\0';
+            // The store measures long texts up to it, the log prints up to it: the lenient
+            // reading trims blanks after a text, and a rewritten one ends anywhere.
+            line->start[final.data() + final.size() - line->start] = EntryStore::kTextEnd;
             // Past a zero byte the lines lie in a copy of the text, not in the store's.
             if (inCopy) {
                 entries.addCopy(start, duration, final);

@@ -87,7 +87,7 @@ char* EntryStore::addSpace(std::uint32_t start, std::int32_t duration, std::size
     }
     char* const at =
         granuleAt_[static_cast<std::size_t>(place >> granuleShift_)] + (place & (granule - 1));
-    at[length] = '\0';
+    at[length] = kTextEnd;
     noteOrder(start);
     records_.push_back(
         {start, duration, static_cast<std::uint32_t>(arenaStart_ + place), lengthByte(length)});
@@ -174,7 +174,7 @@ std::size_t EntryStore::longLength(const EntryRecord& record, const char* text) 
     const auto copy = std::lower_bound(zeroHolding_.begin(), zeroHolding_.end(),
                                        std::pair<std::uint32_t, std::uint32_t>{record.offset, 0});
     if (copy != zeroHolding_.end() && copy->first == record.offset) return copy->second;
-    return std::strlen(text);
+    return std::strlen(text);  // up to kTextEnd
 }
 
 void EntryStore::clear() noexcept {

@@ -5,6 +5,7 @@
 
 #include <boost/endian/arithmetic.hpp>
 
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -38,9 +39,13 @@ struct EntryRecord {
 /// kBlockGranules granules one after another; one that does not fit the rest of the
 /// current block and is at least a granule long gets a block of its own size, while later
 /// short texts still fill the tail of the current block, so no block is left with more
-/// than a granule unused. Every copy is followed by a zero, for the log and long texts.
+/// than a granule unused. Every copy is followed by kTextEnd too.
 class EntryStore {
 public:
+    /// The byte after a text: a long text's length is measured up to it (text()), and a
+    /// parser's log prints a text as far as it. The parser writes it after each text in
+    /// place, addSpace after each copy.
+    static constexpr char kTextEnd = '\0';
     /// The size of the offset space.
     static constexpr std::uint64_t kAddressable = std::uint64_t{1} << 32;
     /// The arena's granule, and how many of them a block for short texts takes.
@@ -64,7 +69,7 @@ public:
     /// Room for `count` records. Throws std::bad_alloc when there is none.
     void reserve(std::size_t count);
     /// Adds an entry whose text lies in the file's text, at most 2^32 - 1 bytes of it, and,
-    /// from kLongText bytes on, holds no zero and is followed by one. Throws
+    /// from kLongText bytes on, holds no kTextEnd and is followed by one. Throws
     /// std::out_of_range, adding nothing, when it does not lie there, and std::bad_alloc
     /// when memory runs out.
     void addInPlace(std::uint32_t start, std::int32_t duration, std::string_view text) {
@@ -75,6 +80,9 @@ public:
             text.size() > text_.length() - (at - begin)) {
             outsideFileText();
         }
+        // The file's text ends in kTextEnd, so the byte after any text in it can be read.
+        assert(text.size() < kLongText || (text.data()[text.size()] == kTextEnd &&
+                                           text.find(kTextEnd) == std::string_view::npos));
         noteOrder(start);
         records_.push_back(
             {start, duration, static_cast<std::uint32_t>(at - begin), lengthByte(text.size())});
@@ -85,8 +93,8 @@ public:
     /// nothing, when memory runs out or the copy would leave the offset space.
     void addCopy(std::uint32_t start, std::int32_t duration, std::string_view text);
     /// Adds an entry of `length` bytes in the arena and answers where the caller writes them,
-    /// before anything else is added, none of them zero from kLongText bytes on; a zero
-    /// follows them. Throws like addCopy.
+    /// before anything else is added, none of them kTextEnd from kLongText bytes on;
+    /// kTextEnd follows them. Throws like addCopy.
     char* addSpace(std::uint32_t start, std::int32_t duration, std::size_t length);
     /// Sets the duration of entry `i`, which must exist: some ends are known only at the end.
     void setDuration(std::size_t i, std::int32_t duration) noexcept {

@@ -6,7 +6,7 @@
 #include "framework/MediaClock.h"
 #include "framework/OrOnException.h"
 #include "framework/ResultCode.h"
-#include "subtitle/SubtitleContainer.h"
+#include "subtitle/StreamOwner.h"
 
 #include <algorithm>
 #include <mutex>
@@ -34,7 +34,7 @@ std::string logTag(std::string_view formatName, std::string_view operation) {
 
 }  // namespace
 
-OverlayStream::OverlayStream(SubtitleContainer* container, std::uint64_t id, EntryStore entries,
+OverlayStream::OverlayStream(StreamOwner* container, std::uint64_t id, EntryStore entries,
                              const String& name, const String& language, const String& region)
     : StreamInterface(container->getId(), id, /*group*/ 0),
       container_(container),

@@ -16,7 +16,7 @@ namespace Tork {
 
 class MediaChunk;
 class MediaClock;
-class SubtitleContainer;
+class StreamOwner;
 
 /// The one stream of a subtitle container: hands out the entries as fresh chunks in the
 /// playing direction (the sign of the rate) once the clock has come near them. Every
@@ -24,8 +24,8 @@ class SubtitleContainer;
 class OverlayStream : public StreamInterface {
 public:
     /// Made only by addStream. `entries` must be sorted.
-    OverlayStream(SubtitleContainer* container, std::uint64_t id, EntryStore entries,
-                  const String& name, const String& language, const String& region);
+    OverlayStream(StreamOwner* container, std::uint64_t id, EntryStore entries, const String& name,
+                  const String& language, const String& region);
 
     /// Always 0.
     std::int32_t getStatus() override { return 0; }
@@ -67,7 +67,7 @@ private:
     MediaChunk* copyOf(std::size_t entry) const;
     void logSeek() const;
 
-    SubtitleContainer* container_;
+    StreamOwner* container_;
     std::string readTag_;  // the function names of the log lines
     std::string seekTag_;
     MediaClock* clock_ = nullptr;

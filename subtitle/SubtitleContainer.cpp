@@ -14,7 +14,7 @@
 
 namespace Tork {
 
-SubtitleContainer::SubtitleContainer(std::string_view formatName) : formatName_(formatName) {}
+SubtitleContainer::SubtitleContainer(std::string_view formatName) : StreamOwner(formatName) {}
 
 SubtitleContainer::~SubtitleContainer() = default;
 
@@ -108,10 +108,6 @@ std::int32_t SubtitleContainer::getFileSize(std::uint64_t* size) {
         *size = *bytes;
         return Result::Ok;
     });
-}
-
-bool SubtitleContainer::supportsFeature(std::uint32_t) {
-    return false;
 }
 
 bool SubtitleContainer::addStream(EntryStore entries, const String& name, const String& language,

@@ -1,11 +1,10 @@
 // The format-independent half of a subtitle container: entries, streams, program, close.
 #pragma once
 
-#include "framework/ContainerInterface.h"
 #include "framework/List.h"
 #include "framework/String.h"
-#include "platform/RecursiveMutex.h"
 #include "subtitle/EntryStore.h"
+#include "subtitle/StreamOwner.h"
 
 #include <cstdint>
 #include <map>
@@ -16,11 +15,10 @@
 namespace Tork {
 
 class OverlayStream;
-struct StreamFormat;
 
 /// A format class derives from this and provides `probe`, `notify`, `request`, `open`, the
 /// MIME-type operations and `fillStreamFormat`.
-class SubtitleContainer : public ContainerInterface {
+class SubtitleContainer : public StreamOwner {
 public:
     static constexpr std::uint64_t noProgram = ~std::uint64_t{0};
 
@@ -53,12 +51,6 @@ public:
     /// location cannot be opened; `*size` is then unchanged.
     std::int32_t getFileSize(std::uint64_t* size) override;
 
-    /// Writes the code of a new stream's format record; must not call back into the
-    /// container.
-    virtual void fillStreamFormat(StreamFormat* format) = 0;
-    /// Always false.
-    virtual bool supportsFeature(std::uint32_t value);
-
 protected:
     /// Sorts `entries` by start (unsigned) and makes a stream that holds them. The caller
     /// holds `lock_`. False without a context or when memory ran out: nothing is made.
@@ -68,15 +60,9 @@ protected:
     /// Throws std::bad_alloc, leaving the old location, when the copy cannot be stored.
     void setLocation(const String& location);
 
-    /// Serialises the container and all of its streams; open holds it throughout.
-    RecursiveMutex lock_;
-
 private:
-    friend class OverlayStream;
-
     std::uint64_t chooseStream() const;
 
-    std::string_view formatName_;
     String location_;
     std::map<std::uint64_t, OverlayStream*> streams_;   // open streams by id
     std::vector<std::unique_ptr<OverlayStream>> made_;  // every stream made, closed or not

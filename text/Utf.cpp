@@ -1,6 +1,7 @@
 #include "text/Utf.h"
 
 #include "text/ByteWords.h"
+#include "text/Utf8Sequence.h"
 #include "text/Utf8Validation.h"
 
 #include <algorithm>
@@ -25,36 +26,7 @@ int continuationCount(unsigned char lead) noexcept {
     return 5;
 }
 
-// The length of the well-formed sequence at `p` (Unicode's table of well-formed byte
-// sequences), or minus the length of its maximal ill-formed part (at least 1) when no
-// well-formed sequence starts there within `available` bytes.
-int measureSequence(const unsigned char* p, std::size_t available) noexcept {
-    const unsigned char lead = p[0];
-    if (lead < 0x80) return 1;
-    int length = 0;
-    unsigned char low = 0x80, high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0) low = 0xA0;
-        if (lead == 0xED) high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0) low = 0x90;
-        if (lead == 0xF4) high = 0x8F;
-    } else {
-        return -1;
-    }
-    for (int i = 1; i < length; ++i) {
-        if (static_cast<std::size_t>(i) >= available || p[i] < low || p[i] > high) return -i;
-        low = 0x80;
-        high = 0xBF;
-    }
-    return length;
-}
-
-// The scalar value of a sequence that measureSequence accepted.
+// The scalar value of a sequence that Utf8Sequence::measure accepted.
 char32_t decodeSequence(const unsigned char* p, int length) noexcept {
     static constexpr unsigned char leadMask[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
     char32_t value = p[0] & leadMask[length];
@@ -75,7 +47,7 @@ Utf8Decode decodeUtf8Strict(const unsigned char** source, const unsigned char* s
             result = Utf8Decode::Truncated;
             break;
         }
-        if (measureSequence(s, more + 1) != more + 1) {
+        if (Utf8Sequence::measure(s, more + 1) != more + 1) {
             result = Utf8Decode::IllFormed;
             break;
         }
@@ -105,41 +77,15 @@ bool isWellFormedUtf8Sequence(const unsigned char* start, const unsigned char* e
     if (!start || !end || end <= start) return false;
     const int length = 1 + continuationCount(*start);
     if (end - start < length) return false;
-    return measureSequence(start, static_cast<std::size_t>(length)) == length;
+    return Utf8Sequence::measure(start, static_cast<std::size_t>(length)) == length;
 }
 
 int measureUtf8Sequence(std::string_view text) noexcept {
-    return measureSequence(reinterpret_cast<const unsigned char*>(text.data()), text.size());
+    return Utf8Sequence::measure(reinterpret_cast<const unsigned char*>(text.data()), text.size());
 }
 
 bool isWellFormedUtf8(std::string_view text) noexcept {
     return Utf8Validation::isWellFormed(text, Utf8Validation::best());
-}
-
-bool Utf8Validation::isWellFormedPortable(std::string_view text) noexcept {
-    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-    for (std::size_t i = 0; i < text.size();) {
-        // Subtitle text is mostly ASCII: pass it eight bytes at a time, up to the first
-        // byte that is not.
-        if (text.size() - i >= 8) {
-            const std::uint64_t high = ByteWords::load(text.data() + i) & ByteWords::kHigh;
-            if (high == 0) {
-                i += 8;
-                continue;
-            }
-            i += ByteWords::firstMarked(high);
-        }
-        // Two-byte sequences (Latin, Greek, Cyrillic letters) are common enough to pass
-        // here rather than through the general measure.
-        if (p[i] >= 0xC2 && p[i] <= 0xDF && text.size() - i >= 2 && (p[i + 1] & 0xC0) == 0x80) {
-            i += 2;
-            continue;
-        }
-        const int length = measureSequence(p + i, text.size() - i);
-        if (length < 0) return false;
-        i += static_cast<std::size_t>(length);
-    }
-    return true;
 }
 
 Utf8Census countUtf8Sequences(std::string_view text) noexcept {
@@ -155,7 +101,7 @@ Utf8Census countUtf8Sequences(std::string_view text) noexcept {
             }
             i += ByteWords::firstMarked(high);
         }
-        const int length = measureSequence(p + i, text.size() - i);
+        const int length = Utf8Sequence::measure(p + i, text.size() - i);
         if (length > 1) ++census.multiByte;
         if (length < 0) ++census.illFormed;
         i += static_cast<std::size_t>(length < 0 ? -length : length);
@@ -167,7 +113,7 @@ std::size_t repairedUtf8Length(std::string_view text, std::size_t* replaced) noe
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     std::size_t length = 0;
     for (std::size_t i = 0; i < text.size();) {
-        const int measured = measureSequence(p + i, text.size() - i);
+        const int measured = Utf8Sequence::measure(p + i, text.size() - i);
         length += measured > 0 ? static_cast<std::size_t>(measured) : kReplacement.size();
         if (measured < 0 && replaced) ++*replaced;
         i += static_cast<std::size_t>(measured < 0 ? -measured : measured);
@@ -179,7 +125,7 @@ void writeRepairedUtf8(std::string_view text, char* out) noexcept {
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     std::size_t copied = 0;
     for (std::size_t i = 0; i < text.size();) {
-        const int length = measureSequence(p + i, text.size() - i);
+        const int length = Utf8Sequence::measure(p + i, text.size() - i);
         if (length > 0) {
             i += static_cast<std::size_t>(length);
             continue;

@@ -1,8 +1,9 @@
-// The vector paths of the UTF-8 check; the portable one lives with the codecs in Utf.cpp.
+// The UTF-8 check: the portable path and the vector paths.
 #include "text/Utf8Validation.h"
 
+#include "text/ByteWords.h"
 #include "text/LineCount.h"
-#include "text/Utf.h"
+#include "text/Utf8Sequence.h"
 
 #include <cstdint>
 #include <cstring>
@@ -228,6 +229,32 @@ __attribute__((target("avx2"))) bool isWellFormedAvx2(std::string_view text) noe
 #endif
 
 }  // namespace
+
+bool isWellFormedPortable(std::string_view text) noexcept {
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    for (std::size_t i = 0; i < text.size();) {
+        // Subtitle text is mostly ASCII: pass it eight bytes at a time, up to the first
+        // byte that is not.
+        if (text.size() - i >= 8) {
+            const std::uint64_t high = ByteWords::load(text.data() + i) & ByteWords::kHigh;
+            if (high == 0) {
+                i += 8;
+                continue;
+            }
+            i += ByteWords::firstMarked(high);
+        }
+        // Two-byte sequences (Latin, Greek, Cyrillic letters) are common enough to pass
+        // here rather than through the general measure.
+        if (p[i] >= 0xC2 && p[i] <= 0xDF && text.size() - i >= 2 && (p[i + 1] & 0xC0) == 0x80) {
+            i += 2;
+            continue;
+        }
+        const int length = Utf8Sequence::measure(p + i, text.size() - i);
+        if (length < 0) return false;
+        i += static_cast<std::size_t>(length);
+    }
+    return true;
+}
 
 bool available(Path path) noexcept {
     switch (path) {

@@ -1,7 +1,7 @@
 # The installed tree as a host developer gets it, twice: `cmake --install` into a fresh prefix
 # under WORK, and the contents of the two Debian packages that CPack makes (checked by lintian
 # when it is there). Against each, examples/host is built from scratch with find_package and
-# with pkg-config, and run on the sample file.
+# with pkg-config, and run on the sample file; and each installed header is compiled alone.
 function(run what)
   execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
   if(NOT status EQUAL 0)
@@ -59,6 +59,14 @@ function(build_host name prefix)
   run("pkg-config build" ${CXX} ${SOURCE}/examples/host/print_entries.cpp
     "-DPLUGIN_PATH=\"${plugins}/${PLUGIN_FILE}\"" ${flags} -o ${WORK}/${name}-print_entries)
   expect_sample(${WORK}/${name}-print_entries)
+
+  # Headers are installed by a list: each must compile alone with the .pc's flags, so that
+  # none includes one that was left out.
+  file(GLOB_RECURSE headers RELATIVE ${prefix}/include ${prefix}/include/*.h)
+  foreach(header ${headers})
+    file(WRITE ${WORK}/${name}-header.cpp "#include <${header}>\n")
+    run("<${header}> alone" ${CXX} -fsyntax-only ${flags} ${WORK}/${name}-header.cpp)
+  endforeach()
 endfunction()
 
 file(REMOVE_RECURSE ${WORK})

@@ -2,6 +2,7 @@
 #include "tools/subplay/Writers.h"
 
 #include "tools/subplay/Markup.h"
+#include "tools/subplay/OutputText.h"
 
 #include <gtest/gtest.h>
 

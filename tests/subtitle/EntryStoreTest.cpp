@@ -225,6 +225,38 @@ TEST(EntryStore, KeepsWhatAListOfStringsKeeps) {
     }
 }
 
+// A long text in place is measured up to the byte after it: a debug build stops a parser
+// that leaves that byte out, or a text that holds one, where the text is added.
+TEST(EntryStore, LongTextInPlaceMustEndAtTheTextEnd) {
+#ifdef NDEBUG
+    GTEST_SKIP() << "checked in debug builds only";
+#else
+    const struct {
+        const char* description;
+        int length;  // of the text at 0
+        int zeroAt;  // where kTextEnd is written, or -1
+        bool accepted;
+    } cases[] = {
+        {"long, ended", 300, 300, true},
+        {"long, not ended", 300, -1, false},
+        {"long, holding the end byte", 300, 100, false},
+        {"short, not ended", 254, -1, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.description);
+        EntryStore store{String(std::string(400, 'x'))};
+        if (c.zeroAt >= 0) store.fileText()[c.zeroAt] = EntryStore::kTextEnd;
+        const std::string_view text{store.fileText(), std::size_t(c.length)};
+        if (c.accepted) {
+            store.addInPlace(0, 1, text);
+            EXPECT_EQ(store.text(store[0]).size(), std::size_t(c.length));
+        } else {
+            EXPECT_DEATH(store.addInPlace(0, 1, text), "kTextEnd");
+        }
+    }
+#endif
+}
+
 TEST(EntryStore, WithoutAFileTextEveryEntryIsACopy) {
     EntryStore store;
     EXPECT_THROW(store.addInPlace(0, 1, "x"), std::out_of_range);

@@ -3,6 +3,7 @@
 #include "framework/StreamInterface.h"
 #include "platform/Terminal.h"
 #include "tools/subplay/Markup.h"
+#include "tools/subplay/OutputText.h"
 
 #include "text/Utf.h"
 

@@ -1,7 +1,7 @@
 #include "tools/subplay/Report.h"
 
+#include "tools/subplay/OutputText.h"
 #include "tools/subplay/Stream.h"
-#include "tools/subplay/Writers.h"
 
 #include <algorithm>
 #include <cstdio>

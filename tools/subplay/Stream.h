@@ -4,8 +4,8 @@
 
 #include "host/ContainerSession.h"
 #include "host/ManualClock.h"
+#include "tools/subplay/EntryWriter.h"
 #include "tools/subplay/Options.h"
-#include "tools/subplay/Writers.h"
 
 #include <cstdint>
 #include <optional>

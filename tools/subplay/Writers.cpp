@@ -4,6 +4,7 @@
 #include "text/ByteWords.h"
 #include "text/Utf.h"
 #include "tools/subplay/Markup.h"
+#include "tools/subplay/OutputText.h"
 #include "tools/subplay/Report.h"
 
 #include <algorithm>
@@ -21,197 +22,6 @@ namespace Tork::Subplay {
 
 namespace {
 
-constexpr std::string_view replacementCharacter = "\xEF\xBF\xBD";
-
-// Straight into `out`, as appendTime below writes.
-template <class Number>
-void appendNumber(std::string& out, Number value) {
-    const std::size_t at = out.size();
-    out.resize(at + 24);
-    out.resize(static_cast<std::size_t>(
-        std::to_chars(out.data() + at, out.data() + out.size(), value).ptr - out.data()));
-}
-
-// "00" to "99" and "000" to "999", for the parts of a time.
-template <std::size_t Digits, std::size_t Count>
-constexpr auto digitTable() {
-    std::array<std::array<char, Digits>, Count> table{};
-    for (std::size_t i = 0; i < Count; ++i) {
-        for (std::size_t at = Digits, rest = i; at-- > 0; rest /= 10)
-            table[i][at] = static_cast<char>('0' + rest % 10);
-    }
-    return table;
-}
-constexpr auto kTwoDigits = digitTable<2, 100>();
-constexpr auto kThreeDigits = digitTable<3, 1000>();
-
-// The most a time takes: 2^32 ms is 1193 hours.
-constexpr std::size_t kTimeMost = 14;
-
-// "HH:MM:SS<separator>mmm" at `text`, with room for kTimeMost; answers its end. The digits
-// go straight to where they stay: built apart and copied, they were read back before the
-// stores that made them had landed.
-char* writeTime(char* text, std::uint32_t milliseconds, char separator) {
-    const std::uint32_t hours = milliseconds / 3600000u;
-    if (hours < 100) {
-        std::memcpy(text, kTwoDigits[hours].data(), 2);
-        text += 2;
-    } else {
-        text = std::to_chars(text, text + 4, hours).ptr;
-    }
-    text[0] = ':';
-    std::memcpy(text + 1, kTwoDigits[milliseconds / 60000u % 60u].data(), 2);
-    text[3] = ':';
-    std::memcpy(text + 4, kTwoDigits[milliseconds / 1000u % 60u].data(), 2);
-    text[6] = separator;
-    std::memcpy(text + 7, kThreeDigits[milliseconds % 1000u].data(), 3);
-    return text + 10;
-}
-
-void appendTime(std::string& out, std::uint32_t milliseconds, char separator) {
-    const std::size_t at = out.size();
-    out.resize(at + kTimeMost);
-    out.resize(
-        static_cast<std::size_t>(writeTime(out.data() + at, milliseconds, separator) - out.data()));
-}
-
-// In well-formed UTF-8, which is what the plug-in hands out, only C0, DEL and the C1
-// controls (C2 80 to C2 9F) need a look: where the next control from `from` starts, with
-// its length, or npos. A word without those bytes is passed over whole. Safe on any bytes:
-// a text that is not well-formed never makes it read past its end or step over a control.
-std::size_t nextControl(std::string_view bytes, std::size_t from, std::size_t& length) {
-    for (std::size_t i = from; i < bytes.size();) {
-        if (bytes.size() - i >= 8) {
-            const std::uint64_t word = ByteWords::load(bytes.data() + i);
-            const std::uint64_t found = ByteWords::bytesBelow(word, 0x20) |
-                                        ByteWords::bytesEqual(word, 0x7F) |
-                                        ByteWords::bytesEqual(word, '\xC2');
-            if (found == 0) {
-                i += 8;
-                continue;
-            }
-            i += ByteWords::firstMarked(found);
-        }
-        const auto byte = static_cast<unsigned char>(bytes[i]);
-        if (byte == 0xC2) {
-            const auto next = i + 1 < bytes.size() ? static_cast<unsigned char>(bytes[i + 1]) : 0;
-            if (next >= 0x80 && next <= 0x9F) {
-                length = 2;
-                return i;
-            }
-            // Past a letter's continuation byte; anything else is looked at on its own.
-            i += next >= 0xA0 && next <= 0xBF ? 2 : 1;
-        } else if ((byte < 0x20 && byte != '\n' && byte != '\t') || byte == 0x7F) {
-            length = 1;
-            return i;
-        } else {
-            ++i;  // line feed, tab, or any byte of a tail shorter than a word
-        }
-    }
-    return std::string_view::npos;
-}
-
-#if defined(__SSE2__)
-// The bytes of a block that nextControl looks at: C0 (but line feed and tab), DEL and C2,
-// each compared, sixteen at a time.
-__m128i controlMarks(__m128i block) {
-    const __m128i c0 = _mm_cmpeq_epi8(_mm_min_epu8(block, _mm_set1_epi8(0x1F)), block);
-    const __m128i spared = _mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8('\n')),
-                                        _mm_cmpeq_epi8(block, _mm_set1_epi8('\t')));
-    return _mm_or_si128(_mm_andnot_si128(spared, c0),
-                        _mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8(0x7F)),
-                                     _mm_cmpeq_epi8(block, _mm_set1_epi8('\xC2'))));
-}
-#endif
-
-// Whether `bytes` hold no control: nearly every text, told without a branch per word. The
-// last word overlaps the one before it; a text shorter than a word is searched.
-bool noControl(std::string_view bytes) {
-    std::size_t length = 0;
-    if (bytes.size() < 8) return nextControl(bytes, 0, length) == std::string_view::npos;
-    const auto marked = [&](std::size_t at) {
-        const std::uint64_t word = ByteWords::load(bytes.data() + at);
-        return (ByteWords::bytesBelow(word, 0x20) & ~ByteWords::bytesEqual(word, '\n') &
-                ~ByteWords::bytesEqual(word, '\t')) |
-               ByteWords::bytesEqual(word, 0x7F) | ByteWords::bytesEqual(word, '\xC2');
-    };
-    bool found = false;
-#if defined(__SSE2__)
-    if (bytes.size() >= 16) {
-        const auto block = [&](std::size_t at) {
-            return controlMarks(
-                _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + at)));
-        };
-        __m128i marks = block(bytes.size() - 16);
-        for (std::size_t i = 0; bytes.size() - i >= 16; i += 16)
-            marks = _mm_or_si128(marks, block(i));
-        found = _mm_movemask_epi8(marks) != 0;
-    } else
-#endif
-    {
-        std::uint64_t marks = marked(bytes.size() - 8);
-        for (std::size_t i = 0; bytes.size() - i >= 8; i += 8) marks |= marked(i);
-        found = marks != 0;
-    }
-    // C2 also leads letters such as U+00A0: those texts are searched to be sure.
-    return !found || nextControl(bytes, 0, length) == std::string_view::npos;
-}
-
-void appendPrintableWellFormed(std::string_view bytes, std::string& out) {
-    std::size_t copied = 0;  // the bytes before it are in `out`
-    std::size_t length = 0;
-    for (std::size_t at; (at = nextControl(bytes, copied, length)) != std::string_view::npos;) {
-        out.append(bytes, copied, at - copied).append(replacementCharacter);
-        copied = at + length;
-    }
-    out.append(bytes, copied);
-}
-
-// Whether a text is taken as well-formed UTF-8 without a check.
-enum class Source {
-    Checked,  // from anywhere: checked, and repaired where it is not
-    Trusted,  // an entry from a plug-in that reports its reading: it hands out only UTF-8
-};
-
-// Ill-formed UTF-8 and control characters alike become U+FFFD.
-void appendPrintable(std::string_view bytes, std::string& out, Source source = Source::Checked) {
-    if (source == Source::Trusted || isWellFormedUtf8(bytes)) {
-        if (noControl(bytes)) {
-            out += bytes;
-            return;
-        }
-        appendPrintableWellFormed(bytes, out);
-    } else {
-        appendPrintableWellFormed(replaceIllFormedUtf8(bytes), out);
-    }
-}
-
-// `bytes` repaired into `scratch`. Out of line, so that the test before it, which nearly
-// every text passes, stays inline in the writers.
-[[gnu::noinline]] std::string_view repaired(std::string_view bytes, std::string& scratch,
-                                            Source source, bool wellFormed) {
-    scratch.clear();
-    if (wellFormed) {
-        // Room for the repair and no more: a text of controls triples, and a string left
-        // to grow would double that again.
-        std::size_t size = bytes.size(), length = 0;
-        for (std::size_t at = 0; (at = nextControl(bytes, at, length)) != std::string_view::npos;
-             at += length)
-            size += replacementCharacter.size() - length;
-        scratch.reserve(size);
-    }
-    appendPrintable(bytes, scratch, source);
-    return scratch;
-}
-
-// `bytes` as they may be shown: themselves when nothing in them needs replacing, which
-// saves a copy of nearly every entry's text, else a repaired copy in `scratch`.
-std::string_view printableView(std::string_view bytes, std::string& scratch, Source source) {
-    const bool wellFormed = source == Source::Trusted || isWellFormedUtf8(bytes);
-    if (wellFormed && noControl(bytes)) return bytes;
-    return repaired(bytes, scratch, source, wellFormed);
-}
-
 // Where a large text may be cut so that each piece is written on its own: not inside a
 // UTF-8 character, nor so inside an ill-formed sequence that a piece repairs differently.
 std::size_t sliceEnd(std::string_view text, std::size_t most) {
@@ -219,50 +29,6 @@ std::size_t sliceEnd(std::string_view text, std::size_t most) {
     std::size_t cut = most;
     while (cut > most - 4 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
     return cut;
-}
-
-// Where the next byte that a JSON string must escape is, from `from`: a quote, a backslash
-// or a control; the text's size when there is none. Eight bytes at a time.
-std::size_t nextJsonEscape(std::string_view text, std::size_t from) {
-    std::size_t i = from;
-    for (; text.size() - i >= 8; i += 8) {
-        const std::uint64_t word = ByteWords::load(text.data() + i);
-        const std::uint64_t found = ByteWords::bytesBelow(word, 0x20) |
-                                    ByteWords::bytesEqual(word, '"') |
-                                    ByteWords::bytesEqual(word, '\\');
-        if (found != 0) return i + ByteWords::firstMarked(found);
-    }
-    for (; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '"' || c == '\\' || static_cast<unsigned char>(c) < 0x20) return i;
-    }
-    return i;
-}
-
-// `text` escaped for a JSON string, without its quotes.
-void appendJsonEscaped(std::string_view text, std::string& out) {
-    for (std::size_t from = 0;;) {
-        const std::size_t at = nextJsonEscape(text, from);
-        out.append(text, from, at - from);
-        if (at == text.size()) break;
-        const char c = text[at];
-        from = at + 1;
-        if (c == '"' || c == '\\') {
-            (out += '\\') += c;
-        } else if (c == '\n' || c == '\r' || c == '\t') {
-            (out += '\\') += c == '\n' ? 'n' : c == '\r' ? 'r' : 't';
-        } else {
-            constexpr char hex[] = "0123456789abcdef";
-            (out += "\\u00") += hex[(c >> 4) & 0xF];
-            out += hex[c & 0xF];
-        }
-    }
-}
-
-void appendJsonString(std::string_view text, std::string& out) {
-    out += '"';
-    appendJsonEscaped(text, out);
-    out += '"';
 }
 
 bool blank(char c) {
@@ -793,40 +559,11 @@ std::unique_ptr<EntryWriter> makeWriter(OutputFormat format, std::ostream& out,
     return std::make_unique<TimingWriter>(std::move(writer), timing.scale, timing.offset);
 }
 
-std::string encodingLabel(std::string_view name) {
-    std::string form;
-    for (const char c : name) {
-        if (c != '-' && c != '_')
-            form += c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-    }
-    if (!form.starts_with("UTF") || form.size() == 3) return std::string(name);
-    return "UTF-" + form.substr(3);
-}
-
 std::uint32_t cueEnd(std::uint32_t start, std::int32_t duration) {
     if (duration < 0) return start;
     const std::uint64_t end = std::uint64_t{start} + static_cast<std::uint64_t>(duration);
     return static_cast<std::uint32_t>(
         std::min<std::uint64_t>(end, std::numeric_limits<std::uint32_t>::max()));
-}
-
-std::string formatTime(std::uint32_t milliseconds, char separator) {
-    std::string text;
-    appendTime(text, milliseconds, separator);
-    return text;
-}
-
-std::string printable(std::string_view bytes) {
-    std::string out;
-    out.reserve(bytes.size());
-    appendPrintable(bytes, out);
-    return out;
-}
-
-std::string jsonString(std::string_view text) {
-    std::string out;
-    appendJsonString(text, out);
-    return out;
 }
 
 }  // namespace Tork::Subplay

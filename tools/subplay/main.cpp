@@ -18,6 +18,7 @@
 #include "tools/subplay/Options.h"
 #include "tools/subplay/OutputFile.h"
 #include "tools/subplay/OutputPlan.h"
+#include "tools/subplay/OutputText.h"
 #include "tools/subplay/Player.h"
 #include "tools/subplay/Report.h"
 #include "tools/subplay/Stream.h"
