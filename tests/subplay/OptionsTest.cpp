@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <string>
+#include <vector>
+
 namespace Tork::Subplay {
 namespace {
 
@@ -235,6 +239,59 @@ TEST(Options, FrameRatesBecomeDenominatorThenNumerator) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.text);
         EXPECT_EQ(parseFrameRate(row.text), row.ratio);
+    }
+}
+
+// The manual's OPTIONS headings as the table spells them: "*-o* _FILE_, *--output* _FILE_".
+std::vector<std::string> headingsFromTable() {
+    std::vector<std::string> headings;
+    for (const OptionSpec& option : optionTable()) {
+        const std::string value =
+            option.value.empty() ? "" : " _" + std::string(option.value) + "_";
+        std::string heading;
+        if (option.letter != 0) heading.append("*-").append(1, option.letter) += "*" + value + ", ";
+        heading.append("*").append(option.name) += "*" + value;
+        headings.push_back(heading);
+    }
+    return headings;
+}
+
+std::vector<std::string> headingsFromManual() {
+    std::ifstream manual(TORK_SOURCE_DIR "/tools/subplay/subplay.1.scd");
+    EXPECT_TRUE(manual) << "no manual source";
+    std::vector<std::string> headings;
+    bool inOptions = false;
+    for (std::string line; std::getline(manual, line);) {
+        if (line.starts_with("# ")) inOptions = line == "# OPTIONS";
+        if (inOptions && line.starts_with('*')) headings.push_back(line);
+    }
+    return headings;
+}
+
+// Every option the parser takes is in the manual, with its letter and value, and the
+// manual lists none it does not take.
+TEST(Options, ManualListsEveryOptionOfTheTable) {
+    EXPECT_EQ(headingsFromManual(), headingsFromTable());
+}
+
+// The table drives the parser's lookups: an option takes a value exactly when its row names
+// one, and its letter stands for it.
+TEST(Options, EveryRowIsParsedByNameAndLetter) {
+    const auto refusal = [](const std::string& argument) {
+        const auto parsed = parseOptions({argument});
+        const auto* error = std::get_if<UsageError>(&parsed);
+        return error != nullptr ? error->message : "accepted";
+    };
+    for (const OptionSpec& option : optionTable()) {
+        const std::string name(option.name);
+        // Without its value, or with one it does not take.
+        const std::string probe = option.value.empty() ? "=1" : "";
+        const std::string expected =
+            "option " + name + (option.value.empty() ? " takes no value" : " needs a value");
+        EXPECT_EQ(refusal(name + probe), expected);
+        if (option.letter != 0) {
+            EXPECT_EQ(refusal(std::string("-") + option.letter + probe), expected);
+        }
     }
 }
 

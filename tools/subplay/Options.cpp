@@ -57,23 +57,67 @@ std::optional<double> parseScale(std::string_view text) {
     return *over / *under;
 }
 
-bool takesValue(std::string_view name) {
-    for (const std::string_view option :
-         {"--format", "--speed", "--fps", "--encoding", "--language", "--seek", "--offset",
-          "--plugin", "--output", "--scale"}) {
-        if (name == option) return true;
+constexpr OptionSpec kOptions[] = {
+    {"--format", 0, "FMT",
+     "print every entry as json, srt, vtt, text or sub (MicroDVD\n"
+     "in UTF-8), then exit (default: the extension of -o FILE;\n"
+     "--play on a terminal, text elsewhere)"},
+    {"--play", 0, "", "show each subtitle in real time"},
+    {"--speed", 0, "X", "playback speed for --play (default 1)"},
+    {"--output", 'o', "FILE",
+     "write to FILE (- is standard output); with DIR/, convert\n"
+     "each FILE into DIR under its name with the format's extension"},
+    {"--overwrite", 'y', "", "replace output files that exist (default: refuse them)"},
+    {"--no-overwrite", 'n', "", "keep output files that exist and skip their conversion"},
+    {"--fps", 0, "RATE",
+     "frame rate when the file declares none: 25, 23.976,\n"
+     "30000/1001 (default 23.976); also the rate --format sub\n"
+     "writes at (default: the rate read)"},
+    {"--encoding", 0, "NAME",
+     "the file's encoding, an ICU converter name (windows-1250);\n"
+     "default: its signature, else detected, else UTF-8"},
+    {"--ignore-signature", 0, "", "ignore an encoding signature at the start of the file"},
+    {"--strict", 0, "",
+     "no skipped lines and no charset detection: the plug-in's\n"
+     "reading for a host that asks for neither"},
+    {"--language", 0, "TAG", "preferred language: en, en-GB, fre"},
+    {"--reverse", 0, "", "read backwards from the end"},
+    {"--seek", 0, "TIME", "start at TIME: seconds, [[hh:]mm:]ss[.mmm], or 500ms"},
+    {"--offset", 0, "TIME",
+     "add TIME to every time written: [-][[hh:]mm:]ss[.mmm] (a\n"
+     "bare number is seconds), or -500ms (not with --play)"},
+    {"--scale", 0, "X",
+     "multiply every time written by X, or by RATE/RATE: 23.976/25\n"
+     "moves a 23.976 release's file to a 25 one (not with --play)"},
+    {"--probe", 0, "", "only ask whether FILE holds MicroDVD"},
+    {"--info", 0, "",
+     "how FILE was read: encoding, frame rate, entries, times,\n"
+     "skipped lines (as JSON with --format json)"},
+    {"--log", 0, "", "the plug-in's log lines on standard error"},
+    {"--quiet", 'q', "", "no warnings on standard error, only errors"},
+    {"--plugin", 0, "PATH", "the plug-in to load (default: the one installed with subplay)"},
+    {"--help", 'h', "", "this text"},
+    {"--version", 'V', "", "the versions, the plug-in's path and the libraries found"},
+};
+
+const OptionSpec* optionNamed(std::string_view name) {
+    for (const OptionSpec& option : kOptions) {
+        if (option.name == name) return &option;
     }
-    return false;
+    return nullptr;
+}
+
+bool takesValue(std::string_view name) {
+    const OptionSpec* option = optionNamed(name);
+    return option != nullptr && !option->value.empty();
 }
 
 // The long name of a short option.
 std::string_view longName(std::string_view name) {
-    if (name == "-h") return "--help";
-    if (name == "-V") return "--version";
-    if (name == "-o") return "--output";
-    if (name == "-y") return "--overwrite";
-    if (name == "-n") return "--no-overwrite";
-    if (name == "-q") return "--quiet";
+    if (name.size() != 2 || name[0] != '-') return name;
+    for (const OptionSpec& option : kOptions) {
+        if (option.letter != 0 && option.letter == name[1]) return option.name;
+    }
     return name;
 }
 
@@ -324,53 +368,44 @@ std::string shortUsageText() {
     return "Usage: subplay [OPTIONS] [FILE|URL|-]...\nRun 'subplay --help' for the options.\n";
 }
 
+std::span<const OptionSpec> optionTable() {
+    return kOptions;
+}
+
 std::string usageText() {
-    return "Usage: subplay [OPTIONS] [FILE|URL|-]...\n"
-           "Plays or converts MicroDVD subtitle files through the MicroDVD plug-in, loaded as a\n"
-           "player loads it. The plug-in opens only names ending in .sub or .txt (with\n"
-           "--strict in lower case only); with no FILE, or -, subplay reads standard input.\n"
-           "\n"
-           "  --format FMT        print every entry as json, srt, vtt, text or sub (MicroDVD\n"
-           "                      in UTF-8), then exit (default: the extension of -o FILE;\n"
-           "                      --play on a terminal, text elsewhere)\n"
-           "  --play              show each subtitle in real time\n"
-           "  --speed X           playback speed for --play (default 1)\n"
-           "  -o, --output FILE   write to FILE (- is standard output); with DIR/, convert\n"
-           "                      each FILE into DIR under its name with the format's extension\n"
-           "  -y, --overwrite     replace output files that exist (default: refuse them)\n"
-           "  -n, --no-overwrite  keep output files that exist and skip their conversion\n"
-           "  --fps RATE          frame rate when the file declares none: 25, 23.976,\n"
-           "                      30000/1001 (default 23.976); also the rate --format sub\n"
-           "                      writes at (default: the rate read)\n"
-           "  --encoding NAME     the file's encoding, an ICU converter name (windows-1250);\n"
-           "                      default: its signature, else detected, else UTF-8\n"
-           "  --ignore-signature  ignore an encoding signature at the start of the file\n"
-           "  --strict            no skipped lines and no charset detection: the plug-in's\n"
-           "                      reading for a host that asks for neither\n"
-           "  --language TAG      preferred language: en, en-GB, fre\n"
-           "  --reverse           read backwards from the end\n"
-           "  --seek TIME         start at TIME: seconds, [[hh:]mm:]ss[.mmm], or 500ms\n"
-           "  --offset TIME       add TIME to every time written: [-][[hh:]mm:]ss[.mmm] (a\n"
-           "                      bare number is seconds), or -500ms (not with --play)\n"
-           "  --scale X           multiply every time written by X, or by RATE/RATE: 23.976/25\n"
-           "                      moves a 23.976 release's file to a 25 one (not with --play)\n"
-           "  --probe             only ask whether FILE holds MicroDVD\n"
-           "  --info              how FILE was read: encoding, frame rate, entries, times,\n"
-           "                      skipped lines (as JSON with --format json)\n"
-           "  --log               the plug-in's log lines on standard error\n"
-           "  -q, --quiet         no warnings on standard error, only errors\n"
-           "  --plugin PATH       the plug-in to load (default: the one installed with subplay)\n"
-           "  -h, --help          this text\n"
-           "  -V, --version       the versions, the plug-in's path and the libraries found\n"
-           "\n"
-           "NO_COLOR, or TERM=dumb, turns styling off; TERM=dumb also prints one line per\n"
-           "event instead of redrawing.\n"
-           "\n"
-           "Exit status: 0 success (--probe: the file holds MicroDVD), 1 a file that could not\n"
-           "be opened, converted or written, or an output refused to keep a file (--probe: it\n"
-           "does not hold MicroDVD), 2 a usage error.\n"
-           "\n"
-           "More in the manual: man subplay\n";
+    std::string text =
+        "Usage: subplay [OPTIONS] [FILE|URL|-]...\n"
+        "Plays or converts MicroDVD subtitle files through the MicroDVD plug-in, loaded as a\n"
+        "player loads it. The plug-in opens only names ending in .sub or .txt (with\n"
+        "--strict in lower case only); with no FILE, or -, subplay reads standard input.\n"
+        "\n";
+    constexpr std::size_t helpColumn = 22;
+    for (const OptionSpec& option : kOptions) {
+        std::string names = "  ";
+        if (option.letter != 0) names.append("-").append(1, option.letter).append(", ");
+        names += option.name;
+        if (!option.value.empty()) names.append(" ").append(option.value);
+        names.resize(std::max(names.size() + 2, helpColumn), ' ');
+        text += names;
+        for (std::string_view help = option.help;;) {
+            const std::size_t end = help.find('\n');
+            text.append(help.substr(0, end)) += '\n';
+            if (end == std::string_view::npos) break;
+            help.remove_prefix(end + 1);
+            text.append(helpColumn, ' ');
+        }
+    }
+    text +=
+        "\n"
+        "NO_COLOR, or TERM=dumb, turns styling off; TERM=dumb also prints one line per\n"
+        "event instead of redrawing.\n"
+        "\n"
+        "Exit status: 0 success (--probe: the file holds MicroDVD), 1 a file that could not\n"
+        "be opened, converted or written, or an output refused to keep a file (--probe: it\n"
+        "does not hold MicroDVD), 2 a usage error.\n"
+        "\n"
+        "More in the manual: man subplay\n";
+    return text;
 }
 
 }  // namespace Tork::Subplay

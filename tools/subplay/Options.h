@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -69,6 +70,18 @@ std::optional<OutputFormat> formatForExtension(std::string_view path);
 
 /// The extension, dot included, that files of `format` are written with.
 std::string_view extensionOf(OutputFormat format);
+
+/// One option of the command line: the parser, --help and the manual's list all follow
+/// these rows.
+struct OptionSpec {
+    std::string_view name;   // "--output"
+    char letter = 0;         // 'o' for -o, or 0 for none
+    std::string_view value;  // what the value stands for, "FILE", or empty for none
+    std::string_view help;   // its --help lines, joined by line feeds, without their indent
+};
+
+/// Every option, in the order --help lists them.
+std::span<const OptionSpec> optionTable();
 
 /// The synopsis and the option list, ending in a line feed.
 std::string usageText();
