@@ -6,6 +6,7 @@
 #include "host/ContainerSession.h"
 #include "host/HostSettings.h"
 #include "host/PluginLibrary.h"
+#include "host/SettingsContext.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/LibraryNames.h"
 #include "text/ParserUtilities.h"
@@ -34,11 +35,6 @@ const Host::PluginLibrary& plugin(std::string_view installedFolder) {
     return Host::PluginLibrary::kept(pluginPath(installedFolder));
 }
 
-void configure(Host::ContainerSession& session) {
-    session.context().set(Host::Settings::lenientReading(true));
-    session.context().set(Host::Settings::detectEncoding(true));
-}
-
 }  // namespace
 
 struct SubtitleReader::Session {
@@ -49,7 +45,7 @@ struct SubtitleReader::Session {
 
 SubtitleReader::SubtitleReader(std::string_view installedPluginFolder)
     : session_(std::make_unique<Session>(installedPluginFolder)) {
-    configure(session_->session);
+    Host::setPlayerPreset(session_->session.context());
 }
 
 SubtitleReader::~SubtitleReader() = default;
