@@ -127,7 +127,7 @@ int main(int argc, char** argv) {
     gst_object_unref(tork);
     const Tork::Host::PluginLibrary& plugin =
         Tork::Host::PluginLibrary::kept(Tork::Host::PluginLibrary::besideProgram(
-            Tork::LibraryNames::sharedLibrary("tork_microdvd"), {"../lib/"}));
+            Tork::LibraryNames::pluginLibrary(), {"../lib/"}));
     std::vector<double> opens;
     for (int run = 0; run < runs; ++run) {
         opens.push_back(openAlone(plugin, subtitles));

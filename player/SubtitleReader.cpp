@@ -20,7 +20,7 @@ namespace {
 std::string pluginPath(std::string_view installedFolder) {
     static const int anchor = 0;
     const std::string here = DynamicLibrary::folderOf(&anchor);
-    const std::string file = LibraryNames::sharedLibrary("tork_microdvd");
+    const std::string file = LibraryNames::pluginLibrary();
     for (const std::string_view folder : {std::string_view("../"), installedFolder}) {
         const std::string path = here + std::string(folder) + file;
         if (std::ifstream(path).good()) return path;

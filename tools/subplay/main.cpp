@@ -74,7 +74,7 @@ void warnUnreachable() {
 
 // The logging library the plug-in binds: beside it, else found by its bare name.
 std::string loggingLibraryBeside(const std::string& pluginPath) {
-    const std::string file = LibraryNames::sharedLibrary("Tork_Logging");
+    const std::string file = LibraryNames::loggingLibrary();
     const auto slash = pluginPath.rfind('/');
     return slash == std::string::npos ? file : pluginPath.substr(0, slash + 1) + file;
 }
@@ -148,7 +148,7 @@ int playInRealTime(StreamInterface& stream, const Options& options,
 
 std::string pluginPathFor(const Options& options) {
     if (options.plugin) return *options.plugin;
-    return Host::PluginLibrary::besideProgram(LibraryNames::sharedLibrary("tork_microdvd"),
+    return Host::PluginLibrary::besideProgram(LibraryNames::pluginLibrary(),
                                               {"../lib/", TORK_INSTALLED_PLUGIN_FOLDER, ""});
 }
 
