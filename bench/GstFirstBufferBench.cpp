@@ -2,6 +2,7 @@
 // own parser on the same file; then the floor under the element's time, the plug-in's open of
 // that file in the element's settings alone. Usage: gst_first_buffer_bench [LINES] [RUNS]
 #include "host/ContainerSession.h"
+#include "host/SettingsContext.h"
 #include "host/HostSettings.h"
 #include "host/PluginLibrary.h"
 #include "platform/LibraryNames.h"
@@ -74,8 +75,7 @@ double firstBuffer(const std::string& clip, const std::string& subtitles, GstClo
 // element reads it, or a negative value when it refuses.
 double openAlone(const Tork::Host::PluginLibrary& plugin, const std::string& subtitles) {
     Tork::Host::ContainerSession session(plugin);
-    session.context().set(Tork::Host::Settings::lenientReading(true));
-    session.context().set(Tork::Host::Settings::detectEncoding(true));
+    Tork::Host::setPlayerPreset(session.context());
     const auto start = std::chrono::steady_clock::now();
     const bool opened = session.openStream(Tork::Host::FileUrl(uriOf(subtitles))) != nullptr;
     const auto end = std::chrono::steady_clock::now();
@@ -127,7 +127,7 @@ int main(int argc, char** argv) {
     gst_object_unref(tork);
     const Tork::Host::PluginLibrary& plugin =
         Tork::Host::PluginLibrary::kept(Tork::Host::PluginLibrary::besideProgram(
-            Tork::LibraryNames::sharedLibrary("tork_microdvd"), {"../lib/"}));
+            Tork::LibraryNames::pluginLibrary(), {"../lib/"}));
     std::vector<double> opens;
     for (int run = 0; run < runs; ++run) {
         opens.push_back(openAlone(plugin, subtitles));

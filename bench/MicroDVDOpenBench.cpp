@@ -7,6 +7,7 @@
 // slow (11-16 us on our build machines) the figures then measure faulting fresh pages in
 // more than open, and depend on which benchmark ran before.
 #include "host/ContainerSession.h"
+#include "host/SettingsContext.h"
 #include "microdvd/MicroDVDContainer.h"
 #include "tests/support/MicroDVDText.h"
 #include "tests/support/TempFolder.h"
@@ -131,8 +132,7 @@ Opened openOnce(const std::string& url, Reading reading) {
         [](Tork::PluginHost* host) { return new Tork::MicroDVDContainer(host); });
     session->context().set(Tork::Host::Settings::overrideEmbeddedSignature(false));
     if (reading == Reading::LenientAndDetect || reading == Reading::LenientWindows1250) {
-        session->context().set(Tork::Host::Settings::lenientReading(true));
-        session->context().set(Tork::Host::Settings::detectEncoding(true));
+        Tork::Host::setPlayerPreset(session->context());
     }
     if (reading == Reading::Windows1250 || reading == Reading::LenientWindows1250)
         session->context().set(Tork::Host::Settings::codePageName("windows-1250"));

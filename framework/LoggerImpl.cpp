@@ -55,7 +55,7 @@ std::unique_ptr<LoggerImpl> bindLoggingLibrary(const std::vector<std::string>& c
 }
 
 std::vector<std::string> loggingLibraryCandidates() {
-    const std::string libraryFile = LibraryNames::sharedLibrary("Tork_Logging");
+    const std::string libraryFile = LibraryNames::loggingLibrary();
     std::vector<std::string> candidates;
     // The folder of the file this code was linked into: the plug-in, or a test program.
     const std::string folder =

@@ -9,6 +9,7 @@
 #include "framework/StreamInterface.h"
 #include "fuzz/FuzzCheck.h"
 #include "host/ContainerSession.h"
+#include "host/SettingsContext.h"
 #include "microdvd/MicroDVDContainer.h"
 #include "tests/support/TempFolder.h"
 #include "text/Utf.h"
@@ -78,8 +79,7 @@ void configure(SettingsContext& context, const Choices& choices) {
     if (choices.rateAnswer < 2) context.setAnyAnswer("FrameRate", "Ratio", choices.ratio);
     if (choices.rateAnswer == 2) context.setAnyAnswer("FrameRate", "Ratio", std::string("25"));
     if (choices.lenientAndDetect) {
-        context.set(Host::Settings::lenientReading(true));
-        context.set(Host::Settings::detectEncoding(true));
+        Host::setPlayerPreset(context);
     }
 }
 

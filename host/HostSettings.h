@@ -7,6 +7,17 @@
 
 namespace Tork::Host {
 
+/// A frame rate: `frames` per `seconds` (23.976 fps: 24000, 1001).
+struct FrameRatio {
+    std::uint32_t frames;
+    std::uint32_t seconds;
+    bool operator==(const FrameRatio&) const = default;
+};
+
+/// The rate the plug-in counts frames at when neither the file nor its host names one;
+/// a tool that needs a rate where none was read takes the same.
+inline constexpr FrameRatio defaultFrameRate{24000, 1001};
+
 /// A ratio answer as the plug-in reads it: first the denominator, then the numerator.
 struct Ratio {
     std::uint32_t first;

@@ -81,4 +81,9 @@ std::vector<std::string> SettingsContext::queries() const {
     return queries_;
 }
 
+void setPlayerPreset(SettingsContext& context) {
+    context.set(Settings::lenientReading(true));
+    context.set(Settings::detectEncoding(true));
+}
+
 }  // namespace Tork::Host

@@ -61,4 +61,8 @@ private:
     std::vector<std::string> queries_;
 };
 
+/// What a player answers: files read as they come from the wild (MicroDVD/Lenient), and
+/// the encoding of one that is not UTF-8 named when nothing else names it (CodePage/Detect).
+void setPlayerPreset(SettingsContext& context);
+
 }  // namespace Tork::Host

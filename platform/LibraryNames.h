@@ -12,6 +12,12 @@ namespace Tork::LibraryNames {
 /// Windows.
 std::string sharedLibrary(std::string_view name);
 
+/// The file name of the MicroDVD plug-in, which every host loads.
+inline std::string pluginLibrary() { return sharedLibrary("tork_microdvd"); }
+
+/// The file name of the logging library, which the plug-in binds and subplay's --log loads.
+inline std::string loggingLibrary() { return sharedLibrary("Tork_Logging"); }
+
 /// The file name of major version `version` of ICU's library `name` ("icuuc", "icui18n"):
 /// "libicuuc.so.72" on Linux, "icuuc72.dll" on Windows.
 std::string icuLibrary(std::string_view name, int version);

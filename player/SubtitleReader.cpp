@@ -6,6 +6,7 @@
 #include "host/ContainerSession.h"
 #include "host/HostSettings.h"
 #include "host/PluginLibrary.h"
+#include "host/SettingsContext.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/LibraryNames.h"
 #include "text/ParserUtilities.h"
@@ -19,7 +20,7 @@ namespace {
 std::string pluginPath(std::string_view installedFolder) {
     static const int anchor = 0;
     const std::string here = DynamicLibrary::folderOf(&anchor);
-    const std::string file = LibraryNames::sharedLibrary("tork_microdvd");
+    const std::string file = LibraryNames::pluginLibrary();
     for (const std::string_view folder : {std::string_view("../"), installedFolder}) {
         const std::string path = here + std::string(folder) + file;
         if (std::ifstream(path).good()) return path;
@@ -34,11 +35,6 @@ const Host::PluginLibrary& plugin(std::string_view installedFolder) {
     return Host::PluginLibrary::kept(pluginPath(installedFolder));
 }
 
-void configure(Host::ContainerSession& session) {
-    session.context().set(Host::Settings::lenientReading(true));
-    session.context().set(Host::Settings::detectEncoding(true));
-}
-
 }  // namespace
 
 struct SubtitleReader::Session {
@@ -49,7 +45,7 @@ struct SubtitleReader::Session {
 
 SubtitleReader::SubtitleReader(std::string_view installedPluginFolder)
     : session_(std::make_unique<Session>(installedPluginFolder)) {
-    configure(session_->session);
+    Host::setPlayerPreset(session_->session.context());
 }
 
 SubtitleReader::~SubtitleReader() = default;

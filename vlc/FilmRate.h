@@ -1,16 +1,13 @@
 // A film's frame rate as VLC knows it (a float), as the ratio the plug-in takes.
 #pragma once
 
-#include <cstdint>
+#include "host/HostSettings.h"
+
 #include <optional>
 
 namespace Tork::Vlc {
 
-struct FrameRatio {
-    std::uint32_t frames;
-    std::uint32_t seconds;
-    bool operator==(const FrameRatio&) const = default;
-};
+using FrameRatio = Host::FrameRatio;
 
 /// `fps` as `frames` per `seconds`, in lowest terms, over 1001 or 1000 seconds, whichever
 /// comes closer: NTSC rates (23.976 is 24000/1001) and decimal ones (12.5) come out exact.

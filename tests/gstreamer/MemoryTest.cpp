@@ -70,7 +70,7 @@ std::int64_t growthIn(Reader reader, const std::string& small, const std::string
         return playThroughElement(path) ? peakBytes() - before : -1;
     }
     const Host::PluginLibrary& plugin = Host::PluginLibrary::kept(
-        std::string(TORK_BUILD_DIR) + "/lib/" + LibraryNames::sharedLibrary("tork_microdvd"));
+        std::string(TORK_BUILD_DIR) + "/lib/" + LibraryNames::pluginLibrary());
     if (!readThroughPlugIn(plugin, small)) return -1;
     const std::int64_t before = peakBytes();
     return readThroughPlugIn(plugin, path) ? peakBytes() - before : -1;

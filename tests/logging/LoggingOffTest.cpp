@@ -13,7 +13,7 @@ namespace {
 
 TEST(LoggingOff, WhenNoCandidateLoads) {
     EXPECT_FALSE(
-        Logger::install({TORK_BUILD_DIR "/nowhere/" + LibraryNames::sharedLibrary("Tork_Logging"),
+        Logger::install({TORK_BUILD_DIR "/nowhere/" + LibraryNames::loggingLibrary(),
                          LibraryNames::sharedLibrary("Nowhere")}));
     Logger* logger = Logger::instance();
     ASSERT_NE(logger, nullptr);
@@ -32,10 +32,10 @@ TEST(LoggingOff, LooksBesideItsOwnFileThenBySearchOrder) {
     const auto candidates = loggingLibraryCandidates();
     ASSERT_EQ(candidates.size(), 2u);
     const std::filesystem::path beside = candidates[0];
-    EXPECT_EQ(beside.filename(), LibraryNames::sharedLibrary("Tork_Logging"));
+    EXPECT_EQ(beside.filename(), LibraryNames::loggingLibrary());
     const std::filesystem::path programFolder = DynamicLibrary::programFolder();
     EXPECT_TRUE(std::filesystem::equivalent(beside.parent_path(), programFolder.parent_path()));
-    EXPECT_EQ(candidates[1], LibraryNames::sharedLibrary("Tork_Logging"));
+    EXPECT_EQ(candidates[1], LibraryNames::loggingLibrary());
 }
 
 }  // namespace

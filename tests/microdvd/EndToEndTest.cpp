@@ -41,8 +41,8 @@ class Installation {
 public:
     explicit Installation(const char* plugin) {
         namespace fs = std::filesystem;
-        const std::string pluginFile = folder_.path(LibraryNames::sharedLibrary("tork_microdvd"));
-        const std::string loggingFile = folder_.path(LibraryNames::sharedLibrary("Tork_Logging"));
+        const std::string pluginFile = folder_.path(LibraryNames::pluginLibrary());
+        const std::string loggingFile = folder_.path(LibraryNames::loggingLibrary());
         fs::copy_file(plugin, TempFolder::native(pluginFile));
         fs::copy_file(TORK_RECORDING_LIBRARY_PATH, TempFolder::native(loggingFile));
         library_ = std::make_unique<Host::PluginLibrary>(pluginFile);

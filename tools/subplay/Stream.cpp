@@ -3,6 +3,7 @@
 #include "framework/ResultCode.h"
 #include "framework/StreamFormat.h"
 #include "framework/StreamInterface.h"
+#include "host/SettingsContext.h"
 
 #include <cstring>
 
@@ -17,10 +18,7 @@ void applySettings(Host::SettingsContext& context, const Options& options) {
                                                               options.frameRate->denominator));
     }
     if (options.language) context.setPreferredLanguage(*options.language);
-    if (!options.strict) {
-        context.set(Host::Settings::lenientReading(true));
-        context.set(Host::Settings::detectEncoding(true));
-    }
+    if (!options.strict) Host::setPlayerPreset(context);
 }
 
 StreamDescription describeStream(StreamInterface& stream) {

@@ -1,6 +1,7 @@
 // Writers that print a stream's entries as JSON, SubRip, WebVTT or plain text.
 #pragma once
 
+#include "host/HostSettings.h"
 #include "tools/subplay/EntryWriter.h"
 #include "tools/subplay/Options.h"
 
@@ -14,7 +15,7 @@ namespace Tork::Subplay {
 struct Timing {
     double scale = 1.0;       // every time is multiplied by it
     std::int64_t offset = 0;  // then this many ms are added
-    FrameRatio rate{1000, 23976};
+    FrameRatio rate{Host::defaultFrameRate.seconds, Host::defaultFrameRate.frames};
 };
 
 /// A writer of `format` that prints to `out`, with every time scaled and moved by `timing`:

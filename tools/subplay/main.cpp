@@ -1,6 +1,7 @@
 // subplay: plays or converts a MicroDVD file through the plug-in, loaded as a player loads it.
 #include "framework/StreamInterface.h"
 #include "host/ContainerSession.h"
+#include "host/HostSettings.h"
 #include "host/ManualClock.h"
 #include "host/PluginLibrary.h"
 #include "host/UrlLocation.h"
@@ -73,7 +74,7 @@ void warnUnreachable() {
 
 // The logging library the plug-in binds: beside it, else found by its bare name.
 std::string loggingLibraryBeside(const std::string& pluginPath) {
-    const std::string file = LibraryNames::sharedLibrary("Tork_Logging");
+    const std::string file = LibraryNames::loggingLibrary();
     const auto slash = pluginPath.rfind('/');
     return slash == std::string::npos ? file : pluginPath.substr(0, slash + 1) + file;
 }
@@ -100,8 +101,9 @@ int convert(StreamInterface& stream, const StreamDescription& description, const
             Host::ManualClock& clock, std::ostream& out) {
     positionStream(stream, {options.reverse, options.seek});
     // MicroDVD is written at the rate asked for, else at the one read, so frames stay as
-    // they were; else the usual 23.976.
-    FrameRatio rate{1000, 23976};
+    // they were; else the plug-in's own default. It is written to the thousandth, where
+    // 24000/1001 and 23.976 are one rate.
+    FrameRatio rate{Host::defaultFrameRate.seconds, Host::defaultFrameRate.frames};
     const auto& report = description.report;
     if (report && report->rateNumerator && report->rateDenominator)
         rate = {report->rateDenominator, report->rateNumerator};
@@ -146,7 +148,7 @@ int playInRealTime(StreamInterface& stream, const Options& options,
 
 std::string pluginPathFor(const Options& options) {
     if (options.plugin) return *options.plugin;
-    return Host::PluginLibrary::besideProgram(LibraryNames::sharedLibrary("tork_microdvd"),
+    return Host::PluginLibrary::besideProgram(LibraryNames::pluginLibrary(),
                                               {"../lib/", TORK_INSTALLED_PLUGIN_FOLDER, ""});
 }
 
