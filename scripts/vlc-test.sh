@@ -66,9 +66,10 @@ package_check() {
   debs=$(mktemp -d)
   chmod 755 "$debs"  # apt reads the packages as its own user
   cmake --build --preset default >&2 &&
-    cpack --config build/CPackConfig.cmake -G DEB -B "$debs" >&2 || return 1
+    cpack --config build/CPackConfig.cmake -G DEB -B "$debs" >&2 || { rm -rf "$debs"; return 1; }
   packages=("$debs"/tork-microdvd_*.deb "$debs"/tork-microdvd-vlc_*.deb)
-  [[ -f ${packages[0]} && -f ${packages[1]} ]] || { echo "no packages made" >&2; return 1; }
+  [[ -f ${packages[0]} && -f ${packages[1]} ]] ||
+    { echo "no packages made" >&2; rm -rf "$debs"; return 1; }
   local files
   files=$(for deb in "${packages[@]}"; do dpkg-deb --fsys-tarfile "$deb" | tar -t; done |
     sed -e 's|^\./|/|' -e 's|/$||' | sort -u)
