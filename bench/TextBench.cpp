@@ -1,14 +1,13 @@
 // Whole-file reads (as they are, repaired, converted, detected), detection alone and the
 // one-time search for ICU.
+#include "scan/Scan.h"
 #include "tests/support/MicroDVDText.h"
 #include "tests/support/TempFolder.h"
 #include "text/CharsetDetection.h"
-#include "text/LineCount.h"
 #include "text/ParserUtilities.h"
 #include "text/UCNVLibrary.h"
 #include "text/UCSDetLibrary.h"
 #include "text/Utf.h"
-#include "text/Utf8Validation.h"
 
 #include <benchmark/benchmark.h>
 
@@ -95,23 +94,20 @@ void BM_Utf8CheckOfOpenFile(benchmark::State& state) {
         std::erase_if(text, [](char c) { return static_cast<unsigned char>(c) >= 0xC0; });
         for (char& c : text) c = static_cast<unsigned char>(c) >= 0x80 ? 'u' : c;
     }
-    const auto path = Utf8Validation::best();
     std::size_t lines = 0;
     for (auto _ : state) {
         switch (state.range(0)) {
             case 0:
-                benchmark::DoNotOptimize(Utf8Validation::isWellFormed(text, path));
+                benchmark::DoNotOptimize(Scan::isWellFormedUtf8(text));
                 break;
             case 1:
-                benchmark::DoNotOptimize(
-                    Utf8Validation::isWellFormedCountingLines(text, path, lines));
+                benchmark::DoNotOptimize(Scan::isWellFormedUtf8CountingLines(text, lines));
                 break;
             case 2:
-                benchmark::DoNotOptimize(LineCount::filledLines(text.data(), text.size()));
+                benchmark::DoNotOptimize(Scan::filledLines(text.data(), text.size()));
                 break;
             default:
-                benchmark::DoNotOptimize(
-                    Utf8Validation::isWellFormedCountingLines(text, path, lines));
+                benchmark::DoNotOptimize(Scan::isWellFormedUtf8CountingLines(text, lines));
         }
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));

@@ -24,13 +24,14 @@ target_compile_features(tork_platform INTERFACE cxx_std_20)
 set_target_properties(tork_platform PROPERTIES EXPORT_NAME platform)
 set_target_properties(tork_framework PROPERTIES EXPORT_NAME framework)
 set_target_properties(tork_text_base PROPERTIES EXPORT_NAME text_base)
+set_target_properties(tork_scan PROPERTIES EXPORT_NAME scan)
 set_target_properties(tork_host PROPERTIES EXPORT_NAME host)
 set_target_properties(tork_logging PROPERTIES EXPORT_NAME logging)
 set_target_properties(tork_microdvd PROPERTIES EXPORT_NAME plugin)
 
 # Two packages: the run-time one (what players and users need) and -dev (what host
 # developers build with).
-install(TARGETS tork_host tork_text_base tork_framework tork_platform
+install(TARGETS tork_host tork_text_base tork_scan tork_framework tork_platform
   EXPORT TorkMicroDVDTargets ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT dev)
 # Windows counts a DLL as run-time and its import library as an archive. The plug-in binds
 # the logging library by its plain name, so that link belongs to the run-time package too.

@@ -2,9 +2,7 @@
 // check and the lenient codec must agree on well-formed input, and no codec may write past
 // the room it is given.
 #include "fuzz/FuzzCheck.h"
-#include "text/LineCount.h"
 #include "text/Utf.h"
-#include "text/Utf8Validation.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -123,17 +121,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using namespace Tork;
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     const bool wellFormed = isWellFormedUtf8(text);
-    // The vector paths answer as the portable one does.
-    using Utf8Validation::Path;
-    FUZZ_CHECK(wellFormed == Utf8Validation::isWellFormedPortable(text));
-    for (const Path path : {Path::Sse2, Path::Avx2}) {
-        if (!Utf8Validation::available(path)) continue;
-        FUZZ_CHECK(Utf8Validation::isWellFormed(text, path) == wellFormed);
-        // With the lines counted on the way, as open checks a file.
-        std::size_t lines = 0;
-        FUZZ_CHECK(Utf8Validation::isWellFormedCountingLines(text, path, lines) == wellFormed);
-        if (wellFormed) FUZZ_CHECK(lines == LineCount::filledLinesPortable(text.data(), size));
-    }
     const std::u16string strict = checkStrict(text, wellFormed);
     if (wellFormed) checkLenientAgrees(text, strict);
 

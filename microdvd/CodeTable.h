@@ -3,7 +3,7 @@
 
 #include "microdvd/MicroDVDReading.h"
 #include "text/Ascii.h"
-#include "text/ByteWords.h"
+#include "scan/ByteWords.h"
 
 #include <boost/container/small_vector.hpp>
 

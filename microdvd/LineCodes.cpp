@@ -1,7 +1,7 @@
 #include "microdvd/LineCodes.h"
 
+#include "scan/Scan.h"
 #include "text/Ascii.h"
-#include "text/ByteWords.h"
 #include "text/TextOutput.h"
 
 #include <algorithm>
@@ -9,11 +9,6 @@
 #include <cstdint>
 #include <cstring>
 #include <span>
-
-#if defined(__x86_64__) && defined(__GNUC__)
-#define TORK_LINE_CODES_SSE2 1
-#include <emmintrin.h>
-#endif
 
 namespace Tork {
 namespace {
@@ -96,70 +91,9 @@ bool startsCode(char c) {
 
 }  // namespace
 
-bool barsToLineFeedsPortable(char* text, std::size_t length) {
-    using namespace ByteWords;
-    if (std::endian::native != std::endian::little || length < 8) {
-        bool codeAfterBar = false;
-        for (char* const end = text + length; text != end; ++text) {
-            if (*text == '|') *text = '\n';
-            codeAfterBar |= *text == '\n' && text + 1 != end && startsCode(text[1]);
-        }
-        return codeAfterBar;
-    }
-    // Without a branch on the bars, which are too irregular to predict. A code is looked for
-    // after each line feed once the bars are line feeds. The last word overlaps the one
-    // before it, so the line feed that ended that one is carried only up to a word's edge,
-    // and it is loaded first: loaded across the stores before it, it would wait for them.
-    std::uint64_t codeAfterBar = 0;
-    std::uint64_t carried = 0;
-    const auto replaceWord = [&](char* at, std::uint64_t word) {
-        word ^= (bytesEqual(word, '|') >> 7) * ('|' ^ '\n');
-        std::memcpy(at, &word, sizeof word);
-        const std::uint64_t feeds = bytesEqual(word, '\n');
-        const std::uint64_t codes =
-            bytesEqual(word, '/') | bytesEqual(word, '\\') | bytesEqual(word, '{');
-        codeAfterBar |= (feeds << 8 | carried) & codes;
-        carried = feeds >> 56;
-    };
-    char* const last = text + length - 8;
-    const std::uint64_t lastWord = load(last);
-    for (; text < last; text += 8) replaceWord(text, load(text));
-    if (text != last) carried = 0;
-    replaceWord(last, lastWord);
-    return codeAfterBar != 0;
-}
-
 bool barsToLineFeeds(char* text, std::size_t length) {
-#if TORK_LINE_CODES_SSE2
-    // SSE2 is part of x86-64: no choice at run time.
-    if (length < 16) return barsToLineFeedsPortable(text, length);
-    const __m128i bar = _mm_set1_epi8('|'), feed = _mm_set1_epi8('\n');
-    const __m128i swap = _mm_set1_epi8('|' ^ '\n');
-    const __m128i slash = _mm_set1_epi8('/'), backslash = _mm_set1_epi8('\\');
-    const __m128i brace = _mm_set1_epi8('{');
-    unsigned codeAfterBar = 0, carried = 0;
-    const auto replaceBlock = [&](char* at, __m128i bytes) {
-        bytes = _mm_xor_si128(bytes, _mm_and_si128(_mm_cmpeq_epi8(bytes, bar), swap));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(at), bytes);
-        const auto feeds = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, feed)));
-        const auto codes = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(
-            _mm_or_si128(_mm_cmpeq_epi8(bytes, slash), _mm_cmpeq_epi8(bytes, backslash)),
-            _mm_cmpeq_epi8(bytes, brace))));
-        codeAfterBar |= (feeds << 1 | carried) & codes;
-        carried = feeds >> 15;
-    };
-    const auto load = [](const char* at) {
-        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
-    };
-    char* const last = text + length - 16;
-    const __m128i lastBlock = load(last);  // first, as the portable path does
-    for (; text < last; text += 16) replaceBlock(text, load(text));
-    if (text != last) carried = 0;
-    replaceBlock(last, lastBlock);
-    return codeAfterBar != 0;
-#else
-    return barsToLineFeedsPortable(text, length);
-#endif
+    // A line feed followed by what startsCode takes.
+    return Scan::barsToLineFeeds(text, length, '/', '\\', '{');
 }
 
 void translateLineCodes(std::string_view text, std::string& out) {

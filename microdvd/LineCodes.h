@@ -25,9 +25,6 @@ void translateLineCodes(std::string_view text, std::string& out);
 /// one pass where a search of the lines would take another.
 bool barsToLineFeeds(char* text, std::size_t length);
 
-/// The same, eight bytes at a time on any processor.
-bool barsToLineFeedsPortable(char* text, std::size_t length);
-
 /// translateLineCodes with its working memory kept from one text to the next, for a parser
 /// that translates thousands: after the first few, a translation allocates nothing. Its
 /// memory is a byte for each font code of the text, and a few for the rest.

@@ -1,7 +1,7 @@
 // Reads the two frame groups at the start of a MicroDVD line.
 #pragma once
 
-#include "text/ByteWords.h"
+#include "scan/ByteWords.h"
 
 #include <bit>
 #include <cstddef>

@@ -7,12 +7,12 @@
 #include "microdvd/LineScanner.h"
 #include "microdvd/LineSplitter.h"
 #include "microdvd/OpenEnds.h"
+#include "scan/Scan.h"
 #include "subtitle/EntryStore.h"
-#include "text/ByteWords.h"
-#include "text/LineCount.h"
 #include "text/TextOutput.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -184,7 +184,7 @@ bool parseMicroDVD(EntryStore& entries, FrameRate rate, MicroDVDReading reading,
     // Every entry takes a line of its own of 7 bytes at least with its separator ("{0}{}x"
     // leniently), so the lines with something on them and the length each bound the records
     // needed: the smaller bound is reserved, not 16 bytes for every blank line.
-    if (!filledLines) filledLines = LineCount::filledLines(text, length);
+    if (!filledLines) filledLines = Scan::filledLines(text, length);
     entries.reserve(std::min(*filledLines, length / 7) + 1);
     // Bound once, so that with logging off each entry pays a single test.
     Logger& log = *Logger::instance();

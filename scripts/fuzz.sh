@@ -17,7 +17,7 @@ scripts/deps.sh "${FUZZ_PACKAGES[@]}"
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
 
-targets=(open line utf file_url)
+targets=(open line utf file_url scan)
 each=$(( (total + ${#targets[@]} - 1) / ${#targets[@]} ))
 build=build-fuzz
 failed=()

@@ -2,7 +2,7 @@
 #include "text/CharsetDetection.h"
 
 #include "framework/OrOnException.h"
-#include "text/ByteWords.h"
+#include "scan/Scan.h"
 #include "text/Conversion.h"
 #include "text/UCNVLibrary.h"
 #include "text/UCSDetLibrary.h"
@@ -21,16 +21,6 @@ constexpr std::pair<std::string_view, std::string_view> kSiblings[] = {
     {"ISO-8859-8-I", "windows-1255"}, {"ISO-8859-6", "windows-1256"},
 };
 
-// The position of the first byte beyond ASCII at or after `from`, or the text's size.
-std::size_t nextBeyondAscii(std::string_view text, std::size_t from) noexcept {
-    for (; from + 8 <= text.size(); from += 8) {
-        if (const std::uint64_t high = ByteWords::load(text.data() + from) & ByteWords::kHigh)
-            return from + ByteWords::firstMarked(high);
-    }
-    while (from < text.size() && static_cast<unsigned char>(text[from]) < 0x80) ++from;
-    return from;
-}
-
 }  // namespace
 
 std::string_view readableCharset(std::string_view detected) noexcept {
@@ -43,14 +33,14 @@ std::string detectionSample(std::string_view text) {
     // Lines of ASCII read alike in every candidate, and a subtitle's are mostly frame numbers
     // and codes: left out, they would only cost time and thin the statistics.
     std::string sample;
-    for (std::size_t at = nextBeyondAscii(text, 0);
+    for (std::size_t at = Scan::asciiRun(text, 0);
          at < text.size() && sample.size() < kDetectionSampleBytes;) {
         const std::size_t lineStart = text.rfind('\n', at) + 1;  // npos + 1 is 0
         const std::size_t lineEnd = std::min(text.find('\n', at), text.size());
         const std::size_t room = kDetectionSampleBytes - sample.size();
         sample.append(text.substr(lineStart, std::min(lineEnd - lineStart, room)));
         sample += '\n';
-        at = lineEnd < text.size() ? nextBeyondAscii(text, lineEnd + 1) : text.size();
+        at = lineEnd < text.size() ? Scan::asciiRun(text, lineEnd + 1) : text.size();
     }
     return sample;
 }
@@ -84,8 +74,8 @@ std::optional<CharsetChoice> detectCharset(std::string_view text, const UCSDetLi
 
 bool onlySharedPunctuation(std::string_view text) noexcept {
     bool found = false;
-    for (std::size_t at = nextBeyondAscii(text, 0); at < text.size();
-         at = nextBeyondAscii(text, at + 1)) {
+    for (std::size_t at = Scan::asciiRun(text, 0); at < text.size();
+         at = Scan::asciiRun(text, at + 1)) {
         const auto byte = static_cast<unsigned char>(text[at]);
         if (byte != 0x85 && (byte < 0x91 || byte > 0x97)) return false;
         found = true;

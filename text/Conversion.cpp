@@ -1,6 +1,7 @@
 #include "text/Conversion.h"
 
 #include "framework/OrOnException.h"
+#include "scan/Scan.h"
 
 #include <algorithm>
 #include <bit>
@@ -11,11 +12,6 @@
 #include <optional>
 #include <string>
 #include <vector>
-
-#if defined(__x86_64__) && defined(__GNUC__)
-#define TORK_CONVERSION_SSE2 1
-#include <emmintrin.h>
-#endif
 
 namespace Tork {
 namespace {
@@ -198,27 +194,14 @@ private:
         return ((word + 0x007F007F007F007Fu) & kBit7) == kBit7 ? word : 0;
     }
 
-#if TORK_CONVERSION_SSE2
     // The eight little-endian units from `i` on, when there are eight and all are ASCII but
-    // zero. SSE2 is part of x86-64.
+    // zero.
     bool eightAscii(std::size_t i) const noexcept {
-        if (high_ == 0 || units_ - i < 8) return false;
-        const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes_ + 2 * i));
-        const __m128i zero = _mm_setzero_si128();
-        const __m128i ascii = _mm_cmpeq_epi16(_mm_and_si128(units, _mm_set1_epi16(-0x80)), zero);
-        const __m128i plain = _mm_andnot_si128(_mm_cmpeq_epi16(units, zero), ascii);
-        return _mm_movemask_epi8(plain) == 0xFFFF;
+        return high_ != 0 && units_ - i >= 8 && Scan::eightAsciiUnits(bytes_ + 2 * i);
     }
     void writeEight(std::size_t i, unsigned char* out) const noexcept {
-        const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes_ + 2 * i));
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(units, units));
+        Scan::narrowEight(bytes_ + 2 * i, out);
     }
-#else
-    bool eightAscii(std::size_t) const noexcept {
-        return false;
-    }
-    void writeEight(std::size_t, unsigned char*) const noexcept {}
-#endif
 
     char32_t at(std::size_t i) const noexcept {
         return static_cast<char32_t>(bytes_[2 * i + high_] << 8 | bytes_[2 * i + 1 - high_]);

@@ -4,6 +4,7 @@
 #include "framework/OrOnException.h"
 #include "platform/FileHandle.h"
 #include "platform/Memory.h"
+#include "scan/Scan.h"
 #include "text/CharsetDetection.h"
 #include "text/Conversion.h"
 #include "text/EncodingSignature.h"
@@ -11,7 +12,6 @@
 #include "text/UCNVLibrary.h"
 #include "text/UCSDetLibrary.h"
 #include "text/Utf.h"
-#include "text/Utf8Validation.h"
 
 #include <algorithm>
 #include <limits>
@@ -73,9 +73,8 @@ std::int64_t readChecking(FileHandle& file, char* data, std::size_t count,
             if (end == stop) continue;  // checked with the next piece
         }
         std::size_t pieceLines = 0;
-        wellFormed = wellFormed && Utf8Validation::isWellFormedCountingLines(
-                                       std::string_view(data + checked, end - checked),
-                                       Utf8Validation::best(), pieceLines);
+        wellFormed = wellFormed && Scan::isWellFormedUtf8CountingLines(
+                                       std::string_view(data + checked, end - checked), pieceLines);
         lines += pieceLines;
         checked = end;
     }
@@ -299,8 +298,7 @@ bool decodeText(String& buffer, bool partial, const EncodingSettings& settings, 
     // Checked while read, unless a signature was skipped: the count might differ then.
     const bool checked = wellFormedLines && bytes == buffer.data();
     if (checked) filledLines = *wellFormedLines;
-    const bool wellFormed = checked || Utf8Validation::isWellFormedCountingLines(
-                                           raw, Utf8Validation::best(), filledLines);
+    const bool wellFormed = checked || Scan::isWellFormedUtf8CountingLines(raw, filledLines);
     // Only a guess: a name the converters refuse leaves the text to be taken as UTF-8.
     const UCSDetLibrary* detector = nullptr;
     if (settings.detect && !wellFormed && !isMostlyUtf8(raw, partial) &&

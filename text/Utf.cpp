@@ -1,8 +1,7 @@
 #include "text/Utf.h"
 
-#include "text/ByteWords.h"
-#include "text/Utf8Sequence.h"
-#include "text/Utf8Validation.h"
+#include "scan/Scan.h"
+#include "scan/Utf8Sequence.h"
 
 #include <algorithm>
 #include <cstring>
@@ -85,22 +84,16 @@ int measureUtf8Sequence(std::string_view text) noexcept {
 }
 
 bool isWellFormedUtf8(std::string_view text) noexcept {
-    return Utf8Validation::isWellFormed(text, Utf8Validation::best());
+    return Scan::isWellFormedUtf8(text);
 }
 
 Utf8Census countUtf8Sequences(std::string_view text) noexcept {
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     Utf8Census census;
     for (std::size_t i = 0; i < text.size();) {
-        // Detection asks this of every legacy file whole: its ASCII passes eight at a time.
-        if (text.size() - i >= 8) {
-            const std::uint64_t high = ByteWords::load(text.data() + i) & ByteWords::kHigh;
-            if (high == 0) {
-                i += 8;
-                continue;
-            }
-            i += ByteWords::firstMarked(high);
-        }
+        // Detection asks this of every legacy file whole: its ASCII passes a block at a time.
+        i = Scan::asciiRun(text, i);
+        if (i == text.size()) break;
         const int length = Utf8Sequence::measure(p + i, text.size() - i);
         if (length > 1) ++census.multiByte;
         if (length < 0) ++census.illFormed;

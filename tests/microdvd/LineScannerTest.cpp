@@ -169,35 +169,6 @@ TEST(ScanLine, AgreesWithSscanfOnRandomLines) {
     }
 }
 
-// Every path finds the plain one's end and sees every bar before it, the vector one no
-// other: a stop and a bar at each place of texts shorter and longer than a block.
-TEST(LineEnds, EveryPathAgreesWithThePlainOne) {
-    using Find = char* (*)(char*, char*, bool&);
-    std::vector<std::pair<Find, bool>> paths = {{LineEnds::words, false}, {LineEnds::best, false}};
-#if defined(__SSE2__)
-    paths.emplace_back(LineEnds::sse2, true);
-#endif
-    for (const std::size_t length : {0, 1, 7, 8, 15, 16, 17, 31, 32, 33, 47}) {
-        for (const char stop : {'\r', '\n', '\0', '\t'}) {  // a tab stops nothing
-            for (std::size_t at = 0; at <= length; ++at) {
-                for (std::size_t bar = 0; bar <= length; ++bar) {
-                    std::string text(length, 'a');
-                    if (at < length) text[at] = stop;
-                    if (bar < length && bar != at) text[bar] = '|';
-                    bool plainBar = false;
-                    char* const end = text.data() + length;
-                    const char* const expected = LineEnds::plain(text.data(), end, plainBar);
-                    for (const auto& [find, exact] : paths) {
-                        bool seen = false;
-                        ASSERT_EQ(find(text.data(), end, seen), expected) << length << at << bar;
-                        ASSERT_TRUE(exact ? seen == plainBar : seen || !plainBar) << length << at;
-                    }
-                }
-            }
-        }
-    }
-}
-
 struct SplitCase {
     const char* description;
     std::string text;

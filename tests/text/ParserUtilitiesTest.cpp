@@ -2,9 +2,9 @@
 #include "text/ParserUtilities.h"
 
 #include "platform/DynamicLibrary.h"
+#include "scan/Scan.h"
 #include "tests/support/TempFolder.h"
 #include "text/UCNVLibrary.h"
-#include "text/Utf8Validation.h"
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -312,8 +312,7 @@ TEST(ReadFileBytes, ChecksUtf8InPiecesAsTheWholeIsChecked) {
         ASSERT_TRUE(read);
         ASSERT_EQ(bytes.bytes(), row.text);
         std::size_t lines = 0;
-        const bool wellFormed = Utf8Validation::isWellFormedCountingLines(
-            row.text, Utf8Validation::Path::Portable, lines);
+        const bool wellFormed = Scan::Portable::utf8CountingLines(row.text, lines);
         EXPECT_EQ(read.wellFormedLines, wellFormed ? std::optional(lines) : std::nullopt);
     }
 }

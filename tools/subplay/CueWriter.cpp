@@ -2,17 +2,13 @@
 #include "tools/subplay/BufferedWriter.h"
 #include "tools/subplay/Markup.h"
 
+#include "scan/Scan.h"
 #include "text/Ascii.h"
-#include "text/ByteWords.h"
 #include "text/Utf.h"
 
 #include <algorithm>
 #include <array>
 #include <cstring>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace Tork::Subplay {
 
@@ -33,15 +29,9 @@ bool everyLineStartsShown(std::string_view text) {
         return at < text.size() && !blank(text[at]) && text[at] != '\n';
     };
     if (!startsShown(0)) return false;
-    std::size_t i = 0;
-    for (; text.size() - i >= 8; i += 8) {
-        if (ByteWords::bytesEqual(ByteWords::load(text.data() + i), '\n') == 0) continue;
-        for (std::size_t at = i; at < i + 8; ++at) {
-            if (text[at] == '\n' && !startsShown(at + 1)) return false;
-        }
-    }
-    for (; i < text.size(); ++i) {
-        if (text[i] == '\n' && !startsShown(i + 1)) return false;
+    for (std::size_t at = 0;
+         (at = Scan::nextByteOf(text, at, '\n', '\n', '\n', false)) < text.size(); ++at) {
+        if (!startsShown(at + 1)) return false;
     }
     return true;
 }
@@ -130,43 +120,9 @@ CueText cueText(std::string_view text, bool escaped) {
     if (size == 0 || blankOrBreak(text[0]) || text[size - 1] == '\n') return CueText::Other;
     bool tagged = text[0] == '<';
     if (!plainCueByte(text[0], escaped)) return CueText::Other;
-#if defined(__SSE2__)
-    if (size > 16) {
-        // Each step tests sixteen bytes and, through a second load one byte on, whether a
-        // line feed among them comes before a byte that does not show. A last step ending
-        // at the text's end overlaps the one before it. Every byte but the first is tested.
-        const __m128i lineFeed = _mm_set1_epi8('\n');
-        const __m128i escapedOnly = escaped ? _mm_set1_epi8(-1) : _mm_setzero_si128();
-        __m128i marks = _mm_setzero_si128(), tags = _mm_setzero_si128();
-        const auto step = [&](std::size_t at) {
-            const auto load = [&](std::size_t from) {
-                return _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + from));
-            };
-            const __m128i here = load(at), next = load(at + 1);
-            const __m128i escapes =
-                _mm_and_si128(escapedOnly, _mm_or_si128(_mm_cmpeq_epi8(next, _mm_set1_epi8('&')),
-                                                        _mm_cmpeq_epi8(next, _mm_set1_epi8('>'))));
-            const __m128i hidden =
-                _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(next, lineFeed),
-                                          _mm_cmpeq_epi8(next, _mm_set1_epi8('\t'))),
-                             _mm_cmpeq_epi8(next, _mm_set1_epi8(' ')));
-            marks = _mm_or_si128(
-                marks, _mm_or_si128(_mm_or_si128(controlMarks(next), escapes),
-                                    _mm_and_si128(_mm_cmpeq_epi8(here, lineFeed), hidden)));
-            tags = _mm_or_si128(tags, _mm_cmpeq_epi8(next, _mm_set1_epi8('<')));
-        };
-        step(size - 17);
-        for (std::size_t at = 0; size - at >= 17; at += 16) step(at);
-        if (_mm_movemask_epi8(marks) != 0) return CueText::Other;
-        return tagged || _mm_movemask_epi8(tags) != 0 ? CueText::Tagged : CueText::AsItStands;
-    }
-#endif
-    for (std::size_t i = 1; i < size; ++i) {
-        if (!plainCueByte(text[i], escaped)) return CueText::Other;
-        if (text[i - 1] == '\n' && blankOrBreak(text[i])) return CueText::Other;
-        tagged = tagged || text[i] == '<';
-    }
-    return tagged ? CueText::Tagged : CueText::AsItStands;
+    const Scan::CueMarks marks = Scan::cueMarks(text, escaped);
+    if (marks.other) return CueText::Other;
+    return tagged || marks.tagged ? CueText::Tagged : CueText::AsItStands;
 }
 
 // Whether every '<' of a text opens or closes a tag that SubRip's mark-up writes back as it

@@ -1,6 +1,6 @@
 #include "tools/subplay/Markup.h"
 
-#include "text/ByteWords.h"
+#include "scan/Scan.h"
 
 #include <algorithm>
 #include <array>
@@ -20,18 +20,9 @@ std::size_t styleIndex(Style style) {
 }
 
 // Where the next byte WebVTT escapes (& < >) is, from `from`; the text's size when there
-// is none. Eight bytes at a time: find_first_of looks each byte up in the set.
+// is none. A block at a time: find_first_of looks each byte up in the set.
 std::size_t nextSpecial(std::string_view text, std::size_t from) {
-    std::size_t i = from;
-    for (; text.size() - i >= 8; i += 8) {
-        const std::uint64_t word = ByteWords::load(text.data() + i);
-        const std::uint64_t found = ByteWords::bytesEqual(word, '&') |
-                                    ByteWords::bytesEqual(word, '<') |
-                                    ByteWords::bytesEqual(word, '>');
-        if (found != 0) return i + ByteWords::firstMarked(found);
-    }
-    while (i < text.size() && text[i] != '&' && text[i] != '<' && text[i] != '>') ++i;
-    return i;
+    return Scan::nextByteOf(text, from, '&', '<', '>', /*controls*/ false);
 }
 
 // Writes SubRip's or WebVTT's tags, or none, straight into the caller's text.

@@ -1,28 +1,19 @@
 // subplay's spelling of times, printable text, JSON strings and encoding names.
 #include "tools/subplay/OutputText.h"
 
-#include "text/ByteWords.h"
+#include "scan/Scan.h"
 
 namespace Tork::Subplay {
 namespace {
 
 // In well-formed UTF-8, which is what the plug-in hands out, only C0, DEL and the C1
 // controls (C2 80 to C2 9F) need a look: where the next control from `from` starts, with
-// its length, or npos. A word without those bytes is passed over whole. Safe on any bytes:
+// its length, or npos. A block without those bytes is passed over whole. Safe on any bytes:
 // a text that is not well-formed never makes it read past its end or step over a control.
 std::size_t nextControl(std::string_view bytes, std::size_t from, std::size_t& length) {
     for (std::size_t i = from; i < bytes.size();) {
-        if (bytes.size() - i >= 8) {
-            const std::uint64_t word = ByteWords::load(bytes.data() + i);
-            const std::uint64_t found = ByteWords::bytesBelow(word, 0x20) |
-                                        ByteWords::bytesEqual(word, 0x7F) |
-                                        ByteWords::bytesEqual(word, '\xC2');
-            if (found == 0) {
-                i += 8;
-                continue;
-            }
-            i += ByteWords::firstMarked(found);
-        }
+        i = Scan::nextByteOf(bytes, i, '\x7F', '\xC2', '\x7F', /*controls*/ true);
+        if (i == bytes.size()) break;
         const auto byte = static_cast<unsigned char>(bytes[i]);
         if (byte == 0xC2) {
             const auto next = i + 1 < bytes.size() ? static_cast<unsigned char>(bytes[i + 1]) : 0;
@@ -36,7 +27,7 @@ std::size_t nextControl(std::string_view bytes, std::size_t from, std::size_t& l
             length = 1;
             return i;
         } else {
-            ++i;  // line feed, tab, or any byte of a tail shorter than a word
+            ++i;  // line feed or tab
         }
     }
     return std::string_view::npos;
@@ -53,55 +44,17 @@ void appendPrintableWellFormed(std::string_view bytes, std::string& out) {
 }
 
 // Where the next byte that a JSON string must escape is, from `from`: a quote, a backslash
-// or a control; the text's size when there is none. Eight bytes at a time.
+// or a control; the text's size when there is none.
 std::size_t nextJsonEscape(std::string_view text, std::size_t from) {
-    std::size_t i = from;
-    for (; text.size() - i >= 8; i += 8) {
-        const std::uint64_t word = ByteWords::load(text.data() + i);
-        const std::uint64_t found = ByteWords::bytesBelow(word, 0x20) |
-                                    ByteWords::bytesEqual(word, '"') |
-                                    ByteWords::bytesEqual(word, '\\');
-        if (found != 0) return i + ByteWords::firstMarked(found);
-    }
-    for (; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '"' || c == '\\' || static_cast<unsigned char>(c) < 0x20) return i;
-    }
-    return i;
+    return Scan::nextByteOf(text, from, '"', '\\', '"', /*controls*/ true);
 }
 
 }  // namespace
 
-// The last word overlaps the one before it; a text shorter than a word is searched.
 bool noControl(std::string_view bytes) {
-    std::size_t length = 0;
-    if (bytes.size() < 8) return nextControl(bytes, 0, length) == std::string_view::npos;
-    const auto marked = [&](std::size_t at) {
-        const std::uint64_t word = ByteWords::load(bytes.data() + at);
-        return (ByteWords::bytesBelow(word, 0x20) & ~ByteWords::bytesEqual(word, '\n') &
-                ~ByteWords::bytesEqual(word, '\t')) |
-               ByteWords::bytesEqual(word, 0x7F) | ByteWords::bytesEqual(word, '\xC2');
-    };
-    bool found = false;
-#if defined(__SSE2__)
-    if (bytes.size() >= 16) {
-        const auto block = [&](std::size_t at) {
-            return controlMarks(
-                _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + at)));
-        };
-        __m128i marks = block(bytes.size() - 16);
-        for (std::size_t i = 0; bytes.size() - i >= 16; i += 16)
-            marks = _mm_or_si128(marks, block(i));
-        found = _mm_movemask_epi8(marks) != 0;
-    } else
-#endif
-    {
-        std::uint64_t marks = marked(bytes.size() - 8);
-        for (std::size_t i = 0; bytes.size() - i >= 8; i += 8) marks |= marked(i);
-        found = marks != 0;
-    }
     // C2 also leads letters such as U+00A0: those texts are searched to be sure.
-    return !found || nextControl(bytes, 0, length) == std::string_view::npos;
+    std::size_t length = 0;
+    return !Scan::mayHoldControl(bytes) || nextControl(bytes, 0, length) == std::string_view::npos;
 }
 
 void appendPrintable(std::string_view bytes, std::string& out, Source source) {

@@ -12,10 +12,6 @@
 #include <string>
 #include <string_view>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace Tork::Subplay {
 
 /// U+FFFD, which stands for whatever is not shown as it is.
@@ -76,19 +72,6 @@ inline void appendTime(std::string& out, std::uint32_t milliseconds, char separa
 
 /// "HH:MM:SS<separator>mmm"; hours take more digits when they need them.
 std::string formatTime(std::uint32_t milliseconds, char separator = '.');
-
-#if defined(__SSE2__)
-/// The bytes of a block that a search for controls looks at: C0 (but line feed and tab), DEL and
-/// C2, each compared, sixteen at a time.
-inline __m128i controlMarks(__m128i block) {
-    const __m128i c0 = _mm_cmpeq_epi8(_mm_min_epu8(block, _mm_set1_epi8(0x1F)), block);
-    const __m128i spared = _mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8('\n')),
-                                        _mm_cmpeq_epi8(block, _mm_set1_epi8('\t')));
-    return _mm_or_si128(_mm_andnot_si128(spared, c0),
-                        _mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8(0x7F)),
-                                     _mm_cmpeq_epi8(block, _mm_set1_epi8('\xC2'))));
-}
-#endif
 
 /// Whether `bytes` hold no control (C0 but line feed and tab, DEL, C1) when read as UTF-8:
 /// nearly every text, told without a branch per word.

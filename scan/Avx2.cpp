@@ -1,44 +1,16 @@
-// The UTF-8 check: the portable path and the vector paths.
-#include "text/Utf8Validation.h"
+// The AVX2 kernels, built for that instruction set alone so that the rest of the program
+// runs on any x86-64 processor.
+#include "scan/Avx2.h"
 
-#include "text/ByteWords.h"
-#include "text/LineCount.h"
-#include "text/Utf8Sequence.h"
+#if TORK_SCAN_X86_64
+
+#include <immintrin.h>
 
 #include <cstdint>
 #include <cstring>
 
-#if defined(__x86_64__) && defined(__GNUC__)
-#define TORK_UTF8_X86 1
-#include <immintrin.h>
-#endif
-
-namespace Tork::Utf8Validation {
-
+namespace Tork::Scan {
 namespace {
-
-#if TORK_UTF8_X86
-
-bool isWellFormedSse2(std::string_view text) noexcept {
-    const char* p = text.data();
-    std::size_t left = text.size();
-    // Skip ASCII sixteen bytes at a time; the first block that is not goes to the portable
-    // check up to the next ASCII byte, where a sequence cannot be in progress.
-    while (left >= 16) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        if (_mm_movemask_epi8(block) == 0) {
-            p += 16;
-            left -= 16;
-            continue;
-        }
-        std::size_t end = 16;
-        while (end < left && static_cast<unsigned char>(p[end]) >= 0x80) ++end;
-        if (!isWellFormedPortable(std::string_view(p, end))) return false;
-        p += end;
-        left -= end;
-    }
-    return isWellFormedPortable(std::string_view(p, left));
-}
 
 // Each byte pair (the previous byte, this byte) is classified through three 16-entry tables,
 // by the previous byte's high and low nibble and this byte's high nibble; a bit that all
@@ -176,7 +148,7 @@ struct Avx2LineEnds {
     }
 };
 
-__attribute__((target("avx2,popcnt"))) bool isWellFormedCountingLinesAvx2(
+__attribute__((target("avx2,popcnt"))) bool utf8CountingLinesAvx2(
     std::string_view text, std::size_t& filledLines) noexcept {
     const char* p = text.data();
     std::size_t left = text.size();
@@ -209,7 +181,7 @@ __attribute__((target("avx2,popcnt"))) bool isWellFormedCountingLinesAvx2(
     return check.clean();
 }
 
-__attribute__((target("avx2"))) bool isWellFormedAvx2(std::string_view text) noexcept {
+__attribute__((target("avx2"))) bool utf8Avx2(std::string_view text) noexcept {
     const char* p = text.data();
     std::size_t left = text.size();
     Avx2Check check{_mm256_setzero_si256(), _mm256_setzero_si256(), _mm256_setzero_si256()};
@@ -226,82 +198,20 @@ __attribute__((target("avx2"))) bool isWellFormedAvx2(std::string_view text) noe
     return check.clean();
 }
 
-#endif
-
 }  // namespace
 
-bool isWellFormedPortable(std::string_view text) noexcept {
-    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-    for (std::size_t i = 0; i < text.size();) {
-        // Subtitle text is mostly ASCII: pass it eight bytes at a time, up to the first
-        // byte that is not.
-        if (text.size() - i >= 8) {
-            const std::uint64_t high = ByteWords::load(text.data() + i) & ByteWords::kHigh;
-            if (high == 0) {
-                i += 8;
-                continue;
-            }
-            i += ByteWords::firstMarked(high);
-        }
-        // Two-byte sequences (Latin, Greek, Cyrillic letters) are common enough to pass
-        // here rather than through the general measure.
-        if (p[i] >= 0xC2 && p[i] <= 0xDF && text.size() - i >= 2 && (p[i + 1] & 0xC0) == 0x80) {
-            i += 2;
-            continue;
-        }
-        const int length = Utf8Sequence::measure(p + i, text.size() - i);
-        if (length < 0) return false;
-        i += static_cast<std::size_t>(length);
-    }
-    return true;
+bool Avx2::available() noexcept {
+    return __builtin_cpu_supports("avx2");
 }
 
-bool available(Path path) noexcept {
-    switch (path) {
-        case Path::Portable:
-            return true;
-#if TORK_UTF8_X86
-        case Path::Sse2:
-            return true;
-        case Path::Avx2:
-            return __builtin_cpu_supports("avx2");
-#else
-        case Path::Sse2:
-        case Path::Avx2:
-            return false;
+bool Avx2::utf8(std::string_view text) noexcept {
+    return utf8Avx2(text);
+}
+
+bool Avx2::utf8CountingLines(std::string_view text, std::size_t& filledLines) noexcept {
+    return utf8CountingLinesAvx2(text, filledLines);
+}
+
+}  // namespace Tork::Scan
+
 #endif
-    }
-    return false;
-}
-
-bool isWellFormedCountingLines(std::string_view text, Path path,
-                               std::size_t& filledLines) noexcept {
-#if TORK_UTF8_X86
-    if (path == Path::Avx2) return isWellFormedCountingLinesAvx2(text, filledLines);
-#endif
-    if (!isWellFormed(text, path)) return false;
-    filledLines = LineCount::filledLines(text.data(), text.size());
-    return true;
-}
-
-Path best() noexcept {
-    static const Path chosen = available(Path::Avx2)   ? Path::Avx2
-                               : available(Path::Sse2) ? Path::Sse2
-                                                       : Path::Portable;
-    return chosen;
-}
-
-bool isWellFormed(std::string_view text, Path path) noexcept {
-    switch (path) {
-#if TORK_UTF8_X86
-        case Path::Sse2:
-            return isWellFormedSse2(text);
-        case Path::Avx2:
-            return isWellFormedAvx2(text);
-#endif
-        default:
-            return isWellFormedPortable(text);
-    }
-}
-
-}  // namespace Tork::Utf8Validation

@@ -1,4 +1,4 @@
-#include "text/ByteWords.h"
+#include "scan/ByteWords.h"
 
 #include <gtest/gtest.h>
 

@@ -40,22 +40,6 @@ inline std::size_t firstMarked(std::uint64_t flags) noexcept {
     }
 }
 
-/// How many of the `length` bytes at `text` are `byte`.
-inline std::size_t countBytes(const char* text, std::size_t length, char byte) noexcept {
-    std::size_t count = 0;
-    while (length >= 8) {
-        // Eight counters side by side, summed before any can pass 255.
-        std::uint64_t counters = 0;
-        for (int round = 0; round < 255 && length >= 8; ++round, text += 8, length -= 8)
-            counters += bytesEqual(load(text), byte) >> 7;
-        constexpr std::uint64_t evenBytes = 0x00FF00FF00FF00FFu;
-        const std::uint64_t pairs = (counters & evenBytes) + (counters >> 8 & evenBytes);
-        count += static_cast<std::size_t>(pairs * 0x0001000100010001u >> 48);
-    }
-    for (; length > 0; ++text, --length) count += *text == byte;
-    return count;
-}
-
 /// Replaces every `from` in the `length` bytes at `text` with `to`.
 inline void replaceBytes(char* text, std::size_t length, char from, char to) noexcept {
     const auto replaceWord = [from, to](char* at) {
