@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The test run's own machinery, one table per rule: the parts and their summary
-# (scripts/part.sh), ctest's counts, and the README examples' matching
-# (scripts/readme-examples.sh). Usage: ScriptsTest.sh SOURCE_DIR
+# (scripts/part.sh), ctest's counts, the README examples' matching
+# (scripts/readme-examples.sh) and the check that vector code stays in scan/. Usage: ScriptsTest.sh SOURCE_DIR
 set -uo pipefail
 source_dir=$1
 work=$(mktemp -d)
@@ -163,6 +163,23 @@ expect "its result" "$(cat "$work/result")" \
   "3 of 4 subplay examples of the README and docs print what they show"
 expect "files written stay in the example's folder" "$(ls "$work/tree")" \
   "$(printf 'README.md\nbuild-program\ndocs\nexamples\nscripts')"
+
+# Vector code stays in scan/: each row a file, its one line, and the check's status.
+for row in \
+  "scan/Sse2.h|#include <emmintrin.h>|0" \
+  "text/Fast.cpp|#include <immintrin.h>|1" \
+  "microdvd/Lines.h|#if defined(__SSE2__)|1" \
+  "tools/Out.cpp|  const __m128i x = _mm_set1_epi8(1);|1" \
+  "logging/Clock.cpp|const hh_mm_ss clock{};|0"; do
+  IFS='|' read -r file line status <<<"$row"
+  tree=$work/seam
+  rm -rf "$tree" && mkdir -p "$tree/scripts" "$tree/$(dirname "$file")"
+  cp "$source_dir/scripts/scan-check.sh" "$tree/scripts/"
+  echo "$line" >"$tree/$file"
+  git -C "$tree" init -q && git -C "$tree" add -A
+  expect "the seam check with $file: $line" \
+    "$(scripts=$tree/scripts; "$scripts/scan-check.sh" >/dev/null 2>&1; echo $?)" "$status"
+done
 
 if [[ $failures -gt 0 ]]; then
   echo "$failures failed" >&2
