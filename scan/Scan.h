@@ -25,11 +25,9 @@ using Baseline = Portable;
 
 /// isWellFormedUtf8, and when it answers true also the text's filledLines in `filledLines`:
 /// for a text that is split into lines next, in the same pass where the processor allows.
+/// Both use AVX2 where the processor has it, chosen once.
 [[nodiscard]] bool isWellFormedUtf8CountingLines(std::string_view text,
                                                  std::size_t& filledLines) noexcept;
-
-/// The name of the kernels that the two checks above use, chosen once at run time.
-[[nodiscard]] const char* utf8KernelName() noexcept;
 
 // The rest, inline where they are called: SSE2 is part of x86-64, so nothing is chosen at
 // run time. Each is documented with its portable kernel.

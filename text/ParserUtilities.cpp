@@ -72,6 +72,7 @@ std::int64_t readChecking(FileHandle& file, char* data, std::size_t count,
             }
             if (end == stop) continue;  // checked with the next piece
         }
+        // Counted on the way, so that the parser reserves its records once.
         std::size_t pieceLines = 0;
         wellFormed = wellFormed && Scan::isWellFormedUtf8CountingLines(
                                        std::string_view(data + checked, end - checked), pieceLines);
@@ -298,6 +299,7 @@ bool decodeText(String& buffer, bool partial, const EncodingSettings& settings, 
     // Checked while read, unless a signature was skipped: the count might differ then.
     const bool checked = wellFormedLines && bytes == buffer.data();
     if (checked) filledLines = *wellFormedLines;
+    // A text that was not checked while read is checked, its lines counted, here.
     const bool wellFormed = checked || Scan::isWellFormedUtf8CountingLines(raw, filledLines);
     // Only a guess: a name the converters refuse leaves the text to be taken as UTF-8.
     const UCSDetLibrary* detector = nullptr;
