@@ -44,7 +44,7 @@ void BM_Write(benchmark::State& state, OutputFormat format) {
     // With a reading report, as subplay describes the plug-in's stream.
     const StreamDescription stream{"big.sub", "UTF8", 320, "", "UTF-8", Host::OpenReport{}};
     for (auto _ : state) {
-        const auto writer = makeWriter(format, out, Timing{1.0, 0, FrameRatio{1, 25}});
+        const auto writer = makeWriter(format, out, Timing{1.0, 0, Host::FrameRatio{25, 1}});
         writer->begin(stream);
         for (const Entry& entry : entries()) writer->write(entry);
         writer->end();

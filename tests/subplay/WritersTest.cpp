@@ -89,7 +89,7 @@ TEST(Writers, Text) {
 
 TEST(Writers, MicroDvdInUtf8AtTheRateAsked) {
     std::ostringstream out;
-    const auto writer = makeWriter(OutputFormat::Sub, out, Timing{1.0, 0, FrameRatio{1, 25}});
+    const auto writer = makeWriter(OutputFormat::Sub, out, Timing{1.0, 0, Host::FrameRatio{25, 1}});
     writer->begin(stream);
     for (const Entry& entry : entries) writer->write(entry);
     writer->end();
@@ -169,7 +169,7 @@ TEST(Writers, LargeEntriesGoOutInBlocksAsTheyWouldWhole) {
     for (const Row& row : rows) {
         SCOPED_TRACE(static_cast<int>(row.format));
         std::ostringstream out;
-        const auto writer = makeWriter(row.format, out, Timing{1.0, 0, FrameRatio{1, 25}});
+        const auto writer = makeWriter(row.format, out, Timing{1.0, 0, Host::FrameRatio{25, 1}});
         writer->begin(stream);
         writer->write(Entry{1000, 1000, text});
         writer->end();

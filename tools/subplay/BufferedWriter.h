@@ -102,6 +102,6 @@ std::unique_ptr<EntryWriter> makeJsonWriter(std::ostream& out);
 std::unique_ptr<EntryWriter> makeSrtWriter(std::ostream& out);
 std::unique_ptr<EntryWriter> makeVttWriter(std::ostream& out);
 std::unique_ptr<EntryWriter> makeTextWriter(std::ostream& out);
-std::unique_ptr<EntryWriter> makeMicroDvdWriter(std::ostream& out, FrameRatio rate);
+std::unique_ptr<EntryWriter> makeMicroDvdWriter(std::ostream& out, Host::FrameRatio rate);
 
 }  // namespace Tork::Subplay

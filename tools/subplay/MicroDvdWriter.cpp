@@ -14,10 +14,10 @@ namespace {
 // the thousandth, so a reader gets the times back within a frame.
 class MicroDvdWriter : public BufferedWriter {
 public:
-    MicroDvdWriter(std::ostream& out, FrameRatio rate)
+    MicroDvdWriter(std::ostream& out, Host::FrameRatio rate)
         : BufferedWriter(out),
-          thousandths_(std::max<long double>(
-              1, std::llround(1000.0L * rate.numerator / rate.denominator))) {}
+          thousandths_(
+              std::max<long double>(1, std::llround(1000.0L * rate.frames / rate.seconds))) {}
     void start(const StreamDescription&) override {
         buffer_ += "\xEF\xBB\xBF{1}{1}";
         appendNumber(buffer_, static_cast<std::uint64_t>(thousandths_) / 1000);
@@ -51,7 +51,7 @@ private:
 
 }  // namespace
 
-std::unique_ptr<EntryWriter> makeMicroDvdWriter(std::ostream& out, FrameRatio rate) {
+std::unique_ptr<EntryWriter> makeMicroDvdWriter(std::ostream& out, Host::FrameRatio rate) {
     return std::make_unique<MicroDvdWriter>(out, rate);
 }
 

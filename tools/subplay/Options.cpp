@@ -1,5 +1,6 @@
 #include "tools/subplay/Options.h"
 
+#include "host/FrameRateText.h"
 #include "text/Ascii.h"
 
 #include <algorithm>
@@ -167,32 +168,6 @@ std::optional<std::int64_t> parseTime(std::string_view text, bool signedTime) {
     return negative ? -value : value;
 }
 
-std::optional<FrameRatio> parseFrameRate(std::string_view text) {
-    std::optional<std::uint64_t> numerator, denominator;
-    if (const auto bar = text.find('/'); bar != std::string_view::npos) {
-        numerator = parseDigits(text.substr(0, bar));
-        denominator = parseDigits(text.substr(bar + 1));
-    } else if (const auto point = text.find_first_of(".,"); point != std::string_view::npos) {
-        const std::string_view fraction = text.substr(point + 1);
-        // 10^9 is the largest power of ten that still fits the 32-bit denominator.
-        if (fraction.size() > 9) return std::nullopt;
-        numerator = parseDigits(std::string(text.substr(0, point)) + std::string(fraction));
-        denominator = 1;
-        for (std::size_t i = 0; i < fraction.size(); ++i) *denominator *= 10;
-        if (point == 0) numerator.reset();
-    } else {
-        numerator = parseDigits(text);
-        denominator = 1;
-    }
-    constexpr std::uint64_t limit = std::numeric_limits<std::uint32_t>::max();
-    if (!numerator || !denominator || *numerator == 0 || *denominator == 0 || *numerator > limit ||
-        *denominator > limit) {
-        return std::nullopt;
-    }
-    return FrameRatio{static_cast<std::uint32_t>(*denominator),
-                      static_cast<std::uint32_t>(*numerator)};
-}
-
 std::variant<Options, UsageError> parseOptions(const std::vector<std::string_view>& arguments) {
     Options options;
     bool formatGiven = false, playGiven = false, probeGiven = false, infoGiven = false;
@@ -250,7 +225,7 @@ std::variant<Options, UsageError> parseOptions(const std::vector<std::string_vie
             if (!speed) return invalid(name, *value, "a number above 0");
             options.speed = *speed;
         } else if (name == "--fps") {
-            options.frameRate = parseFrameRate(*value);
+            options.frameRate = Host::parseFrameRate(*value);
             if (!options.frameRate) {
                 return invalid(name, *value, "a rate such as 25, 23.976 or 30000/1001");
             }

@@ -1,6 +1,8 @@
 // subplay's command line: what to read, how to present it, and the host settings.
 #pragma once
 
+#include "host/HostSettings.h"
+
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -14,13 +16,6 @@ namespace Tork::Subplay {
 enum class OutputFormat { Json, Srt, Vtt, Text, Sub };
 enum class Mode { Default, Format, Play, Probe, Info, Help, Version };
 
-/// A frame rate as the host's "FrameRate"/"Ratio" answer puts it: denominator first.
-struct FrameRatio {
-    std::uint32_t denominator;
-    std::uint32_t numerator;
-    bool operator==(const FrameRatio&) const = default;
-};
-
 /// What happens to an output file that exists already.
 enum class Overwrite { Refuse, Always, Never };
 
@@ -28,7 +23,7 @@ struct Options {
     Mode mode = Mode::Default;
     OutputFormat format = OutputFormat::Text;
     double speed = 1.0;
-    std::optional<FrameRatio> frameRate;
+    std::optional<Host::FrameRatio> frameRate;
     std::optional<std::string> encoding;
     bool ignoreSignature = false;
     bool strict = false;  // answer neither "Lenient" nor "Detect"
@@ -54,10 +49,6 @@ struct UsageError {
 /// --format, -o FILE takes the format from FILE's extension, and one it does not know is
 /// refused.
 std::variant<Options, UsageError> parseOptions(const std::vector<std::string_view>& arguments);
-
-/// "25" → (1, 25), "23.976" or "23,976" → (1000, 23976), "30000/1001" → (1001, 30000);
-/// nothing for a zero, a sign, a term that does not fit 32 bits or any other text.
-std::optional<FrameRatio> parseFrameRate(std::string_view text);
 
 /// Milliseconds from "[-][[hh:]mm:]ss[.mmm]" (a bare number is seconds) or from a whole
 /// number followed by "ms"; nothing for anything else, minutes or seconds of 60 and more

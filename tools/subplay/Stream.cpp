@@ -14,8 +14,8 @@ void applySettings(Host::SettingsContext& context, const Options& options) {
     context.set(Host::Settings::overrideEmbeddedSignature(options.ignoreSignature));
     if (options.encoding) context.set(Host::Settings::codePageName(*options.encoding));
     if (options.frameRate) {
-        context.set(Host::Settings::frameRateFramesPerSeconds(options.frameRate->numerator,
-                                                              options.frameRate->denominator));
+        context.set(Host::Settings::frameRateFramesPerSeconds(options.frameRate->frames,
+                                                              options.frameRate->seconds));
     }
     if (options.language) context.setPreferredLanguage(*options.language);
     if (!options.strict) Host::setPlayerPreset(context);

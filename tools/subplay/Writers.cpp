@@ -47,7 +47,7 @@ private:
 };
 
 std::unique_ptr<EntryWriter> makePlainWriter(OutputFormat format, std::ostream& out,
-                                             FrameRatio rate) {
+                                             Host::FrameRatio rate) {
     switch (format) {
         case OutputFormat::Sub:
             return makeMicroDvdWriter(out, rate);

@@ -15,7 +15,7 @@ namespace Tork::Subplay {
 struct Timing {
     double scale = 1.0;       // every time is multiplied by it
     std::int64_t offset = 0;  // then this many ms are added
-    FrameRatio rate{Host::defaultFrameRate.seconds, Host::defaultFrameRate.frames};
+    Host::FrameRatio rate = Host::defaultFrameRate;
 };
 
 /// A writer of `format` that prints to `out`, with every time scaled and moved by `timing`:

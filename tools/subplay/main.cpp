@@ -103,10 +103,10 @@ int convert(StreamInterface& stream, const StreamDescription& description, const
     // MicroDVD is written at the rate asked for, else at the one read, so frames stay as
     // they were; else the plug-in's own default. It is written to the thousandth, where
     // 24000/1001 and 23.976 are one rate.
-    FrameRatio rate{Host::defaultFrameRate.seconds, Host::defaultFrameRate.frames};
+    Host::FrameRatio rate = Host::defaultFrameRate;
     const auto& report = description.report;
     if (report && report->rateNumerator && report->rateDenominator)
-        rate = {report->rateDenominator, report->rateNumerator};
+        rate = {report->rateNumerator, report->rateDenominator};
     const Timing timing{options.scale, options.offset, options.frameRate.value_or(rate)};
     const auto writer = makeWriter(options.format, out, timing);
     const ReadSummary summary = readAll(stream, clock, description, *writer);
