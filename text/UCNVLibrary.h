@@ -51,7 +51,8 @@ public:
     static std::vector<std::string> systemCandidates();
 
     /// ICU versions whose common library is looked for, wide enough for a decade of
-    /// releases to come. Each version that is not there costs a library search (~0.3 ms).
+    /// releases to come. Each version that is not there costs a library search (timed by
+    /// text_bench's FindSystemIcu; figures in bench/NOTES.md).
     static constexpr int kNewestVersion = 99;
     static constexpr int kOldestVersion = 44;
 
