@@ -74,7 +74,7 @@ inline constexpr bool kWellFormedUtf8 = true;
 inline constexpr char kLineBreak = '\n';
 
 /// The C0 control bytes a text may hold, bit n for byte n: all but NUL, which ends the
-/// strict reading and shows as U+FFFD in the lenient one, and CR, which ends a file's line.
+/// default reading and shows as U+FFFD in the lenient one, and CR, which ends a file's line.
 /// Tabs and the rest come as the file wrote them, as do DEL and the C1 controls; a host that
 /// shows text replaces what it cannot show.
 inline constexpr std::uint32_t kControlsInText = ~(1u << '\0' | 1u << '\r');
