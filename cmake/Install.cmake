@@ -72,8 +72,9 @@ endif()
 
 # The headers a host builds with, named one by one so that a new header stays ours until it
 # is meant for hosts: the kit, the contract types its sessions hand out (with the two system
-# headers those include), the reading report and the logging library's entry points. The
-# plug-in's own guards and bindings, and subplay's terminal and file calls, are not among them.
+# headers those include), what the plug-in's texts may hold, the reading report and the
+# logging library's entry points. The plug-in's own guards and bindings, and subplay's
+# terminal and file calls, are not among them.
 # As installed, their own includes turned into <tork/...> ones, they are made in include/tork/
 # of the build tree.
 set(headers
@@ -85,7 +86,7 @@ set(headers
   framework/Plugin.h framework/PluginHost.h framework/Properties.h framework/ResultCode.h
   framework/Setting.h framework/StandardAllocator.h framework/StreamFormat.h
   framework/StreamInterface.h framework/String.h
-  framework/ReadingReport.h
+  framework/ReadingReport.h microdvd/OverlayText.h
   platform/DynamicLibrary.h platform/RecursiveMutex.h
   logging/TorkLog.h)
 set(installed_headers "")

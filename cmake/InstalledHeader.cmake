@@ -4,6 +4,6 @@
 #   cmake -DSOURCE=... -DOUTPUT=... -P InstalledHeader.cmake
 cmake_minimum_required(VERSION 3.25)
 file(READ "${SOURCE}" text)
-string(REGEX REPLACE "#include \"((framework|host|platform|logging)/[^\"]+)\"" "#include <tork/\\1>"
-  text "${text}")
+string(REGEX REPLACE "#include \"((framework|host|microdvd|platform|logging)/[^\"]+)\""
+  "#include <tork/\\1>" text "${text}")
 file(WRITE "${OUTPUT}" "${text}")

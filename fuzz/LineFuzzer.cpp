@@ -10,8 +10,7 @@
 #include "microdvd/LineScanner.h"
 #include "microdvd/LineSplitter.h"
 #include "scan/ByteWords.h"
-#include "text/Ascii.h"
-#include "text/TextOutput.h"
+#include "tests/support/PlainCodes.h"
 #include "text/Utf.h"
 
 #include <algorithm>
@@ -46,41 +45,13 @@ void checkScan(std::string_view line) {
     if (conversions == 3) FUZZ_CHECK(scanned.text == std::string_view(text.c_str()));
 }
 
-// A translation counted, then written into memory of that size, is the string one.
-template <class Write>
-void checkOutputs(const std::string& expected, Write&& write) {
-    CountingOutput counted;
-    write(counted);
-    FUZZ_CHECK(counted.size() == expected.size());
-    std::string fixed(expected.size(), '\0');
-    FixedOutput out(fixed.data(), fixed.size());
-    write(out);
-    FUZZ_CHECK(fixed == expected);
-}
-
 // Tags added by the largest translation (a colour) less the code it replaces.
 constexpr std::size_t kMostAdded = 23;
-
-// The default translation read plainly: a placed code opened and closed through its scope.
-std::string plainFormattingCode(std::string_view text) {
-    std::string out;
-    ScopeTags::Closings closing;
-    ScopeTags tags{closing};
-    const auto code = codeAt(text);
-    const char letter = code ? Ascii::lower(code->letter) : 0;
-    const bool placed = letter == '/' || (letter == 'y' && code->length <= 6) ||
-                        (letter == 'c' && code->length == 11);
-    if (!placed || !openCode(*code, MicroDVDReading::Default, tags, out)) return std::string(text);
-    out.append(text.substr(code->length));
-    closeTags(tags, out);
-    return out;
-}
 
 void checkCode(std::string_view text) {
     std::string out = "left from an earlier line";
     translateFormattingCode(text, out);
-    FUZZ_CHECK(out == plainFormattingCode(text));
-    checkOutputs(out, [&](auto& output) { writeFormattingCode(text, output); });
+    FUZZ_CHECK(out == Testing::plainFormattingCode(text));
     if (isWellFormedUtf8(text)) FUZZ_CHECK(isWellFormedUtf8(out));
     if (text.find('\0') == std::string_view::npos) FUZZ_CHECK(out.find('\0') == std::string::npos);
     FUZZ_CHECK(out.size() <= text.size() + kMostAdded);
@@ -102,41 +73,6 @@ void checkLenientScan(std::string_view line) {
     FUZZ_CHECK(strict.text.find(lenient.text) != std::string_view::npos);
 }
 
-// The lenient translation read plainly: each line's codes read again for each scope.
-std::string plainLineCodes(std::string_view text) {
-    std::string out;
-    ScopeTags::Closings laterClosing;
-    ScopeTags later{laterClosing};
-    const auto openScope = [&out](std::string_view run, bool lineScope, ScopeTags& scope) {
-        while (const auto code = codeAt(run)) {
-            if ((Ascii::lower(code->letter) == code->letter) == lineScope)
-                static_cast<void>(openCode(*code, MicroDVDReading::Lenient, scope, out));
-            run.remove_prefix(code->length);
-        }
-    };
-    for (std::size_t start = 0;;) {
-        const std::size_t end = std::min(text.find('\n', start), text.size());
-        const std::string_view line = text.substr(start, end - start);
-        std::string_view rest = line;
-        while (const auto code = codeAt(rest)) {
-            if (!isCode(*code, MicroDVDReading::Lenient)) break;
-            rest.remove_prefix(code->length);
-        }
-        const std::string_view run = line.substr(0, line.size() - rest.size());
-        openScope(run, false, later);
-        ScopeTags::Closings ownClosing;
-        ScopeTags own{ownClosing};
-        openScope(run, true, own);
-        out.append(rest);
-        closeTags(own, out);
-        if (end == text.size()) break;
-        out += '\n';
-        start = end + 1;
-    }
-    closeTags(later, out);
-    return out;
-}
-
 // Bars become line feeds, and the answer is whether a later line begins as a code may.
 void checkBars(std::string_view text) {
     std::string plain(text);
@@ -154,16 +90,7 @@ void checkBars(std::string_view text) {
 void checkLineCodes(std::string_view text) {
     std::string out;
     translateLineCodes(text, out);
-    FUZZ_CHECK(out == plainLineCodes(text));
-    LineCodeTranslator codes;
-    checkOutputs(out, [&](auto& output) { codes.write(text, output); });
-    using Lines = LineCodeTranslator::Lines;
-    if (text.find('\n') == std::string_view::npos)
-        checkOutputs(out, [&](auto& output) { codes.write(text, output, Lines::One); });
-    std::string barred(text);
-    std::replace(barred.begin(), barred.end(), '\n', '|');
-    if (!barsToLineFeeds(barred.data(), barred.size()))
-        checkOutputs(out, [&](auto& output) { codes.write(text, output, Lines::CodesOnFirst); });
+    FUZZ_CHECK(out == Testing::plainLineCodes(text));
     if (isWellFormedUtf8(text)) FUZZ_CHECK(isWellFormedUtf8(out));
     if (text.find('\0') == std::string_view::npos) FUZZ_CHECK(out.find('\0') == std::string::npos);
     if (text.find('<') != std::string_view::npos) return;
@@ -260,6 +187,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string text(reinterpret_cast<const char*>(data), size);
     checkCode(text);
     checkLineCodes(text);
+    FUZZ_CHECK(Testing::quickPathsDisagree(text).empty());
     checkBars(text);
     checkDeclaration(text);
     // Whatever the text around it, a rate line's rate is one a film plays at.
@@ -285,6 +213,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                    split.end == full.end && split.text == full.text);
         checkLenientScan(line->view());
         checkCode(line->view());
+        FUZZ_CHECK(Testing::quickPathsDisagree(line->view()).empty());
         checkDeclaration(line->view());
     }
     return 0;

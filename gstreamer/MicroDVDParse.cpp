@@ -317,7 +317,7 @@ Opening openFile(TorkMicroDVDParse* self) {
 
 // The Pango text is made once, in the memory the buffer hands downstream.
 GstBuffer* bufferOf(const Cue& cue) {
-    auto text = std::make_unique<std::string>(toPangoMarkup(cue.text));
+    auto text = std::make_unique<std::string>(toPangoMarkup(cue.text, TextSource::Plugin));
     GstBuffer* buffer = nullptr;
     if (text->empty()) {
         buffer = gst_buffer_new();

@@ -1,6 +1,7 @@
 #include "gstreamer/PangoMarkup.h"
 
 #include "host/Markup.h"
+#include "microdvd/OverlayText.h"
 #include "text/Utf.h"
 
 #include <charconv>
@@ -57,7 +58,7 @@ void appendEscaped(std::string_view text, Out& out) {
             case '\'':
                 out += "&apos;";
                 break;
-            case '\n':
+            case OverlayText::kLineBreak:
             case '\t':
                 out += c;
                 break;
@@ -126,10 +127,11 @@ void write(std::string_view text, Out& out) {
 
 }  // namespace
 
-std::string toPangoMarkup(std::string_view text) {
-    // The plug-in hands out UTF-8, so a cue is copied to be repaired only when it is not.
+std::string toPangoMarkup(std::string_view text, TextSource source) {
+    // Nearly every text is UTF-8, so a cue is copied to be repaired only when it is not.
     std::string repaired;
-    if (!isWellFormedUtf8(text)) {
+    const bool known = source == TextSource::Plugin && OverlayText::kWellFormedUtf8;
+    if (!known && !isWellFormedUtf8(text)) {
         repaired = replaceIllFormedUtf8(text);
         text = repaired;
     }

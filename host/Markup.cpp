@@ -1,11 +1,13 @@
 #include "host/Markup.h"
 
+#include "microdvd/OverlayText.h"
 #include "text/Ascii.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <optional>
 
 namespace Tork::Host {
@@ -54,11 +56,30 @@ private:
     Word head_ = 0, headFold_ = 0, tail_ = 0, tailFold_ = 0;
 };
 
-constexpr NoCase<std::uint64_t> kColourHead("<font color=\"#");
-constexpr NoCase<std::uint32_t> kFontHead("<font ");
-constexpr NoCase<std::uint32_t> kFontClose("</font>");
-constexpr NoCase<std::uint32_t> kFace("face");
-constexpr NoCase<std::uint32_t> kSize("size");
+constexpr NoCase<std::uint64_t> kColourHead(OverlayText::kColourOpening);
+constexpr NoCase<std::uint32_t> kFontHead(OverlayText::kFontStart);
+constexpr NoCase<std::uint32_t> kFontClose(OverlayText::kFontClosing);
+constexpr NoCase<std::uint32_t> kFace(OverlayText::attributeName(OverlayText::kFaceOpening));
+constexpr NoCase<std::uint32_t> kSize(OverlayText::attributeName(OverlayText::kSizeOpening));
+
+// Spans number their styles as the plug-in's table does, and a style's tags are its letter
+// between "<" or "</" and ">", told by that one letter in either case.
+constexpr bool styleTagsByLetter() {
+    for (const OverlayText::StyleTag& tag : OverlayText::kStyleTags) {
+        const auto lower = [](char c) { return static_cast<char>(c | 0x20); };
+        if (tag.opening.size() != 3 || tag.opening[0] != '<' || tag.opening[1] != tag.letter ||
+            tag.opening[2] != '>' || tag.closing.size() != 4 || tag.closing.substr(0, 2) != "</" ||
+            lower(tag.closing[2]) != tag.letter || tag.closing[3] != '>')
+            return false;
+    }
+    return true;
+}
+static_assert(styleTagsByLetter());
+static_assert(static_cast<std::size_t>(Style::Font) == OverlayText::kStyleCount);
+static_assert(OverlayText::styleOf('i') == static_cast<std::size_t>(Style::Italic) &&
+              OverlayText::styleOf('b') == static_cast<std::size_t>(Style::Bold) &&
+              OverlayText::styleOf('u') == static_cast<std::size_t>(Style::Underline) &&
+              OverlayText::styleOf('s') == static_cast<std::size_t>(Style::Strike));
 
 // all_of calls this one inline; handed Ascii::isHexDigit itself, it called it through a
 // pointer, once a byte.
@@ -89,10 +110,12 @@ std::size_t quoteAt(std::string_view text, std::size_t from, std::size_t& search
 // ">" in a value.
 std::optional<Tag> fontAt(std::string_view text, std::size_t at, std::size_t& searched) {
     // The plug-in copies the six bytes of a colour code whatever they are.
-    constexpr std::size_t colourLength = kColourHead.size() + 6 + 2;
+    constexpr std::size_t digits = OverlayText::kColourDigits;
+    constexpr std::size_t colourLength =
+        kColourHead.size() + digits + OverlayText::kAttributeEnd.size();
     if (kColourHead.at(text, at) && text.size() - at >= colourLength &&
         text[at + colourLength - 2] == '"' && text[at + colourLength - 1] == '>') {
-        std::string_view colour = text.substr(at + kColourHead.size(), 6);
+        std::string_view colour = text.substr(at + kColourHead.size(), digits);
         if (!std::all_of(colour.begin(), colour.end(), isHex)) colour = {};
         return Tag{true, {Style::Font, colour, {}, {}}, colourLength};
     }
@@ -127,24 +150,9 @@ std::optional<Tag> tagAt(std::string_view text, std::size_t at, std::size_t& sea
     const std::size_t letter = at + 1 + (closes ? 1 : 0);
     if (letter + 1 >= text.size()) return std::nullopt;
     if (text[letter + 1] == '>') {
-        Style style;
-        switch (text[letter] | 0x20) {  // lower case, as NoCase compares
-            case 'i':
-                style = Style::Italic;
-                break;
-            case 'b':
-                style = Style::Bold;
-                break;
-            case 'u':
-                style = Style::Underline;
-                break;
-            case 's':
-                style = Style::Strike;
-                break;
-            default:
-                return std::nullopt;
-        }
-        return Tag{!closes, {style, {}, {}, {}}, letter + 2 - at};
+        const std::size_t style = OverlayText::styleOf(text[letter]);
+        if (style == OverlayText::kStyleCount) return std::nullopt;
+        return Tag{!closes, {static_cast<Style>(style), {}, {}, {}}, letter + 2 - at};
     }
     if (closes) {
         if (!kFontClose.at(text, at)) return std::nullopt;
@@ -156,15 +164,21 @@ std::optional<Tag> tagAt(std::string_view text, std::size_t at, std::size_t& sea
 }  // namespace
 
 std::string unescapedFace(std::string_view face) {
-    static constexpr std::pair<std::string_view, char> kEntities[] = {
-        {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}};
+    // The plug-in's, and the apostrophe's, which it never writes.
+    static constexpr auto kEntities = [] {
+        std::array<OverlayText::Escape, std::size(OverlayText::kFaceEscapes) + 1> entities{};
+        std::copy(std::begin(OverlayText::kFaceEscapes), std::end(OverlayText::kFaceEscapes),
+                  entities.begin());
+        entities.back() = {'\'', "&apos;"};
+        return entities;
+    }();
     std::string plain;
     for (std::size_t at = 0; at < face.size();) {
         const auto entity = std::find_if(
-            std::begin(kEntities), std::end(kEntities),
-            [&](const auto& known) { return face.substr(at).starts_with(known.first); });
-        plain += entity == std::end(kEntities) ? face[at] : entity->second;
-        at += entity == std::end(kEntities) ? 1 : entity->first.size();
+            kEntities.begin(), kEntities.end(),
+            [&](const auto& known) { return face.substr(at).starts_with(known.entity); });
+        plain += entity == kEntities.end() ? face[at] : entity->character;
+        at += entity == kEntities.end() ? 1 : entity->entity.size();
     }
     return plain;
 }

@@ -13,6 +13,7 @@ namespace Tork::Host {
 /// colour of six hexadecimal digits (empty when the tag's were not), a face (its
 /// attribute text, still escaped) or a size in digits.
 struct MarkupSpan {
+    /// The styles in the order of OverlayText::kStyleTags (microdvd/OverlayText.h), then fonts.
     enum class Style { Italic, Bold, Underline, Strike, Font };
     Style style;
     std::string_view colour, face, size;
@@ -31,11 +32,10 @@ public:
     virtual void close(const MarkupSpan& span) = 0;
 };
 
-/// Reads "<i>", "<b>", "<u>", "<s>", `<font color="#XXXXXX">`, `<font face="...">`,
-/// `<font size="...">` and their closing tags, in any letter case ("</B>" included), in
-/// one pass and in time linear in the text. An attribute's value ends before any "<" or ">".
-/// Anything else, and a closing tag with nothing of its kind open, is text; tags still open at the
-/// end are closed there. One reader serves any number of texts, one at a time.
+/// Reads the tags of the plug-in's mark-up (microdvd/OverlayText.h), opening and closing, in
+/// any letter case, in one pass and in time linear in the text. An attribute's value ends before
+/// any "<" or ">". Anything else, and a closing tag with nothing of its kind open, is text; tags
+/// still open at the end are closed there. One reader serves any number of texts, one at a time.
 class MarkupReader {
 public:
     /// Hands `sink` the text and the spans in order: opens and closes always pair up,

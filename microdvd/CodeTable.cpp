@@ -1,31 +1,28 @@
 #include "microdvd/CodeTable.h"
 
+#include "microdvd/OverlayText.h"
 #include "text/Ascii.h"
 #include "text/TextOutput.h"
 
 #include <algorithm>
+#include <array>
 #include <iterator>
 #include <string>
 
 namespace Tork {
 namespace {
 
-using namespace std::string_view_literals;
+using OverlayText::kStyleTags;
 
-// How the tags close, by the byte a scope keeps of each.
-constexpr std::string_view kClosings[] = {"</i>", "</B>", "</u>", "</s>", "</font>"};
-constexpr std::uint8_t kFontClosing = 4;
-
-struct Style {
-    char letter;
-    std::string_view open;
-    std::uint8_t closing;
-    bool lenientOnly;
-};
-
-constexpr Style kStyles[] = {
-    {'i', "<i>", 0, false}, {'b', "<b>", 1, false}, {'u', "<u>", 2, true}, {'s', "<s>", 3, true}};
-constexpr std::size_t kItalic = 0;
+// How the tags close, by the byte a scope keeps of each: a style's by its index, a font's
+// after them.
+constexpr std::uint8_t kFontClosing = OverlayText::kStyleCount;
+constexpr auto kClosings = [] {
+    std::array<std::string_view, OverlayText::kStyleCount + 1> closings{};
+    for (std::size_t i = 0; i < OverlayText::kStyleCount; ++i) closings[i] = kStyleTags[i].closing;
+    closings[kFontClosing] = OverlayText::kFontClosing;
+    return closings;
+}();
 
 // Lambdas, not the functions themselves: through a pointer the test was a call per byte.
 bool isColour(std::string_view value) {
@@ -46,8 +43,8 @@ void openStyle(std::size_t style, MicroDVDReading reading, ScopeTags& scope, Out
         if (scope.styles & (1u << style)) return;
         scope.styles |= 1u << style;
     }
-    out += kStyles[style].open;
-    scope.closing.push_back(kStyles[style].closing);
+    out += kStyleTags[style].opening;
+    scope.closing.push_back(static_cast<std::uint8_t>(style));
 }
 
 // Each letter wraps what the earlier ones opened, so the last letter's tags are outermost.
@@ -55,32 +52,30 @@ template <class Out>
 void openStyles(std::string_view letters, MicroDVDReading reading, ScopeTags& scope, Out& out) {
     const bool lenient = reading == MicroDVDReading::Lenient;
     for (auto letter = letters.rbegin(); letter != letters.rend(); ++letter) {
-        for (std::size_t i = 0; i < std::size(kStyles); ++i) {
-            if (Ascii::lower(*letter) == kStyles[i].letter && (lenient || !kStyles[i].lenientOnly))
+        for (std::size_t i = 0; i < std::size(kStyleTags); ++i) {
+            if (Ascii::lower(*letter) == kStyleTags[i].letter &&
+                (lenient || !kStyleTags[i].lenientOnly))
                 openStyle(i, reading, scope, out);
         }
     }
 }
 
 // The name reaches the host's renderer inside an attribute.
+constexpr auto kEntities = [] {
+    std::array<std::string_view, 256> entities{};
+    for (const auto& [character, entity] : OverlayText::kFaceEscapes)
+        entities[static_cast<unsigned char>(character)] = entity;
+    return entities;
+}();
+
 template <class Out>
 void writeEscaped(std::string_view name, Out& out) {
     for (const char c : name) {
-        switch (c) {
-            case '&':
-                out += "&amp;"sv;
-                break;
-            case '<':
-                out += "&lt;"sv;
-                break;
-            case '>':
-                out += "&gt;"sv;
-                break;
-            case '"':
-                out += "&quot;"sv;
-                break;
-            default:
-                out += c;
+        const std::string_view entity = kEntities[static_cast<unsigned char>(c)];
+        if (entity.empty()) {
+            out += c;
+        } else {
+            out += entity;
         }
     }
 }
@@ -112,7 +107,7 @@ bool openCode(const CodeGroup& code, MicroDVDReading reading, ScopeTags& scope, 
     if (!isCode(code, reading)) return false;
     switch (Ascii::lower(code.letter)) {
         case '/':
-            openStyle(kItalic, reading, scope, out);
+            openStyle(OverlayText::kItalic, reading, scope, out);
             return true;
         case 'y':
             openStyles(code.value, reading, scope, out);
@@ -121,16 +116,16 @@ bool openCode(const CodeGroup& code, MicroDVDReading reading, ScopeTags& scope, 
             writeColourOpening(code.value, out);
             break;
         case 'f':
-            out.append("<font face=\""sv);
+            out.append(OverlayText::kFaceOpening);
             writeEscaped(code.value, out);
             break;
         case 's':
-            out.append("<font size=\""sv).append(code.value);
+            out.append(OverlayText::kSizeOpening).append(code.value);
             break;
         default:
             return true;
     }
-    out.append("\">"sv);
+    out.append(OverlayText::kAttributeEnd);
     scope.closing.push_back(kFontClosing);
     return true;
 }

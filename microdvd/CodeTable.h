@@ -2,6 +2,7 @@
 #pragma once
 
 #include "microdvd/MicroDVDReading.h"
+#include "microdvd/OverlayText.h"
 #include "text/Ascii.h"
 #include "scan/ByteWords.h"
 
@@ -60,23 +61,24 @@ inline std::optional<CodeGroup> codeAt(std::string_view text) {
     return code;
 }
 
-/// Whether `code` means something in `reading`, the code letter in either case:
-///   /: <i>
-///   y: <i>, <b> (closed by </B>); leniently also <u>, <s>. Later letters outermost,
-///      other letters ignored. By default letters may repeat; leniently a style already
-///      open in the scope is not opened again
-///   c: "$BBGGRR" or "#BBGGRR", six hex digits → <font color="#RRGGBB">
-///   f (lenient): a name → <font face="name">, with & < > " escaped
-///   s (lenient): digits → <font size="digits">
+/// Whether `code` means something in `reading`, the code letter in either case, and what it
+/// opens (the tags of OverlayText.h):
+///   /: italic
+///   y: the styles of its letters (kStyleTags; leniently also those marked lenientOnly).
+///      Later letters outermost, other letters ignored. By default letters may repeat;
+///      leniently a style already open in the scope is not opened again
+///   c: "$BBGGRR" or "#BBGGRR", six hex digits → a colour, red first
+///   f (lenient): a name → a face, escaped by kFaceEscapes
+///   s (lenient): digits → a size
 ///   any other letter: by default not a code; leniently removed without mark-up
 /// False for a code that is not one of `reading` or not well formed.
 [[nodiscard]] bool isCode(const CodeGroup& code, MicroDVDReading reading);
 
-/// Writes `<font color="#RRGGBB` for a colour code's value, "$BBGGRR" or "#BBGGRR" (isCode):
-/// files write blue, green, red; the tag wants red first.
+/// Writes a colour tag up to its attribute's end for a colour code's value, "$BBGGRR" or
+/// "#BBGGRR" (isCode): files write blue, green, red; the tag wants red first.
 template <class Out>
 void writeColourOpening(std::string_view value, Out& out) {
-    out.append(std::string_view("<font color=\"#"))
+    out.append(OverlayText::kColourOpening)
         .append(value.substr(5, 2))
         .append(value.substr(3, 2))
         .append(value.substr(1, 2));

@@ -1,13 +1,14 @@
 #include "microdvd/FormattingCode.h"
 
 #include "microdvd/CodeTable.h"
+#include "microdvd/OverlayText.h"
 #include "text/Ascii.h"
 #include "text/TextOutput.h"
 
 namespace Tork {
 namespace {
 
-using namespace std::string_view_literals;
+using OverlayText::kStyleTags;
 
 // Where the default reading takes a code: room for two style letters; a colour is
 // exactly six digits.
@@ -42,26 +43,29 @@ void writeFormattingCode(std::string_view text, Out& out) {
     // closeTags would write them, without a list of closings and a call for each tag.
     const std::string_view rest = text.substr(code.length);
     switch (Ascii::lower(code.letter)) {
-        case '/':
-            out.append("<i>"sv).append(rest).append("</i>"sv);
+        case '/': {
+            const OverlayText::StyleTag& italic = kStyleTags[OverlayText::kItalic];
+            out.append(italic.opening).append(rest).append(italic.closing);
             return;
+        }
         case 'y': {
-            // Later letters outermost; by default only i and b, each as often as written.
-            constexpr std::string_view opening[] = {"<i>", "<b>"}, closing[] = {"</i>", "</B>"};
+            // Later letters outermost; by default only the styles of both readings, each as
+            // often as written.
             std::size_t styles[2], count = 0;
             for (auto letter = code.value.rbegin(); letter != code.value.rend(); ++letter) {
-                const char lower = Ascii::lower(*letter);
-                if (lower == 'i' || lower == 'b') styles[count++] = lower == 'b';
+                const std::size_t style = OverlayText::styleOf(*letter);
+                if (style < OverlayText::kStyleCount && !kStyleTags[style].lenientOnly)
+                    styles[count++] = style;
             }
-            for (std::size_t i = 0; i < count; ++i) out.append(opening[styles[i]]);
+            for (std::size_t i = 0; i < count; ++i) out.append(kStyleTags[styles[i]].opening);
             out.append(rest);
-            for (std::size_t i = count; i-- > 0;) out.append(closing[styles[i]]);
+            for (std::size_t i = count; i-- > 0;) out.append(kStyleTags[styles[i]].closing);
             return;
         }
         default:  // a colour, placed
             if (!isCode(code, MicroDVDReading::Default)) break;
             writeColourOpening(code.value, out);
-            out.append("\">"sv).append(rest).append("</font>"sv);
+            out.append(OverlayText::kAttributeEnd).append(rest).append(OverlayText::kFontClosing);
             return;
     }
     out.append(text);

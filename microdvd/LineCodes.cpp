@@ -1,5 +1,6 @@
 #include "microdvd/LineCodes.h"
 
+#include "microdvd/OverlayText.h"
 #include "scan/Scan.h"
 #include "text/Ascii.h"
 #include "text/TextOutput.h"
@@ -42,40 +43,40 @@ void openKept(std::span<const CodeGroup> run, bool lineScope, ScopeTags& scope, 
 // is escaped: that one goes the long way.
 template <class Out>
 bool writeLoneCode(const CodeGroup& code, std::string_view text, Out& out) {
-    using namespace std::string_view_literals;
+    using OverlayText::kStyleTags;
     switch (code.letter) {
-        case '/':
-            out.append("<i>"sv).append(text).append("</i>"sv);
+        case '/': {
+            const OverlayText::StyleTag& italic = kStyleTags[OverlayText::kItalic];
+            out.append(italic.opening).append(text).append(italic.closing);
             return true;
+        }
         case 'y': {
             // Later letters outermost, each style once.
-            constexpr char letters[] = {'i', 'b', 'u', 's'};
-            constexpr std::string_view opening[] = {"<i>", "<b>", "<u>", "<s>"};
-            constexpr std::string_view closing[] = {"</i>", "</B>", "</u>", "</s>"};
-            std::size_t styles[4], count = 0;
+            std::size_t styles[OverlayText::kStyleCount], count = 0;
             unsigned open = 0;
             for (auto letter = code.value.rbegin(); letter != code.value.rend(); ++letter) {
-                for (std::size_t style = 0; style < 4; ++style) {
-                    if (Ascii::lower(*letter) != letters[style] || (open & 1u << style)) continue;
+                for (std::size_t style = 0; style < OverlayText::kStyleCount; ++style) {
+                    if (Ascii::lower(*letter) != kStyleTags[style].letter || (open & 1u << style))
+                        continue;
                     open |= 1u << style;
                     styles[count++] = style;
-                    out.append(opening[style]);
+                    out.append(kStyleTags[style].opening);
                 }
             }
             out.append(text);
-            while (count > 0) out.append(closing[styles[--count]]);
+            while (count > 0) out.append(kStyleTags[styles[--count]].closing);
             return true;
         }
         case 'c':
             writeColourOpening(code.value, out);
-            out.append("\">"sv).append(text).append("</font>"sv);
+            out.append(OverlayText::kAttributeEnd).append(text).append(OverlayText::kFontClosing);
             return true;
         case 's':
-            out.append("<font size=\""sv)
+            out.append(OverlayText::kSizeOpening)
                 .append(code.value)
-                .append("\">"sv)
+                .append(OverlayText::kAttributeEnd)
                 .append(text)
-                .append("</font>"sv);
+                .append(OverlayText::kFontClosing);
             return true;
         case 'f':
             return false;

@@ -9,16 +9,21 @@
 #include "host/ContainerSession.h"
 #include "host/HostSettings.h"
 #include "host/UrlLocation.h"
+#include "microdvd/OverlayText.h"
 #include "platform/LibraryNames.h"
 #include "tests/support/MicroDVDText.h"
 #include "tests/support/StandInIcu.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/Utf16Bytes.h"
+#include "text/Utf.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -545,6 +550,41 @@ TEST(EndToEnd, NamesUtf16WithoutASignature) {
                     ElementsAre(Entry{41, 1001, "Hello"}, Entry{1251, 834, "Żegnaj"}));
         EXPECT_EQ(session.report()->encoding, c.bigEndian ? "UTF-16BE" : "UTF-16LE");
     }
+}
+
+// Whatever a file holds, its texts are well-formed UTF-8 with no control byte but those the
+// contract names, in either reading: over the fuzzers' seeds, subplay's samples and a line of
+// every control.
+TEST(EndToEnd, TextsHoldOnlyWhatTheContractAllows) {
+    std::vector<std::string> files;
+    for (const char* folder : {"fuzz/corpus/line", "fuzz/corpus/open", "tests/subplay/samples"}) {
+        for (const auto& file :
+             std::filesystem::directory_iterator(std::filesystem::path(TORK_SOURCE_DIR) / folder)) {
+            std::ifstream in(file.path(), std::ios::binary);
+            files.emplace_back(std::istreambuf_iterator<char>(in),
+                               std::istreambuf_iterator<char>());
+        }
+    }
+    std::string controls = "{1}{2}";
+    for (char c = 1; c < 0x20; ++c) controls += c == '\n' || c == '\r' ? ' ' : c;  // they end lines
+    controls += "\x7F\xC2\x85|\xFF{y:b}\xC3|";
+    files.push_back(controls + std::string("x\0y\n{3}{4}z", 11));
+    std::size_t texts = 0;
+    for (const bool lenient : {false, true}) {
+        for (const std::string& contents : files) {
+            SCOPED_TRACE(contents);
+            Session session;
+            session.context().set(Host::Settings::lenientReading(lenient));
+            for (const Entry& entry :
+                 session.readFile("c.sub", contents).value_or(std::vector<Entry>{})) {
+                ++texts;
+                EXPECT_TRUE(isWellFormedUtf8(entry.text)) << entry.text;
+                EXPECT_TRUE(std::all_of(entry.text.begin(), entry.text.end(), OverlayText::mayHold))
+                    << entry.text;
+            }
+        }
+    }
+    EXPECT_GT(texts, 50u);
 }
 
 }  // namespace

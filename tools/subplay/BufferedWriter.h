@@ -2,6 +2,7 @@
 // the pieces of an entry more than one format writes.
 #pragma once
 
+#include "microdvd/OverlayText.h"
 #include "tools/subplay/EntryWriter.h"
 #include "tools/subplay/Markup.h"
 #include "tools/subplay/OutputText.h"
@@ -42,8 +43,10 @@ public:
     explicit BufferedWriter(std::ostream& out) : out_(out) {}
     ~BufferedWriter() override { flush(); }
     void begin(const StreamDescription& stream) override {
-        // The report is what tells the plug-in's entries from those of any other component.
-        entries_ = stream.report ? Source::Trusted : Source::Checked;
+        // The report is what tells the plug-in's entries from those of any other component;
+        // its texts are UTF-8 by its contract.
+        entries_ =
+            stream.report && OverlayText::kWellFormedUtf8 ? Source::Trusted : Source::Checked;
         start(stream);
     }
     void end() override { flush(); }

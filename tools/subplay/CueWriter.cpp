@@ -2,6 +2,7 @@
 #include "tools/subplay/BufferedWriter.h"
 #include "tools/subplay/Markup.h"
 
+#include "microdvd/OverlayText.h"
 #include "scan/Scan.h"
 #include "text/Ascii.h"
 #include "text/Utf.h"
@@ -125,27 +126,38 @@ CueText cueText(std::string_view text, bool escaped) {
     return tagged || marks.tagged ? CueText::Tagged : CueText::AsItStands;
 }
 
+// Whether a style's tag holds `letter`, as SubRip's mark-up writes it: in lower case.
+bool isStyleLetter(char letter) {
+    for (const OverlayText::StyleTag& tag : OverlayText::kStyleTags)
+        if (tag.letter == letter) return true;
+    return false;
+}
+
 // Whether every '<' of a text opens or closes a tag that SubRip's mark-up writes back as it
-// is: "<i>", "<b>", "<u>", "<s>" and `<font color="#XXXXXX">` with six hexadecimal digits,
-// as the plug-in writes them, each closed in turn by its closing tag and none left open.
+// is: the plug-in's style tags with their letter in lower case (so not its bold's closing)
+// and its colour tags with six hexadecimal digits, each closed in turn by its closing tag and
+// none left open.
 bool ownTagsOnly(std::string_view text) {
     std::array<char, 8> open;  // the styles open, innermost last; deeper goes the full path
     std::size_t depth = 0;
-    constexpr std::string_view colour = "<font color=\"#", fontClose = "</font>";
+    constexpr std::string_view colour = OverlayText::kColourOpening;
+    constexpr std::string_view fontClose = OverlayText::kFontClosing;
+    constexpr std::size_t digits = OverlayText::kColourDigits;
+    constexpr std::size_t colourLength = colour.size() + digits + OverlayText::kAttributeEnd.size();
     for (std::size_t at = text.find('<'); at != std::string_view::npos; at = text.find('<', at)) {
         const std::string_view rest = text.substr(at);
         const bool closes = rest.size() > 1 && rest[1] == '/';
         char style = 0;
         if (rest.size() >= 3u + closes && rest[2 + closes] == '>' &&
-            std::string_view("ibus").find(rest[1 + closes]) != std::string_view::npos) {
+            isStyleLetter(rest[1 + closes])) {
             style = rest[1 + closes];
             at += 3u + closes;
-        } else if (!closes && rest.starts_with(colour) && rest.size() >= colour.size() + 8 &&
-                   std::all_of(rest.begin() + colour.size(), rest.begin() + colour.size() + 6,
+        } else if (!closes && rest.starts_with(colour) && rest.size() >= colourLength &&
+                   std::all_of(rest.begin() + colour.size(), rest.begin() + colour.size() + digits,
                                Ascii::isHexDigit) &&
-                   rest.substr(colour.size() + 6, 2) == "\">") {
+                   rest.substr(colour.size() + digits).starts_with(OverlayText::kAttributeEnd)) {
             style = 'f';
-            at += colour.size() + 8;
+            at += colourLength;
         } else if (closes && rest.starts_with(fontClose)) {
             style = 'f';
             at += fontClose.size();

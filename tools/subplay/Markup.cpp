@@ -1,5 +1,6 @@
 #include "tools/subplay/Markup.h"
 
+#include "microdvd/OverlayText.h"
 #include "scan/Scan.h"
 
 #include <algorithm>
@@ -17,6 +18,11 @@ using Style = MarkupSpan::Style;
 
 std::size_t styleIndex(Style style) {
     return static_cast<std::size_t>(style);
+}
+
+// A style's letter: its code's in MicroDVD, its tag's in SubRip and WebVTT.
+char letterOf(Style style) {
+    return OverlayText::kStyleTags[styleIndex(style)].letter;
 }
 
 // Where the next byte WebVTT escapes (& < >) is, from `from`; the text's size when there
@@ -63,7 +69,7 @@ private:
         if (span.style != Style::Font) {
             // WebVTT has italic, bold and underline; strike-through goes.
             if (markup_ == Markup::Vtt && span.style == Style::Strike) return;
-            out_.append("<").append(slash).append(1, "ibus"[styleIndex(span.style)]) += '>';
+            out_.append("<").append(slash).append(1, letterOf(span.style)) += '>';
             return;
         }
         // WebVTT has no fonts; a font tag without a valid attribute was dropped.
@@ -71,13 +77,14 @@ private:
             (span.colour.empty() && span.face.empty() && span.size.empty()))
             return;
         if (!slash.empty()) {
-            out_ += "</font>";
+            out_ += OverlayText::kFontClosing;
             return;
         }
-        const auto [name, value] = !span.colour.empty() ? std::pair("color=\"#", span.colour)
-                                   : !span.face.empty() ? std::pair("face=\"", span.face)
-                                                        : std::pair("size=\"", span.size);
-        out_.append("<font ").append(name).append(value) += "\">";
+        const auto [opening, value] =
+            !span.colour.empty() ? std::pair(OverlayText::kColourOpening, span.colour)
+            : !span.face.empty() ? std::pair(OverlayText::kFaceOpening, span.face)
+                                 : std::pair(OverlayText::kSizeOpening, span.size);
+        out_.append(opening).append(value) += OverlayText::kAttributeEnd;
     }
 
     std::string& out_;
@@ -174,7 +181,8 @@ public:
           from_(out ? out->size() : 0) {}
     void text(std::string_view bytes) override {
         for (std::size_t from = 0; from <= bytes.size();) {
-            const std::size_t to = std::min(bytes.find('\n', from), bytes.size());
+            const std::size_t to =
+                std::min(bytes.find(OverlayText::kLineBreak, from), bytes.size());
             if (to > from && !started_) startLine();
             // A long line in slices, so that the output spills as it grows.
             for (std::size_t at = from; out_ && at < to; at += kSpillSize) {
@@ -195,7 +203,7 @@ public:
         if (span.style != Style::Font) {
             // A letter counts once however often its style nests; its place is where it
             // first opened.
-            const char letter = "ibus"[styleIndex(span.style)];
+            const char letter = letterOf(span.style);
             if (count_[styleIndex(span.style)]++ == 0) letters_.insert(letters_.begin(), letter);
             return;
         }
@@ -212,7 +220,7 @@ public:
             return;
         }
         if (--count_[styleIndex(span.style)] == 0) {
-            letters_.erase(letters_.find("ibus"[styleIndex(span.style)]), 1);
+            letters_.erase(letters_.find(letterOf(span.style)), 1);
         }
     }
     /// After the text: whether every line, of more than one, has the same codes; after
@@ -322,7 +330,8 @@ void appendMarkup(MarkupReader& reader, Markup markup, std::string_view text, st
             for (std::size_t from = 0; from < text.size(); from += kSpillSize) {
                 const std::size_t at = out.size();
                 out += text.substr(from, kSpillSize);
-                std::replace(out.begin() + static_cast<std::ptrdiff_t>(at), out.end(), '\n', '|');
+                std::replace(out.begin() + static_cast<std::ptrdiff_t>(at), out.end(),
+                             OverlayText::kLineBreak, '|');
                 if (spilled && out.size() >= kSpillSize) spill(out);
             }
             return;

@@ -80,7 +80,7 @@ bool noControl(std::string_view bytes);
 /// Whether a text is taken as well-formed UTF-8 without a check.
 enum class Source {
     Checked,  // from anywhere: checked, and repaired where it is not
-    Trusted,  // an entry from a plug-in that reports its reading: it hands out only UTF-8
+    Trusted,  // an entry from the plug-in, which hands out UTF-8 (OverlayText::kWellFormedUtf8)
 };
 
 /// `bytes` at the end of `out`, ill-formed UTF-8 and control characters alike as U+FFFD.
