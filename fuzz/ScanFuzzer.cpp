@@ -50,16 +50,14 @@ void checkAgainstPortable(std::string_view text) {
         at = stop + 1;
     }
     const auto* units = reinterpret_cast<const unsigned char*>(text.data());
-    for (std::size_t at = 0; at + 16 <= text.size(); at += 2) {
-        const bool ascii = Portable::eightAsciiUnits(units + at);
-        FUZZ_CHECK(Kernels::eightAsciiUnits(units + at) == ascii);
-        if (!ascii) continue;
-        unsigned char narrowed[8], portable[8];
-        Kernels::narrowEight(units + at, narrowed);
-        Portable::narrowEight(units + at, portable);
-        FUZZ_CHECK(std::string_view(reinterpret_cast<char*>(narrowed), 8) ==
-                   std::string_view(reinterpret_cast<char*>(portable), 8));
-    }
+    const std::size_t count = text.size() / 2;
+    const std::size_t run = Portable::asciiUnits(units, count);
+    FUZZ_CHECK(Kernels::asciiUnits(units, count) == run);
+    std::string narrowed(count, '#'), portable(count, '#');
+    FUZZ_CHECK(Kernels::narrowAsciiUnits(units, count,
+                                         reinterpret_cast<unsigned char*>(narrowed.data())) == run);
+    Portable::narrowAsciiUnits(units, count, reinterpret_cast<unsigned char*>(portable.data()));
+    FUZZ_CHECK(narrowed == portable);
 }
 
 }  // namespace

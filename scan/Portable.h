@@ -215,7 +215,24 @@ struct Portable {
         return i;
     }
 
-    /// Whether the eight little-endian UTF-16 units at `units` are all ASCII but zero.
+    /// How many of the `count` little-endian UTF-16 units at `units` lead in whole groups of
+    /// eight that are all ASCII but zero.
+    static std::size_t asciiUnits(const unsigned char* units, std::size_t count) noexcept {
+        std::size_t run = 0;
+        for (; count - run >= 8 && eightAsciiUnits(units + 2 * run); run += 8) {
+        }
+        return run;
+    }
+
+    /// asciiUnits, those units also written as bytes at `out`.
+    static std::size_t narrowAsciiUnits(const unsigned char* units, std::size_t count,
+                                        unsigned char* out) noexcept {
+        const std::size_t run = asciiUnits(units, count);
+        for (std::size_t i = 0; i < run; ++i) out[i] = units[2 * i];
+        return run;
+    }
+
+protected:
     static bool eightAsciiUnits(const unsigned char* units) noexcept {
         for (int i = 0; i < 8; ++i) {
             if (units[2 * i + 1] != 0 || units[2 * i] == 0 || units[2 * i] >= 0x80) return false;
@@ -223,12 +240,6 @@ struct Portable {
         return true;
     }
 
-    /// The low byte of each of the eight UTF-16 units at `units`, to `out`.
-    static void narrowEight(const unsigned char* units, unsigned char* out) noexcept {
-        for (int i = 0; i < 8; ++i) out[i] = units[2 * i];
-    }
-
-protected:
     static bool isLineStop(char c) noexcept { return c == '\0' || c == '\r' || c == '\n'; }
 
     static bool isControlStart(char c) noexcept {

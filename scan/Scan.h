@@ -54,11 +54,12 @@ inline std::size_t nextByteOf(std::string_view text, std::size_t from, char a, c
                               bool controls) noexcept {
     return Baseline::nextByteOf(text, from, a, b, c, controls);
 }
-inline bool eightAsciiUnits(const unsigned char* units) noexcept {
-    return Baseline::eightAsciiUnits(units);
+inline std::size_t asciiUnits(const unsigned char* units, std::size_t count) noexcept {
+    return Baseline::asciiUnits(units, count);
 }
-inline void narrowEight(const unsigned char* units, unsigned char* out) noexcept {
-    Baseline::narrowEight(units, out);
+inline std::size_t narrowAsciiUnits(const unsigned char* units, std::size_t count,
+                                    unsigned char* out) noexcept {
+    return Baseline::narrowAsciiUnits(units, count, out);
 }
 
 }  // namespace Tork::Scan

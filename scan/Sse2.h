@@ -188,23 +188,38 @@ struct Sse2 : Portable {
         return Portable::nextByteOf(text, i, a, b, c, controls);
     }
 
-    static bool eightAsciiUnits(const unsigned char* units) noexcept {
-        const __m128i block = load(units);
-        const __m128i zero = _mm_setzero_si128();
-        const __m128i ascii = _mm_cmpeq_epi16(_mm_and_si128(block, _mm_set1_epi16(-0x80)), zero);
-        const __m128i plain = _mm_andnot_si128(_mm_cmpeq_epi16(block, zero), ascii);
-        return _mm_movemask_epi8(plain) == 0xFFFF;
+    static std::size_t asciiUnits(const unsigned char* units, std::size_t count) noexcept {
+        const __m128i zero = _mm_setzero_si128(), high = _mm_set1_epi16(-0x80);
+        std::size_t run = 0;
+        for (; count - run >= 8; run += 8) {
+            if (!asciiBlock(load(units + 2 * run), zero, high)) break;
+        }
+        return run;
     }
 
-    static void narrowEight(const unsigned char* units, unsigned char* out) noexcept {
-        const __m128i block = load(units);
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(block, block));
+    static std::size_t narrowAsciiUnits(const unsigned char* units, std::size_t count,
+                                        unsigned char* out) noexcept {
+        const __m128i zero = _mm_setzero_si128(), high = _mm_set1_epi16(-0x80);
+        std::size_t run = 0;
+        for (; count - run >= 8; run += 8) {
+            const __m128i block = load(units + 2 * run);  // once, for the test and the bytes
+            if (!asciiBlock(block, zero, high)) break;
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(out + run), _mm_packus_epi16(block, block));
+        }
+        return run;
     }
 
 private:
     template <class Byte>
     static __m128i load(const Byte* at) noexcept {
         return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+    }
+
+    // Whether the eight 16-bit units are all ASCII but zero.
+    static bool asciiBlock(__m128i block, __m128i zero, __m128i high) noexcept {
+        const __m128i ascii = _mm_cmpeq_epi16(_mm_and_si128(block, high), zero);
+        const __m128i plain = _mm_andnot_si128(_mm_cmpeq_epi16(block, zero), ascii);
+        return _mm_movemask_epi8(plain) == 0xFFFF;
     }
 
     // C0 but line feed and tab, DEL and C2, each compared.

@@ -106,9 +106,9 @@ public:
         std::uint64_t length = 0;
         std::size_t i = 0;
         for (; i < units_; ++i) {
-            if (eightAscii(i)) {
-                length += 8;
-                i += 7;
+            if (const std::size_t run = asciiRun(i)) {
+                length += run;
+                i += run - 1;
                 continue;
             }
             if (fourAscii(i)) {
@@ -140,10 +140,10 @@ public:
     void write(unsigned char* out, std::uint64_t length) const noexcept {
         unsigned char* const end = out + length;
         for (std::size_t i = 0; out < end; ++i) {
-            if (end - out >= 8 && eightAscii(i)) {
-                writeEight(i, out);
-                out += 8;
-                i += 7;
+            if (const std::size_t run =
+                    writeAsciiRun(i, out, static_cast<std::size_t>(end - out))) {
+                out += run;
+                i += run - 1;
                 continue;
             }
             if (end - out >= 4) {
@@ -194,13 +194,15 @@ private:
         return ((word + 0x007F007F007F007Fu) & kBit7) == kBit7 ? word : 0;
     }
 
-    // The eight little-endian units from `i` on, when there are eight and all are ASCII but
-    // zero.
-    bool eightAscii(std::size_t i) const noexcept {
-        return high_ != 0 && units_ - i >= 8 && Scan::eightAsciiUnits(bytes_ + 2 * i);
+    // How many little-endian units from `i` on lead in groups of eight that are all ASCII
+    // but zero.
+    std::size_t asciiRun(std::size_t i) const noexcept {
+        return high_ != 0 ? Scan::asciiUnits(bytes_ + 2 * i, units_ - i) : 0;
     }
-    void writeEight(std::size_t i, unsigned char* out) const noexcept {
-        Scan::narrowEight(bytes_ + 2 * i, out);
+    // asciiRun, within `room` bytes, those units written as bytes at `out`.
+    std::size_t writeAsciiRun(std::size_t i, unsigned char* out, std::size_t room) const noexcept {
+        return high_ != 0 ? Scan::narrowAsciiUnits(bytes_ + 2 * i, std::min(units_ - i, room), out)
+                          : 0;
     }
 
     char32_t at(std::size_t i) const noexcept {

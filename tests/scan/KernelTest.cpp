@@ -303,30 +303,34 @@ TYPED_TEST(Kernel, AgreesWithThePortableKernelsOnRandomText) {
     }
 }
 
-// UTF-16 units: all-ASCII runs of eight are told and narrowed alike; a zero, a high byte or
-// a letter beyond ASCII in any unit stops them.
-TYPED_TEST(Kernel, EightAsciiUnitsAreToldAndNarrowed) {
+// UTF-16 units: all-ASCII groups of eight are counted and narrowed alike; a zero, a high byte
+// or a letter beyond ASCII in any unit of a group stops the run before it.
+TYPED_TEST(Kernel, AsciiUnitsAreCountedAndNarrowedInGroupsOfEight) {
     std::mt19937 random(16);
     const unsigned char values[] = {0x00, 0x01, 0x41, 0x7F, 0x80, 0xFF};
-    for (int round = 0; round < 5000; ++round) {
-        unsigned char units[16];
-        for (int i = 0; i < 16; ++i) {
-            units[i] = i % 2 == 0 ? values[random() % std::size(values)]
-                                  : (random() % 8 == 0 ? values[random() % std::size(values)] : 0);
+    for (int round = 0; round < 3000; ++round) {
+        std::vector<unsigned char> units(2 * (random() % 40));
+        for (std::size_t i = 0; i < units.size(); ++i) {
+            const bool odd = random() % (i % 2 == 0 ? 40 : 200) == 0;
+            units[i] = odd ? values[random() % std::size(values)] : (i % 2 == 0 ? 'a' : 0);
         }
-        ASSERT_EQ(TypeParam::eightAsciiUnits(units), Portable::eightAsciiUnits(units));
-        unsigned char out[8], portableOut[8];
-        TypeParam::narrowEight(units, out);
-        Portable::narrowEight(units, portableOut);
-        if (Portable::eightAsciiUnits(units)) {
-            ASSERT_TRUE(std::equal(out, out + 8, portableOut));
-        }
+        const std::size_t count = units.size() / 2;
+        const std::size_t run = Portable::asciiUnits(units.data(), count);
+        ASSERT_EQ(TypeParam::asciiUnits(units.data(), count), run);
+        std::vector<unsigned char> out(count + 1, '#'), portableOut(count + 1, '#');
+        ASSERT_EQ(TypeParam::narrowAsciiUnits(units.data(), count, out.data()), run);
+        ASSERT_EQ(Portable::narrowAsciiUnits(units.data(), count, portableOut.data()), run);
+        ASSERT_TRUE(std::equal(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(run),
+                               portableOut.begin()));
+        ASSERT_EQ(out[run], '#');  // nothing written past the run
     }
-    const unsigned char ascii[] = {'a', 0, 'b', 0, 'c', 0, 'd', 0, 'e', 0, 'f', 0, 'g', 0, 'h', 0};
-    EXPECT_TRUE(TypeParam::eightAsciiUnits(ascii));
-    unsigned char out[8];
-    TypeParam::narrowEight(ascii, out);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(out), 8), "abcdefgh");
+    const std::string text = "abcdefghijklmnopqrs";  // two groups and three units
+    std::vector<unsigned char> units;
+    for (const char c : text) units.insert(units.end(), {static_cast<unsigned char>(c), 0});
+    unsigned char out[16];
+    EXPECT_EQ(TypeParam::narrowAsciiUnits(units.data(), text.size(), out), 16u);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(out), 16), text.substr(0, 16));
+    EXPECT_EQ(TypeParam::asciiUnits(units.data(), 15), 8u);
 }
 
 }  // namespace
