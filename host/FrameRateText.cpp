@@ -8,8 +8,6 @@
 
 namespace Tork::Host {
 
-namespace {
-
 std::optional<std::uint64_t> parseDigits(std::string_view text) {
     std::uint64_t value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -19,8 +17,6 @@ std::optional<std::uint64_t> parseDigits(std::string_view text) {
         return std::nullopt;
     return value;
 }
-
-}  // namespace
 
 std::optional<FrameRatio> parseFrameRate(std::string_view text) {
     std::optional<std::uint64_t> frames, seconds;

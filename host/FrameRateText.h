@@ -3,6 +3,7 @@
 
 #include "host/HostSettings.h"
 
+#include <cstdint>
 #include <optional>
 #include <string_view>
 
@@ -12,5 +13,9 @@ namespace Tork::Host {
 /// unreduced; nothing for a zero, a sign, a blank, a term that does not fit 32 bits, more
 /// than nine decimals or any other text.
 std::optional<FrameRatio> parseFrameRate(std::string_view text);
+
+/// A whole number written in one to nineteen decimal digits and nothing else, as the rate's
+/// terms and the other numbers people type are read.
+std::optional<std::uint64_t> parseDigits(std::string_view text);
 
 }  // namespace Tork::Host

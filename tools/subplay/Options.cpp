@@ -10,17 +10,9 @@
 
 namespace Tork::Subplay {
 
-namespace {
+using Host::parseDigits;
 
-std::optional<std::uint64_t> parseDigits(std::string_view text) {
-    std::uint64_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    // Nineteen digits always fit.
-    if (text.empty() || text.size() > 19 || error != std::errc() ||
-        end != text.data() + text.size())
-        return std::nullopt;
-    return value;
-}
+namespace {
 
 std::optional<double> parseSpeed(std::string_view text) {
     double value = 0;
