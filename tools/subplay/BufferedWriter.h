@@ -2,11 +2,11 @@
 // the pieces of an entry more than one format writes.
 #pragma once
 
+#include "host/HostSettings.h"
 #include "microdvd/OverlayText.h"
 #include "tools/subplay/EntryWriter.h"
 #include "tools/subplay/Markup.h"
 #include "tools/subplay/OutputText.h"
-#include "tools/subplay/Writers.h"
 
 #include <cstddef>
 #include <cstring>

@@ -4,7 +4,9 @@
 #include "host/ContainerSession.h"
 #include "host/OpenReport.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -34,6 +36,15 @@ struct EntryView {
     EntryView(const Entry& entry)  // NOLINT(google-explicit-constructor): a borrow
         : start(entry.start), duration(entry.duration), text(entry.text) {}
 };
+
+/// Where a cue ends: start + duration, but a negative duration ends it where it starts
+/// and a sum beyond 32 bits stops at the last millisecond rather than wrapping.
+inline std::uint32_t cueEnd(std::uint32_t start, std::int32_t duration) {
+    if (duration < 0) return start;
+    const std::uint64_t end = std::uint64_t{start} + static_cast<std::uint64_t>(duration);
+    return static_cast<std::uint32_t>(
+        std::min<std::uint64_t>(end, std::numeric_limits<std::uint32_t>::max()));
+}
 
 /// Receives a stream's description, then its entries in reading order, then the end.
 class EntryWriter {

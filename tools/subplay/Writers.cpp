@@ -72,11 +72,4 @@ std::unique_ptr<EntryWriter> makeWriter(OutputFormat format, std::ostream& out,
     return std::make_unique<TimingWriter>(std::move(writer), timing.scale, timing.offset);
 }
 
-std::uint32_t cueEnd(std::uint32_t start, std::int32_t duration) {
-    if (duration < 0) return start;
-    const std::uint64_t end = std::uint64_t{start} + static_cast<std::uint64_t>(duration);
-    return static_cast<std::uint32_t>(
-        std::min<std::uint64_t>(end, std::numeric_limits<std::uint32_t>::max()));
-}
-
 }  // namespace Tork::Subplay

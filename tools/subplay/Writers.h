@@ -27,8 +27,4 @@ struct Timing {
 std::unique_ptr<EntryWriter> makeWriter(OutputFormat format, std::ostream& out,
                                         const Timing& timing = {});
 
-/// Where a cue ends: start + duration, but a negative duration ends it where it starts
-/// and a sum beyond 32 bits stops at the last millisecond rather than wrapping.
-std::uint32_t cueEnd(std::uint32_t start, std::int32_t duration);
-
 }  // namespace Tork::Subplay
