@@ -6,9 +6,6 @@
 #include "text/TextOutput.h"
 
 #include <algorithm>
-#include <bit>
-#include <cstdint>
-#include <cstring>
 #include <span>
 
 namespace Tork {
